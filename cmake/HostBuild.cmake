@@ -1,0 +1,19 @@
+# Host build: the logic linked against the simulated Windows machine, with the
+# unit tests. Sanitizers catch what a test would not see.
+option(REMOVEKM_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+if(REMOVEKM_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+file(GLOB REMOVEKM_SIM_SOURCES CONFIGURE_DEPENDS platform/sim/*.cpp)
+
+add_library(removekm_host STATIC
+  ${REMOVEKM_LOGIC_SOURCES} ${REMOVEKM_FRAMEWORK_SOURCES} ${REMOVEKM_SIM_SOURCES})
+target_include_directories(removekm_host PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+# The simulated machine reads the dialog templates and strings from the
+# resource script, as Windows reads them from the executable.
+target_compile_definitions(removekm_host PRIVATE REMOVEKM_RES_DIR="${CMAKE_SOURCE_DIR}/res")
+
+enable_testing()
+add_subdirectory(tests)

@@ -1,0 +1,10 @@
+// The dialog framework, all of it.
+#pragma once
+
+#include "AfxDialog.h"
+#include "AfxFile.h"
+#include "AfxFileFind.h"
+#include "AfxString.h"
+#include "AfxStringArray.h"
+#include "AfxWinApp.h"
+#include "AfxWnd.h"

@@ -1,0 +1,11 @@
+// The one header through which the logic reaches the Win32 API. On Windows it
+// is the real thing; on the host it is the subset the program calls, served by
+// the simulated machine.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+#else
+#include "sim/HostWin32.h"
+#endif

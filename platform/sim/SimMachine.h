@@ -1,0 +1,216 @@
+// The simulated Windows machine behind the host build: files, registry, shell
+// folders, windows and message boxes, all in memory. A test resets it, sets up
+// what it needs, runs the program's logic against the Win32 functions of
+// HostWin32.h and inspects what is left. Errors are Win32 codes; a fault is
+// injected by arming one operation on one path or key.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HostWin32.h"
+
+namespace sim {
+
+// The operations a fault can be armed on. Each names the Win32 call (or the
+// family of calls) that fails.
+enum class Op {
+  SetCurrentDirectory,
+  FindFirstFile,  // FindFirstFileA: the listing cannot start
+  FindNextFile,   // FindNextFileA: the listing breaks off with the error
+  CreateDirectory,
+  CopyFile,       // matched on the source or the destination path
+  DeleteFile,
+  RemoveDirectory,
+  CreateFile,
+  GetFileAttributes,
+  SetFileAttributes,
+  ShellDelete,    // SHFileOperationA FO_DELETE: matched on the folder given
+  SpecialFolder,  // SHGetSpecialFolderPathA: matched on the CSIDL as decimal text ("16")
+  RegOpenKey,     // matched on the full key path, e.g. "HKLM\SOFTWARE\Dravenhall\Kelmora"
+  RegQueryValue,  // matched on the key path
+  RegEnumKey,
+  RegDeleteKey,   // matched on the full path of the key to delete
+  RegDeleteValue, // matched on the key path
+  RegCloseKey,
+  GetUserName,
+  GetVersion,
+  CreateDialog,   // DialogBoxParamA / CreateDialogParamA: matched on the template id as text
+  GetSystemMenu,  // matched on the dialog's template id as text
+  LoadString,     // matched on the string id as text
+  CoInitialize,   // target ""
+  SHGetPathFromIDList,  // matched on the chosen path
+};
+const char* OpName(Op op);
+
+// One message box as the program showed it.
+struct MessageBoxRecord {
+  HWND owner;
+  std::string text;
+  bool captionNull;
+  std::string caption;
+  UINT type;
+  int answer;
+};
+
+// A repaint, with the texts of the repainted window's children at that moment.
+struct RepaintRecord {
+  int templateId;
+  UINT flags;
+  std::vector<std::string> texts;  // in child order
+};
+
+// A simulated window: a dialog made from a template, or one of its controls.
+struct Window {
+  int templateId = 0;  // dialogs: the template they were made from
+  int id = 0;          // controls: the control id
+  std::string className;
+  std::string text;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;  // in dialog units, from the template
+  int check = 0;
+  bool visible = false;
+  bool iconic = false;
+  bool destroyed = false;
+  bool modal = false;
+  bool ended = false;
+  INT_PTR endResult = 0;
+  HWND parent = nullptr;
+  std::vector<HWND> children;
+  DLGPROC proc = nullptr;
+  std::map<int, LONG_PTR> longs;  // SetWindowLongPtrA slots
+  HICON bigIcon = nullptr, smallIcon = nullptr;
+  std::vector<std::string> menuItems;  // system menu: "-" for a separator, else "<id>:<text>"
+  int topOrder = 0;                     // raised by BringWindowToTop
+};
+
+class Machine {
+ public:
+  Machine();
+  ~Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  // ---- Files and folders. Paths are Windows paths ("C:\a\b").
+  void AddFolder(const std::string& path, DWORD attributes = 0);  // parents made as needed
+  void AddFile(const std::string& path, const std::string& content = "",
+               DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
+  // A junction at `path` whose target is `target` (a folder that may lie anywhere).
+  void AddJunction(const std::string& path, const std::string& target);
+  // Another process holds the file open without FILE_SHARE_DELETE: deleting or
+  // moving it fails with ERROR_SHARING_VIOLATION, opening it with the same.
+  void HoldOpen(const std::string& path, bool held = true);
+  bool Exists(const std::string& path) const;
+  bool IsFolder(const std::string& path) const;
+  std::string ReadFile(const std::string& path) const;
+  DWORD Attributes(const std::string& path) const;  // INVALID_FILE_ATTRIBUTES when missing
+  // Names (as stored, with their case) in a folder, sorted case-insensitively.
+  std::vector<std::string> List(const std::string& folder) const;
+  // Every file below a folder, by path relative to it, with its content.
+  std::map<std::string, std::string> Tree(const std::string& folder) const;
+  std::string CurrentDirectory() const;
+  // Folder used by SHFileOperationA's undo (the Recycle Bin); "" = delete for good.
+  std::vector<std::string> RecycledPaths() const;
+
+  // ---- Registry. Key paths start with "HKLM\".
+  void AddKey(const std::string& keyPath);  // parents made as needed
+  void SetValue(const std::string& keyPath, const std::string& name, const std::string& data,
+                DWORD type = REG_SZ);  // data as stored, byte for byte
+  bool KeyExists(const std::string& keyPath) const;
+  bool ValueExists(const std::string& keyPath, const std::string& name) const;
+  std::vector<std::string> SubKeys(const std::string& keyPath) const;
+  std::vector<std::string> ValueNames(const std::string& keyPath) const;
+  // The key refuses opens and deletes with ERROR_ACCESS_DENIED (as a key whose
+  // security allows only SYSTEM).
+  void DenyKey(const std::string& keyPath, bool denied = true);
+
+  // ---- System facts.
+  void SetSpecialFolder(int csidl, const std::string& path);  // "" = the system cannot name it
+  std::string SpecialFolder(int csidl) const;
+  void SetVersion(DWORD major, DWORD minor);
+  void SetUserName(const std::string& name);
+  void SetWindowsDirectory(const std::string& path);
+  void SetSystemDirectory(const std::string& path);
+
+  // ---- Faults. The next `times` calls of `op` whose path, key or name equals
+  // `target` (compared as Windows compares paths; "*" matches every target)
+  // fail with `error`. times < 0: every call.
+  void Fail(Op op, const std::string& target, DWORD error, int times = -1);
+  void ClearFaults();
+  // Called before every faultable operation; a test may set it to fail calls
+  // by any rule of its own (return the error, or 0 to let the call run).
+  std::function<DWORD(Op, const std::string& target)> faultHook;
+
+  // ---- User interface.
+  // Answers for the next message boxes, in order. When none is queued the box
+  // is answered with its default button (IDOK, or IDYES for MB_YESNO).
+  void QueueMessageBoxAnswer(int answer);
+  // Answers for the next folder browsers: a path, or "" for Cancel.
+  void QueueBrowserAnswer(const std::string& path);
+  // Called while a modal dialog runs, after WM_INITDIALOG: plays the user.
+  // When it returns and the dialog has not ended, the dialog ends with IDCANCEL.
+  std::function<void(HWND dialog)> modalUser;
+  // Called after each message box is recorded, before it returns (e.g. to look
+  // at the screen while the box is up).
+  std::function<void(const MessageBoxRecord&)> onMessageBox;
+
+  std::vector<MessageBoxRecord> messageBoxes;
+  std::vector<RepaintRecord> repaints;
+  struct BrowserRecord {
+    HWND owner;
+    std::string title;
+    UINT flags;
+    bool rootNull;
+  };
+  std::vector<BrowserRecord> browsers;
+  // Chronological log of what the program did that a person or the disk could
+  // see: "SetWindowText 1004 Step 2 of 6...", "DeleteFile C:\x", "MessageBox ...".
+  std::vector<std::string> events;
+
+  Window* GetWindow(HWND window);  // nullptr when not a window
+  HWND FindDialog(int templateId) const;  // the newest live dialog from that template
+  HWND Control(HWND dialog, int id) const;
+  std::string ControlText(HWND dialog, int id) const;
+  // Simulated user actions on a dialog: the control's WM_COMMAND (BN_CLICKED),
+  // sent to the dialog procedure; typing replaces an edit's text.
+  void Click(HWND dialog, int id);
+  void Type(HWND dialog, int id, const std::string& text);
+  void SysCommand(HWND dialog, UINT command);
+
+  // ---- Accounting, for checking that everything opened was closed.
+  int OpenFindHandles() const;
+  int OpenFileHandles() const;
+  int OpenKeys() const;
+  int LiveWindows() const;
+  int ComInitDepth() const;
+  int LiveItemIdLists() const;
+  long long CallCount() const;  // every simulated call so far
+
+  // The whole state, readable: the file tree, the registry, windows, the log.
+  std::string Dump() const;
+
+  // Implementation, shared by the simulated API's source files.
+  struct State;
+  State& state() { return *state_; }
+  const State& state() const { return *state_; }
+
+ private:
+  std::unique_ptr<State> state_;
+};
+
+// The machine the simulated API works on.
+Machine& machine();
+// Throws the machine away and makes a fresh one: drive C: with C:\Windows,
+// C:\Windows\system32, C:\Program Files, the profile folders and the four
+// special folders of a Windows XP machine, OS version 5.1, user "user1",
+// current directory C:\, an empty HKLM with SOFTWARE\Microsoft\Windows\
+// CurrentVersion\Uninstall.
+Machine& reset();
+
+}  // namespace sim
