@@ -20,12 +20,18 @@ void DDX_Text(CDataExchange* pDX, int id, CString& text) {
 CDialog::CDialog(UINT templateId, CWnd* parent)
     : m_templateId(templateId), m_pParentWnd(parent), m_boundCount(0) {}
 
-CDialog::~CDialog() { DestroyWindow(); }
+CDialog::~CDialog() {
+  // The derived object's control members are gone by now: end the window
+  // without touching them.
+  HWND window = m_hWnd;
+  m_hWnd = NULL;
+  if (window) ::DestroyWindow(window);
+}
 
 INT_PTR CDialog::DoModal() {
-  INT_PTR result = DialogBoxParamA(AfxFindResourceHandle(MAKEINTRESOURCEA(m_templateId), NULL),
-                                   MAKEINTRESOURCEA(m_templateId), OwnerWindow(), DialogProc,
-                                   (LPARAM)this);
+  INT_PTR result =
+      DialogBoxParamA(AfxFindResourceHandle(MAKEINTRESOURCEA(m_templateId), NULL),
+                      MAKEINTRESOURCEA(m_templateId), OwnerWindow(), DialogProc, (LPARAM)this);
   ReleaseWindow();
   return result;
 }
@@ -33,9 +39,9 @@ INT_PTR CDialog::DoModal() {
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
   m_templateId = templateId;
   m_pParentWnd = parent;
-  HWND window = CreateDialogParamA(AfxFindResourceHandle(MAKEINTRESOURCEA(templateId), NULL),
-                                   MAKEINTRESOURCEA(templateId), OwnerWindow(), DialogProc,
-                                   (LPARAM)this);
+  HWND window =
+      CreateDialogParamA(AfxFindResourceHandle(MAKEINTRESOURCEA(templateId), NULL),
+                         MAKEINTRESOURCEA(templateId), OwnerWindow(), DialogProc, (LPARAM)this);
   return window != NULL;
 }
 
@@ -69,16 +75,23 @@ void CDialog::DoDataExchange(CDataExchange*) {}
 
 BOOL CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
   switch (message) {
-    case WM_INITDIALOG: result = OnInitDialog(); return TRUE;
-    case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_INITDIALOG:
+      result = OnInitDialog();
+      return TRUE;
+    case WM_COMMAND:
+      return OnCommand(LOWORD(wParam), HIWORD(wParam));
   }
   return FALSE;
 }
 
 BOOL CDialog::OnCommand(UINT id, UINT) {
   switch (id) {
-    case IDOK: OnOK(); return TRUE;
-    case IDCANCEL: OnCancel(); return TRUE;
+    case IDOK:
+      OnOK();
+      return TRUE;
+    case IDCANCEL:
+      OnCancel();
+      return TRUE;
   }
   return FALSE;
 }
@@ -103,7 +116,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
   switch (message) {
     // These answer through the procedure's own result.
     case WM_INITDIALOG:
-    case WM_QUERYDRAGICON: return (INT_PTR)result;
+    case WM_QUERYDRAGICON:
+      return (INT_PTR)result;
   }
   SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
   return TRUE;
