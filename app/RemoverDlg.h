@@ -23,12 +23,26 @@ class CRemoverDlg : public CDialog {
   // The first steps of Remove: a typed folder is tested and confirmed.
   // False when the user declined (the handler ends there).
   bool RecheckLocation();
+  // Whether `folder` may become the install folder: a protected folder is
+  // refused with a message; another is taken when it holds the product's
+  // marker file or the user confirms it.
+  bool ConfirmLocation(const CString& folder);
 
   // ---- Removal.
   void OnOK() override;
   bool CopyTree(CString source, CString destination);
   bool DeleteTree(CString& parent, const CString& name);
   bool ShellDeleteFolder(CString path);
+  // Step 1: copies the student data into a new folder on `userDesktop`. False
+  // when it could not all be saved; what this run made is then deleted again.
+  bool SaveStudentData(const CString& userDesktop);
+  // Deletes the folder through the shell when it may exist; a failure adds
+  // "Folder: " + path to the failure list.
+  void DeleteFolderIfPresent(const CString& path);
+  // Steps 4 and 5 of one pass; an empty folder is one the system cannot name.
+  void RemoveShortcuts(const CString& desktop, const CString& startMenu);
+  // Step 6, with the removal's key holder.
+  void RemoveRegistryEntries(CRegistryKey& key);
 
   CStringArray m_shortcuts;
   CStringArray m_failures;

@@ -1,0 +1,28 @@
+#include "app/RemoverDlg.h"
+#include "location/ProtectedFolders.h"
+
+namespace {
+
+const char kMarkerSuffix[] = "\\km2.jar";
+const char kProtectedMessage[] =
+    "This folder cannot be removed, because Windows or other programs need it:\n\n";
+const char kQuestion[] =
+    "The \"km2.jar\" file was not found in this location.  Are you sure that this is your "
+    "Kelmora folder?";
+const char kQuestionCaption[] = "Confirm Location.";
+
+}  // namespace
+
+bool CRemoverDlg::ConfirmLocation(const CString& folder) {
+  // Refused before the question, so that the user is never asked to confirm
+  // erasing a folder such as C:\ that must not be erased at all.
+  if (IsProtectedFolder(folder)) {
+    MessageBoxA(kProtectedMessage + folder, NULL, MB_OK | MB_ICONSTOP);
+    return false;
+  }
+  // The folder is tested exactly as given: a trailing backslash of its own
+  // is not trimmed before the suffix's.
+  CFileFind finder;
+  if (finder.FindFile(folder + kMarkerSuffix)) return true;
+  return MessageBoxA(kQuestion, kQuestionCaption, MB_YESNO) == IDYES;
+}

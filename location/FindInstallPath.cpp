@@ -1,0 +1,41 @@
+#include <cstring>
+
+#include "app/RemoverDlg.h"
+#include "location/ProtectedFolders.h"
+
+namespace {
+
+const char kProductKey[] = "SOFTWARE\\Dravenhall\\Kelmora";
+const char kInstallPathValue[] = "InstallPath";
+const char kDefaultFolder[] = "C:\\Program Files\\Kelmora";
+const char kDefaultMarker[] = "C:\\Program Files\\Kelmora\\km2.jar";
+const DWORD kValueBufferSize = 1000;
+
+}  // namespace
+
+CString CRemoverDlg::FindInstallPath() {
+  CString result;
+  char value[kValueBufferSize];
+  memset(value, 0, sizeof value);
+  DWORD size = kValueBufferSize;
+  CFileFind finder;
+
+  // The installer's record is taken when the path exists, marker or not.
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    // Data that fills the whole buffer has no room left for its end.
+    if (RegQueryValueExA(key, kInstallPathValue, NULL, NULL, (LPBYTE)value, &size) ==
+            ERROR_SUCCESS &&
+        memchr(value, '\0', sizeof value) != NULL && finder.FindFile(value) &&
+        !IsProtectedFolder(value)) {
+      result = value;
+    }
+    RegCloseKey(key);
+  }
+
+  // The default folder needs its marker: the path alone proves nothing.
+  if (result == "" && finder.FindFile(kDefaultMarker) && !IsProtectedFolder(kDefaultFolder)) {
+    result = kDefaultFolder;
+  }
+  return result;
+}

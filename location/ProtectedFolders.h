@@ -1,0 +1,12 @@
+// Folders that Windows or other programs need. The install folder is erased
+// whole, so none of these may ever become it, however it is spelt.
+#pragma once
+
+#include "platform/Afx.h"
+
+// True when erasing `folder` would erase a drive root, the Windows or system
+// folder, the Program Files folder or the installer caches' parent, a user
+// profile or the folder holding the profiles, a desktop or Start Menu folder,
+// or a folder above any of them. Case, "/" for "\", doubled and trailing
+// separators do not matter. "" (no install folder) is not protected.
+bool IsProtectedFolder(const CString& folder);

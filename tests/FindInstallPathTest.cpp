@@ -1,0 +1,124 @@
+#include <string>
+#include <vector>
+
+#include "SimFixture.h"
+#include "app/RemoverDlg.h"
+
+namespace {
+
+const char kProductKey[] = "HKLM\\SOFTWARE\\Dravenhall\\Kelmora";
+const char kDefaultFolder[] = "C:\\Program Files\\Kelmora";
+const char kDefaultMarker[] = "C:\\Program Files\\Kelmora\\km2.jar";
+const DWORD kRegBinary = 3;  // read as text all the same
+
+enum class Registry { NoKey, KeyOnly, Value };
+
+struct Case {
+  const char* what;
+  Registry registry;
+  std::string value;  // the value's bytes as stored
+  DWORD type;
+  std::vector<std::string> folders;
+  std::vector<std::string> files;
+  std::string expected;
+};
+
+// `text` and its NUL, padded with NULs to `size` bytes.
+std::string Padded(const std::string& text, size_t size) {
+  return text + std::string(size - text.size(), '\0');
+}
+
+class FindInstallPathTest : public SimTest {};
+
+TEST_F(FindInstallPathTest, RegistryFirstThenDefaultFolder) {
+  const std::string stored = "D:\\Apps\\Kelmora";
+  const Case cases[] = {
+      {"existing folder without marker, default present",
+       Registry::Value,
+       stored,
+       REG_SZ,
+       {stored},
+       {kDefaultMarker},
+       stored},
+      {"spelt its own way, returned as stored",
+       Registry::Value,
+       "d:/apps//kelmora",
+       REG_SZ,
+       {stored},
+       {},
+       "d:/apps//kelmora"},
+      {"names a file",
+       Registry::Value,
+       "D:\\Apps\\kelmora.exe",
+       REG_SZ,
+       {},
+       {"D:\\Apps\\kelmora.exe"},
+       "D:\\Apps\\kelmora.exe"},
+      {"names nothing, default with marker",
+       Registry::Value,
+       stored,
+       REG_SZ,
+       {},
+       {kDefaultMarker},
+       kDefaultFolder},
+      {"names nothing, no default", Registry::Value, stored, REG_SZ, {}, {}, ""},
+      {"value missing", Registry::KeyOnly, "", REG_SZ, {stored}, {kDefaultMarker}, kDefaultFolder},
+      {"key missing", Registry::NoKey, "", REG_SZ, {stored}, {kDefaultMarker}, kDefaultFolder},
+      {"value empty", Registry::Value, "", REG_SZ, {stored}, {kDefaultMarker}, kDefaultFolder},
+      {"1000 bytes with its NUL",
+       Registry::Value,
+       Padded(stored, 1000),
+       REG_SZ,
+       {stored},
+       {kDefaultMarker},
+       stored},
+      {"1001 bytes",
+       Registry::Value,
+       Padded(stored, 1001),
+       REG_SZ,
+       {stored},
+       {kDefaultMarker},
+       kDefaultFolder},
+      {"1000 bytes without a NUL",
+       Registry::Value,
+       std::string(1000, 'x'),
+       kRegBinary,
+       {},
+       {kDefaultMarker},
+       kDefaultFolder},
+      {"default folder without marker", Registry::NoKey, "", REG_SZ, {kDefaultFolder}, {}, ""},
+      {"neither source", Registry::NoKey, "", REG_SZ, {}, {}, ""},
+      {"protected folder, default present",
+       Registry::Value,
+       "C:\\WINDOWS",
+       REG_SZ,
+       {},
+       {kDefaultMarker},
+       kDefaultFolder},
+      {"drive root, no default", Registry::Value, "C:\\", REG_SZ, {}, {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Machine& m = sim::reset();
+    if (c.registry != Registry::NoKey) m.AddKey(kProductKey);
+    if (c.registry == Registry::Value) m.SetValue(kProductKey, "InstallPath", c.value, c.type);
+    for (const std::string& folder : c.folders) m.AddFolder(folder);
+    for (const std::string& file : c.files) m.AddFile(file);
+    int closes = 0;
+    m.faultHook = [&closes](sim::Op op, const std::string&) -> DWORD {
+      if (op == sim::Op::RegCloseKey) ++closes;
+      return 0;
+    };
+
+    EXPECT_EQ(std::string(CRemoverDlg().FindInstallPath()), c.expected);
+
+    // The key is closed exactly when it was opened; nothing is changed.
+    EXPECT_EQ(closes, c.registry == Registry::NoKey ? 0 : 1);
+    EXPECT_EQ(m.OpenKeys(), 0);
+    EXPECT_EQ(m.OpenFindHandles(), 0);
+    EXPECT_EQ(m.ValueExists(kProductKey, "InstallPath"), c.registry == Registry::Value);
+    for (const std::string& folder : c.folders) EXPECT_TRUE(m.Exists(folder)) << folder;
+  }
+}
+
+}  // namespace

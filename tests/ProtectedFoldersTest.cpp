@@ -1,0 +1,131 @@
+#include "location/ProtectedFolders.h"
+
+#include <string>
+#include <vector>
+
+#include "SimFixture.h"
+
+namespace {
+
+// An XP layout with the program-files folder on another drive, so that the
+// literal "C:\Program Files" and the one the system names are both on show.
+class ProtectedFoldersTest : public SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    sim::Machine& m = sim::machine();
+    m.SetWindowsDirectory("C:\\WINDOWS");
+    m.SetSystemDirectory("C:\\WINDOWS\\system32");
+    m.SetSpecialFolder(CSIDL_PROGRAM_FILES, "D:\\Programs");
+    m.SetSpecialFolder(CSIDL_PROFILE, "C:\\Documents and Settings\\user1");
+    m.SetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY,
+                       "C:\\Documents and Settings\\All Users\\Desktop");
+    m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, "C:\\Documents and Settings\\user1\\Desktop");
+    m.SetSpecialFolder(CSIDL_COMMON_STARTMENU, "E:\\Shared\\Start Menu");
+    m.SetSpecialFolder(CSIDL_STARTMENU, "C:\\Documents and Settings\\user1\\Start Menu");
+  }
+
+  std::vector<std::string> Misjudged(const std::vector<std::string>& folders, bool expected) {
+    std::vector<std::string> wrong;
+    for (const std::string& folder : folders) {
+      if (IsProtectedFolder(folder.c_str()) != expected) wrong.push_back(folder);
+    }
+    return wrong;
+  }
+};
+
+TEST_F(ProtectedFoldersTest, RefusesEveryProtectedFolderHoweverSpelt) {
+  const std::vector<std::string> folders = {
+      // Drive roots.
+      "C:\\",
+      "C:",
+      "c:/",
+      "D:",
+      "Z:\\\\",
+      "\\",
+      "/",
+      "\\\\",
+      // The Windows and system folders.
+      "C:\\WINDOWS",
+      "c:\\windows\\",
+      "C:/Windows/System32",
+      "C:\\\\WINDOWS\\\\system32\\\\",
+      "C:\\WINDOWS.",
+      "C:\\WINDOWS\\system32\\..",
+      // Program Files: the literal, the system's, the installer caches' parent.
+      "C:\\Program Files",
+      "c:\\program files\\",
+      "d:\\programs\\",
+      "C:\\Program Files\\InstallShield Installation Information",
+      "C:\\Program Files\\Kelmora\\..",
+      "C:/program files/installshield installation information/",
+      // Profiles: the user's, another one beside it, the folder holding them.
+      "C:\\Documents and Settings\\user1",
+      "C:\\Documents and Settings\\Default User\\",
+      "C:\\Documents and Settings",
+      // The desktop and Start Menu folders and the folders above them.
+      "C:\\Documents and Settings\\All Users\\Desktop",
+      "C:\\Documents and Settings\\All Users",
+      "c:\\documents and settings\\user1\\desktop\\",
+      "E:\\Shared\\Start Menu",
+      "e:\\shared",
+      "C:\\Documents and Settings\\user1\\Start Menu",
+      // Relative to the current directory C:\.
+      "WINDOWS",
+      ".\\Program Files",
+      "..\\..",
+  };
+  EXPECT_EQ(Misjudged(folders, true), std::vector<std::string>());
+}
+
+TEST_F(ProtectedFoldersTest, TakesOrdinaryFoldersBesideAndBelowThem) {
+  const std::vector<std::string> folders = {
+      "",  // no install folder at all
+      "C:\\Program Files\\Kelmora",
+      "c:\\program files\\kelmora\\",
+      "D:\\Programs\\Kelmora",
+      "C:\\Program Files\\InstallShield Installation Information\\"
+      "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
+      "C:\\Program",
+      "C:\\WINDOWS2",
+      "C:\\WIN",
+      "C:\\Documents and Settings\\user1\\Kelmora",
+      "C:\\Documents and Settings\\user1\\Desktop\\Kelmora Saved Student Data",
+      "E:\\Shared\\Start Menu\\Programs\\Kelmora",
+      "E:\\Kelmora",
+      "Kelmora",
+      "\\\\server\\share\\Kelmora",
+  };
+  EXPECT_EQ(Misjudged(folders, false), std::vector<std::string>());
+}
+
+TEST_F(ProtectedFoldersTest, FolderTheSystemCannotNameIsNotOnTheList) {
+  sim::machine().SetSpecialFolder(CSIDL_COMMON_STARTMENU, "");
+  sim::machine().Fail(sim::Op::SpecialFolder, "40", ERROR_FILE_NOT_FOUND);  // CSIDL_PROFILE
+
+  EXPECT_FALSE(IsProtectedFolder("E:\\Shared\\Start Menu"));
+  EXPECT_FALSE(IsProtectedFolder("C:\\Documents and Settings\\Default User"));
+  // The rest of the list stands.
+  EXPECT_TRUE(IsProtectedFolder("C:\\Documents and Settings\\user1"));  // above its desktop
+  EXPECT_TRUE(IsProtectedFolder("C:\\WINDOWS"));
+  EXPECT_TRUE(IsProtectedFolder("D:\\Programs"));
+}
+
+TEST_F(ProtectedFoldersTest, ProfilesInADriveRootLeaveTheirNeighboursAlone) {
+  sim::machine().SetSpecialFolder(CSIDL_PROFILE, "F:\\user1");
+
+  EXPECT_TRUE(IsProtectedFolder("F:\\user1"));
+  EXPECT_FALSE(IsProtectedFolder("F:\\Kelmora"));
+}
+
+TEST_F(ProtectedFoldersTest, RelativeFolderIsJudgedWhereItWouldBeErased) {
+  sim::machine().AddFolder("C:\\Program Files\\Kelmora\\Students");
+  ASSERT_TRUE(SetCurrentDirectoryA("C:\\Program Files\\Kelmora"));
+
+  EXPECT_TRUE(IsProtectedFolder(".."));
+  EXPECT_TRUE(IsProtectedFolder("C:"));  // taken for the root, not the current folder
+  EXPECT_FALSE(IsProtectedFolder("Students"));
+  EXPECT_FALSE(IsProtectedFolder("C:Students"));
+}
+
+}  // namespace

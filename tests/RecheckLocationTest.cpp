@@ -1,0 +1,108 @@
+#include <string>
+
+#include "MainDialogFixture.h"
+
+namespace {
+
+using namespace dialog_texts;
+
+const char kDefaultFolder[] = "C:\\Program Files\\Kelmora";
+
+enum class Box { None, Question, Refusal };
+
+struct Case {
+  const char* what;
+  std::string typed;
+  int answer;  // to the question, when asked
+  Box box;
+  bool goesOn;  // the removal may follow
+  bool taken;
+};
+
+class RecheckLocationTest : public MainDialogTest {
+ protected:
+  void OpenWithChoices() {
+    sim::machine().AddFile("D:\\Kelmora\\km2.jar");
+    sim::machine().AddFolder("D:\\Other");
+    OpenWithDefaultInstall();
+  }
+};
+
+TEST_F(RecheckLocationTest, TypedFolderIsTestedAgainstTheFolderFound) {
+  const Case cases[] = {
+      {"unchanged", kDefaultFolder, IDNO, Box::None, true, false},
+      {"only the case differs", "c:\\program files\\kelmora", IDNO, Box::None, true, true},
+      {"other marked folder", "D:\\Kelmora", IDNO, Box::None, true, true},
+      {"no marker, No", "D:\\Other", IDNO, Box::Question, false, false},
+      {"no marker, Yes", "D:\\Other", IDYES, Box::Question, true, true},
+      {"emptied, No", "", IDNO, Box::Question, false, false},
+      {"emptied, Yes", "", IDYES, Box::Question, true, true},
+      {"protected folder", "c:\\windows\\", IDYES, Box::Refusal, false, false},
+      {"drive root", "D:", IDYES, Box::Refusal, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    OpenWithChoices();
+    sim::Machine& m = sim::machine();
+    m.Type(window, IDC_LOCATION, c.typed);
+    m.QueueMessageBoxAnswer(c.answer);
+
+    EXPECT_EQ(dialog->RecheckLocation(), c.goesOn);
+
+    ASSERT_EQ(m.messageBoxes.size(), c.box == Box::None ? 0u : 1u);
+    if (c.box == Box::Question) ExpectQuestion(m.messageBoxes[0]);
+    if (c.box == Box::Refusal) ExpectRefusal(m.messageBoxes[0], c.typed);
+    EXPECT_EQ(Text(IDC_STATUS), c.taken ? kTypedStatus : kFoundStatus);
+    EXPECT_EQ(std::string(dialog->m_installPath), c.taken ? c.typed : kDefaultFolder);
+    EXPECT_EQ(Text(IDC_LOCATION), c.typed);
+    EXPECT_TRUE(m.Exists("D:\\Kelmora\\km2.jar"));
+    EXPECT_TRUE(m.Exists("D:\\Other"));
+  }
+}
+
+TEST_F(RecheckLocationTest, TrailingBackslashIsKeptAsTyped) {
+  OpenWithChoices();
+  sim::Machine& m = sim::machine();
+  m.Type(window, IDC_LOCATION, "D:\\Kelmora\\");
+
+  // "D:\Kelmora\\km2.jar" resolves, as Windows resolves doubled separators.
+  EXPECT_TRUE(dialog->RecheckLocation());
+
+  EXPECT_TRUE(m.messageBoxes.empty());
+  EXPECT_EQ(std::string(dialog->m_installPath), "D:\\Kelmora\\");
+  EXPECT_EQ(Text(IDC_STATUS), kTypedStatus);
+}
+
+TEST_F(RecheckLocationTest, TypedFolderIsIgnoredWhenNoneWasFound) {
+  sim::machine().AddFolder("D:\\Other");
+  OpenDialog();
+  sim::Machine& m = sim::machine();
+  m.Type(window, IDC_LOCATION, "D:\\Other");
+
+  EXPECT_TRUE(dialog->RecheckLocation());
+
+  EXPECT_TRUE(m.messageBoxes.empty());
+  EXPECT_EQ(std::string(dialog->m_installPath), "");
+  EXPECT_EQ(Text(IDC_STATUS), kNotFoundStatus);
+  EXPECT_EQ(Text(IDC_LOCATION), "D:\\Other");
+}
+
+TEST_F(RecheckLocationTest, DeclinedFolderEndsRemoveWithTheDialogOpen) {
+  OpenWithChoices();
+  sim::Machine& m = sim::machine();
+  dialog->m_failures.Add("from an earlier run");
+  m.Type(window, IDC_LOCATION, "D:\\Other");
+  m.QueueMessageBoxAnswer(IDNO);
+
+  m.Click(window, IDOK);
+
+  ASSERT_EQ(m.messageBoxes.size(), 1u);  // no start question after it
+  ExpectQuestion(m.messageBoxes[0]);
+  EXPECT_FALSE(m.GetWindow(window)->ended);
+  EXPECT_EQ(dialog->m_failures.GetSize(), 1);
+  EXPECT_EQ(std::string(dialog->m_installPath), kDefaultFolder);
+  EXPECT_TRUE(m.Exists("C:\\Program Files\\Kelmora\\km2.jar"));
+}
+
+}  // namespace
