@@ -1,0 +1,46 @@
+# Windows build: RemoveKM.exe, a self-contained 32-bit GUI program, and the
+# UI driver that the end-to-end tests run beside it under Wine.
+enable_language(RC)
+
+set(REMOVEKM_SIZE_FLAGS -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
+  -fno-asynchronous-unwind-tables -fno-threadsafe-statics)
+set(REMOVEKM_LINK_FLAGS -static -s -Wl,--gc-sections
+  -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
+
+add_executable(RemoveKM WIN32
+  ${REMOVEKM_LOGIC_SOURCES} ${REMOVEKM_FRAMEWORK_SOURCES}
+  platform/win32/WinMain.cpp platform/win32/RuntimeSupport.cpp
+  res/RemoveKM.rc)
+target_include_directories(RemoveKM PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+target_compile_options(RemoveKM PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${REMOVEKM_SIZE_FLAGS}>)
+target_link_options(RemoveKM PRIVATE ${REMOVEKM_LINK_FLAGS})
+target_link_libraries(RemoveKM PRIVATE shell32 ole32 advapi32 user32 gdi32 kernel32)
+set_target_properties(RemoveKM PROPERTIES OUTPUT_NAME RemoveKM SUFFIX .exe)
+
+# The UI driver: a console program that works RemoveKM's windows under Wine
+# the way a person does, following a scenario.
+file(GLOB REMOVEKM_UIDRIVER_SOURCES CONFIGURE_DEPENDS e2e/driver/*.cpp)
+add_executable(uidriver ${REMOVEKM_UIDRIVER_SOURCES})
+target_link_options(uidriver PRIVATE -static)
+set_target_properties(uidriver PROPERTIES SUFFIX .exe)
+
+enable_testing()
+
+# The rules of the executable itself: PE32 GUI, subsystem 4.0, size, imports.
+add_test(NAME build.check-exe
+  COMMAND sh ${CMAKE_SOURCE_DIR}/scripts/check-exe.sh $<TARGET_FILE:RemoveKM>)
+set_tests_properties(build.check-exe PROPERTIES LABELS build)
+
+# End-to-end cases under Wine and Xvfb: e2e/cases/NAME.scn with NAME.sh. The
+# template prefix is made once for all of them.
+set(REMOVEKM_E2E_WORK ${CMAKE_BINARY_DIR}/e2e)
+add_test(NAME e2e.prefix COMMAND bash ${CMAKE_SOURCE_DIR}/e2e/make-prefix.sh ${REMOVEKM_E2E_WORK})
+set_tests_properties(e2e.prefix PROPERTIES LABELS e2e FIXTURES_SETUP e2e_prefix TIMEOUT 300)
+file(GLOB REMOVEKM_E2E_SCENARIOS CONFIGURE_DEPENDS e2e/cases/*.scn)
+foreach(scenario ${REMOVEKM_E2E_SCENARIOS})
+  get_filename_component(case ${scenario} NAME_WE)
+  add_test(NAME e2e.${case}
+    COMMAND bash ${CMAKE_SOURCE_DIR}/e2e/run-case.sh --exe $<TARGET_FILE:RemoveKM>
+      --driver $<TARGET_FILE:uidriver> --work ${REMOVEKM_E2E_WORK} ${case})
+  set_tests_properties(e2e.${case} PROPERTIES LABELS e2e FIXTURES_REQUIRED e2e_prefix TIMEOUT 180)
+endforeach()

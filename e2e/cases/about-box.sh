@@ -1,0 +1,10 @@
+# The about box changes nothing.
+arrange() {
+  e2e_seed_sample
+  e2e_save_state before
+}
+
+verify() {
+  e2e_save_state after
+  e2e_expect_same_state before after
+}

@@ -1,0 +1,11 @@
+# Nothing is installed; Cancel creates nothing.
+arrange() {
+  e2e_save_state before
+}
+
+verify() {
+  e2e_save_state after
+  e2e_expect_same_state before after
+  e2e_expect_absent 'C:\Program Files\Kelmora' 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
+  e2e_expect_no_reg_key 'SOFTWARE\Dravenhall\Kelmora'
+}

@@ -1,0 +1,83 @@
+#include "ProgramWindows.h"
+
+#include "ScenarioParser.h"
+
+namespace {
+
+// How long one read may take before the program counts as busy.
+const UINT kAnswerTimeoutMs = 1000;
+
+struct TopLevelSearch {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM param) {
+  TopLevelSearch* search = reinterpret_cast<TopLevelSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->pid && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> VisibleTopLevelWindows(DWORD pid) {
+  TopLevelSearch search{pid, {}};
+  EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND FindVisibleTopLevel(DWORD pid, const std::function<bool(HWND)>& accept) {
+  for (HWND window : VisibleTopLevelWindows(pid)) {
+    if (accept(window)) return window;
+  }
+  return NULL;
+}
+
+bool AskWindow(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* answer) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                           &result)) {
+    return false;
+  }
+  *answer = static_cast<LRESULT>(result);
+  return true;
+}
+
+bool ReadWindowText(HWND window, std::string* text) {
+  LRESULT length = 0;
+  if (!AskWindow(window, WM_GETTEXTLENGTH, 0, 0, &length)) return false;
+  std::vector<char> buffer(length + 1, '\0');
+  LRESULT copied = 0;
+  if (!AskWindow(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                 &copied)) {
+    return false;
+  }
+  text->assign(buffer.data());
+  return true;
+}
+
+std::string WindowClass(HWND window) {
+  char name[256] = "";
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+bool IsMessageBox(HWND window) {
+  return WindowClass(window) == "#32770" && GetDlgItem(window, 0xFFFF) != NULL;
+}
+
+std::string DescribeWindows(DWORD pid) {
+  std::string description;
+  for (HWND window : VisibleTopLevelWindows(pid)) {
+    std::string caption = "(no answer)";
+    ReadWindowText(window, &caption);
+    description += "\n        " + WindowClass(window) + " " + QuoteForScenario(caption);
+    std::string text;
+    if (IsMessageBox(window) && ReadWindowText(GetDlgItem(window, 0xFFFF), &text)) {
+      description += " text " + QuoteForScenario(text);
+    }
+  }
+  return description.empty() ? "\n        (no window)" : description;
+}

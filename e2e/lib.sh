@@ -1,0 +1,358 @@
+# shellcheck shell=bash
+# Shell library of the end-to-end tests and the demo: Wine prefixes, the X
+# server, the sample installation, runs of RemoveKM beside the UI driver, and
+# checks made on the Linux side. Source it from bash.
+#
+# Safety: a fresh Wine prefix links the profile folders (Desktop, Documents,
+# Templates, ...) to $HOME, so writing to the desktop would write into a home
+# folder. Every Wine command here therefore runs with a private HOME and
+# XDG_DATA_HOME, the links are replaced by real folders before anything is
+# written, the prefix is checked for links again before every case, and
+# clean-up removes exact names only.
+
+E2E_SOURCE_DIR=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")" && pwd)
+E2E_SAMPLE_FILES=$E2E_SOURCE_DIR/sample/files.txt
+E2E_SAMPLE_REGISTRY=$E2E_SOURCE_DIR/sample/kelmora.reg
+# Longest wait for the X server to answer, in tenths of a second.
+E2E_DISPLAY_WAIT=100
+E2E_FAILURES=0
+
+e2e_die() {
+  echo "e2e: $*" >&2
+  exit 1
+}
+
+# e2e_use_prefix DIR: later Wine commands use the prefix DIR/prefix, with the
+# private home DIR/home and data folder DIR/xdg (where the shell's trash goes).
+e2e_use_prefix() {
+  export WINEPREFIX="$1/prefix" WINEARCH=win32 HOME="$1/home" XDG_DATA_HOME="$1/xdg"
+  # No Mono or Gecko installer prompts, no menu entries written to the desktop.
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+}
+
+# e2e_without_trash: the shell's folder delete can no longer move folders into
+# the trash and deletes them for real, as Windows would with a locked file
+# inside. Call it before the run.
+e2e_without_trash() {
+  export XDG_DATA_HOME=/proc/e2e-no-trash
+}
+
+# e2e_stop_wine: ends every process of the prefix and waits until the server
+# has written the registry files.
+e2e_stop_wine() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+}
+
+e2e_check_no_links() {
+  local links
+  links=$(find "$WINEPREFIX/drive_c/users" -type l)
+  [ -z "$links" ] || e2e_die "links remain in the prefix's profile folders, refusing to go on:
+$links"
+}
+
+e2e_replace_profile_links() {
+  local link
+  while IFS= read -r -d '' link; do
+    rm -f -- "$link"
+    mkdir -- "$link"
+  done < <(find "$WINEPREFIX/drive_c/users" -type l -print0)
+  e2e_check_no_links
+}
+
+# e2e_make_template WORK: the clean 32-bit prefix in WORK/template that every
+# case copies. Made once; kept while the Wine version stays the same.
+e2e_make_template() {
+  local dir="$1/template" version
+  version=$(wine --version)
+  e2e_use_prefix "$dir"
+  if [ -f "$dir/ready" ] && [ "$(cat -- "$dir/ready")" = "$version" ]; then
+    e2e_check_no_links
+    echo "e2e: template prefix $WINEPREFIX is ready ($version)"
+    return
+  fi
+  rm -rf -- "$dir"
+  mkdir -p -- "$HOME" "$XDG_DATA_HOME"
+  DISPLAY='' wineboot -i >"$dir/wineboot.log" 2>&1 || e2e_die "wineboot failed, see $dir/wineboot.log"
+  wineserver -w
+  e2e_replace_profile_links
+  {
+    # Without a window manager Wine waits 2 s whenever a window closes, unless
+    # it manages the windows itself.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+    # A crash ends the program instead of waiting in a debugger dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+  } >>"$dir/wineboot.log" 2>&1 || e2e_die "cannot configure the template, see $dir/wineboot.log"
+  wineserver -w
+  e2e_check_no_links
+  echo "$version" >"$dir/ready"
+  echo "e2e: made template prefix $WINEPREFIX ($version)"
+}
+
+# e2e_copy_prefix TEMPLATE COPY: copies a stopped prefix. Wine's 530 MB of
+# DLLs in system32 are only ever read, so they are hard-linked rather than
+# copied; everything else is a real copy.
+e2e_copy_prefix() {
+  local system32=drive_c/windows/system32
+  mkdir -p -- "$2/${system32%/*}"
+  cp -al -- "$1/$system32" "$2/$system32"
+  tar -C "$1" --exclude="./$system32" -cf - . | tar -C "$2" -xpf -
+}
+
+# e2e_copy_template WORK NAME: a fresh copy of the template in WORK/cases/NAME,
+# which becomes the case folder E2E_CASE_DIR; screenshots go to WORK/shots/NAME
+# (E2E_SHOTS_DIR), which outlives the case. Sets E2E_USER, the Wine user.
+e2e_copy_template() {
+  local template="$1/template"
+  [ -f "$template/ready" ] || e2e_die "no template prefix in $template: run make-prefix.sh first"
+  E2E_CASE_DIR="$1/cases/$2"
+  E2E_SHOTS_DIR="$1/shots/$2"
+  rm -rf -- "$E2E_CASE_DIR" "$E2E_SHOTS_DIR"
+  mkdir -p -- "$E2E_CASE_DIR/home" "$E2E_CASE_DIR/xdg" "$E2E_SHOTS_DIR"
+  e2e_copy_prefix "$template/prefix" "$E2E_CASE_DIR/prefix"
+  e2e_use_prefix "$E2E_CASE_DIR"
+  e2e_check_no_links
+  # The prefix has the profile folders of "Public" and of the one Wine user.
+  local users
+  users=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public -printf '%f\n')
+  if [ -z "$users" ] || [ "$(printf '%s\n' "$users" | wc -l)" -ne 1 ]; then
+    e2e_die "cannot tell the Wine user from the prefix's profiles: $users"
+  fi
+  E2E_USER=$users
+}
+
+# e2e_start_display: an X server on a free display for the case; waits until it
+# answers and exports DISPLAY. Sets E2E_XVFB_PID.
+e2e_start_display() {
+  local display_file="$E2E_CASE_DIR/display" tries=0
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
+    >"$E2E_CASE_DIR/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  until [ -s "$display_file" ]; do
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_die "Xvfb did not start, see $E2E_CASE_DIR/xvfb.log"
+    [ $((tries += 1)) -le $E2E_DISPLAY_WAIT ] || e2e_die "Xvfb chose no display"
+    sleep 0.1
+  done
+  DISPLAY=":$(head -n 1 -- "$display_file")"
+  export DISPLAY
+  tries=0
+  until xdotool getdisplaygeometry >/dev/null 2>&1; do
+    [ $((tries += 1)) -le $E2E_DISPLAY_WAIT ] || e2e_die "the X server on $DISPLAY does not answer"
+    sleep 0.1
+  done
+}
+
+# e2e_start_snap_watcher DIR: takes a screenshot DIR/NAME.png of the display
+# for each request DIR/NAME.request that the UI driver writes. Sets E2E_SNAP_PID.
+e2e_start_snap_watcher() {
+  local dir=$1
+  (
+    while true; do
+      for request in "$dir"/*.request; do
+        picture=${request%.request}.png
+        if [ -e "$request" ] && [ ! -e "$picture" ]; then
+          xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng >"$picture.part" 2>/dev/null &&
+            mv -f -- "$picture.part" "$picture"
+        fi
+      done
+      sleep 0.05
+    done
+  ) &
+  E2E_SNAP_PID=$!
+}
+
+# e2e_stop_case_processes: ends what a case started (Wine, the snap watcher,
+# the X server), each by its own id.
+e2e_stop_case_processes() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then e2e_stop_wine; fi
+  if [ -n "${E2E_SNAP_PID:-}" ]; then
+    kill "$E2E_SNAP_PID" 2>/dev/null || true
+    wait "$E2E_SNAP_PID" 2>/dev/null || true
+    E2E_SNAP_PID=
+  fi
+  if [ -n "${E2E_XVFB_PID:-}" ]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait "$E2E_XVFB_PID" 2>/dev/null || true
+    E2E_XVFB_PID=
+  fi
+}
+
+# e2e_winpath PATH: the Windows name of an absolute Linux path (drive Z: is /).
+e2e_winpath() {
+  local path=$1
+  printf 'Z:%s\n' "${path//\//\\}"
+}
+
+# e2e_unix_path 'C:\...': where a path on drive C: of the prefix lies on Linux;
+# %USERNAME% stands for the Wine user.
+e2e_unix_path() {
+  local path=${1//%USERNAME%/$E2E_USER}
+  case $path in
+    [Cc]:\\*) path=${path:3} ;;
+    *) e2e_die "not a path on drive C: $1" ;;
+  esac
+  printf '%s/drive_c/%s\n' "$WINEPREFIX" "${path//\\//}"
+}
+
+# e2e_run_scenario SCENARIO EXE DRIVER: runs EXE under the UI driver, which
+# follows SCENARIO and reports each step; then ends whatever is left running.
+# Returns the driver's status. Wine's own messages go to the case's wine.log.
+e2e_run_scenario() {
+  local scenario=$1 exe=$2 driver=$3 status=0
+  e2e_check_no_links
+  wine "$driver" --program "$(e2e_winpath "$exe")" --snap-dir "$(e2e_winpath "$E2E_SHOTS_DIR")" \
+    "$(e2e_winpath "$scenario")" 2>>"$E2E_CASE_DIR/wine.log" || status=$?
+  e2e_stop_wine
+  e2e_check_no_links
+  return $status
+}
+
+# Reads the sample's file list; calls CALLBACK UNIX-PATH KIND CONTENTS
+# WINDOWS-PATH for each entry, KIND being "file" or "folder".
+e2e_for_each_sample_entry() {
+  local callback=$1 line path contents
+  while IFS= read -r line || [ -n "$line" ]; do
+    case $line in '' | '#'*) continue ;; esac
+    if [[ $line == *' | '* ]]; then
+      path=$(e2e_unix_path "${line%% | *}")
+      contents=${line#* | }
+      "$callback" "$path" file "$contents" "${line%% | *}"
+    elif [[ $line == *\\ ]]; then
+      path=$(e2e_unix_path "$line")
+      "$callback" "$path" folder "" "$line"
+    else
+      e2e_die "malformed line in $E2E_SAMPLE_FILES: $line"
+    fi
+  done <"$E2E_SAMPLE_FILES"
+}
+
+e2e_create_sample_entry() {
+  local path=$1 kind=$2 contents=$3
+  if [ "$kind" = folder ]; then
+    mkdir -p -- "$path"
+  else
+    mkdir -p -- "$(dirname -- "$path")"
+    printf '%s\n' "$contents" >"$path"
+  fi
+}
+
+# e2e_seed_sample: creates the sample installation (files and registry).
+e2e_seed_sample() {
+  e2e_check_no_links
+  e2e_for_each_sample_entry e2e_create_sample_entry
+  wine regedit /S "$(e2e_winpath "$E2E_SAMPLE_REGISTRY")" 2>>"$E2E_CASE_DIR/wine.log" ||
+    e2e_die "regedit cannot import $E2E_SAMPLE_REGISTRY"
+}
+
+# Prints the keys and values of the product's registry areas, one key a line
+# and one "key<TAB>value" line per value, with key names in lower case and
+# relative to HKEY_LOCAL_MACHINE. Reads FILE, which is either Wine's system.reg
+# or a regedit file.
+e2e_registry_lines() {
+  awk '
+    /^\[/ {
+      key = $0
+      sub(/^\[/, "", key)
+      sub(/\][^\]]*$/, "", key)
+      sub(/^HKEY_LOCAL_MACHINE\\/, "", key)
+      gsub(/\\\\/, "\\", key)
+      key = tolower(key)
+      keep = key ~ /^software\\(dravenhall|microsoft\\windows\\currentversion\\uninstall)(\\|$)/
+      if (keep) print key
+      next
+    }
+    keep && /^[@"]/ { print key "\t" $0 }
+  ' "$1"
+}
+
+# e2e_save_state NAME: records in the case folder what the product's areas hold
+# now: every file and folder under Program Files, the desktops and the Start
+# Menus, and the registry lines above. Ends Wine first, so that the registry
+# files are current.
+e2e_save_state() {
+  e2e_stop_wine
+  local drive="$WINEPREFIX/drive_c" user_windows="users/$E2E_USER/AppData/Roaming/Microsoft/Windows"
+  {
+    (cd -- "$drive" && find "Program Files" "users/Public/Desktop" "users/$E2E_USER/Desktop" \
+      "ProgramData/Microsoft/Windows/Start Menu" "$user_windows/Start Menu" -printf '%y %s %p\n' |
+      LC_ALL=C sort)
+    e2e_registry_lines "$WINEPREFIX/system.reg" | LC_ALL=C sort
+  } >"$E2E_CASE_DIR/$1.state"
+}
+
+e2e_check_failed() {
+  echo "FAIL: $*"
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+}
+
+# e2e_expect_same_state BEFORE AFTER: two saved states are the same.
+e2e_expect_same_state() {
+  local changes
+  if ! changes=$(diff -u -- "$E2E_CASE_DIR/$1.state" "$E2E_CASE_DIR/$2.state"); then
+    e2e_check_failed "the state changed between \"$1\" and \"$2\":
+$changes"
+  fi
+}
+
+# e2e_expect_present 'C:\...' ...: each file or folder exists.
+e2e_expect_present() {
+  local path unix_path
+  for path; do
+    unix_path=$(e2e_unix_path "$path")
+    [ -e "$unix_path" ] || e2e_check_failed "missing: $path"
+  done
+}
+
+# e2e_expect_absent 'C:\...' ...: none of them exists.
+e2e_expect_absent() {
+  local path unix_path
+  for path; do
+    unix_path=$(e2e_unix_path "$path")
+    [ ! -e "$unix_path" ] || e2e_check_failed "still there: $path"
+  done
+}
+
+e2e_registry_has_key() {
+  local key
+  key=$(printf '%s' "$1" | tr '[:upper:]' '[:lower:]')
+  e2e_registry_lines "$WINEPREFIX/system.reg" | grep -Fxq -- "$key"
+}
+
+# e2e_expect_reg_key 'SOFTWARE\...' ...: each key of HKEY_LOCAL_MACHINE exists.
+# Checks the registry files, so call it after e2e_save_state or e2e_run_scenario.
+e2e_expect_reg_key() {
+  local key
+  for key; do
+    e2e_registry_has_key "$key" || e2e_check_failed "missing registry key: HKLM\\$key"
+  done
+}
+
+# e2e_expect_no_reg_key 'SOFTWARE\...' ...: none of these keys exists.
+e2e_expect_no_reg_key() {
+  local key
+  for key; do
+    ! e2e_registry_has_key "$key" || e2e_check_failed "registry key still there: HKLM\\$key"
+  done
+}
+
+e2e_expect_sample_entry_intact() {
+  local path=$1 kind=$2 contents=$3 name=$4
+  if [ "$kind" = folder ]; then
+    [ -d "$path" ] || e2e_check_failed "missing folder: $name"
+  elif [ ! -f "$path" ]; then
+    e2e_check_failed "missing file: $name"
+  elif [ "$(cat -- "$path")" != "$contents" ]; then
+    e2e_check_failed "changed file: $name"
+  fi
+}
+
+# e2e_expect_sample_intact: every file, folder, key and value of the sample
+# installation is still there, unchanged.
+e2e_expect_sample_intact() {
+  e2e_for_each_sample_entry e2e_expect_sample_entry_intact
+  local missing
+  missing=$(grep -Fxv -f <(e2e_registry_lines "$WINEPREFIX/system.reg") \
+    <(e2e_registry_lines "$E2E_SAMPLE_REGISTRY")) || true
+  [ -z "$missing" ] || e2e_check_failed "registry entries of the sample are missing:
+$missing"
+}

@@ -1,0 +1,59 @@
+#!/bin/bash
+# Runs one end-to-end case under Wine: a fresh copy of the template prefix, an
+# X server, the case's arrangement, RemoveKM worked by the UI driver following
+# the case's scenario, then the case's checks on the Linux side.
+#
+# A case NAME is two files in cases/: NAME.scn, the scenario for the UI driver,
+# and NAME.sh, which defines the functions `arrange` (before the run) and
+# `verify` (after it) with the helpers of lib.sh.
+#
+# Usage: run-case.sh --exe RemoveKM.exe --driver uidriver.exe --work WORK-DIR NAME
+# The case's prefix stays in WORK-DIR/cases/NAME when the case fails.
+set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
+
+usage="usage: $0 --exe RemoveKM.exe --driver uidriver.exe --work WORK-DIR NAME"
+exe='' driver='' work='' name=''
+while [ $# -gt 0 ]; do
+  case $1 in
+    --exe) exe=$(realpath -- "$2") && shift 2 ;;
+    --driver) driver=$(realpath -- "$2") && shift 2 ;;
+    --work) work=$(realpath -m -- "$2") && shift 2 ;;
+    -*) e2e_die "$usage" ;;
+    *) name=$1 && shift ;;
+  esac
+done
+if [ -z "$exe" ] || [ -z "$driver" ] || [ -z "$work" ] || [ -z "$name" ]; then
+  e2e_die "$usage"
+fi
+scenario=$E2E_SOURCE_DIR/cases/$name.scn
+checks=$E2E_SOURCE_DIR/cases/$name.sh
+[ -f "$scenario" ] || e2e_die "no scenario $scenario"
+[ -f "$checks" ] || e2e_die "no checks $checks"
+[ -f "$exe" ] || e2e_die "$exe does not exist"
+[ -f "$driver" ] || e2e_die "$driver does not exist"
+# shellcheck source=/dev/null
+source "$checks"
+
+finish() {
+  local status=$?
+  e2e_stop_case_processes
+  if [ $status -eq 0 ] && [ "$E2E_FAILURES" -eq 0 ]; then
+    rm -rf -- "$E2E_CASE_DIR"
+    echo "e2e: case $name passed in ${SECONDS}s"
+  else
+    [ -s "$E2E_CASE_DIR/wine.log" ] && echo "--- wine.log:" && tail -n 20 -- "$E2E_CASE_DIR/wine.log"
+    echo "e2e: case $name FAILED; its prefix stays in $E2E_CASE_DIR"
+    exit 1
+  fi
+}
+
+SECONDS=0
+e2e_copy_template "$work" "$name"
+trap finish EXIT
+e2e_start_display
+e2e_start_snap_watcher "$E2E_SHOTS_DIR"
+arrange
+e2e_run_scenario "$scenario" "$exe" "$driver" || e2e_check_failed "the scenario did not run to its end"
+verify
