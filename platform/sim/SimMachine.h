@@ -21,10 +21,11 @@ namespace sim {
 // family of calls) that fails.
 enum class Op {
   SetCurrentDirectory,
-  FindFirstFile,  // FindFirstFileA: the listing cannot start
-  FindNextFile,   // FindNextFileA: the listing breaks off with the error
+  FindFirstFile,  // FindFirstFileA: the listing cannot start; matched on the pattern as a
+                  // full path ("C:\src\*" for "*" in C:\src, "C:\a\b" for "C:\a\b")
+  FindNextFile,   // FindNextFileA: the listing breaks off; matched on the folder listed
   CreateDirectory,
-  CopyFile,       // matched on the source or the destination path
+  CopyFile,  // matched on the source or the destination path
   DeleteFile,
   RemoveDirectory,
   CreateFile,
@@ -35,15 +36,15 @@ enum class Op {
   RegOpenKey,     // matched on the full key path, e.g. "HKLM\SOFTWARE\Dravenhall\Kelmora"
   RegQueryValue,  // matched on the key path
   RegEnumKey,
-  RegDeleteKey,   // matched on the full path of the key to delete
-  RegDeleteValue, // matched on the key path
+  RegDeleteKey,    // matched on the full path of the key to delete
+  RegDeleteValue,  // matched on the key path
   RegCloseKey,
   GetUserName,
   GetVersion,
-  CreateDialog,   // DialogBoxParamA / CreateDialogParamA: matched on the template id as text
-  GetSystemMenu,  // matched on the dialog's template id as text
-  LoadString,     // matched on the string id as text
-  CoInitialize,   // target ""
+  CreateDialog,         // DialogBoxParamA / CreateDialogParamA: matched on the template id as text
+  GetSystemMenu,        // matched on the dialog's template id as text
+  LoadString,           // matched on the string id as text
+  CoInitialize,         // target ""
   SHGetPathFromIDList,  // matched on the chosen path
 };
 const char* OpName(Op op);
@@ -67,6 +68,7 @@ struct RepaintRecord {
 
 // A simulated window: a dialog made from a template, or one of its controls.
 struct Window {
+  HWND handle = nullptr;
   int templateId = 0;  // dialogs: the template they were made from
   int id = 0;          // controls: the control id
   std::string className;
@@ -74,6 +76,9 @@ struct Window {
   DWORD style = 0;
   DWORD exStyle = 0;
   int x = 0, y = 0, cx = 0, cy = 0;  // in dialog units, from the template
+  // In pixels: the template size at 1.5 pixels per horizontal and 1.625 per
+  // vertical dialog unit (MS Sans Serif 8); a test may change it.
+  RECT client = {0, 0, 0, 0};
   int check = 0;
   bool visible = false;
   bool iconic = false;
@@ -87,7 +92,7 @@ struct Window {
   std::map<int, LONG_PTR> longs;  // SetWindowLongPtrA slots
   HICON bigIcon = nullptr, smallIcon = nullptr;
   std::vector<std::string> menuItems;  // system menu: "-" for a separator, else "<id>:<text>"
-  int topOrder = 0;                     // raised by BringWindowToTop
+  int topOrder = 0;                    // raised by BringWindowToTop
 };
 
 class Machine {
@@ -106,16 +111,22 @@ class Machine {
   // Another process holds the file open without FILE_SHARE_DELETE: deleting or
   // moving it fails with ERROR_SHARING_VIOLATION, opening it with the same.
   void HoldOpen(const std::string& path, bool held = true);
+  // The inspectors resolve paths as Windows does, through junctions on the way,
+  // but a junction named last is the link itself. A path that is missing where
+  // an inspector needs it (ReadFile, List, Tree) throws std::invalid_argument.
   bool Exists(const std::string& path) const;
   bool IsFolder(const std::string& path) const;
   std::string ReadFile(const std::string& path) const;
-  DWORD Attributes(const std::string& path) const;  // INVALID_FILE_ATTRIBUTES when missing
+  // As GetFileAttributesA gives them (FILE_ATTRIBUTE_NORMAL for none);
+  // INVALID_FILE_ATTRIBUTES when missing.
+  DWORD Attributes(const std::string& path) const;
   // Names (as stored, with their case) in a folder, sorted case-insensitively.
   std::vector<std::string> List(const std::string& folder) const;
-  // Every file below a folder, by path relative to it, with its content.
+  // Every file below a folder, by path relative to it, with its content; a
+  // junction is one entry "<junction TARGET>", its target's files not listed.
   std::map<std::string, std::string> Tree(const std::string& folder) const;
   std::string CurrentDirectory() const;
-  // Folder used by SHFileOperationA's undo (the Recycle Bin); "" = delete for good.
+  // What SHFileOperationA moved to the Recycle Bin (FOF_ALLOWUNDO), full paths in order.
   std::vector<std::string> RecycledPaths() const;
 
   // ---- Registry. Key paths start with "HKLM\".
@@ -151,7 +162,8 @@ class Machine {
   // Answers for the next message boxes, in order. When none is queued the box
   // is answered with its default button (IDOK, or IDYES for MB_YESNO).
   void QueueMessageBoxAnswer(int answer);
-  // Answers for the next folder browsers: a path, or "" for Cancel.
+  // Answers for the next folder browsers: a path, or "" for Cancel. With none
+  // queued the browser is cancelled.
   void QueueBrowserAnswer(const std::string& path);
   // Called while a modal dialog runs, after WM_INITDIALOG: plays the user.
   // When it returns and the dialog has not ended, the dialog ends with IDCANCEL.
@@ -173,7 +185,9 @@ class Machine {
   // see: "SetWindowText 1004 Step 2 of 6...", "DeleteFile C:\x", "MessageBox ...".
   std::vector<std::string> events;
 
-  Window* GetWindow(HWND window);  // nullptr when not a window
+  // Every window made since the reset, destroyed ones included (their record
+  // stays, with `destroyed` set); nullptr for any other handle.
+  Window* GetWindow(HWND window);
   HWND FindDialog(int templateId) const;  // the newest live dialog from that template
   HWND Control(HWND dialog, int id) const;
   std::string ControlText(HWND dialog, int id) const;
@@ -206,11 +220,12 @@ class Machine {
 
 // The machine the simulated API works on.
 Machine& machine();
-// Throws the machine away and makes a fresh one: drive C: with C:\Windows,
-// C:\Windows\system32, C:\Program Files, the profile folders and the four
-// special folders of a Windows XP machine, OS version 5.1, user "user1",
-// current directory C:\, an empty HKLM with SOFTWARE\Microsoft\Windows\
-// CurrentVersion\Uninstall.
+// Throws the machine away and makes a fresh one, a Windows XP machine: drive
+// C: with C:\WINDOWS, C:\WINDOWS\system32, C:\Program Files and the desktop
+// and Start Menu folders of "All Users" and "user1" under C:\Documents and
+// Settings, the special folders naming them, OS version 5.1, user "user1",
+// current directory "C:\" and an HKLM holding only the key
+// SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall.
 Machine& reset();
 
 }  // namespace sim

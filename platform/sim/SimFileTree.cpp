@@ -1,0 +1,192 @@
+// The simulated file tree: drives, folders, files and junctions, and the test
+// API that builds and inspects it.
+#include <functional>
+#include <stdexcept>
+
+#include "SimState.h"
+
+namespace sim {
+namespace {
+
+// Junctions may point at junctions; a loop ends here.
+const int kMaxJunctionDepth = 8;
+
+FileNode* ContentsAt(const Machine::State& s, FileNode* node, int depth);
+
+FileLookup LookAt(const Machine::State& s, const WinPath& path, int depth) {
+  FileLookup found;
+  // The tree is the state's; a const state only means the caller will not change it.
+  FileNode* folder = const_cast<FileNode*>(&s.root);
+  for (size_t i = 0; i < path.parts.size(); ++i) {
+    auto entry = folder->children.find(path.parts[i]);
+    FileNode* node = entry == folder->children.end() ? nullptr : entry->second.get();
+    if (i + 1 == path.parts.size()) {
+      found.folder = folder;
+      found.node = node;
+      if (!node) found.error = i == 0 ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND;
+      return found;
+    }
+    folder = node ? ContentsAt(s, node, depth) : nullptr;
+    if (!folder) break;
+  }
+  found.error = ERROR_PATH_NOT_FOUND;
+  return found;
+}
+
+FileNode* ContentsAt(const Machine::State& s, FileNode* node, int depth) {
+  if (!node->IsFolder()) return nullptr;
+  if (!node->IsJunction()) return node;
+  WinPath target;
+  if (depth >= kMaxJunctionDepth || ParsePath(node->junctionTarget, "C:\\", target) != 0)
+    return nullptr;
+  FileNode* reached = LookAt(s, target, depth + 1).node;
+  return reached ? ContentsAt(s, reached, depth + 1) : nullptr;
+}
+
+std::unique_ptr<FileNode> NewFolder(const std::string& name, DWORD attributes) {
+  auto folder = std::make_unique<FileNode>();
+  folder->name = name;
+  folder->attributes = attributes | FILE_ATTRIBUTE_DIRECTORY;
+  return folder;
+}
+
+// The folder that is to hold the last part of `path`, made with its parents.
+FileNode* MakeParents(Machine::State& s, const WinPath& path) {
+  FileNode* folder = &s.root;
+  for (size_t i = 0; i + 1 < path.parts.size(); ++i) {
+    std::unique_ptr<FileNode>& entry = folder->children[path.parts[i]];
+    if (!entry) entry = NewFolder(path.parts[i], 0);
+    folder = Contents(s, entry.get());
+    if (!folder) throw std::invalid_argument("sim: not a folder on the way to " + path.Text());
+  }
+  return folder;
+}
+
+FileNode& ExistingEntry(const Machine::State& s, const std::string& path) {
+  FileNode* node = Look(s, TestPath(s, path)).node;
+  if (!node) throw std::invalid_argument("sim: no such file or folder: " + path);
+  return *node;
+}
+
+FileNode& ExistingFolder(const Machine::State& s, const std::string& path) {
+  FileNode* folder = Contents(s, &ExistingEntry(s, path));
+  if (!folder) throw std::invalid_argument("sim: not a folder: " + path);
+  return *folder;
+}
+
+void ForEachNode(FileNode* node, const std::function<void(FileNode*)>& visit) {
+  visit(node);
+  for (auto& child : node->children) ForEachNode(child.second.get(), visit);
+}
+
+}  // namespace
+
+FileLookup Look(const Machine::State& s, const WinPath& path) { return LookAt(s, path, 0); }
+
+FileNode* Contents(const Machine::State& s, FileNode* node) { return ContentsAt(s, node, 0); }
+
+bool IsLocked(const Machine::State& s, const FileNode* node) {
+  if (node->heldOpen) return true;
+  for (const auto& handle : s.files)
+    if (handle.second.node == node && !(handle.second.share & FILE_SHARE_DELETE)) return true;
+  return false;
+}
+
+void EraseEntry(Machine::State& s, FileNode* folder, const std::string& name) {
+  ForEachNode(folder->children.at(name).get(), [&s](FileNode* gone) {
+    for (auto& handle : s.files)
+      if (handle.second.node == gone) handle.second.node = nullptr;
+  });
+  folder->children.erase(name);
+}
+
+WinPath TestPath(const Machine::State& s, const std::string& path) {
+  WinPath parsed;
+  if (ParsePath(path, s.currentDirectory, parsed) != 0)
+    throw std::invalid_argument("sim: not a path: \"" + path + "\"");
+  return parsed;
+}
+
+void Machine::AddFolder(const std::string& path, DWORD attributes) {
+  WinPath parsed = TestPath(*state_, path);
+  std::unique_ptr<FileNode>& entry = MakeParents(*state_, parsed)->children[parsed.Leaf()];
+  if (!entry) entry = NewFolder(parsed.Leaf(), 0);
+  if (!entry->IsFolder()) throw std::invalid_argument("sim: a file is in the way: " + path);
+  entry->attributes |= attributes;
+}
+
+void Machine::AddFile(const std::string& path, const std::string& content, DWORD attributes) {
+  WinPath parsed = TestPath(*state_, path);
+  std::unique_ptr<FileNode>& entry = MakeParents(*state_, parsed)->children[parsed.Leaf()];
+  if (!entry) {
+    entry = std::make_unique<FileNode>();
+    entry->name = parsed.Leaf();
+  }
+  if (entry->IsFolder()) throw std::invalid_argument("sim: a folder is in the way: " + path);
+  entry->content = content;
+  entry->attributes = attributes & ~(FILE_ATTRIBUTE_NORMAL | FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Machine::AddJunction(const std::string& path, const std::string& target) {
+  WinPath parsed = TestPath(*state_, path);
+  std::unique_ptr<FileNode>& entry = MakeParents(*state_, parsed)->children[parsed.Leaf()];
+  if (entry) throw std::invalid_argument("sim: something is in the way: " + path);
+  entry = NewFolder(parsed.Leaf(), FILE_ATTRIBUTE_REPARSE_POINT);
+  entry->junctionTarget = TestPath(*state_, target).Text();
+}
+
+void Machine::HoldOpen(const std::string& path, bool held) {
+  ExistingEntry(*state_, path).heldOpen = held;
+}
+
+bool Machine::Exists(const std::string& path) const {
+  return Look(*state_, TestPath(*state_, path)).node != nullptr;
+}
+
+bool Machine::IsFolder(const std::string& path) const {
+  FileNode* node = Look(*state_, TestPath(*state_, path)).node;
+  return node && node->IsFolder();
+}
+
+std::string Machine::ReadFile(const std::string& path) const {
+  FileNode& file = ExistingEntry(*state_, path);
+  if (file.IsFolder()) throw std::invalid_argument("sim: a folder, not a file: " + path);
+  return file.content;
+}
+
+DWORD Machine::Attributes(const std::string& path) const {
+  FileNode* node = Look(*state_, TestPath(*state_, path)).node;
+  if (!node) return INVALID_FILE_ATTRIBUTES;
+  return node->attributes ? node->attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+std::vector<std::string> Machine::List(const std::string& folder) const {
+  std::vector<std::string> names;
+  for (const auto& entry : ExistingFolder(*state_, folder).children) names.push_back(entry.first);
+  return names;
+}
+
+std::map<std::string, std::string> Machine::Tree(const std::string& folder) const {
+  std::map<std::string, std::string> files;
+  std::function<void(const FileNode&, const std::string&)> collect =
+      [&](const FileNode& node, const std::string& prefix) {
+        for (const auto& entry : node.children) {
+          const FileNode& child = *entry.second;
+          const std::string path = prefix + child.name;
+          if (child.IsJunction())
+            files[path] = "<junction " + child.junctionTarget + ">";
+          else if (child.IsFolder())
+            collect(child, path + "\\");
+          else
+            files[path] = child.content;
+        }
+      };
+  collect(ExistingFolder(*state_, folder), "");
+  return files;
+}
+
+std::string Machine::CurrentDirectory() const { return state_->currentDirectory; }
+
+std::vector<std::string> Machine::RecycledPaths() const { return state_->recycled; }
+
+}  // namespace sim

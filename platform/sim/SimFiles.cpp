@@ -1,0 +1,299 @@
+// kernel32's file and folder calls on the simulated file tree.
+#include <cstring>
+
+#include "SimState.h"
+
+using sim::FileLookup;
+using sim::FileNode;
+using sim::Op;
+using sim::PathCall;
+using sim::WinPath;
+
+namespace {
+
+const DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+const DWORD kMountPointTag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT
+const DWORD kInvalidFileSize = 0xFFFFFFFF;
+
+// The error for an entry that a call needs to exist: missing, or a file
+// named with a trailing separator (which Windows refuses as a name).
+DWORD EntryError(const FileLookup& found, const WinPath& path) {
+  if (!found.node) return found.error;
+  if (path.trailingSeparator && !found.node->IsFolder()) return ERROR_INVALID_NAME;
+  return 0;
+}
+
+DWORD ReportedAttributes(const FileNode& node) {
+  return node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+HANDLE NoHandle(DWORD error) {
+  sim::Refuse(error);
+  return INVALID_HANDLE_VALUE;
+}
+
+DWORD NoAttributes(DWORD error) {
+  sim::Refuse(error);
+  return INVALID_FILE_ATTRIBUTES;
+}
+
+HANDLE NewHandle(sim::Machine::State& s) {
+  s.nextHandle += 4;
+  return reinterpret_cast<HANDLE>(s.nextHandle);
+}
+
+void FillFindData(const sim::FoundEntry& entry, LPWIN32_FIND_DATAA data) {
+  std::memset(data, 0, sizeof *data);
+  data->dwFileAttributes = entry.attributes;
+  data->nFileSizeLow = entry.size;
+  data->dwReserved0 = entry.reparseTag;
+  sim::CopyTruncated(entry.name, data->cFileName, MAX_PATH);
+}
+
+// Our own open handles conflict with a new open whose access or sharing the
+// earlier ones do not allow.
+bool SharingConflict(const sim::Machine::State& s, const FileNode* file, DWORD access,
+                     DWORD share) {
+  for (const auto& entry : s.files) {
+    const sim::FileHandle& open = entry.second;
+    if (open.node != file) continue;
+    if (((access & GENERIC_READ) && !(open.share & FILE_SHARE_READ)) ||
+        ((access & GENERIC_WRITE) && !(open.share & FILE_SHARE_WRITE)) ||
+        ((open.access & GENERIC_READ) && !(share & FILE_SHARE_READ)) ||
+        ((open.access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE)))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+namespace sim {
+
+PathCall::PathCall(Op op, LPCSTR text, DWORD emptyError, Wildcards wildcards) {
+  const Machine::State& s = machine().state();
+  DWORD parseError = ERROR_INVALID_PARAMETER;
+  if (text && !*text)
+    parseError = emptyError;
+  else if (text && std::strlen(text) >= MAX_PATH)
+    parseError = ERROR_FILENAME_EXCED_RANGE;
+  else if (text)
+    parseError = ParsePath(text, s.currentDirectory, path, wildcards);
+  if (parseError == 0 && path.Text().size() >= MAX_PATH) parseError = ERROR_FILENAME_EXCED_RANGE;
+  error = Faulted(op, parseError == 0 ? path.Text() : text ? text : "");
+  if (!error) error = parseError;
+}
+
+}  // namespace sim
+
+BOOL SetCurrentDirectoryA(LPCSTR path) {
+  auto& s = sim::Enter();
+  PathCall call(Op::SetCurrentDirectory, path, ERROR_INVALID_NAME);
+  if (call.error) return sim::Refuse(call.error);
+  // The current directory keeps room for its "\" and the NUL.
+  if (call.path.Text().size() > MAX_PATH - 2) return sim::Refuse(ERROR_FILENAME_EXCED_RANGE);
+  FileLookup found = sim::Look(s, call.path);
+  if (!found.node) return sim::Refuse(found.error);
+  if (!found.node->IsFolder()) return sim::Refuse(ERROR_DIRECTORY);
+  FileNode* folder = sim::Contents(s, found.node);
+  if (!folder) return sim::Refuse(ERROR_FILE_NOT_FOUND);  // a junction to nowhere
+  s.currentDirectory = call.path.Text();
+  s.currentFolder = folder;
+  return TRUE;
+}
+
+DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
+  return sim::CopyIfFits(sim::Enter().currentDirectory, buffer, size);
+}
+
+HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+  auto& s = sim::Enter();
+  PathCall call(Op::FindFirstFile, pattern, ERROR_PATH_NOT_FOUND, sim::Wildcards::InLastPart);
+  if (call.error) return NoHandle(call.error);
+  // A folder named with a trailing separator, or a drive alone, is not a pattern.
+  if (call.path.IsDrive() || call.path.trailingSeparator) return NoHandle(ERROR_FILE_NOT_FOUND);
+
+  WinPath folderPath = call.path.Parent();
+  FileNode* entry = sim::Look(s, folderPath).node;
+  FileNode* folder = entry ? sim::Contents(s, entry) : nullptr;
+  if (!folder) return NoHandle(ERROR_PATH_NOT_FOUND);
+
+  sim::FindHandle find;
+  find.folder = folderPath.Text();
+  const std::string& wanted = call.path.Leaf();
+  if (!folderPath.IsDrive())
+    for (const char* dots : {".", ".."})
+      if (sim::MatchesPattern(wanted, dots))
+        find.entries.push_back({dots, FILE_ATTRIBUTE_DIRECTORY, 0, 0});
+  for (const auto& child : folder->children) {
+    const FileNode& node = *child.second;
+    if (!sim::MatchesPattern(wanted, node.name)) continue;
+    find.entries.push_back({node.name, ReportedAttributes(node),
+                            static_cast<DWORD>(node.IsFolder() ? 0 : node.content.size()),
+                            node.IsJunction() ? kMountPointTag : 0});
+  }
+  if (find.entries.empty()) return NoHandle(ERROR_FILE_NOT_FOUND);
+
+  FillFindData(find.entries[0], data);
+  find.next = 1;
+  HANDLE handle = NewHandle(s);
+  s.finds[handle] = find;
+  return handle;
+}
+
+BOOL FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA data) {
+  auto& s = sim::Enter();
+  auto find = s.finds.find(handle);
+  if (find == s.finds.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  if (DWORD error = sim::Faulted(Op::FindNextFile, find->second.folder)) return sim::Refuse(error);
+  if (find->second.next >= find->second.entries.size()) return sim::Refuse(ERROR_NO_MORE_FILES);
+  FillFindData(find->second.entries[find->second.next++], data);
+  return TRUE;
+}
+
+BOOL FindClose(HANDLE handle) {
+  auto& s = sim::Enter();
+  return s.finds.erase(handle) ? TRUE : sim::Refuse(ERROR_INVALID_HANDLE);
+}
+
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+  auto& s = sim::Enter();
+  PathCall call(Op::CreateDirectory, path);
+  if (call.error) return sim::Refuse(call.error);
+  FileLookup found = sim::Look(s, call.path);
+  if (found.node) return sim::Refuse(ERROR_ALREADY_EXISTS);
+  if (found.error != ERROR_FILE_NOT_FOUND) return sim::Refuse(found.error);
+  auto folder = std::make_unique<FileNode>();
+  folder->name = call.path.Leaf();
+  folder->attributes = FILE_ATTRIBUTE_DIRECTORY;
+  found.folder->children[folder->name] = std::move(folder);
+  sim::Log(std::string("CreateDirectory ") + path);
+  return TRUE;
+}
+
+BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
+  auto& s = sim::Enter();
+  PathCall from(Op::CopyFile, existing);
+  if (from.error) return sim::Refuse(from.error);
+  PathCall to(Op::CopyFile, target);
+  if (to.error) return sim::Refuse(to.error);
+
+  FileLookup source = sim::Look(s, from.path);
+  if (DWORD error = EntryError(source, from.path)) return sim::Refuse(error);
+  if (source.node->IsFolder()) return sim::Refuse(ERROR_ACCESS_DENIED);
+  if (source.node->heldOpen) return sim::Refuse(ERROR_SHARING_VIOLATION);
+
+  FileLookup destination = sim::Look(s, to.path);
+  if (!destination.node && destination.error != ERROR_FILE_NOT_FOUND)
+    return sim::Refuse(destination.error);
+  if (FileNode* old = destination.node) {
+    if (failIfExists) return sim::Refuse(ERROR_FILE_EXISTS);
+    if (old->IsFolder() || (old->attributes & FILE_ATTRIBUTE_READONLY))
+      return sim::Refuse(ERROR_ACCESS_DENIED);
+    if (sim::IsLocked(s, old)) return sim::Refuse(ERROR_SHARING_VIOLATION);
+  }
+  std::unique_ptr<FileNode>& copy = destination.folder->children[to.path.Leaf()];
+  if (!copy) {
+    copy = std::make_unique<FileNode>();
+    copy->name = to.path.Leaf();
+  }
+  copy->content = source.node->content;
+  copy->attributes = source.node->attributes | FILE_ATTRIBUTE_ARCHIVE;
+  sim::Log(std::string("CopyFile ") + existing + " -> " + target);
+  return TRUE;
+}
+
+BOOL DeleteFileA(LPCSTR path) {
+  auto& s = sim::Enter();
+  PathCall call(Op::DeleteFile, path);
+  if (call.error) return sim::Refuse(call.error);
+  FileLookup found = sim::Look(s, call.path);
+  if (DWORD error = EntryError(found, call.path)) return sim::Refuse(error);
+  if (found.node->IsFolder()) return sim::Refuse(ERROR_ACCESS_DENIED);
+  if (sim::IsLocked(s, found.node)) return sim::Refuse(ERROR_SHARING_VIOLATION);
+  if (found.node->attributes & FILE_ATTRIBUTE_READONLY) return sim::Refuse(ERROR_ACCESS_DENIED);
+  sim::EraseEntry(s, found.folder, found.node->name);
+  sim::Log(std::string("DeleteFile ") + path);
+  return TRUE;
+}
+
+BOOL RemoveDirectoryA(LPCSTR path) {
+  auto& s = sim::Enter();
+  PathCall call(Op::RemoveDirectory, path);
+  if (call.error) return sim::Refuse(call.error);
+  FileLookup found = sim::Look(s, call.path);
+  FileNode* folder = found.node;
+  if (!folder) return sim::Refuse(found.error);
+  if (!folder->IsFolder()) return sim::Refuse(ERROR_DIRECTORY);
+  if (call.path.IsDrive()) return sim::Refuse(ERROR_ACCESS_DENIED);
+  // A junction goes as a link; its target is not looked at.
+  if (!folder->IsJunction()) {
+    if (folder == s.currentFolder || sim::IsLocked(s, folder))
+      return sim::Refuse(ERROR_SHARING_VIOLATION);
+    if (folder->attributes & FILE_ATTRIBUTE_READONLY) return sim::Refuse(ERROR_ACCESS_DENIED);
+    if (!folder->children.empty()) return sim::Refuse(ERROR_DIR_NOT_EMPTY);
+  }
+  sim::EraseEntry(s, found.folder, folder->name);
+  sim::Log(std::string("RemoveDirectory ") + path);
+  return TRUE;
+}
+
+// Opens existing files only: the program opens files to read their status.
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                   DWORD, HANDLE) {
+  auto& s = sim::Enter();
+  PathCall call(Op::CreateFile, path);
+  if (call.error) return NoHandle(call.error);
+  if (disposition != OPEN_EXISTING) return NoHandle(ERROR_INVALID_PARAMETER);
+  FileLookup found = sim::Look(s, call.path);
+  if (DWORD error = EntryError(found, call.path)) return NoHandle(error);
+  FileNode* file = found.node;
+  if (file->IsFolder()) return NoHandle(ERROR_ACCESS_DENIED);
+  const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  if ((file->heldOpen && (share & shareAll) != shareAll) || SharingConflict(s, file, access, share))
+    return NoHandle(ERROR_SHARING_VIOLATION);
+  if ((access & GENERIC_WRITE) && (file->attributes & FILE_ATTRIBUTE_READONLY))
+    return NoHandle(ERROR_ACCESS_DENIED);
+  HANDLE handle = NewHandle(s);
+  s.files[handle] = {file, access, share};
+  return handle;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+  auto& s = sim::Enter();
+  return s.files.erase(handle) ? TRUE : sim::Refuse(ERROR_INVALID_HANDLE);
+}
+
+DWORD GetFileSize(HANDLE handle, LPDWORD sizeHigh) {
+  auto& s = sim::Enter();
+  auto file = s.files.find(handle);
+  if (file == s.files.end()) {
+    sim::Refuse(ERROR_INVALID_HANDLE);
+    return kInvalidFileSize;
+  }
+  if (sizeHigh) *sizeHigh = 0;
+  const FileNode* node = file->second.node;
+  return node ? static_cast<DWORD>(node->content.size()) : 0;
+}
+
+DWORD GetFileAttributesA(LPCSTR path) {
+  auto& s = sim::Enter();
+  PathCall call(Op::GetFileAttributes, path);
+  if (call.error) return NoAttributes(call.error);
+  FileLookup found = sim::Look(s, call.path);
+  if (DWORD error = EntryError(found, call.path)) return NoAttributes(error);
+  return ReportedAttributes(*found.node);
+}
+
+BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
+  auto& s = sim::Enter();
+  PathCall call(Op::SetFileAttributes, path);
+  if (call.error) return sim::Refuse(call.error);
+  FileLookup found = sim::Look(s, call.path);
+  if (DWORD error = EntryError(found, call.path)) return sim::Refuse(error);
+  FileNode* node = found.node;
+  node->attributes = (node->attributes & ~kSettableAttributes) | (attributes & kSettableAttributes);
+  sim::Log(std::string("SetFileAttributes ") + path + " " + sim::Hex(attributes));
+  return TRUE;
+}

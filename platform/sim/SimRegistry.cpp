@@ -1,0 +1,240 @@
+// The simulated registry (HKEY_LOCAL_MACHINE only): the test API and
+// advapi32's key and value calls.
+#include <cstring>
+#include <stdexcept>
+
+#include "SimState.h"
+
+using sim::KeyNode;
+using sim::Op;
+
+namespace {
+
+std::vector<std::string> SplitKeyPath(const std::string& path) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    names.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  if (names.size() > 1 && names.back().empty()) names.pop_back();  // one trailing "\" is fine
+  return names;
+}
+
+KeyNode* SubKey(KeyNode* key, const std::string& name) {
+  auto found = key->subKeys.find(name);
+  return found == key->subKeys.end() ? nullptr : found->second.get();
+}
+
+std::string KeyPath(const KeyNode* key) {
+  return key->parent ? KeyPath(key->parent) + "\\" + key->name : "HKLM";
+}
+
+// A key path of the test API ("HKLM\SOFTWARE\..."): the key, made when asked.
+KeyNode* TestKey(const sim::Machine::State& s, const std::string& path, bool make) {
+  std::vector<std::string> names = SplitKeyPath(path);
+  if (!sim::SameName(names[0], "HKLM") && !sim::SameName(names[0], "HKEY_LOCAL_MACHINE"))
+    throw std::invalid_argument("sim: only HKLM keys: " + path);
+  // The tree is the state's; a const state only means the caller will not change it.
+  KeyNode* key = const_cast<KeyNode*>(&s.hklm);
+  for (size_t i = 1; i < names.size() && key; ++i) {
+    KeyNode* next = SubKey(key, names[i]);
+    if (!next && make) {
+      auto made = std::make_unique<KeyNode>();
+      made->name = names[i];
+      made->parent = key;
+      next = made.get();
+      key->subKeys[names[i]] = std::move(made);
+    }
+    key = next;
+  }
+  return key;
+}
+
+KeyNode& ExistingKey(const sim::Machine::State& s, const std::string& path) {
+  KeyNode* key = TestKey(s, path, false);
+  if (!key) throw std::invalid_argument("sim: no such key: " + path);
+  return *key;
+}
+
+// The key behind a handle, with the access it was opened for.
+struct OpenKey {
+  KeyNode* key = nullptr;
+  std::string path;
+  REGSAM access = 0;
+  LONG error = ERROR_INVALID_HANDLE;
+};
+
+OpenKey Resolve(sim::Machine::State& s, HKEY handle) {
+  OpenKey open;
+  if (handle == HKEY_LOCAL_MACHINE) {
+    open = {&s.hklm, "HKLM", KEY_ALL_ACCESS, 0};
+  } else if (auto found = s.keys.find(handle); found != s.keys.end()) {
+    const sim::KeyHandle& held = found->second;
+    open = {held.key, held.path, held.access, held.key ? 0 : LONG{ERROR_KEY_DELETED}};
+  }
+  return open;
+}
+
+// Walks `subKey` below `key`: 0 with the key found, or the error.
+LONG Walk(KeyNode* key, const std::string& subKey, KeyNode*& found) {
+  if (!subKey.empty() && subKey[0] == '\\') return ERROR_BAD_PATHNAME;
+  if (!subKey.empty())
+    for (const std::string& name : SplitKeyPath(subKey)) {
+      if (name.empty()) return ERROR_BAD_PATHNAME;
+      key = SubKey(key, name);
+      if (!key) return ERROR_FILE_NOT_FOUND;
+    }
+  found = key;
+  return ERROR_SUCCESS;
+}
+
+bool IsStringType(DWORD type) { return type == REG_SZ || type == 2 /* REG_EXPAND_SZ */; }
+
+}  // namespace
+
+void sim::Machine::AddKey(const std::string& keyPath) { TestKey(*state_, keyPath, true); }
+
+void sim::Machine::SetValue(const std::string& keyPath, const std::string& name,
+                            const std::string& data, DWORD type) {
+  TestKey(*state_, keyPath, true)->values[name] = {name, type, data};
+}
+
+bool sim::Machine::KeyExists(const std::string& keyPath) const {
+  return TestKey(*state_, keyPath, false) != nullptr;
+}
+
+bool sim::Machine::ValueExists(const std::string& keyPath, const std::string& name) const {
+  KeyNode* key = TestKey(*state_, keyPath, false);
+  return key && key->values.count(name) > 0;
+}
+
+std::vector<std::string> sim::Machine::SubKeys(const std::string& keyPath) const {
+  std::vector<std::string> names;
+  for (const auto& sub : ExistingKey(*state_, keyPath).subKeys) names.push_back(sub.first);
+  return names;
+}
+
+std::vector<std::string> sim::Machine::ValueNames(const std::string& keyPath) const {
+  std::vector<std::string> names;
+  for (const auto& value : ExistingKey(*state_, keyPath).values) names.push_back(value.first);
+  return names;
+}
+
+void sim::Machine::DenyKey(const std::string& keyPath, bool denied) {
+  ExistingKey(*state_, keyPath).denied = denied;
+}
+
+LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
+  auto& s = sim::Enter();
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  OpenKey open = Resolve(s, parent);
+  if (open.error) return open.error;
+  const std::string name = subKey ? subKey : "";
+  if (LONG error = sim::Faulted(Op::RegOpenKey, open.path + "\\" + name)) return error;
+  KeyNode* key = nullptr;
+  if (LONG error = Walk(open.key, name, key)) return error;
+  if (key->denied) return ERROR_ACCESS_DENIED;
+  // An empty name opens the predefined key itself, as Windows hands it back.
+  if (key == &s.hklm) {
+    *result = HKEY_LOCAL_MACHINE;
+    return ERROR_SUCCESS;
+  }
+  s.nextHandle += 4;
+  *result = reinterpret_cast<HKEY>(s.nextHandle);
+  s.keys[*result] = {key, KeyPath(key), access};
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+  auto& s = sim::Enter();
+  OpenKey open = Resolve(s, handle);
+  if (open.error) return open.error;
+  if (LONG error = sim::Faulted(Op::RegQueryValue, open.path)) return error;
+  if (!(open.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  auto value = open.key->values.find(name ? name : "");
+  if (value == open.key->values.end()) return ERROR_FILE_NOT_FOUND;
+  if (data && !size) return ERROR_INVALID_PARAMETER;
+
+  const std::string& stored = value->second.data;
+  // A string stored without its NUL comes back with one added.
+  bool addNul = IsStringType(value->second.type) && (stored.empty() || stored.back() != '\0');
+  DWORD needed = static_cast<DWORD>(stored.size() + (addNul ? 1 : 0));
+  if (type) *type = value->second.type;
+  if (!data) {
+    if (size) *size = needed;
+    return ERROR_SUCCESS;
+  }
+  if (*size < needed) {
+    *size = needed;
+    return ERROR_MORE_DATA;
+  }
+  std::memcpy(data, stored.data(), stored.size());
+  if (addNul) data[stored.size()] = 0;
+  *size = needed;
+  return ERROR_SUCCESS;
+}
+
+LONG RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR className,
+                   LPDWORD classSize, FILETIME* lastWrite) {
+  auto& s = sim::Enter();
+  OpenKey open = Resolve(s, handle);
+  if (open.error) return open.error;
+  if (LONG error = sim::Faulted(Op::RegEnumKey, open.path)) return error;
+  if (!(open.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+  if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
+  if (index >= open.key->subKeys.size()) return ERROR_NO_MORE_ITEMS;
+  auto entry = open.key->subKeys.begin();
+  std::advance(entry, index);
+  const std::string& found = entry->second->name;
+  if (*nameSize <= found.size()) return ERROR_MORE_DATA;
+  std::memcpy(name, found.c_str(), found.size() + 1);
+  *nameSize = static_cast<DWORD>(found.size());
+  if (className && classSize && *classSize) className[0] = '\0';
+  if (classSize) *classSize = 0;
+  if (lastWrite) *lastWrite = FILETIME{0, 0};
+  return ERROR_SUCCESS;
+}
+
+LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
+  auto& s = sim::Enter();
+  OpenKey open = Resolve(s, parent);
+  if (open.error) return open.error;
+  const std::string name = subKey ? subKey : "";
+  if (LONG error = sim::Faulted(Op::RegDeleteKey, open.path + "\\" + name)) return error;
+  KeyNode* key = nullptr;
+  if (LONG error = Walk(open.key, name, key)) return error;
+  if (key == &s.hklm || key->denied || !key->subKeys.empty()) return ERROR_ACCESS_DENIED;
+  for (auto& held : s.keys)
+    if (held.second.key == key) held.second.key = nullptr;
+  const std::string path = KeyPath(key);
+  key->parent->subKeys.erase(key->name);
+  sim::Log("RegDeleteKey " + path);
+  return ERROR_SUCCESS;
+}
+
+LONG RegDeleteValueA(HKEY handle, LPCSTR name) {
+  auto& s = sim::Enter();
+  OpenKey open = Resolve(s, handle);
+  if (open.error) return open.error;
+  if (LONG error = sim::Faulted(Op::RegDeleteValue, open.path)) return error;
+  if (!(open.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  if (!open.key->values.erase(name ? name : "")) return ERROR_FILE_NOT_FOUND;
+  sim::Log("RegDeleteValue " + open.path + " " + (name ? name : ""));
+  return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY handle) {
+  auto& s = sim::Enter();
+  auto held = s.keys.find(handle);
+  std::string path = handle == HKEY_LOCAL_MACHINE ? "HKLM" : "";
+  if (held != s.keys.end()) path = held->second.path;
+  if (LONG error = sim::Faulted(Op::RegCloseKey, path)) return error;
+  if (handle == HKEY_LOCAL_MACHINE) return ERROR_SUCCESS;
+  if (held == s.keys.end()) return ERROR_INVALID_HANDLE;
+  s.keys.erase(held);
+  return ERROR_SUCCESS;
+}

@@ -1,0 +1,170 @@
+// The inside of the simulated machine, shared by the files that implement the
+// simulated API. Nothing outside platform/sim includes this header.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SimMachine.h"
+#include "SimPath.h"
+
+// What SHBrowseForFolderA hands out: the chosen folder's path.
+struct _ITEMIDLIST {
+  std::string path;
+};
+
+namespace sim {
+
+// A drive, folder, file or junction. A junction is a folder entry whose
+// contents are those of its target when a path goes through it.
+struct FileNode {
+  std::string name;  // as stored, with its case
+  DWORD attributes = 0;
+  std::string content;
+  std::string junctionTarget;  // full path; set only on junctions
+  bool heldOpen = false;       // by another process, without FILE_SHARE_DELETE
+  std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
+
+  bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  bool IsJunction() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+};
+
+// Where a path leads: the folder whose contents hold the last part (junctions
+// on the way followed), and the entry itself when it exists (not followed).
+struct FileLookup {
+  FileNode* folder = nullptr;
+  FileNode* node = nullptr;
+  DWORD error = 0;  // ERROR_PATH_NOT_FOUND when a folder on the way is missing, else
+                    // ERROR_FILE_NOT_FOUND when only the entry is
+};
+
+struct FoundEntry {
+  std::string name;
+  DWORD attributes;
+  DWORD size;
+  DWORD reparseTag;
+};
+
+struct FindHandle {
+  std::string folder;  // full path of the folder listed
+  std::vector<FoundEntry> entries;
+  size_t next = 0;
+};
+
+struct FileHandle {
+  FileNode* node;  // nullptr once the file is gone
+  DWORD access;
+  DWORD share;
+};
+
+struct RegValue {
+  std::string name;
+  DWORD type;
+  std::string data;
+};
+
+struct KeyNode {
+  std::string name;
+  KeyNode* parent = nullptr;
+  bool denied = false;
+  std::map<std::string, std::unique_ptr<KeyNode>, NameLess> subKeys;
+  std::map<std::string, RegValue, NameLess> values;
+};
+
+struct KeyHandle {
+  KeyNode* key;  // nullptr once the key is deleted
+  std::string path;
+  REGSAM access;
+};
+
+struct Fault {
+  Op op;
+  std::string target;
+  DWORD error;
+  int remaining;  // < 0: every call
+};
+
+struct Machine::State {
+  long long calls = 0;
+  DWORD lastError = 0;
+  std::vector<Fault> faults;
+
+  // Files. The root's children are the drives.
+  FileNode root;
+  std::string currentDirectory = "C:\\";
+  FileNode* currentFolder = nullptr;  // what the process's current directory holds open
+  std::vector<std::string> recycled;
+  uintptr_t nextHandle = 0x1000;
+  std::map<HANDLE, FindHandle> finds;
+  std::map<HANDLE, FileHandle> files;
+
+  // Registry.
+  KeyNode hklm;
+  std::map<HKEY, KeyHandle> keys;
+
+  // System.
+  std::map<int, std::string> specialFolders;
+  DWORD majorVersion = 5, minorVersion = 1;
+  std::string userName = "user1";
+  std::string windowsDirectory = "C:\\WINDOWS";
+  std::string systemDirectory = "C:\\WINDOWS\\system32";
+
+  // Windows, menus, COM.
+  std::map<HWND, std::unique_ptr<Window>> windows;
+  std::map<HMENU, HWND> systemMenus;
+  int topOrder = 0;
+  std::deque<int> messageBoxAnswers;
+  std::deque<std::string> browserAnswers;
+  int comDepth = 0;
+  std::map<const ITEMIDLIST*, std::unique_ptr<ITEMIDLIST>> itemIdLists;
+};
+
+// ---- Helpers of the simulated API (SimMachine.cpp).
+// Counts one simulated call and gives the machine's state.
+Machine::State& Enter();
+// The error of an armed fault or of the fault hook for this call, else 0.
+DWORD Faulted(Op op, const std::string& target);
+// Sets the last error and returns FALSE (0), for the calls that fail that way.
+BOOL Refuse(DWORD error);
+void Log(const std::string& event);
+std::string Hex(DWORD value);
+// GetCurrentDirectoryA's contract: the text and its length when it fits with
+// its NUL, else nothing copied and the size needed.
+DWORD CopyIfFits(const std::string& text, LPSTR buffer, DWORD size);
+// GetWindowTextA's contract: as much as fits before the NUL; the length copied.
+int CopyTruncated(const std::string& text, LPSTR buffer, int size);
+
+// ---- The file tree (SimFileTree.cpp). A const state still hands out its
+// nodes: the callers that only read take it as const.
+FileLookup Look(const Machine::State& state, const WinPath& path);
+// The folder whose contents a path through `node` sees: the node itself, or
+// a junction's target; nullptr when that is not a folder.
+FileNode* Contents(const Machine::State& state, FileNode* node);
+// Open elsewhere, or by this process without FILE_SHARE_DELETE.
+bool IsLocked(const Machine::State& state, const FileNode* node);
+// Takes `name` out of `folder`; open handles on what goes lose their file.
+void EraseEntry(Machine::State& state, FileNode* folder, const std::string& name);
+// The start of every path call of the ANSI API (SimFiles.cpp): the path
+// resolved against the current directory, MAX_PATH applied, then an armed
+// fault checked before anything else happens. `error` is what the call must
+// fail with, or 0.
+struct PathCall {
+  PathCall(Op op, LPCSTR text, DWORD emptyError = ERROR_PATH_NOT_FOUND,
+           Wildcards wildcards = Wildcards::Refused);
+  WinPath path;
+  DWORD error;
+};
+// A path from the test API; throws std::invalid_argument when it cannot be one.
+WinPath TestPath(const Machine::State& state, const std::string& path);
+
+// ---- Windows (SimDialogs.cpp).
+// The window, or nullptr with ERROR_INVALID_WINDOW_HANDLE when it is not live.
+Window* LiveWindow(HWND window);
+bool IsDialog(const Window& window);
+// How the event log names a window: "dialog102" or a control's id.
+std::string WindowName(const Window& window);
+
+}  // namespace sim

@@ -1,0 +1,113 @@
+// System facts: the last error, the OS version, the user, the module and the
+// Windows folders, and the test API that sets them.
+#include <cstring>
+
+#include "SimState.h"
+
+namespace {
+
+const char kModulePath[] = "C:\\Temp\\RemoveKM.exe";
+const DWORD kPlatformNt = 2;        // VER_PLATFORM_WIN32_NT
+const DWORD kModuleNotFound = 126;  // ERROR_MOD_NOT_FOUND
+
+DWORD BuildNumber(DWORD major, DWORD minor) {
+  switch (major * 100 + minor) {
+    case 400:
+      return 1381;
+    case 500:
+      return 2195;
+    case 501:
+      return 2600;
+    case 502:
+      return 3790;
+    case 600:
+      return 6002;
+    case 601:
+      return 7601;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+DWORD GetLastError() { return sim::Enter().lastError; }
+
+void SetLastError(DWORD error) { sim::Enter().lastError = error; }
+
+BOOL GetVersionExA(LPOSVERSIONINFOA info) {
+  auto& s = sim::Enter();
+  if (DWORD error = sim::Faulted(sim::Op::GetVersion, "")) return sim::Refuse(error);
+  if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
+    return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  info->dwMajorVersion = s.majorVersion;
+  info->dwMinorVersion = s.minorVersion;
+  info->dwBuildNumber = BuildNumber(s.majorVersion, s.minorVersion);
+  info->dwPlatformId = kPlatformNt;
+  info->szCSDVersion[0] = '\0';
+  return TRUE;
+}
+
+BOOL GetUserNameA(LPSTR buffer, LPDWORD size) {
+  auto& s = sim::Enter();
+  if (DWORD error = sim::Faulted(sim::Op::GetUserName, "")) return sim::Refuse(error);
+  if (!size) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  const DWORD needed = static_cast<DWORD>(s.userName.size() + 1);
+  if (!buffer || *size < needed) {
+    *size = needed;
+    return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  }
+  std::memcpy(buffer, s.userName.c_str(), needed);
+  *size = needed;
+  return TRUE;
+}
+
+HMODULE GetModuleHandleA(LPCSTR name) {
+  sim::Enter();
+  if (name && !sim::SameName(name, "RemoveKM.exe") && !sim::SameName(name, kModulePath)) {
+    sim::Refuse(kModuleNotFound);
+    return nullptr;
+  }
+  return reinterpret_cast<HMODULE>(0x400000);  // the usual image base of an executable
+}
+
+DWORD GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size) {
+  sim::Enter();
+  const int copied = sim::CopyTruncated(kModulePath, buffer, static_cast<int>(size));
+  if (copied < static_cast<int>(sizeof kModulePath - 1)) {
+    // Cut short: the buffer's size is returned, with the error of newer Windows.
+    sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+    return size;
+  }
+  return static_cast<DWORD>(copied);
+}
+
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
+  return sim::CopyIfFits(sim::Enter().windowsDirectory, buffer, size);
+}
+
+UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  return sim::CopyIfFits(sim::Enter().systemDirectory, buffer, size);
+}
+
+namespace sim {
+
+void Machine::SetSpecialFolder(int csidl, const std::string& path) {
+  state_->specialFolders[csidl] = path;
+}
+
+std::string Machine::SpecialFolder(int csidl) const {
+  auto folder = state_->specialFolders.find(csidl);
+  return folder == state_->specialFolders.end() ? "" : folder->second;
+}
+
+void Machine::SetVersion(DWORD major, DWORD minor) {
+  state_->majorVersion = major;
+  state_->minorVersion = minor;
+}
+
+void Machine::SetUserName(const std::string& name) { state_->userName = name; }
+void Machine::SetWindowsDirectory(const std::string& path) { state_->windowsDirectory = path; }
+void Machine::SetSystemDirectory(const std::string& path) { state_->systemDirectory = path; }
+
+}  // namespace sim

@@ -1,0 +1,124 @@
+// user32's window calls: texts, window slots, painting, raising and repaints.
+#include <cstring>
+
+#include "SimState.h"
+
+using sim::Window;
+
+namespace {
+
+const DWORD kInvalidCursorHandle = 1402;
+const int kIconSize = 32;
+
+}  // namespace
+
+BOOL SetWindowTextA(HWND handle, LPCSTR text) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return FALSE;
+  window->text = text ? text : "";
+  sim::Log("SetWindowText " + sim::WindowName(*window) + " " + window->text);
+  return TRUE;
+}
+
+int GetWindowTextA(HWND handle, LPSTR buffer, int size) {
+  sim::Enter();
+  if (!buffer || size <= 0) return 0;
+  buffer[0] = '\0';
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return 0;
+  return sim::CopyTruncated(window->text, buffer, size);
+}
+
+int GetWindowTextLengthA(HWND handle) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  return window ? static_cast<int>(window->text.size()) : 0;
+}
+
+LONG_PTR SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return 0;
+  LONG_PTR previous = window->longs[index];
+  window->longs[index] = value;
+  return previous;
+}
+
+LONG_PTR GetWindowLongPtrA(HWND handle, int index) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return 0;
+  auto slot = window->longs.find(index);
+  return slot == window->longs.end() ? 0 : slot->second;
+}
+
+BOOL IsIconic(HWND handle) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  return window && window->iconic;
+}
+
+int GetSystemMetrics(int index) {
+  sim::Enter();
+  return index == SM_CXICON || index == SM_CYICON ? kIconSize : 0;
+}
+
+BOOL GetClientRect(HWND handle, LPRECT rect) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return FALSE;
+  *rect = window->client;
+  return TRUE;
+}
+
+HDC BeginPaint(HWND handle, LPPAINTSTRUCT paint) {
+  auto& s = sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return nullptr;
+  std::memset(paint, 0, sizeof *paint);
+  s.nextHandle += 4;
+  paint->hdc = reinterpret_cast<HDC>(s.nextHandle);
+  paint->rcPaint = window->client;
+  sim::Log("BeginPaint " + sim::WindowName(*window));
+  return paint->hdc;
+}
+
+BOOL EndPaint(HWND handle, const PAINTSTRUCT*) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return FALSE;
+  sim::Log("EndPaint " + sim::WindowName(*window));
+  return TRUE;
+}
+
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
+  sim::Enter();
+  if (!dc) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  if (!icon) return sim::Refuse(kInvalidCursorHandle);
+  sim::Log("DrawIcon " + std::to_string(x) + " " + std::to_string(y));
+  return TRUE;
+}
+
+BOOL BringWindowToTop(HWND handle) {
+  auto& s = sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return FALSE;
+  window->topOrder = ++s.topOrder;
+  sim::Log("BringWindowToTop " + sim::WindowName(*window));
+  return TRUE;
+}
+
+// Records what a person would see once the repaint is done: the window's
+// children with their texts.
+BOOL RedrawWindow(HWND handle, const RECT*, HRGN, UINT flags) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return FALSE;
+  sim::RepaintRecord repaint{window->templateId, flags, {}};
+  for (HWND child : window->children)
+    repaint.texts.push_back(sim::machine().GetWindow(child)->text);
+  sim::machine().repaints.push_back(repaint);
+  sim::Log("Repaint " + std::to_string(window->templateId));
+  return TRUE;
+}
