@@ -4,8 +4,8 @@
 #pragma once
 
 #ifdef _WIN32
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 #else
 #include "sim/HostWin32.h"
 #endif

@@ -1,0 +1,65 @@
+#include "app/RemoverDlg.h"
+#include "removal/FolderListing.h"
+#include "removal/PathExists.h"
+
+namespace {
+
+// A junction or symbolic link to a folder: removing it removes the link, and
+// its target, which lies outside the tree, is never entered.
+bool IsFolderLink(const CString& path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+             (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Clears the file's read-only, hidden and system attributes so that it can be
+// deleted. A file that does not open, or whose status cannot be read or
+// written back, keeps its attributes; its delete is tried all the same.
+void ClearAttributes(const CString& file) {
+  CFile handle;
+  if (!handle.Open(file, CFile::modeRead | CFile::shareCompat, NULL)) return;
+  CFileStatus status;
+  if (!handle.GetStatus(status)) return;
+  status.m_attribute = 0;
+  handle.Close();
+  CFile::SetStatus(file, status);
+}
+
+}  // namespace
+
+bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
+  CString path = parent + "\\" + name;
+  const bool isLink = IsFolderLink(path);
+  if (!isLink) SetCurrentDirectoryA(path);
+  // Matches the folder's own entry in `parent`.
+  if (!PathMayExist(path + "*.*")) return false;
+
+  CFolderListing listing;
+  if (!isLink && listing.Open(path)) {
+    WIN32_FIND_DATAA entry;
+    while (listing.Next(entry)) {
+      if (IsFolder(entry)) {
+        // The inner call appends "\" to `path`: every path built after it
+        // holds a doubled separator, which the system accepts.
+        if (!DeleteTree(path, entry.cFileName)) return false;
+        continue;
+      }
+      const CString file = path + "\\" + entry.cFileName;
+      ClearAttributes(file);
+      m_progress.ShowItemNow(file);
+      if (!DeleteFileA(file)) {
+        MessageBoxA("Could not delete file: " + file, "Error", MB_OK);
+        return false;
+      }
+    }
+    listing.Close();
+  }
+
+  if (!parent.IsEmpty() && parent[parent.GetLength() - 1] != '\\') parent += '\\';
+  // Out of the folder, which cannot be removed while it is current.
+  SetCurrentDirectoryA(parent);
+  if (RemoveDirectoryA(path)) return true;
+  MessageBoxA("Could not delete directory: " + path, "Error", MB_OK);
+  return false;
+}

@@ -1,0 +1,24 @@
+#include "removal/PathExists.h"
+
+bool IsNotFoundError(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_NO_MORE_FILES:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+      return true;
+  }
+  return false;
+}
+
+bool PathMayExist(const CString& path) {
+  CFileFind finder;
+  if (finder.FindFile(path)) return true;
+  if (!IsNotFoundError(GetLastError())) return true;
+  // The search finds no folder named with a trailing separator, which the
+  // system otherwise accepts; a pattern is no name and is not found here.
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
+  return !IsNotFoundError(GetLastError());
+}

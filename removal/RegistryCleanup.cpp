@@ -1,0 +1,66 @@
+#include "app/RemoverDlg.h"
+
+namespace {
+
+const char kStep6[] = "Step 6 of 6: Removing registry information...";
+
+const char kProductKey[] = "Software\\Dravenhall\\Kelmora";
+const char kProductKeyEntry[] = "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora";
+const char kInstallPathValue[] = "InstallPath";
+const char kInstallPathEntry[] =
+    "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath";
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kUninstallEntryPrefix[] =
+    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+const char* const kUninstallEntries[] = {
+    "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
+    "{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
+};
+
+// What is already gone needs no removing.
+bool Failed(LONG result) { return result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND; }
+
+// Deletes the product key's sub-keys (each a plain delete) and its install
+// path value; the key itself and its other values stay.
+void RemoveProductEntries(HKEY productKey, CStringArray& failures) {
+  char name[1024];
+  DWORD index = 0;
+  for (;;) {
+    DWORD length = sizeof name;
+    FILETIME lastWrite;
+    const LONG listed =
+        RegEnumKeyExA(productKey, index, name, &length, NULL, NULL, NULL, &lastWrite);
+    if (listed != ERROR_SUCCESS) {
+      // Sub-keys that could not be listed stay unnamed: the key stands for them.
+      if (listed != ERROR_NO_MORE_ITEMS && Failed(listed)) failures.Add(kProductKeyEntry);
+      break;
+    }
+    // A sub-key that stays is passed over, so that the loop ends.
+    if (Failed(RegDeleteKeyA(productKey, name))) {
+      failures.Add(kProductKeyEntry + CString("\\") + name);
+      ++index;
+    }
+  }
+  if (Failed(RegDeleteValueA(productKey, kInstallPathValue))) failures.Add(kInstallPathEntry);
+}
+
+}  // namespace
+
+void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key) {
+  m_progress.m_step.SetWindowTextA(kStep6);
+
+  const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS);
+  if (opened == ERROR_SUCCESS) {
+    RemoveProductEntries(key.m_key, m_failures);
+  } else if (Failed(opened)) {
+    m_failures.Add(kProductKeyEntry);
+  }
+
+  for (const char* entry : kUninstallEntries) {
+    // A fresh open for each entry: it closes the key held before.
+    LONG result = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
+    if (result == ERROR_SUCCESS) result = key.DeleteKeyTree(entry);
+    if (Failed(result)) m_failures.Add(kUninstallEntryPrefix + CString(entry));
+  }
+}

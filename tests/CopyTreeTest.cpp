@@ -1,0 +1,131 @@
+#include <functional>
+#include <map>
+#include <string>
+
+#include "RemovalFixture.h"
+
+namespace {
+
+using Files = std::map<std::string, std::string>;
+
+class CopyTreeTest : public RemovalTest {};
+
+TEST_F(CopyTreeTest, CopiesEveryEntryIncludingNamesThatBeginWithADot) {
+  sim::Machine& m = sim::machine();
+  m.AddFile("C:\\src\\a.txt", "a");
+  m.AddFile("C:\\src\\.settings", "dot file");
+  m.AddFile("C:\\src\\.hidden\\x.txt", "in a dot folder");
+  m.AddFile("C:\\src\\sub\\deep\\b.txt", "b", FILE_ATTRIBUTE_READONLY);
+  m.AddFolder("C:\\src\\empty");
+  m.AddFolder("C:\\dst");
+  const Files source = m.Tree("C:\\src");
+  OpenDialog();
+
+  EXPECT_TRUE(dialog->CopyTree("C:\\src", "C:\\dst"));
+
+  EXPECT_EQ(m.Tree("C:\\dst"), source);
+  EXPECT_TRUE(m.IsFolder("C:\\dst\\empty"));
+  EXPECT_EQ(m.Tree("C:\\src"), source);
+  // The copy leaves the current directory in the folder it entered last.
+  EXPECT_EQ(m.CurrentDirectory(), "C:\\src\\sub\\deep");
+  EXPECT_EQ(m.OpenFindHandles(), 0);
+}
+
+struct Case {
+  const char* what;
+  const char* source;
+  std::function<void(sim::Machine&)> arrange;
+  bool result;
+  Files copied;  // what C:\dst holds afterwards
+};
+
+TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
+  using sim::Op;
+  const Case cases[] = {
+      {"whole tree", "C:\\src", nullptr, true, {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
+      {"source missing", "C:\\missing", nullptr, false, {}},
+      {"source cannot be entered",
+       "C:\\src",
+       [](sim::Machine& m) { m.Fail(Op::SetCurrentDirectory, "C:\\src", ERROR_ACCESS_DENIED); },
+       false,
+       {}},
+      {"source empty", "C:\\empty", nullptr, true, {}},
+      {"old file of the same name kept",
+       "C:\\src",
+       [](sim::Machine& m) { m.AddFile("C:\\dst\\a.txt", "old"); },
+       true,
+       {{"a.txt", "old"}, {"sub\\b.txt", "b"}}},
+      {"file not copied",
+       "C:\\src",
+       [](sim::Machine& m) { m.Fail(Op::CopyFile, "C:\\src\\a.txt", ERROR_DISK_FULL); },
+       false,
+       {{"sub\\b.txt", "b"}}},
+      {"file in a sub-folder not copied",
+       "C:\\src",
+       [](sim::Machine& m) { m.Fail(Op::CopyFile, "C:\\dst\\sub\\b.txt", ERROR_ACCESS_DENIED); },
+       false,
+       {{"a.txt", "a"}}},
+      {"sub-folder not created",
+       "C:\\src",
+       [](sim::Machine& m) { m.Fail(Op::CreateDirectory, "C:\\dst\\sub", ERROR_ACCESS_DENIED); },
+       false,
+       {{"a.txt", "a"}}},
+      {"sub-folder not entered",
+       "C:\\src",
+       [](sim::Machine& m) {
+         m.Fail(Op::SetCurrentDirectory, "C:\\src\\sub", ERROR_ACCESS_DENIED);
+       },
+       false,
+       {{"a.txt", "a"}}},
+      {"listing breaks off",
+       "C:\\src",
+       [](sim::Machine& m) { m.Fail(Op::FindNextFile, "C:\\src", ERROR_NOT_ENOUGH_MEMORY); },
+       false,
+       {}},
+      {"junction to a folder outside",
+       "C:\\src",
+       [](sim::Machine& m) {
+         m.AddFile("C:\\Outside\\secret.txt", "not the product's");
+         m.AddJunction("C:\\src\\link", "C:\\Outside");
+       },
+       true,
+       {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    m.AddFile("C:\\src\\a.txt", "a");
+    m.AddFile("C:\\src\\sub\\b.txt", "b");
+    m.AddFolder("C:\\empty");
+    m.AddFolder("C:\\dst");
+    if (c.arrange) c.arrange(m);
+    OpenDialog();
+
+    EXPECT_EQ(dialog->CopyTree(c.source, "C:\\dst"), c.result);
+
+    EXPECT_EQ(m.Tree("C:\\dst"), c.copied);
+    EXPECT_FALSE(m.Exists("C:\\dst\\link"));
+    EXPECT_EQ(m.ReadFile("C:\\src\\a.txt"), "a");
+    EXPECT_EQ(m.ReadFile("C:\\src\\sub\\b.txt"), "b");
+    if (m.Exists("C:\\Outside")) {
+      EXPECT_EQ(m.Tree("C:\\Outside"), (Files{{"secret.txt", "not the product's"}}));
+    }
+    EXPECT_EQ(m.OpenFindHandles(), 0);
+  }
+}
+
+TEST_F(CopyTreeTest, IntoAMissingDestinationFailsUnlessThereIsNothingToCopy) {
+  sim::Machine& m = sim::machine();
+  m.AddFile("C:\\src\\a.txt", "a");
+  m.AddFolder("C:\\empty");
+  OpenDialog();
+
+  EXPECT_FALSE(dialog->CopyTree("C:\\src", "C:\\nowhere"));
+  EXPECT_TRUE(dialog->CopyTree("C:\\empty", "C:\\nowhere"));
+
+  EXPECT_FALSE(m.Exists("C:\\nowhere"));
+  EXPECT_EQ(m.ReadFile("C:\\src\\a.txt"), "a");
+}
+
+}  // namespace

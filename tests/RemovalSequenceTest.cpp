@@ -1,0 +1,408 @@
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "RemovalFixture.h"
+
+namespace {
+
+using namespace removal_paths;
+using Files = std::map<std::string, std::string>;
+
+const char kStartQuestion[] =
+    "Please be patient, as this process can sometimes take a few minutes...click OK to "
+    "continue.";
+const char kCopyFailed[] =
+    "Unable to copy your student data.  Please copy manually, then try removing the "
+    "installation again.  Contact DVH at 1-800-555-0143 if you have any questions.";
+const char kSuccess[] = "The Kelmora has been removed from your computer.";
+const char kReportHeader[] =
+    "Unable to remove the following components...please remove them manually:\n\n";
+const char* const kSteps[] = {
+    "Step 1 of 6: Copying student data to desktop...",
+    "Step 2 of 6: Deleting InstallShield folder...",
+    "Step 3 of 6: Deleting Kelmora folder...",
+    "Step 4 of 6: Deleting desktop shortcuts...",
+    "Step 5 of 6: Deleting Start Menu Shortcuts...",
+    "Step 6 of 6: Removing registry information...",
+};
+const Files kStudents = {{"alice\\work.txt", "alice's work"}, {"bob.txt", "bob's work"}};
+
+std::string Cache(const char* entry) { return kCacheParent + std::string(entry); }
+
+class RemovalSequenceTest : public RemovalTest {
+ protected:
+  void SetUp() override {
+    RemovalTest::SetUp();
+    Prepare();
+  }
+  // A fresh machine with the product and other programs, and the dialog on it.
+  void Prepare(bool withStudents = true) {
+    InstallProduct(withStudents);
+    AddOtherPrograms();
+    installed = sim::machine().Tree(kInstall);
+    WatchProgressWindow();
+  }
+  void WatchProgressWindow() {
+    progressShown.clear();
+    sim::machine().onMessageBox = [this](const sim::MessageBoxRecord&) {
+      progressShown.push_back(sim::machine().FindDialog(IDD_PROGRESS) != nullptr);
+    };
+  }
+
+  // The start question, then `texts`; all owned by the main dialog.
+  void ExpectMessages(const std::vector<std::string>& texts) const {
+    std::vector<std::string> expected = {kStartQuestion};
+    expected.insert(expected.end(), texts.begin(), texts.end());
+    EXPECT_EQ(MessageTexts(), expected);
+    for (const sim::MessageBoxRecord& box : sim::machine().messageBoxes)
+      EXPECT_EQ(box.owner, window);
+  }
+  void ExpectLastMessage(const std::string& caption) const {
+    const sim::MessageBoxRecord& box = sim::machine().messageBoxes.back();
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.type, (UINT)MB_OK);
+  }
+  void ExpectDialogEnded() const {
+    const sim::Window& main = *sim::machine().GetWindow(window);
+    EXPECT_TRUE(main.ended);
+    EXPECT_EQ(main.endResult, IDOK);
+    EXPECT_EQ(sim::machine().FindDialog(IDD_PROGRESS), nullptr);
+    EXPECT_EQ(sim::machine().OpenKeys(), 0);
+    EXPECT_EQ(sim::machine().OpenFindHandles(), 0);
+  }
+  void ExpectProductUntouched() const {
+    const sim::Machine& m = sim::machine();
+    EXPECT_EQ(m.Tree(kInstall), installed);
+    EXPECT_TRUE(m.Exists(Cache(kEntry1)));
+    EXPECT_TRUE(m.Exists(Cache(kEntry2)));
+    EXPECT_TRUE(m.Exists(kCommonDesktop + std::string("\\Kelmora.lnk")));
+    EXPECT_TRUE(m.Exists(kCommonStartMenu + std::string("\\Programs\\Kelmora\\Kelmora.lnk")));
+    EXPECT_TRUE(m.ValueExists(kProductKey, "InstallPath"));
+    EXPECT_TRUE(m.KeyExists(kProductKey + std::string("\\Settings")));
+    EXPECT_TRUE(m.KeyExists(kUninstall + std::string("\\") + kEntry1));
+  }
+  void ExpectProductRemoved() const {
+    const sim::Machine& m = sim::machine();
+    EXPECT_FALSE(m.Exists(kInstall));
+    EXPECT_FALSE(m.Exists(Cache(kEntry1)));
+    EXPECT_FALSE(m.Exists(Cache(kEntry2)));
+    EXPECT_FALSE(m.Exists(kCommonDesktop + std::string("\\Kelmora.lnk")));
+    EXPECT_FALSE(m.Exists(kUserDesktop + std::string("\\Kelmora Vessik.lnk")));
+    EXPECT_FALSE(m.Exists(kCommonStartMenu + std::string("\\Programs\\Kelmora")));
+    // Only the program folder's shortcut was the product's here.
+    EXPECT_TRUE(m.IsFolder(kUserStartMenu + std::string("\\Programs\\Kelmora Vessik")));
+    EXPECT_TRUE(m.List(kUserStartMenu + std::string("\\Programs\\Kelmora Vessik")).empty());
+    EXPECT_EQ(m.ValueNames(kProductKey), (std::vector<std::string>{"Version"}));
+    EXPECT_TRUE(m.SubKeys(kProductKey).empty());
+    EXPECT_FALSE(m.KeyExists(kUninstall + std::string("\\") + kEntry1));
+    EXPECT_FALSE(m.KeyExists(kUninstall + std::string("\\") + kEntry2));
+  }
+  // The step and item lines as they were set, in order ("1004 ..." or "1005 ...").
+  std::vector<std::string> ProgressLines() const {
+    std::vector<std::string> lines;
+    for (const std::string& event : sim::machine().events)
+      if (event.rfind("SetWindowText 1004 ", 0) == 0 || event.rfind("SetWindowText 1005 ", 0) == 0)
+        lines.push_back(event.substr(14));
+    return lines;
+  }
+
+  Files installed;
+  std::vector<bool> progressShown;
+};
+
+std::string Step(int number) { return std::string("1004 ") + kSteps[number - 1]; }
+const char kItemCleared[] = "1005 ";
+
+TEST_F(RemovalSequenceTest, RunRemovesTheProductSavesTheDataAndEndsTheProgram) {
+  sim::Machine& m = sim::machine();
+  OpenDialog();
+
+  dialog->OnOK();
+
+  ExpectProductRemoved();
+  ExpectOtherProgramsSurvive();
+  EXPECT_EQ(m.Tree(kSaved), kStudents);
+  ExpectMessages({kSuccess});
+  EXPECT_FALSE(m.messageBoxes[0].captionNull);
+  EXPECT_EQ(m.messageBoxes[0].caption, "");
+  EXPECT_EQ(m.messageBoxes[0].type, (UINT)MB_OKCANCEL);
+  ExpectLastMessage("Success!");
+  EXPECT_EQ(progressShown, (std::vector<bool>{false, false}));
+  ExpectDialogEnded();
+  EXPECT_EQ(ProgressLines(),
+            (std::vector<std::string>{Step(1), kItemCleared, Step(2), kItemCleared, Step(3),
+                                      kItemCleared, Step(4), Step(5), kItemCleared, kItemCleared,
+                                      Step(4), Step(5), kItemCleared, kItemCleared, Step(6)}));
+  // The copy entered the install folder; the removal left it before step 3.
+  EXPECT_EQ(m.CurrentDirectory(), "C:\\WINDOWS\\system32");
+}
+
+TEST_F(RemovalSequenceTest, BeforeMajorVersionFiveOnlyTheSpecialFoldersAreTried) {
+  sim::Machine& m = sim::machine();
+  m.SetVersion(4, 0);
+  m.AddFile("C:\\user1\\Desktop\\Kelmora.lnk", "user-name location");
+  OpenDialog();
+
+  dialog->OnOK();
+
+  ExpectProductRemoved();
+  EXPECT_EQ(m.ReadFile("C:\\user1\\Desktop\\Kelmora.lnk"), "user-name location");
+  EXPECT_EQ(ProgressLines(),
+            (std::vector<std::string>{Step(1), kItemCleared, Step(2), kItemCleared, Step(3),
+                                      kItemCleared, Step(4), Step(5), kItemCleared, Step(4),
+                                      Step(5), kItemCleared, Step(6)}));
+  ExpectMessages({kSuccess});
+  ExpectDialogEnded();
+}
+
+TEST_F(RemovalSequenceTest, CancelAtTheStartChangesNothingAndRemoveWorksAgain) {
+  sim::Machine& m = sim::machine();
+  OpenDialog();
+  dialog->m_failures.Add("stale entry");
+  m.QueueMessageBoxAnswer(IDCANCEL);
+
+  dialog->OnOK();
+
+  ExpectProductUntouched();
+  EXPECT_FALSE(m.Exists(kSaved));
+  EXPECT_TRUE(Failures().empty());
+  EXPECT_TRUE(Events("CreateDialog 129").empty());
+  EXPECT_FALSE(m.GetWindow(window)->ended);
+  ExpectMessages({});
+
+  dialog->OnOK();
+
+  ExpectProductRemoved();
+  ExpectMessages({kStartQuestion, kSuccess});
+  ExpectDialogEnded();
+}
+
+TEST_F(RemovalSequenceTest, StudentDataIsSavedOnlyWhenAskedAndAFolderIsKnown) {
+  const struct {
+    const char* what;
+    bool ticked;
+    bool folderKnown;
+  } cases[] = {
+      {"box not ticked", false, true},
+      {"no install folder", true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    Prepare();
+    sim::Machine& m = sim::machine();
+    OpenDialog();
+    if (!c.ticked) m.Click(window, IDC_SAVE_DATA);
+    if (!c.folderKnown) dialog->m_installPath = "";
+
+    dialog->OnOK();
+
+    EXPECT_FALSE(m.Exists(kSaved));
+    EXPECT_EQ(m.Exists(kInstall), !c.folderKnown);
+    EXPECT_FALSE(m.Exists(Cache(kEntry1)));
+    EXPECT_FALSE(m.KeyExists(kUninstall + std::string("\\") + kEntry1));
+    ExpectMessages({kSuccess});
+    ExpectDialogEnded();
+    const std::vector<std::string> lines = ProgressLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], Step(1));
+    EXPECT_EQ(lines[2], Step(2));
+  }
+}
+
+TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
+  using sim::Op;
+  const struct {
+    const char* what;
+    bool withStudents;
+    std::function<void(sim::Machine&)> arrange;
+  } cases[] = {
+      {"no Students folder", false, nullptr},
+      {"a file not copied", true,
+       [](sim::Machine& m) {
+         m.Fail(Op::CopyFile, kInstall + std::string("\\Students\\alice\\work.txt"),
+                ERROR_DISK_FULL);
+       }},
+      {"save folder not made", true,
+       [](sim::Machine& m) { m.Fail(Op::CreateDirectory, kSaved, ERROR_ACCESS_DENIED); }},
+      {"desktop cannot be named", true,
+       [](sim::Machine& m) { m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, ""); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    Prepare(c.withStudents);
+    sim::Machine& m = sim::machine();
+    if (c.arrange) c.arrange(m);
+    OpenDialog();
+
+    dialog->OnOK();
+
+    ExpectProductUntouched();
+    ExpectOtherProgramsSurvive();
+    EXPECT_FALSE(m.Exists(kSaved));
+    EXPECT_FALSE(m.Exists("C:\\Kelmora Saved Student Data"));
+    EXPECT_EQ(m.List(kUserDesktop), (std::vector<std::string>{"Kelmora Vessik.lnk"}));
+    ExpectMessages({kCopyFailed});
+    ExpectLastMessage(theApp.GetAppName());
+    EXPECT_EQ(progressShown, (std::vector<bool>{false, true}));
+    ExpectDialogEnded();
+    EXPECT_EQ(Events("SetWindowText 1004 "), (std::vector<std::string>{kSteps[0]}));
+  }
+}
+
+TEST_F(RemovalSequenceTest, EarlierSavedDataIsNeverTouched) {
+  const std::string saved = kSaved;
+  const struct {
+    const char* what;
+    std::vector<std::string> existing;
+    bool copyFails;
+    std::string savedTo;  // "" when nothing is saved
+  } cases[] = {
+      {"one earlier save", {saved}, false, saved + " (2)"},
+      {"two earlier saves", {saved, saved + " (2)"}, false, saved + " (3)"},
+      {"nine earlier saves",
+       {saved, saved + " (2)", saved + " (3)", saved + " (4)", saved + " (5)", saved + " (6)",
+        saved + " (7)", saved + " (8)", saved + " (9)"},
+       false,
+       saved + " (10)"},
+      {"earlier save, this copy fails", {saved}, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    Prepare();
+    sim::Machine& m = sim::machine();
+    for (const std::string& folder : c.existing) m.AddFile(folder + "\\old.txt", "earlier");
+    if (c.copyFails)
+      m.Fail(sim::Op::CopyFile, kInstall + std::string("\\Students\\bob.txt"), ERROR_DISK_FULL);
+    OpenDialog();
+
+    dialog->OnOK();
+
+    for (const std::string& folder : c.existing)
+      EXPECT_EQ(m.Tree(folder), (Files{{"old.txt", "earlier"}}));
+    if (c.copyFails) {
+      EXPECT_FALSE(m.Exists(saved + " (2)"));
+      ExpectProductUntouched();
+      ExpectMessages({kCopyFailed});
+    } else {
+      EXPECT_EQ(m.Tree(c.savedTo), kStudents);
+      ExpectProductRemoved();
+      ExpectMessages({kSuccess});
+    }
+    ExpectDialogEnded();
+  }
+}
+
+TEST_F(RemovalSequenceTest, ReportListsEveryEntryOnALineOfItsOwn) {
+  using sim::Op;
+  const std::string cache1 = Cache(kEntry1);
+  const std::string heldShortcut = kCommonDesktop + std::string("\\Kelmora.lnk");
+  const struct {
+    const char* what;
+    std::function<void(sim::Machine&)> arrange;
+    std::vector<std::string> before;  // the folder operations' own messages
+    std::string report;
+  } cases[] = {
+      {"one entry",
+       [cache1](sim::Machine& m) { m.Fail(Op::ShellDelete, cache1, ERROR_SHARING_VIOLATION); },
+       {"Could not delete: " + cache1},
+       kReportHeader + ("Folder: " + cache1) + "\n"},
+      {"several entries",
+       [cache1, heldShortcut](sim::Machine& m) {
+         m.Fail(Op::ShellDelete, cache1, ERROR_SHARING_VIOLATION);
+         m.Fail(Op::ShellDelete, kInstall, ERROR_SHARING_VIOLATION);
+         m.HoldOpen(heldShortcut);
+         m.Fail(Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED);
+       },
+       {"Could not delete: " + cache1, "Could not delete: " + std::string(kInstall)},
+       kReportHeader + ("Folder: " + cache1) + "\nFolder: " + kInstall + "\nFile: " + heldShortcut +
+           "\nRegistry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    Prepare();
+    sim::Machine& m = sim::machine();
+    c.arrange(m);
+    OpenDialog();
+
+    dialog->OnOK();
+
+    std::vector<std::string> messages = c.before;
+    messages.push_back(c.report);
+    ExpectMessages(messages);
+    ExpectLastMessage(theApp.GetAppName());
+    EXPECT_FALSE(progressShown.back());
+    EXPECT_TRUE(m.Exists(cache1));
+    EXPECT_FALSE(m.Exists(Cache(kEntry2)));
+    ExpectOtherProgramsSurvive();
+    ExpectDialogEnded();
+  }
+}
+
+TEST_F(RemovalSequenceTest, FolderThatCannotBeLookedForIsDeletedAllTheSame) {
+  sim::Machine& m = sim::machine();
+  OpenDialog();
+  m.Fail(sim::Op::FindFirstFile, Cache(kEntry1), ERROR_ACCESS_DENIED);
+  m.Fail(sim::Op::FindFirstFile, kInstall, ERROR_ACCESS_DENIED);
+
+  dialog->OnOK();
+
+  EXPECT_FALSE(m.Exists(Cache(kEntry1)));
+  EXPECT_FALSE(m.Exists(kInstall));
+  ExpectMessages({kSuccess});
+  ExpectDialogEnded();
+}
+
+TEST_F(RemovalSequenceTest, TypedFolderEndingInASeparatorIsNotPassedOver) {
+  sim::Machine& m = sim::machine();
+  const std::string typed = kInstall + std::string("\\");
+  OpenDialog();
+  m.Type(window, IDC_LOCATION, typed);
+
+  dialog->OnOK();
+
+  // The search finds no folder spelt this way, and the shell leaves it.
+  const std::string folderEntry = "Folder: " + typed;
+  ExpectMessages({"Could not delete: " + typed, kReportHeader + folderEntry + "\n"});
+  EXPECT_EQ(m.Tree(kInstall), installed);
+  EXPECT_EQ(m.Tree(kSaved), kStudents);
+  ExpectDialogEnded();
+}
+
+TEST_F(RemovalSequenceTest, RemovalGoesOnWithoutAProgressWindow) {
+  sim::Machine& m = sim::machine();
+  OpenDialog();
+  m.Fail(sim::Op::CreateDialog, std::to_string(IDD_PROGRESS), ERROR_NOT_ENOUGH_MEMORY);
+
+  dialog->OnOK();
+
+  ExpectProductRemoved();
+  EXPECT_EQ(m.Tree(kSaved), kStudents);
+  EXPECT_TRUE(m.repaints.empty());
+  ExpectMessages({kSuccess});
+  ExpectDialogEnded();
+}
+
+TEST_F(RemovalSequenceTest, NothingOfTheProductPresentIsASuccess) {
+  FreshMachine();
+  AddOtherPrograms();
+  WatchProgressWindow();
+  sim::Machine& m = sim::machine();
+  OpenDialog();
+
+  dialog->OnOK();
+
+  ExpectOtherProgramsSurvive();
+  EXPECT_FALSE(m.Exists(kSaved));
+  ExpectMessages({kSuccess});
+  ExpectLastMessage("Success!");
+  EXPECT_EQ(Events("SetWindowText 1004 ").size(), 8u);
+  ExpectDialogEnded();
+}
+
+}  // namespace

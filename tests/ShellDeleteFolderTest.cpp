@@ -1,0 +1,91 @@
+#include <string>
+#include <vector>
+
+#include "RemovalFixture.h"
+
+namespace {
+
+class ShellDeleteFolderTest : public RemovalTest {};
+
+// A folder path of exactly `length` characters.
+std::string PathOfLength(size_t length) {
+  const std::string parent = "C:\\long\\";
+  return parent + std::string(length - parent.size(), 'n');
+}
+
+TEST_F(ShellDeleteFolderTest, ExistingFolderGoesToTheRecycleBinInSilence) {
+  sim::Machine& m = sim::machine();
+  m.AddFile("C:\\d\\tree\\sub\\a.txt");
+  m.AddFile("C:\\d\\keep.txt", "sibling");
+  OpenDialog();
+
+  EXPECT_TRUE(dialog->ShellDeleteFolder("C:\\d\\tree"));
+
+  EXPECT_FALSE(m.Exists("C:\\d\\tree"));
+  EXPECT_EQ(m.RecycledPaths(), (std::vector<std::string>{"C:\\d\\tree"}));
+  EXPECT_TRUE(m.messageBoxes.empty());
+  EXPECT_EQ(m.ReadFile("C:\\d\\keep.txt"), "sibling");
+}
+
+TEST_F(ShellDeleteFolderTest, FolderThatIsNotGoneIsAFailure) {
+  const struct {
+    const char* what;
+    const char* path;
+    bool shellRefuses;
+  } cases[] = {
+      {"missing", "C:\\d\\missing", false},
+      {"shell refuses", "C:\\d\\tree", true},
+      // The shell reports success for this spelling and does nothing.
+      {"trailing separator", "C:\\d\\tree\\", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    m.AddFile("C:\\d\\tree\\a.txt", "a");
+    if (c.shellRefuses) m.Fail(sim::Op::ShellDelete, "C:\\d\\tree", ERROR_SHARING_VIOLATION);
+    OpenDialog();
+
+    EXPECT_FALSE(dialog->ShellDeleteFolder(c.path));
+
+    ASSERT_EQ(m.messageBoxes.size(), 1u);
+    EXPECT_EQ(m.messageBoxes[0].text, std::string("Could not delete: ") + c.path);
+    EXPECT_EQ(m.messageBoxes[0].caption, "Error");
+    EXPECT_EQ(m.messageBoxes[0].type, (UINT)MB_OK);
+    EXPECT_EQ(m.messageBoxes[0].owner, window);
+    EXPECT_EQ(m.ReadFile("C:\\d\\tree\\a.txt"), "a");
+  }
+}
+
+TEST_F(ShellDeleteFolderTest, PathsOfMaxPathCharactersAreRefused) {
+  for (size_t length : {259u, 260u, 261u}) {
+    SCOPED_TRACE(length);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    const std::string path = PathOfLength(length);
+    ASSERT_EQ(path.size(), length);
+    const bool accepted = length < MAX_PATH;
+    m.AddFile("C:\\long\\keep.txt", "sibling");
+    if (accepted) m.AddFolder(path);
+    int shellCalls = 0;
+    m.faultHook = [&shellCalls](sim::Op op, const std::string&) -> DWORD {
+      if (op == sim::Op::ShellDelete) ++shellCalls;
+      return 0;
+    };
+    OpenDialog();
+
+    EXPECT_EQ(dialog->ShellDeleteFolder(path.c_str()), accepted);
+
+    if (accepted) {
+      EXPECT_TRUE(m.messageBoxes.empty());
+      EXPECT_FALSE(m.Exists(path));
+    } else {
+      EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Could not delete: " + path}));
+    }
+    EXPECT_EQ(shellCalls, accepted ? 1 : 0);
+    EXPECT_EQ(m.ReadFile("C:\\long\\keep.txt"), "sibling");
+    m.faultHook = nullptr;
+  }
+}
+
+}  // namespace

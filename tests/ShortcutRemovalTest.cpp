@@ -1,0 +1,170 @@
+#include <map>
+#include <string>
+#include <vector>
+
+#include "RemovalFixture.h"
+
+namespace {
+
+using namespace removal_paths;
+
+const char kStep4[] = "Step 4 of 6: Deleting desktop shortcuts...";
+const char kStep5[] = "Step 5 of 6: Deleting Start Menu Shortcuts...";
+// Where the product's installer put per-user shortcuts for user1, as built
+// from the common folders.
+const char kNameDesktop[] = "C:\\user1\\Desktop";
+const char kNameStartMenu[] = "C:\\user1\\Start Menu";
+
+using Files = std::map<std::string, std::string>;
+
+class ShortcutRemovalTest : public RemovalTest {
+ protected:
+  // The product's shortcuts and program folders, with other programs' and a
+  // file of the user's in them, at the common folders and the user-name ones.
+  void AddShortcuts() {
+    sim::Machine& m = sim::machine();
+    for (const std::string desktop : {kCommonDesktop, kNameDesktop}) {
+      m.AddFile(desktop + "\\Kelmora.lnk");
+      m.AddFile(desktop + "\\Kelmora Vessik Student Selection.lnk");
+      m.AddFile(desktop + "\\Other.lnk", "other");
+    }
+    m.AddFile(kCommonDesktop + std::string("\\Kelmora Student Selection.lnk"));
+    m.AddFile(kCommonDesktop + std::string("\\Kelmora Vessik.lnk"));
+    for (const std::string menu : {kCommonStartMenu, kNameStartMenu}) {
+      m.AddFile(menu + "\\Programs\\Kelmora\\Kelmora.lnk");
+      m.AddFile(menu + "\\Programs\\Kelmora\\readme.txt");
+      m.AddFile(menu + "\\Programs\\Kelmora Vessik\\Uninstall.lnk");
+      m.AddFile(menu + "\\Programs\\Kelmora Vessik\\notes.txt", "notes");
+      m.AddFile(menu + "\\Programs\\Other\\Other.lnk", "other");
+    }
+    m.AddFile(kCommonStartMenu + std::string("\\Programs\\Kelmora Vessik\\Kelmora Vessik.lnk"));
+  }
+  void Open() {
+    OpenDialog();
+    OpenProgress();
+    sim::machine().events.clear();
+  }
+};
+
+TEST_F(ShortcutRemovalTest, UserNameLocationsFromMajorVersionFive) {
+  const Files commonDesktopLeft = {{"Other.lnk", "other"}};
+  const Files commonMenuLeft = {{"Programs\\Kelmora Vessik\\notes.txt", "notes"},
+                                {"Programs\\Other\\Other.lnk", "other"}};
+  for (int major : {4, 5, 6}) {
+    SCOPED_TRACE(major);
+    FreshMachine();
+    AddShortcuts();
+    sim::Machine& m = sim::machine();
+    const Files nameDesktop = m.Tree(kNameDesktop);
+    const Files nameMenu = m.Tree(kNameStartMenu);
+    Open();
+    dialog->m_osMajor = major;
+    dialog->m_userName = "user1";
+
+    dialog->RemoveShortcuts(kCommonDesktop, kCommonStartMenu);
+
+    EXPECT_TRUE(Failures().empty());
+    EXPECT_TRUE(m.messageBoxes.empty());
+    EXPECT_EQ(m.Tree(kCommonDesktop), commonDesktopLeft);
+    // The folder itself stays here; only its shortcuts were the product's.
+    EXPECT_EQ(m.Tree(kCommonStartMenu), commonMenuLeft);
+    if (major < 5) {
+      EXPECT_EQ(m.Tree(kNameDesktop), nameDesktop);
+      EXPECT_EQ(m.Tree(kNameStartMenu), nameMenu);
+    } else {
+      EXPECT_EQ(m.Tree(kNameDesktop), commonDesktopLeft);
+      EXPECT_EQ(m.Tree(kNameStartMenu), (Files{{"Programs\\Other\\Other.lnk", "other"}}));
+    }
+    EXPECT_EQ(Events("SetWindowText 1004 "), (std::vector<std::string>{kStep4, kStep5}));
+    EXPECT_EQ(Events("SetWindowText 1005 "), std::vector<std::string>(major < 5 ? 1 : 2, ""));
+  }
+}
+
+TEST_F(ShortcutRemovalTest, WhatStaysIsReportedAsDeletedFrom) {
+  AddShortcuts();
+  sim::Machine& m = sim::machine();
+  m.HoldOpen(kCommonDesktop + std::string("\\Kelmora Vessik.lnk"));
+  m.HoldOpen(kNameDesktop + std::string("\\Kelmora.lnk"));
+  m.HoldOpen(kCommonStartMenu + std::string("\\Programs\\Kelmora Vessik\\Uninstall.lnk"));
+  m.HoldOpen(kCommonStartMenu + std::string("\\Programs\\Kelmora\\readme.txt"));
+  m.HoldOpen(kNameStartMenu + std::string("\\Programs\\Kelmora\\readme.txt"));
+  m.HoldOpen(kNameStartMenu + std::string("\\Programs\\Kelmora Vessik\\notes.txt"));
+  Open();
+
+  dialog->RemoveShortcuts(kCommonDesktop, kCommonStartMenu);
+
+  const std::string menu = kCommonStartMenu;
+  EXPECT_EQ(Failures(), (std::vector<std::string>{
+                            "File: " + std::string(kCommonDesktop) + "\\Kelmora Vessik.lnk",
+                            "File: C:\\user1\\Desktop\\\\Kelmora.lnk",
+                            "File: " + menu + "\\Programs\\Kelmora Vessik\\Uninstall.lnk",
+                            "Folder: " + menu + "\\Programs\\Kelmora",
+                            "Folder: C:\\user1\\Start Menu\\\\Programs\\Kelmora",
+                            "Folder: C:\\user1\\Start Menu\\\\Programs\\Kelmora Vessik",
+                        }));
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{
+                                "Could not delete: " + menu + "\\Programs\\Kelmora",
+                                "Could not delete: C:\\user1\\Start Menu\\\\Programs\\Kelmora",
+                                "Could not delete: C:\\user1\\Start Menu\\\\Programs\\Kelmora "
+                                "Vessik"}));
+  EXPECT_TRUE(m.Exists(kNameDesktop + std::string("\\Kelmora.lnk")));
+  EXPECT_FALSE(m.Exists(kNameDesktop + std::string("\\Kelmora Vessik Student Selection.lnk")));
+  EXPECT_EQ(m.ReadFile(kNameDesktop + std::string("\\Other.lnk")), "other");
+}
+
+TEST_F(ShortcutRemovalTest, ShortFolderGivesAUserNameLocationAtTheDriveRoot) {
+  sim::Machine& m = sim::machine();
+  m.AddFile("C:\\Desktop\\Kelmora.lnk");
+  m.AddFile("C:\\user1\\Desktop\\Kelmora.lnk");
+  m.AddFile("C:\\user1\\Desktop\\Kelmora Vessik.lnk");
+  m.AddFile("C:\\user1\\Desktop\\Other.lnk", "other");
+  m.HoldOpen("C:\\user1\\Desktop\\Kelmora Vessik.lnk");
+  Open();
+
+  dialog->RemoveShortcuts("C:\\Desktop", kCommonStartMenu);
+
+  EXPECT_EQ(Failures(), (std::vector<std::string>{"File: \\user1\\Desktop\\\\Kelmora Vessik.lnk"}));
+  EXPECT_FALSE(m.Exists("C:\\Desktop\\Kelmora.lnk"));
+  EXPECT_FALSE(m.Exists("C:\\user1\\Desktop\\Kelmora.lnk"));
+  EXPECT_EQ(m.ReadFile("C:\\user1\\Desktop\\Other.lnk"), "other");
+}
+
+TEST_F(ShortcutRemovalTest, FolderTheSystemCannotNameIsSkippedWithItsUserNameLocation) {
+  sim::Machine& m = sim::machine();
+  // Where an empty folder name and its user-name location would lead.
+  m.AddFile("C:\\Kelmora.lnk", "root");
+  m.AddFile("C:\\Programs\\Kelmora\\Kelmora.lnk", "root menu");
+  m.AddFile("C:\\user1\\Desktop\\Kelmora.lnk", "user desktop");
+  m.AddFile("C:\\user1\\Start Menu\\Programs\\Kelmora\\Kelmora.lnk", "user menu");
+  const Files before = m.Tree("C:\\");
+  Open();
+
+  dialog->RemoveShortcuts("", "");
+
+  EXPECT_EQ(m.Tree("C:\\"), before);
+  EXPECT_TRUE(Failures().empty());
+  EXPECT_TRUE(m.messageBoxes.empty());
+  EXPECT_EQ(Events("SetWindowText 1004 "), (std::vector<std::string>{kStep4, kStep5}));
+}
+
+TEST_F(ShortcutRemovalTest, ShortcutThatCannotBeLookedForIsDeletedAllTheSame) {
+  AddShortcuts();
+  sim::Machine& m = sim::machine();
+  const std::string deletable = kCommonDesktop + std::string("\\Kelmora.lnk");
+  const std::string held = kCommonDesktop + std::string("\\Kelmora Vessik.lnk");
+  const std::string folder = kCommonStartMenu + std::string("\\Programs\\Kelmora");
+  m.HoldOpen(held);
+  for (const std::string& path : {deletable, held, folder})
+    m.Fail(sim::Op::FindFirstFile, path, ERROR_ACCESS_DENIED);
+  Open();
+  dialog->m_osMajor = 4;
+
+  dialog->RemoveShortcuts(kCommonDesktop, kCommonStartMenu);
+
+  EXPECT_FALSE(m.Exists(deletable));
+  EXPECT_FALSE(m.Exists(folder));
+  EXPECT_EQ(Failures(), (std::vector<std::string>{"File: " + held}));
+  EXPECT_EQ(m.ReadFile(kCommonDesktop + std::string("\\Other.lnk")), "other");
+}
+
+}  // namespace
