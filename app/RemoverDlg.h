@@ -36,11 +36,14 @@ class CRemoverDlg : public CDialog {
   // Step 1: copies the student data into a new folder on `userDesktop`. False
   // when it could not all be saved; what this run made is then deleted again.
   bool SaveStudentData(const CString& userDesktop);
-  // Deletes the folder through the shell when it may exist; a failure adds
-  // "Folder: " + path to the failure list.
-  void DeleteFolderIfPresent(const CString& path);
+  // Deletes the folder through the shell when it may exist. False when it is
+  // still there (the shell's message has been shown).
+  bool DeleteFolderIfPresent(const CString& path);
   // Steps 4 and 5 of one pass; an empty folder is one the system cannot name.
   void RemoveShortcuts(const CString& desktop, const CString& startMenu);
+  // Deletes the names of m_shortcuts at `location`, then its first
+  // `programFolders` program folders, and reports what is left.
+  void RemoveShortcutsAt(const CString& location, int programFolders);
   // Step 6, with the removal's key holder.
   void RemoveRegistryEntries(CRegistryKey& key);
 

@@ -68,12 +68,14 @@ void CRemoverDlg::OnOK() {
   }
 
   m_progress.m_step.SetWindowTextA(kStep2);
-  for (const char* folder : kInstallerCacheFolders) DeleteFolderIfPresent(folder);
+  for (const char* folder : kInstallerCacheFolders) {
+    if (!DeleteFolderIfPresent(folder)) m_failures.Add(CString("Folder: ") + folder);
+  }
   m_progress.m_item.SetWindowTextA("");
 
   LeaveInstallFolder();
   m_progress.m_step.SetWindowTextA(kStep3);
-  DeleteFolderIfPresent(m_installPath);
+  if (!DeleteFolderIfPresent(m_installPath)) m_failures.Add("Folder: " + m_installPath);
   m_progress.m_item.SetWindowTextA("");
 
   RemoveShortcuts(commonDesktop, commonStartMenu);

@@ -20,8 +20,12 @@ const char* const kStartMenuShortcuts[] = {
     "Programs\\Kelmora Vessik\\Kelmora Vessik Student Selection.lnk",
     "Programs\\Kelmora Vessik\\Uninstall.lnk",
 };
-const char kKelmoraFolder[] = "\\Programs\\Kelmora";
-const char kVessikFolder[] = "\\Programs\\Kelmora Vessik";
+// The program folders removed whole. At the pass's own Start Menu folder only
+// the first goes: "Programs\Kelmora Vessik" there loses just its shortcuts.
+const char* const kProgramFolders[] = {
+    "\\Programs\\Kelmora",
+    "\\Programs\\Kelmora Vessik",
+};
 
 template <int count>
 void SetNames(CStringArray& list, const char* const (&names)[count]) {
@@ -40,15 +44,6 @@ CString UserNameLocation(CString folder, const CString& userName, const char* la
   return folder + "\\" + userName + lastPart;
 }
 
-// Deletes each name of `names` that is present at `location`; a shortcut
-// that stays becomes a "File: " entry.
-void DeleteShortcutsAt(const CString& location, const CStringArray& names, CStringArray& failures) {
-  for (int i = 0; i < names.GetSize(); ++i) {
-    const CString path = location + "\\" + names[i];
-    if (PathMayExist(path) && !DeleteFileA(path)) failures.Add("File: " + path);
-  }
-}
-
 }  // namespace
 
 void CRemoverDlg::RemoveShortcuts(const CString& desktop, const CString& startMenu) {
@@ -57,28 +52,37 @@ void CRemoverDlg::RemoveShortcuts(const CString& desktop, const CString& startMe
   m_progress.m_step.SetWindowTextA(kStep4);
   SetNames(m_shortcuts, kDesktopShortcuts);
   if (!desktop.IsEmpty()) {
-    DeleteShortcutsAt(desktop, m_shortcuts, m_failures);
-    if (userNameLocations) {
-      DeleteShortcutsAt(UserNameLocation(desktop, m_userName, "\\Desktop\\"), m_shortcuts,
-                        m_failures);
-    }
+    RemoveShortcutsAt(desktop, 0);
+    if (userNameLocations)
+      RemoveShortcutsAt(UserNameLocation(desktop, m_userName, "\\Desktop\\"), 0);
   }
 
   m_progress.m_step.SetWindowTextA(kStep5);
   SetNames(m_shortcuts, kStartMenuShortcuts);
-  if (!startMenu.IsEmpty()) {
-    DeleteShortcutsAt(startMenu, m_shortcuts, m_failures);
-    // "Programs\Kelmora Vessik" stays here: only its shortcuts are the product's.
-    DeleteFolderIfPresent(startMenu + kKelmoraFolder);
-  }
+  if (!startMenu.IsEmpty()) RemoveShortcutsAt(startMenu, 1);
   m_progress.m_item.SetWindowTextA("");
   if (userNameLocations) {
     if (!startMenu.IsEmpty()) {
-      const CString location = UserNameLocation(startMenu, m_userName, "\\Start Menu\\");
-      DeleteShortcutsAt(location, m_shortcuts, m_failures);
-      DeleteFolderIfPresent(location + kKelmoraFolder);
-      DeleteFolderIfPresent(location + kVessikFolder);
+      RemoveShortcutsAt(UserNameLocation(startMenu, m_userName, "\\Start Menu\\"), 2);
     }
     m_progress.m_item.SetWindowTextA("");
   }
+}
+
+void CRemoverDlg::RemoveShortcutsAt(const CString& location, int programFolders) {
+  CStringArray shortcutsLeft;
+  for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
+    const CString path = location + "\\" + m_shortcuts[i];
+    if (PathMayExist(path) && !DeleteFileA(path)) shortcutsLeft.Add(path);
+  }
+  CStringArray foldersLeft;
+  for (int i = 0; i < programFolders; ++i) {
+    const CString path = location + kProgramFolders[i];
+    if (!DeleteFolderIfPresent(path)) foldersLeft.Add(path);
+  }
+  // A shortcut that would not go alone may have gone with its folder.
+  for (int i = 0; i < shortcutsLeft.GetSize(); ++i) {
+    if (PathMayExist(shortcutsLeft[i])) m_failures.Add("File: " + shortcutsLeft[i]);
+  }
+  for (int i = 0; i < foldersLeft.GetSize(); ++i) m_failures.Add("Folder: " + foldersLeft[i]);
 }

@@ -112,6 +112,49 @@ TEST_F(ShortcutRemovalTest, WhatStaysIsReportedAsDeletedFrom) {
   EXPECT_EQ(m.ReadFile(kNameDesktop + std::string("\\Other.lnk")), "other");
 }
 
+// A shortcut that will not go alone can still go with its program folder; the
+// report names only what is left.
+TEST_F(ShortcutRemovalTest, ShortcutGoneWithItsFolderIsNotReported) {
+  const std::string menu = kCommonStartMenu;
+  const std::string kelmoraLink = menu + "\\Programs\\Kelmora\\Kelmora.lnk";
+  const std::string vessikLink = menu + "\\Programs\\Kelmora Vessik\\Uninstall.lnk";
+  AddShortcuts();
+  sim::Machine& m = sim::machine();
+  m.AddFile(kelmoraLink, "", FILE_ATTRIBUTE_READONLY);
+  m.AddFile(vessikLink, "", FILE_ATTRIBUTE_READONLY);
+  Open();
+  dialog->m_osMajor = 4;
+
+  dialog->RemoveShortcuts(kCommonDesktop, kCommonStartMenu);
+
+  // The Kelmora folder went whole; the Vessik folder stays by design, so its
+  // read-only shortcut is still there and is reported.
+  EXPECT_FALSE(m.Exists(menu + "\\Programs\\Kelmora"));
+  EXPECT_TRUE(m.Exists(vessikLink));
+  EXPECT_EQ(m.ReadFile(menu + "\\Programs\\Kelmora Vessik\\notes.txt"), "notes");
+  EXPECT_EQ(Failures(), (std::vector<std::string>{"File: " + vessikLink}));
+  EXPECT_TRUE(m.messageBoxes.empty());
+}
+
+// A shortcut held open keeps its folder too: the shortcut's entry comes first.
+TEST_F(ShortcutRemovalTest, HeldShortcutIsReportedBeforeTheFolderThatHoldsIt) {
+  const std::string menu = kCommonStartMenu;
+  const std::string link = menu + "\\Programs\\Kelmora\\Kelmora.lnk";
+  AddShortcuts();
+  sim::Machine& m = sim::machine();
+  m.HoldOpen(link);
+  Open();
+  dialog->m_osMajor = 4;
+
+  dialog->RemoveShortcuts(kCommonDesktop, kCommonStartMenu);
+
+  EXPECT_TRUE(m.Exists(link));
+  EXPECT_EQ(Failures(),
+            (std::vector<std::string>{"File: " + link, "Folder: " + menu + "\\Programs\\Kelmora"}));
+  EXPECT_EQ(MessageTexts(),
+            (std::vector<std::string>{"Could not delete: " + menu + "\\Programs\\Kelmora"}));
+}
+
 TEST_F(ShortcutRemovalTest, ShortFolderGivesAUserNameLocationAtTheDriveRoot) {
   sim::Machine& m = sim::machine();
   m.AddFile("C:\\Desktop\\Kelmora.lnk");
