@@ -42,6 +42,9 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
   HWND window =
       CreateDialogParamA(AfxFindResourceHandle(MAKEINTRESOURCEA(templateId), NULL),
                          MAKEINTRESOURCEA(templateId), OwnerWindow(), DialogProc, (LPARAM)this);
+  // A modeless window may be opened by a handler that keeps the thread busy;
+  // paint it now rather than when the message loop next runs.
+  if (window) UpdateWindow(window);
   return window != NULL;
 }
 

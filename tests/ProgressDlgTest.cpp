@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ TEST_F(ProgressDlgTest, OpensWithTheStoredStepAndAnEmptyItemLine) {
   EXPECT_EQ(sim::machine().ControlText(window, IDC_ITEM), "");
   EXPECT_EQ(progress.m_step.GetSafeHwnd(), sim::machine().Control(window, IDC_STEP));
   EXPECT_EQ(progress.m_item.GetSafeHwnd(), sim::machine().Control(window, IDC_ITEM));
+  // Painted at once: the removal that opens it dispatches no messages.
+  const std::vector<std::string>& events = sim::machine().events;
+  EXPECT_NE(std::find(events.begin(), events.end(), "UpdateWindow 129"), events.end());
 }
 
 TEST_F(ProgressDlgTest, StepTextAfterOpeningChangesNothingOnScreen) {

@@ -324,4 +324,5 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 HDC BeginPaint(HWND window, LPPAINTSTRUCT paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 BOOL BringWindowToTop(HWND window);
+BOOL UpdateWindow(HWND window);
 BOOL RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);

@@ -111,6 +111,14 @@ BOOL BringWindowToTop(HWND handle) {
 
 // Records what a person would see once the repaint is done: the window's
 // children with their texts.
+BOOL UpdateWindow(HWND handle) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return FALSE;
+  sim::Log("UpdateWindow " + std::to_string(window->templateId));
+  return TRUE;
+}
+
 BOOL RedrawWindow(HWND handle, const RECT*, HRGN, UINT flags) {
   sim::Enter();
   Window* window = sim::LiveWindow(handle);
