@@ -356,3 +356,170 @@ e2e_expect_sample_intact() {
   [ -z "$missing" ] || e2e_check_failed "registry entries of the sample are missing:
 $missing"
 }
+
+# ---------------------------------------------------------------------------
+# Helpers of the removal's cases: extra files and keys beside the sample,
+# copies kept outside the prefix, and the checks of what a removal changed.
+
+# e2e_write_file 'C:\...' TEXT: a file holding TEXT and a line feed; its
+# folders are made as needed.
+e2e_write_file() {
+  e2e_create_sample_entry "$(e2e_unix_path "$1")" file "$2"
+}
+
+# e2e_copy_folder 'C:\FROM' 'C:\TO': a copy of a folder of the prefix, such as
+# a second installation beside the sample's.
+e2e_copy_folder() {
+  local to
+  to=$(e2e_unix_path "$2")
+  mkdir -p -- "$(dirname -- "$to")"
+  cp -a -- "$(e2e_unix_path "$1")" "$to"
+}
+
+# e2e_import_registry: imports the regedit file given on stdin.
+e2e_import_registry() {
+  local file=$E2E_CASE_DIR/import.reg
+  cat >"$file"
+  wine regedit /S "$(e2e_winpath "$file")" 2>>"$E2E_CASE_DIR/wine.log" ||
+    e2e_die "regedit cannot import $file"
+}
+
+# e2e_keep_copy 'C:\...' NAME: keeps a copy of the folder as it is now, outside
+# the prefix, for e2e_expect_same_folder.
+e2e_keep_copy() {
+  mkdir -p -- "$E2E_CASE_DIR/kept"
+  cp -a -- "$(e2e_unix_path "$1")" "$E2E_CASE_DIR/kept/$2"
+}
+
+# e2e_expect_same_folder NAME 'C:\...': the folder holds the same files and
+# folders, with the same contents, as the copy kept as NAME.
+e2e_expect_same_folder() {
+  local differences
+  if ! differences=$(diff -r -- "$E2E_CASE_DIR/kept/$1" "$(e2e_unix_path "$2")" 2>&1); then
+    e2e_check_failed "$2 differs from the copy \"$1\" kept before the run:
+$differences"
+  fi
+}
+
+# Prints each entry of a saved state as NAME<TAB>DETAIL: 'C:\...' with
+# "folder" or "file of N bytes", 'hklm\KEY' with "key", 'hklm\KEY, VALUE'
+# with the value's data. Registry names are in lower case, as Windows does not
+# tell case apart there. A folder's size is left out: it follows the number
+# of entries the folder ever held, not what it holds.
+e2e_state_entries() {
+  awk '
+    /^[a-z] [0-9]+ / {
+      kind = $1
+      size = $2
+      count = split(substr($0, length($1 " " $2 " ") + 1), parts, "/")
+      name = "C:"
+      for (i = 1; i <= count; i++) name = name "\\" parts[i]
+      if (kind == "d") detail = "folder"
+      else if (kind == "f") detail = "file of " size " bytes"
+      else detail = "entry of kind " kind
+      print name "\t" detail
+      next
+    }
+    {
+      tab = index($0, "\t")
+      if (tab == 0) {
+        print "hklm\\" $0 "\tkey"
+        next
+      }
+      value = substr($0, tab + 1)
+      equals = index(value, "=")
+      value_name = substr(value, 1, equals - 1)
+      gsub(/"/, "", value_name)
+      print tolower("hklm\\" substr($0, 1, tab - 1) ", " value_name) "\t" substr(value, equals + 1)
+    }
+  ' "$1"
+}
+
+# e2e_expect_changes BEFORE AFTER CHANGES...: the state changed between two
+# saved states exactly as CHANGES say, and in nothing else. One change a line
+# (an argument may hold several lines):
+#   - NAME    NAME was there before and is gone, with everything below it
+#   + NAME    NAME is new, with everything below it
+# NAME is a path 'C:\...' (%USERNAME% for the Wine user), a registry key
+# 'HKLM\...' (its values and sub-keys are below it) or a value 'HKLM\KEY, VALUE'.
+# Everything else must be in both states, files with the same size and values
+# with the same data; and each line must name something that really went or came.
+e2e_expect_changes() {
+  local changes problems
+  changes=$(printf '%s\n' "${@:3}" | sed -e 's/%USERNAME%/'"$E2E_USER"'/g' -e '/^[[:space:]]*$/d' -e '/^#/d')
+  if printf '%s\n' "$changes" | grep -qv '^[-+] '; then
+    e2e_die "a change must be \"- NAME\" or \"+ NAME\":
+$changes"
+  fi
+  problems=$(awk -F '\t' '
+    function normal(name) { return tolower(substr(name, 1, 5)) == "hklm\\" ? tolower(name) : name }
+    function below(name, top) {
+      return name == top || index(name, top "\\") == 1 ||
+        (substr(top, 1, 5) == "hklm\\" && index(name, top ", ") == 1)
+    }
+    function allowed(name, sign,   i) {
+      for (i = 1; i <= count; i++) {
+        if (signs[i] == sign && below(name, tops[i])) return 1
+      }
+      return 0
+    }
+    FILENAME == ARGV[1] {
+      count++
+      signs[count] = substr($0, 1, 1)
+      tops[count] = normal(substr($0, 3))
+      next
+    }
+    FILENAME == ARGV[2] { before[$1] = $2; next }
+    { after[$1] = $2 }
+    END {
+      for (name in before) {
+        if (!(name in after)) {
+          if (!allowed(name, "-")) print "gone: " name
+        } else if (before[name] != after[name]) {
+          print "changed: " name " (" before[name] ", now " after[name] ")"
+        }
+      }
+      for (name in after) {
+        if (!(name in before) && !allowed(name, "+")) print "new: " name
+      }
+      for (i = 1; i <= count; i++) {
+        if (signs[i] == "-" && !(tops[i] in before)) print "was not there before: " tops[i]
+        if (signs[i] == "-" && (tops[i] in after)) print "still there: " tops[i]
+        if (signs[i] == "+" && !(tops[i] in after)) print "missing: " tops[i]
+        if (signs[i] == "+" && (tops[i] in before)) print "was there before: " tops[i]
+      }
+    }
+  ' <(printf '%s\n' "$changes") <(e2e_state_entries "$E2E_CASE_DIR/$1.state") \
+    <(e2e_state_entries "$E2E_CASE_DIR/$2.state") | LC_ALL=C sort)
+  [ -z "$problems" ] || e2e_check_failed "the state did not change as expected between \"$1\" and \"$2\":
+$problems"
+}
+
+# e2e_sample_removal: what a complete removal takes away from the sample
+# installation, as lines for e2e_expect_changes. It keeps by design the
+# product key with its other values, and the "Kelmora Vessik" program folders
+# of the Start Menus with whatever is left in them.
+e2e_sample_removal() {
+  local start_menu folder
+  cat <<'END'
+- C:\Program Files\Kelmora
+- C:\Program Files\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}
+- C:\Program Files\InstallShield Installation Information\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}
+- HKLM\SOFTWARE\Dravenhall\Kelmora\Settings
+- HKLM\SOFTWARE\Dravenhall\Kelmora\Licensing
+- HKLM\SOFTWARE\Dravenhall\Kelmora, InstallPath
+- HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}
+- HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}
+END
+  for folder in 'C:\users\Public\Desktop' 'C:\users\%USERNAME%\Desktop'; do
+    printf -- '- %s\\%s\n' "$folder" 'Kelmora.lnk' "$folder" 'Kelmora Student Selection.lnk' \
+      "$folder" 'Kelmora Vessik.lnk' "$folder" 'Kelmora Vessik Student Selection.lnk'
+  done
+  for start_menu in 'C:\ProgramData\Microsoft\Windows\Start Menu' \
+    'C:\users\%USERNAME%\AppData\Roaming\Microsoft\Windows\Start Menu'; do
+    folder="$start_menu\\Programs\\Kelmora Vessik"
+    printf -- '- %s\n' "$start_menu\\Programs\\Kelmora"
+    printf -- '- %s\\%s\n' "$folder" 'Kelmora Vessik.lnk' "$folder" \
+      'Kelmora Vessik Student Selection.lnk' "$folder" 'Uninstall.lnk'
+  done
+}

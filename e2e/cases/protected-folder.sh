@@ -1,0 +1,11 @@
+# Refused folders change nothing.
+arrange() {
+  e2e_seed_sample
+  e2e_save_state before
+}
+
+verify() {
+  e2e_save_state after
+  e2e_expect_same_state before after
+  e2e_expect_sample_intact
+}

@@ -1,0 +1,16 @@
+# Typed folders, declined at the location question or at the start question,
+# change nothing: neither the typed installation nor the sample's.
+arrange() {
+  e2e_seed_sample
+  e2e_copy_folder 'C:\Program Files\Kelmora' 'C:\Apps\Kelmora'
+  e2e_write_file 'C:\Apps\Lesson Notes\week1.txt' 'Boats and harbours'
+  e2e_keep_copy 'C:\Apps' apps
+  e2e_save_state before
+}
+
+verify() {
+  e2e_save_state after
+  e2e_expect_same_state before after
+  e2e_expect_same_folder apps 'C:\Apps'
+  e2e_expect_sample_intact
+}

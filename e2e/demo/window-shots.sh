@@ -1,0 +1,67 @@
+# shellcheck shell=bash
+# Pictures of RemoveKM's windows for the demo, each cropped to its window. Source
+# it after e2e/lib.sh.
+#
+# Each window is taken on its own (xwd -id) rather than from the whole screen:
+# a screenshot of the root window shows Wine's unmanaged popup windows black
+# even when they are painted.
+
+# Prints the X ids of RemoveKM's windows on screen, the topmost last (the X
+# server lists the children of the root window bottom to top).
+demo_program_windows() {
+  xdotool search --onlyvisible --maxdepth 1 --class '^removekm\.exe$' 2>/dev/null || true
+}
+
+# demo_shoot_window ID FILE: a PNG of the window, written whole or not at all
+# (the window may close while it is being taken).
+demo_shoot_window() {
+  if xwd -id "$1" -silent 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng >"$2.part" 2>/dev/null; then
+    mv -f -- "$2.part" "$2"
+  else
+    rm -f -- "$2.part"
+  fi
+}
+
+# demo_start_window_shots DIR AFTER NAME: answers the UI driver's snap requests
+# (DIR/SNAP.request) with a picture of the topmost window, DIR/SNAP.png. Once
+# the snap AFTER is taken, the next window that opens is taken as DIR/NAME.png
+# as soon as it is seen: a window that is on screen only while the program is
+# busy, which the driver cannot wait for. Sets DEMO_SHOTS_PID.
+demo_start_window_shots() {
+  local dir=$1 after=$2 name=$3
+  (
+    known='' watching=false
+    while true; do
+      for request in "$dir"/*.request; do
+        picture=${request%.request}.png
+        if [ ! -e "$request" ] || [ -e "$picture" ]; then continue; fi
+        demo_shoot_window "$(demo_program_windows | tail -n 1)" "$picture"
+        if [ "$request" = "$dir/$after.request" ]; then
+          known=$(demo_program_windows)
+          watching=true
+        fi
+      done
+      if $watching; then
+        for window in $(demo_program_windows); do
+          if ! grep -qx -- "$window" <<<"$known"; then
+            # A moment for the window to be painted once it is mapped.
+            sleep 0.1
+            demo_shoot_window "$window" "$dir/$name.png"
+            watching=false
+            break
+          fi
+        done
+      fi
+      sleep 0.05
+    done
+  ) &
+  DEMO_SHOTS_PID=$!
+}
+
+demo_stop_window_shots() {
+  if [ -n "${DEMO_SHOTS_PID:-}" ]; then
+    kill "$DEMO_SHOTS_PID" 2>/dev/null || true
+    wait "$DEMO_SHOTS_PID" 2>/dev/null || true
+    DEMO_SHOTS_PID=
+  fi
+}
