@@ -294,6 +294,13 @@ $changes"
   fi
 }
 
+# Saves the state after the run and fails the case on any change since the
+# state saved as $1.
+e2e_expect_unchanged_since() {
+  e2e_save_state after
+  e2e_expect_same_state "$1" after
+}
+
 # e2e_expect_present 'C:\...' ...: each file or folder exists.
 e2e_expect_present() {
   local path unix_path

@@ -8,7 +8,6 @@ arrange() {
 }
 
 verify() {
-  e2e_save_state after
-  e2e_expect_same_state before after
+  e2e_expect_unchanged_since before
   e2e_expect_absent 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
 }

@@ -5,7 +5,6 @@ arrange() {
 }
 
 verify() {
-  e2e_save_state after
-  e2e_expect_same_state before after
+  e2e_expect_unchanged_since before
   e2e_expect_sample_intact
 }

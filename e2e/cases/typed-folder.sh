@@ -9,8 +9,7 @@ arrange() {
 }
 
 verify() {
-  e2e_save_state after
-  e2e_expect_same_state before after
+  e2e_expect_unchanged_since before
   e2e_expect_same_folder apps 'C:\Apps'
   e2e_expect_sample_intact
 }
