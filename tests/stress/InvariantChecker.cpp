@@ -1,0 +1,323 @@
+#include "InvariantChecker.h"
+
+#include "PathKey.h"
+#include "ProductComponents.h"
+#include "ProductLayout.h"
+
+namespace stress {
+namespace {
+
+const char kCopyFailed[] = "Unable to copy your student data.";
+const char kSuccessText[] = "The Kelmora has been removed from your computer.";
+const char kSuccessCaption[] = "Success!";
+const char kReportHeader[] =
+    "Unable to remove the following components...please remove them manually:\n\n";
+
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+bool IsSavedDataName(const std::string& name) {
+  const std::string base = RegistryKey(kSavedDataName);  // lower case
+  const std::string lower = RegistryKey(name);
+  if (lower == base) return true;
+  if (!StartsWith(lower, base + " (") || lower.back() != ')') return false;
+  const std::string number = lower.substr(base.size() + 2, lower.size() - base.size() - 3);
+  return !number.empty() && number.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// A report entry as the thing it names.
+struct NamedThing {
+  enum Kind { File, Key, Value } kind;
+  std::string key;
+};
+
+bool ParseEntry(const std::string& entry, NamedThing& thing) {
+  const std::string hklm = "HKEY_LOCAL_MACHINE\\";
+  if (StartsWith(entry, "Folder: ") || StartsWith(entry, "File: ")) {
+    thing = {NamedThing::File, PathKey(entry.substr(entry.find(": ") + 2))};
+    return true;
+  }
+  if (StartsWith(entry, "Registry Key: " + hklm)) {
+    thing = {NamedThing::Key, RegistryKey("HKLM\\" + entry.substr(14 + hklm.size()))};
+    return true;
+  }
+  if (StartsWith(entry, "Registry Value: " + hklm)) {
+    const std::string rest = entry.substr(16 + hklm.size());
+    const size_t comma = rest.rfind(", ");
+    if (comma == std::string::npos) return false;
+    thing = {NamedThing::Value, RegistryKey("HKLM\\" + rest.substr(0, comma)) + "," +
+                                    RegistryKey(rest.substr(comma + 2))};
+    return true;
+  }
+  return false;
+}
+
+class Checker {
+ public:
+  explicit Checker(const RunEvidence& run) : run_(run) {}
+
+  std::vector<std::string> Check() {
+    FindNewSavedFolder();
+    if (run_.ending.kind == RunEnding::Reported) {
+      components_ = ProductComponents(run_.facts, run_.user, run_.faults, ProductSubKeys());
+      CheckStudentDataSaved();
+      CheckReport();
+    }
+    if (run_.ending.kind == RunEnding::Unfinished)
+      Violation("the removal started but ended with neither the final report nor the copy message");
+    CheckFilesOutsideComponents();
+    CheckRegistryOutsideComponents();
+    return violations_;
+  }
+
+ private:
+  void Violation(const std::string& text) { violations_.push_back(text); }
+
+  std::vector<std::string> ProductSubKeys() const {
+    std::vector<std::string> names;
+    const std::string product = RegistryKey(kProductKey);
+    for (const auto& key : run_.before.keys)
+      if (ParentPath(key.first) == product)
+        names.push_back(key.second.substr(key.second.rfind('\\') + 1));
+    return names;
+  }
+
+  // ---- Invariant 1: nothing outside the product's components changes.
+  // The saved-data folder that this run made, whether or not it is still there.
+  void FindNewSavedFolder() {
+    const std::string desktop = PathKey(run_.facts.UserDesktop().path);
+    const std::string made = "CreateDirectory ";
+    for (const std::string& event : run_.events) {
+      if (!StartsWith(event, made)) continue;
+      const std::string path = event.substr(made.size());
+      const std::string key = PathKey(path);
+      if (ParentPath(key) != desktop || run_.before.files.count(key) ||
+          !IsSavedDataName(path.substr(path.rfind('\\') + 1)))
+        continue;
+      if (!newSaved_.empty() && newSaved_ != key)
+        Violation("more than one saved-data folder made: " + Printable(path));
+      newSaved_ = key;
+    }
+  }
+
+  bool MayChangeFile(const std::string& key) const {
+    if (!newSaved_.empty() && IsSameOrBelow(key, newSaved_)) return true;
+    for (const Component& component : components_)
+      if (component.kind == Component::FileOrFolder && IsSameOrBelow(key, component.key))
+        return true;
+    return false;
+  }
+
+  void CheckFilesOutsideComponents() {
+    for (const auto& entry : run_.before.files) {
+      auto now = run_.after.files.find(entry.first);
+      const FileEntry& old = entry.second;
+      const char* what = nullptr;
+      if (now == run_.after.files.end())
+        what = "deleted";
+      else if (now->second != old)
+        what = "changed";
+      if (what && !MayChangeFile(entry.first))
+        Violation(std::string(what) + " outside the product's components (" +
+                  EndingName(run_.ending.kind) + "): " + Printable(old.path));
+    }
+    const std::string attributesSet = "SetFileAttributes ";
+    for (const std::string& event : run_.events) {
+      if (!StartsWith(event, attributesSet)) continue;
+      const std::string path =
+          event.substr(attributesSet.size(), event.rfind(' ') - attributesSet.size());
+      if (!MayChangeFile(PathKey(path)))
+        Violation("attributes changed outside the product's components: " + Printable(path));
+    }
+    for (const auto& entry : run_.after.files)
+      if (!run_.before.files.count(entry.first) &&
+          (newSaved_.empty() || !IsSameOrBelow(entry.first, newSaved_)))
+        Violation("made outside this run's saved-data folder: " + Printable(entry.second.path));
+  }
+
+  bool MayDeleteKey(const std::string& key) const {
+    for (const Component& component : components_)
+      if (component.kind == Component::RegistryKeyTree && IsSameOrBelow(key, component.key))
+        return true;
+    return false;
+  }
+
+  bool MayDeleteValue(const std::string& value) const {
+    for (const Component& component : components_)
+      if (component.kind == Component::RegistryValue && component.key == value) return true;
+    return MayDeleteKey(value.substr(0, value.rfind(',')));
+  }
+
+  void CheckRegistryOutsideComponents() {
+    for (const auto& key : run_.before.keys)
+      if (!run_.after.keys.count(key.first) && !MayDeleteKey(key.first))
+        Violation(std::string("registry key deleted outside the product's components (") +
+                  EndingName(run_.ending.kind) + "): " + Printable(key.second));
+    for (const auto& value : run_.before.values)
+      if (!run_.after.values.count(value.first) && !MayDeleteValue(value.first))
+        Violation(std::string("registry value deleted outside the product's components (") +
+                  EndingName(run_.ending.kind) + "): " + Printable(value.second));
+    for (const auto& key : run_.after.keys)
+      if (!run_.before.keys.count(key.first))
+        Violation("registry key made: " + Printable(key.second));
+    for (const auto& value : run_.after.values)
+      if (!run_.before.values.count(value.first))
+        Violation("registry value made: " + Printable(value.second));
+  }
+
+  // ---- Invariant 2: the student data is saved whole before anything goes.
+  void CheckStudentDataSaved() {
+    if (!run_.user.saveTicked || run_.user.installPath.empty()) return;
+    const std::string students = PathKey(JoinPath(run_.user.installPath, kStudentsName));
+    auto folder = run_.before.files.find(students);
+    if (folder == run_.before.files.end() || folder->second.IsJunction()) return;
+    const auto saved =
+        newSaved_.empty() ? std::map<std::string, const FileEntry*>() : run_.after.Below(newSaved_);
+    for (const auto& file : run_.before.Below(students)) {
+      if (file.second->IsFolder()) continue;
+      auto copy = saved.find(file.first);
+      if (copy == saved.end() || copy->second->IsFolder() ||
+          copy->second->content != file.second->content)
+        Violation("removal went on without a whole copy of student file " +
+                  Printable(file.second->path) +
+                  (newSaved_.empty() ? " (no saved-data folder was made)" : ""));
+    }
+  }
+
+  // ---- Invariant 3: the final report tells the truth.
+  bool Exists(const NamedThing& thing) const {
+    switch (thing.kind) {
+      case NamedThing::File:
+        return run_.after.files.count(thing.key) > 0;
+      case NamedThing::Key:
+        return run_.after.keys.count(thing.key) > 0;
+      case NamedThing::Value:
+        return run_.after.values.count(thing.key) > 0;
+    }
+    return false;
+  }
+
+  // A fault met the thing itself, something above it or something in it.
+  bool FaultTouched(const NamedThing& thing) const {
+    const std::string key =
+        thing.kind == NamedThing::Value ? thing.key.substr(0, thing.key.rfind(',')) : thing.key;
+    for (const InjectedFault& fault : run_.faults) {
+      const bool registry = fault.op == sim::Op::RegOpenKey || fault.op == sim::Op::RegEnumKey ||
+                            fault.op == sim::Op::RegDeleteKey ||
+                            fault.op == sim::Op::RegDeleteValue ||
+                            fault.op == sim::Op::RegQueryValue || fault.op == sim::Op::RegCloseKey;
+      if (registry != (thing.kind != NamedThing::File)) continue;
+      std::string target = registry ? RegistryKey(fault.target) : PathKey(fault.target);
+      if (!registry && target.size() > 2 && target.back() == '*') target = ParentPath(target);
+      if (target.size() > 2 && (IsSameOrBelow(key, target) || IsBelow(target, key))) return true;
+    }
+    return false;
+  }
+
+  // A fault told the program that the component is not there.
+  bool HiddenByFault(const Component& component) const {
+    for (const InjectedFault& fault : run_.faults)
+      if ((fault.op == sim::Op::FindFirstFile || fault.op == sim::Op::GetFileAttributes) &&
+          (fault.error == ERROR_FILE_NOT_FOUND || fault.error == ERROR_PATH_NOT_FOUND) &&
+          component.kind == Component::FileOrFolder && PathKey(fault.target) == component.key)
+        return true;
+    return false;
+  }
+
+  bool Reported(const Component& component, const std::vector<NamedThing>& named) const {
+    const std::string product = RegistryKey(kProductKey);
+    for (const NamedThing& thing : named) {
+      if (thing.key == component.key) return true;
+      // A product key that could not be opened or listed stands for all in it.
+      if (thing.kind == NamedThing::Key && thing.key == product &&
+          component.kind != Component::FileOrFolder && IsBelow(component.key, product))
+        return true;
+      if (thing.kind == NamedThing::Key && component.kind == Component::RegistryValue &&
+          component.key.substr(0, component.key.rfind(',')) == thing.key)
+        return true;
+    }
+    return false;
+  }
+
+  bool StillThere(const Component& component) const {
+    switch (component.kind) {
+      case Component::FileOrFolder:
+        return run_.before.files.count(component.key) && run_.after.files.count(component.key);
+      case Component::RegistryKeyTree:
+        return run_.before.keys.count(component.key) && run_.after.keys.count(component.key);
+      case Component::RegistryValue:
+        return run_.before.values.count(component.key) && run_.after.values.count(component.key);
+    }
+    return false;
+  }
+
+  void CheckReport() {
+    std::vector<NamedThing> named;
+    for (const std::string& entry : run_.ending.entries) {
+      NamedThing thing;
+      if (!ParseEntry(entry, thing)) {
+        Violation("report entry of no known form: \"" + Printable(entry) + "\"");
+        continue;
+      }
+      named.push_back(thing);
+      // A path too long for the system cannot be tested, so it may exist:
+      // the rules have it reported.
+      const bool untestable =
+          thing.kind == NamedThing::File && entry.size() - entry.find(": ") - 2 >= MAX_PATH;
+      if (!Exists(thing) && !FaultTouched(thing) && !untestable)
+        Violation("reported as not removed, but it is gone: \"" + Printable(entry) + "\"");
+    }
+    for (const Component& component : components_) {
+      if (!component.required || !StillThere(component) || HiddenByFault(component)) continue;
+      if (!Reported(component, named))
+        Violation(std::string(run_.ending.success ? "\"Success!\" shown" : "not in the report") +
+                  ", but still there: " + component.label);
+    }
+  }
+
+  const RunEvidence& run_;
+  std::vector<Component> components_;
+  std::string newSaved_;
+  std::vector<std::string> violations_;
+};
+
+}  // namespace
+
+RunEnding ReadEnding(const std::vector<sim::MessageBoxRecord>& boxes, const UserRecord& user) {
+  RunEnding ending;
+  for (const sim::MessageBoxRecord& box : boxes) {
+    if (StartsWith(box.text, kCopyFailed)) {
+      ending.kind = RunEnding::StoppedAtCopy;
+    } else if (box.caption == kSuccessCaption && box.text == kSuccessText) {
+      ending.kind = RunEnding::Reported;
+      ending.success = true;
+    } else if (StartsWith(box.text, kReportHeader)) {
+      ending.kind = RunEnding::Reported;
+      std::string rest = box.text.substr(sizeof kReportHeader - 1);
+      for (size_t end; (end = rest.find('\n')) != std::string::npos; rest = rest.substr(end + 1))
+        ending.entries.push_back(rest.substr(0, end));
+    }
+  }
+  if (ending.kind == RunEnding::NotStarted && user.removalStarted)
+    ending.kind = RunEnding::Unfinished;
+  return ending;
+}
+
+const char* EndingName(RunEnding::Kind kind) {
+  switch (kind) {
+    case RunEnding::NotStarted:
+      return "not started";
+    case RunEnding::StoppedAtCopy:
+      return "stopped at the copy";
+    case RunEnding::Reported:
+      return "reported";
+    case RunEnding::Unfinished:
+      return "unfinished";
+  }
+  return "?";
+}
+
+std::vector<std::string> CheckInvariants(const RunEvidence& run) { return Checker(run).Check(); }
+
+}  // namespace stress

@@ -1,0 +1,46 @@
+// Random machines for the stress runs: the product's pieces present or not,
+// in odd shapes and with odd names, beside other programs' pieces that must
+// survive, on a random Windows version with random shell folders.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Dice.h"
+#include "Printable.h"
+
+namespace stress {
+
+struct ShellFolder {
+  int csidl;
+  std::string path;  // where it lies on the disk
+  bool named;        // whether the system gives its path
+};
+
+// What the checker needs to know of a generated machine beyond its contents.
+struct MachineFacts {
+  int osMajor = 5;
+  std::string userName;
+  // Common desktop, user desktop, common Start Menu, user Start Menu: the
+  // removal's order.
+  std::vector<ShellFolder> shellFolders;
+  std::string windowsFolder;
+  std::string systemFolder;
+  std::string profilesFolder;
+  // Where the product is installed; "" when it is not.
+  std::string productFolder;
+  // What the registry's "InstallPath" holds; "" when the value is absent.
+  std::string registryInstallPath;
+  bool hasRegistryInstallPath = false;
+  // Folders (and a few other texts) that the user may browse to or type.
+  std::vector<std::string> locationChoices;
+  // The generator's choices, one line each.
+  std::vector<std::string> notes;
+
+  const ShellFolder& UserDesktop() const { return shellFolders[1]; }
+};
+
+// Builds a machine on a freshly reset simulated machine.
+MachineFacts BuildRandomMachine(Dice& dice);
+
+}  // namespace stress

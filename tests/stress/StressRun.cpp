@@ -1,0 +1,118 @@
+#include "StressRun.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "FaultInjector.h"
+#include "InvariantChecker.h"
+#include "MachineGenerator.h"
+#include "Snapshot.h"
+#include "UserPlayer.h"
+#include "app/RemoverApp.h"
+
+namespace stress {
+namespace {
+
+// Enough for any run that ends: every entry on the machine may be listed,
+// copied and deleted many times over.
+long long CallLimit(const Snapshot& machine) {
+  return 20000 + 60 * static_cast<long long>(machine.files.size() + machine.keys.size());
+}
+
+int FaultCount(const std::vector<InjectedFault>& faults, sim::Op op) {
+  int count = 0;
+  for (const InjectedFault& fault : faults) count += fault.op == op ? 1 : 0;
+  return count;
+}
+
+// Invariant 4: whatever the program opened, it closed.
+void CheckAccounting(const std::vector<InjectedFault>& faults,
+                     std::vector<std::string>& violations) {
+  const sim::Machine& m = sim::machine();
+  auto expectNone = [&violations](int open, const char* what) {
+    if (open != 0) violations.push_back(std::to_string(open) + " " + what + " left open");
+  };
+  expectNone(m.OpenFindHandles(), "find handles");
+  expectNone(m.OpenFileHandles(), "file handles");
+  // A key whose close failed stays open, whatever the program does.
+  expectNone(std::max(0, m.OpenKeys() - FaultCount(faults, sim::Op::RegCloseKey)), "registry keys");
+  expectNone(m.LiveWindows(), "windows");
+  expectNone(m.ComInitDepth(), "COM initialisations");
+  expectNone(m.LiveItemIdLists(), "folder-browser item lists");
+}
+
+// What the program read at start-up, where no fault stood in its way.
+void CheckStartUp(const MachineFacts& facts, const UserRecord& user,
+                  const std::vector<InjectedFault>& faults, std::vector<std::string>& violations) {
+  if (!user.dialogShown || FaultCount(faults, sim::Op::GetVersion) > 0) return;
+  if (user.osMajorSeen != facts.osMajor)
+    violations.push_back("OS major version read as " + std::to_string(user.osMajorSeen));
+  if (facts.osMajor >= 5 && FaultCount(faults, sim::Op::GetUserName) == 0 &&
+      user.userNameSeen != facts.userName)
+    violations.push_back("user name read as \"" + Printable(user.userNameSeen) + "\"");
+}
+
+std::string DescribeRun(uint64_t seed, const MachineFacts& facts, const FaultInjector& faults,
+                        const std::vector<UserAction>& plan, const UserRecord& user,
+                        const RunEnding& ending) {
+  std::string text = "seed " + std::to_string(seed) + "\nmachine:\n";
+  for (const std::string& note : facts.notes) text += "  " + Printable(note) + "\n";
+  text += faults.Describe() + Describe(plan) + "played:\n";
+  for (const std::string& step : user.played) text += "  " + step + "\n";
+  text += "injected:\n";
+  for (const InjectedFault& fault : faults.Injected())
+    text += std::string("  ") + sim::OpName(fault.op) + " " + Printable(fault.target) + " -> " +
+            std::to_string(fault.error) + (fault.duringRemoval ? " (removal)" : "") + "\n";
+  text += "removal install folder: \"" + Printable(user.installPath) + "\", save box " +
+          (user.saveTicked ? "ticked" : "not ticked") + "\nending: " + EndingName(ending.kind) +
+          (ending.success ? " (Success!)" : "") + "\n";
+  for (const std::string& entry : ending.entries) text += "  | " + Printable(entry) + "\n";
+  return text;
+}
+
+}  // namespace
+
+RunResult RunOnce(uint64_t seed, bool withDump) {
+  RunResult result;
+  result.seed = seed;
+  sim::Machine& m = sim::reset();
+  // A fresh process: no main window left from the run before.
+  theApp.m_pMainWnd = NULL;
+
+  Dice dice(seed);
+  MachineFacts facts = BuildRandomMachine(dice);
+  FaultInjector faults(dice, facts);
+  const std::vector<UserAction> plan = PlanUser(dice, facts);
+  UserPlayer player(plan, faults);
+
+  const Snapshot before = Snapshot::Take();
+  faults.Arm(m.CallCount() + CallLimit(before));
+  player.Attach();
+  try {
+    theApp.InitInstance();
+  } catch (const CallLimitExceeded&) {
+    result.violations.push_back("the program did not end within " +
+                                std::to_string(CallLimit(before)) + " platform calls");
+  } catch (const std::exception& error) {
+    result.violations.push_back(std::string("exception out of the program: ") + error.what());
+  }
+  m.faultHook = nullptr;
+  m.modalUser = nullptr;
+  m.onMessageBox = nullptr;
+
+  const Snapshot after = Snapshot::Take();
+  const RunEnding ending = ReadEnding(m.messageBoxes, player.Record());
+  for (const std::string& violation : CheckInvariants(
+           {facts, player.Record(), faults.Injected(), before, after, ending, m.events}))
+    result.violations.push_back(violation);
+  if (!faults.CallLimitReached()) CheckAccounting(faults.Injected(), result.violations);
+  CheckStartUp(facts, player.Record(), faults.Injected(), result.violations);
+
+  result.ending = std::string(EndingName(ending.kind)) + (ending.success ? " (Success!)" : "");
+  if (result.violations.empty() && !withDump) return result;
+  result.description = DescribeRun(seed, facts, faults, plan, player.Record(), ending);
+  if (withDump) result.description += "simulated machine:\n" + m.Dump();
+  return result;
+}
+
+}  // namespace stress
