@@ -104,20 +104,23 @@ bool IsSameOrAbove(const CString& candidate, const CString& folder) {
 
 CString Parent(const CString& path) { return path.Left(path.ReverseFind('\\')); }
 
-// The folders the system names for this machine; one it cannot name is left
-// out. `profile` becomes the user's profile, or stays "".
-void AddSystemFolders(CStringArray& folders, CString& profile) {
+// The folders the system names for this machine. False when it cannot name
+// one of them. `profile` becomes the user's profile, or stays "".
+bool AddSystemFolders(CStringArray& folders, CString& profile) {
   char buffer[MAX_PATH];
   UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) folders.Add(Canonical(buffer).path);
+  if (length == 0 || length >= MAX_PATH) return false;
+  folders.Add(Canonical(buffer).path);
   length = GetSystemDirectoryA(buffer, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) folders.Add(Canonical(buffer).path);
+  if (length == 0 || length >= MAX_PATH) return false;
+  folders.Add(Canonical(buffer).path);
   for (int csidl : kSpecialFolders) {
     buffer[0] = '\0';
-    if (!SHGetSpecialFolderPathA(NULL, buffer, csidl, FALSE) || buffer[0] == '\0') continue;
+    if (!SHGetSpecialFolderPathA(NULL, buffer, csidl, FALSE) || buffer[0] == '\0') return false;
     folders.Add(Canonical(buffer).path);
     if (csidl == CSIDL_PROFILE) profile = Canonical(buffer).path;
   }
+  return true;
 }
 
 }  // namespace
@@ -129,7 +132,9 @@ bool IsProtectedFolder(const CString& folder) {
 
   CStringArray protectedFolders;
   CString profile;
-  AddSystemFolders(protectedFolders, profile);
+  // A folder the system will not name could be the very one chosen; when
+  // the list is not whole, nothing is safe to erase.
+  if (!AddSystemFolders(protectedFolders, profile)) return true;
   for (const char* fixed : kFixedFolders) protectedFolders.Add(Canonical(fixed).path);
   for (int i = 0; i < protectedFolders.GetSize(); ++i) {
     if (IsSameOrAbove(candidate.path, protectedFolders[i])) return true;
@@ -137,7 +142,6 @@ bool IsProtectedFolder(const CString& folder) {
 
   // Every folder beside the user's profile is another user's profile (or the
   // shared ones), unless the profiles sit in a drive's root.
-  if (profile.IsEmpty()) return false;
   CString profiles = Parent(profile);
   return !Canonical(profiles).isRoot && Parent(candidate.path) == profiles;
 }

@@ -8,5 +8,6 @@
 // folder, the Program Files folder or the installer caches' parent, a user
 // profile or the folder holding the profiles, a desktop or Start Menu folder,
 // or a folder above any of them. Case, "/" for "\", doubled and trailing
-// separators do not matter. "" (no install folder) is not protected.
+// separators do not matter. "" (no install folder) is not protected. When the
+// system cannot name one of those folders, every folder counts as protected.
 bool IsProtectedFolder(const CString& folder);

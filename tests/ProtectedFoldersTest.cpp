@@ -99,16 +99,30 @@ TEST_F(ProtectedFoldersTest, TakesOrdinaryFoldersBesideAndBelowThem) {
   EXPECT_EQ(Misjudged(folders, false), std::vector<std::string>());
 }
 
-TEST_F(ProtectedFoldersTest, FolderTheSystemCannotNameIsNotOnTheList) {
-  sim::machine().SetSpecialFolder(CSIDL_COMMON_STARTMENU, "");
-  sim::machine().Fail(sim::Op::SpecialFolder, "40", ERROR_FILE_NOT_FOUND);  // CSIDL_PROFILE
+// A folder the system will not name could be the one chosen (another user's
+// profile when the profile is unknown, the shared desktop when it is), so an
+// incomplete list protects everything.
+TEST_F(ProtectedFoldersTest, FolderTheSystemCannotNameLeavesNothingToErase) {
+  const struct {
+    const char* what;
+    int csidl;
+    const char* hidden;  // the folder the system cannot name
+  } cases[] = {
+      {"profile", CSIDL_PROFILE, "C:\\Documents and Settings\\Default User"},
+      {"common desktop", CSIDL_COMMON_DESKTOPDIRECTORY,
+       "C:\\Documents and Settings\\All Users\\Desktop"},
+      {"common Start Menu", CSIDL_COMMON_STARTMENU, "E:\\Shared\\Start Menu"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(IsProtectedFolder("E:\\Kelmora"));  // a plain folder, while all is named
+    sim::machine().Fail(sim::Op::SpecialFolder, std::to_string(c.csidl), ERROR_ACCESS_DENIED);
 
-  EXPECT_FALSE(IsProtectedFolder("E:\\Shared\\Start Menu"));
-  EXPECT_FALSE(IsProtectedFolder("C:\\Documents and Settings\\Default User"));
-  // The rest of the list stands.
-  EXPECT_TRUE(IsProtectedFolder("C:\\Documents and Settings\\user1"));  // above its desktop
-  EXPECT_TRUE(IsProtectedFolder("C:\\WINDOWS"));
-  EXPECT_TRUE(IsProtectedFolder("D:\\Programs"));
+    EXPECT_TRUE(IsProtectedFolder(c.hidden));
+    EXPECT_TRUE(IsProtectedFolder("E:\\Kelmora"));
+
+    sim::machine().ClearFaults();
+  }
 }
 
 TEST_F(ProtectedFoldersTest, ProfilesInADriveRootLeaveTheirNeighboursAlone) {

@@ -218,6 +218,7 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
     const char* what;
     bool withStudents;
     std::function<void(sim::Machine&)> arrange;
+    bool afterStart = false;  // arranged once the dialog has found the product
   } cases[] = {
       {"no Students folder", false, nullptr},
       {"a file not copied", true,
@@ -228,15 +229,16 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
       {"save folder not made", true,
        [](sim::Machine& m) { m.Fail(Op::CreateDirectory, kSaved, ERROR_ACCESS_DENIED); }},
       {"desktop cannot be named", true,
-       [](sim::Machine& m) { m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, ""); }},
+       [](sim::Machine& m) { m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, ""); }, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare(c.withStudents);
     sim::Machine& m = sim::machine();
-    if (c.arrange) c.arrange(m);
+    if (c.arrange && !c.afterStart) c.arrange(m);
     OpenDialog();
+    if (c.arrange && c.afterStart) c.arrange(m);
 
     dialog->OnOK();
 
