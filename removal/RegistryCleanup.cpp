@@ -58,9 +58,11 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key) {
   }
 
   for (const char* entry : kUninstallEntries) {
-    // A fresh open for each entry: it closes the key held before.
+    // A fresh open for each entry: it closes the key held before. That close
+    // failing does not keep this entry: the Uninstall key is open all the same.
+    const HKEY before = key.m_key;
     LONG result = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
-    if (result == ERROR_SUCCESS) result = key.DeleteKeyTree(entry);
+    if (key.m_key != before) result = key.DeleteKeyTree(entry);
     if (Failed(result)) m_failures.Add(kUninstallEntryPrefix + CString(entry));
   }
 }
