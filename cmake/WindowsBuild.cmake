@@ -44,3 +44,23 @@ foreach(scenario ${REMOVEKM_E2E_SCENARIOS})
       --driver $<TARGET_FILE:uidriver> --work ${REMOVEKM_E2E_WORK} ${case})
   set_tests_properties(e2e.${case} PROPERTIES LABELS e2e FIXTURES_REQUIRED e2e_prefix TIMEOUT 180)
 endforeach()
+
+# --- bench/: the benchmark's floor programs and its progress recorder, built
+# only when named (bench/run.sh does); not part of the tests ---
+add_executable(floor-removal EXCLUDE_FROM_ALL bench/floor/FloorRemoval.cpp bench/floor/BareTree.cpp
+  bench/floor/Stopwatch.cpp res/RemoveKM.rc)
+add_executable(floor-cleanup EXCLUDE_FROM_ALL bench/floor/FloorCleanup.cpp bench/floor/BareTree.cpp
+  bench/floor/Stopwatch.cpp res/RemoveKM.rc)
+add_executable(floor-dialog WIN32 EXCLUDE_FROM_ALL bench/floor/FloorDialog.cpp res/RemoveKM.rc)
+add_executable(progress-recorder EXCLUDE_FROM_ALL bench/probe/ProgressRecorder.cpp
+  bench/floor/Stopwatch.cpp)
+foreach(bench_target floor-removal floor-cleanup floor-dialog progress-recorder)
+  target_include_directories(${bench_target} PRIVATE ${CMAKE_SOURCE_DIR}/res)
+  target_link_libraries(${bench_target} PRIVATE shell32 advapi32 user32)
+  target_link_options(${bench_target} PRIVATE -static)
+  set_target_properties(${bench_target} PROPERTIES SUFFIX .exe)
+endforeach()
+# The start-up floor is built as RemoveKM is, so that only their work differs.
+target_compile_options(floor-dialog PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${REMOVEKM_SIZE_FLAGS}>)
+target_link_options(floor-dialog PRIVATE ${REMOVEKM_LINK_FLAGS})
+# --- end of bench/ ---

@@ -1,12 +1,13 @@
 #!/bin/sh
 # Installs what building and testing RemoveKM needs on Debian 12, as root:
 # the host build with its unit tests, the MinGW-w64 cross-compiler, Wine
-# (32-bit) and the X tools of the end-to-end tests, and clang-format.
+# (32-bit) and the X tools of the end-to-end tests, clang-format, and Python
+# for the benchmark's generator.
 # Prints nothing when everything is installed already.
 set -eu
 
 PACKAGES="cmake g++ googletest libgtest-dev clang-format g++-mingw-w64-i686
-wine wine32:i386 xvfb x11-apps netpbm xdotool"
+wine wine32:i386 xvfb x11-apps netpbm xdotool python3"
 
 installed() {
     [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
