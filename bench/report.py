@@ -167,12 +167,15 @@ def main():
     if whole:
         out.append("  whole removal within %.2fx of the floor: worst %.2fx, %s"
                    % (WHOLE_REMOVAL_GOAL, max(whole), verdict(max(whole) <= WHOLE_REMOVAL_GOAL)))
-    for measure, label in (("removekm_save", "ticked"), ("removekm_nosave", "not ticked")):
+    for measure, floor, label in (("removekm_save", "floor_save", "ticked"),
+                                  ("removekm_nosave", "floor_nosave", "not ticked")):
         spread = per_file_spread(table, files, measure)
         if spread is not None:
             out.append("  time per file flat within +-%d%% (%s): largest change from the smallest"
-                       " size %+.0f%%, %s" % (PER_FILE_SPREAD_GOAL * 100, label, spread * 100,
-                                             verdict(abs(spread) <= PER_FILE_SPREAD_GOAL)))
+                       " size %+.0f%% (the floor's: %+.0f%%), %s"
+                       % (PER_FILE_SPREAD_GOAL * 100, label, spread * 100,
+                          per_file_spread(table, files, floor) * 100,
+                          verdict(abs(spread) <= PER_FILE_SPREAD_GOAL)))
     cleanup = [r for r in table.ratios("removekm_cleanup_delete", "floor_cleanup_delete_bare")
                if r is not None]
     if cleanup:
