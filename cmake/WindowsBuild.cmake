@@ -55,7 +55,7 @@ add_executable(floor-dialog WIN32 EXCLUDE_FROM_ALL bench/floor/FloorDialog.cpp r
 add_executable(progress-recorder EXCLUDE_FROM_ALL bench/probe/ProgressRecorder.cpp
   bench/floor/Stopwatch.cpp)
 foreach(bench_target floor-removal floor-cleanup floor-dialog progress-recorder)
-  target_include_directories(${bench_target} PRIVATE ${CMAKE_SOURCE_DIR}/res)
+  target_include_directories(${bench_target} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
   target_link_libraries(${bench_target} PRIVATE shell32 advapi32 user32)
   target_link_options(${bench_target} PRIVATE -static)
   set_target_properties(${bench_target} PROPERTIES SUFFIX .exe)

@@ -1,4 +1,5 @@
 #include "app/RemoverDlg.h"
+#include "removal/ProductTraces.h"
 
 namespace {
 
@@ -13,10 +14,6 @@ const char kInstallPathEntry[] =
 const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char kUninstallEntryPrefix[] =
     "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char* const kUninstallEntries[] = {
-    "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
-    "{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
-};
 
 // What is already gone needs no removing.
 bool Failed(LONG result) { return result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND; }

@@ -1,4 +1,5 @@
 #include "app/RemoverDlg.h"
+#include "removal/ProductTraces.h"
 #include "removal/SupportNumber.h"
 
 namespace {
@@ -18,13 +19,6 @@ const char kFailuresHeader[] =
 const char kStep1[] = "Step 1 of 6: Copying student data to desktop...";
 const char kStep2[] = "Step 2 of 6: Deleting InstallShield folder...";
 const char kStep3[] = "Step 3 of 6: Deleting Kelmora folder...";
-
-const char* const kInstallerCacheFolders[] = {
-    "C:\\Program Files\\InstallShield Installation Information\\"
-    "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
-    "C:\\Program Files\\InstallShield Installation Information\\"
-    "{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
-};
 
 // The shell folder's path, or "" when the system cannot name it.
 CString SpecialFolder(int csidl) {

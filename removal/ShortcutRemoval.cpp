@@ -1,25 +1,12 @@
 #include "app/RemoverDlg.h"
 #include "removal/PathExists.h"
+#include "removal/ProductTraces.h"
 
 namespace {
 
 const char kStep4[] = "Step 4 of 6: Deleting desktop shortcuts...";
 const char kStep5[] = "Step 5 of 6: Deleting Start Menu Shortcuts...";
 
-const char* const kDesktopShortcuts[] = {
-    "Kelmora.lnk",
-    "Kelmora Student Selection.lnk",
-    "Kelmora Vessik.lnk",
-    "Kelmora Vessik Student Selection.lnk",
-};
-const char* const kStartMenuShortcuts[] = {
-    "Programs\\Kelmora\\Kelmora.lnk",
-    "Programs\\Kelmora\\Kelmora Student Selection.lnk",
-    "Programs\\Kelmora\\Uninstall.lnk",
-    "Programs\\Kelmora Vessik\\Kelmora Vessik.lnk",
-    "Programs\\Kelmora Vessik\\Kelmora Vessik Student Selection.lnk",
-    "Programs\\Kelmora Vessik\\Uninstall.lnk",
-};
 // The program folders removed whole. At the pass's own Start Menu folder only
 // the first goes: "Programs\Kelmora Vessik" there loses just its shortcuts.
 const char* const kProgramFolders[] = {

@@ -19,35 +19,12 @@
 
 #include "BareTree.h"
 #include "Stopwatch.h"
+#include "removal/ProductTraces.h"
 #include "resource.h"
 
 namespace {
 
 const char kInstallFolder[] = "C:\\Program Files\\Kelmora";
-const char* const kInstallerCaches[] = {
-    "C:\\Program Files\\InstallShield Installation Information\\"
-    "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
-    "C:\\Program Files\\InstallShield Installation Information\\"
-    "{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
-};
-const char* const kDesktopShortcuts[] = {
-    "Kelmora.lnk",
-    "Kelmora Student Selection.lnk",
-    "Kelmora Vessik.lnk",
-    "Kelmora Vessik Student Selection.lnk",
-};
-const char* const kStartMenuShortcuts[] = {
-    "Programs\\Kelmora\\Kelmora.lnk",
-    "Programs\\Kelmora\\Kelmora Student Selection.lnk",
-    "Programs\\Kelmora\\Uninstall.lnk",
-    "Programs\\Kelmora Vessik\\Kelmora Vessik.lnk",
-    "Programs\\Kelmora Vessik\\Kelmora Vessik Student Selection.lnk",
-    "Programs\\Kelmora Vessik\\Uninstall.lnk",
-};
-const char* const kUninstallEntries[] = {
-    "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
-    "{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
-};
 
 std::string SpecialFolder(int csidl) {
   char path[MAX_PATH] = "";
@@ -163,7 +140,7 @@ int main(int argc, char** argv) {
     copied = CopyTreeBare(std::string(kInstallFolder) + "\\Students", saved);
   }
   const double copyMs = ElapsedMs();
-  for (const char* folder : kInstallerCaches) ShellDelete(folder);
+  for (const char* folder : kInstallerCacheFolders) ShellDelete(folder);
   const double installStart = ElapsedMs();
   ShellDelete(kInstallFolder);
   const double installMs = ElapsedMs() - installStart;

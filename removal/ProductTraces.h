@@ -1,0 +1,35 @@
+// The fixed names of what Kelmora's installer left on the machine, besides the
+// install folder: one list each, for the removal and the benchmark's floor.
+#pragma once
+
+// The installer's cached installations, deleted in this order.
+const char* const kInstallerCacheFolders[] = {
+    "C:\\Program Files\\InstallShield Installation Information\\"
+    "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
+    "C:\\Program Files\\InstallShield Installation Information\\"
+    "{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
+};
+
+// The product's entries under the system's Uninstall key.
+const char* const kUninstallEntries[] = {
+    "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
+    "{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
+};
+
+// Desktop shortcuts, relative to a desktop folder.
+const char* const kDesktopShortcuts[] = {
+    "Kelmora.lnk",
+    "Kelmora Student Selection.lnk",
+    "Kelmora Vessik.lnk",
+    "Kelmora Vessik Student Selection.lnk",
+};
+
+// Start Menu shortcuts, relative to a Start Menu folder.
+const char* const kStartMenuShortcuts[] = {
+    "Programs\\Kelmora\\Kelmora.lnk",
+    "Programs\\Kelmora\\Kelmora Student Selection.lnk",
+    "Programs\\Kelmora\\Uninstall.lnk",
+    "Programs\\Kelmora Vessik\\Kelmora Vessik.lnk",
+    "Programs\\Kelmora Vessik\\Kelmora Vessik Student Selection.lnk",
+    "Programs\\Kelmora Vessik\\Uninstall.lnk",
+};
