@@ -25,8 +25,8 @@ class CRemoverDlg : public CDialog {
   bool RecheckLocation();
   // Whether `folder` may become the install folder: a protected folder is
   // refused with a message; another is taken when it holds the product's
-  // marker file or the user confirms it.
-  bool ConfirmLocation(const CString& folder);
+  // marker file or the user confirms it. A taken `folder` is made full.
+  bool ConfirmLocation(CString& folder);
 
   // ---- Removal.
   void OnOK() override;

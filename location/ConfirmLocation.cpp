@@ -13,16 +13,23 @@ const char kQuestionCaption[] = "Confirm Location.";
 
 }  // namespace
 
-bool CRemoverDlg::ConfirmLocation(const CString& folder) {
+bool CRemoverDlg::ConfirmLocation(CString& folder) {
+  // Placed once, now: the removal changes the current directory before it
+  // erases, and a relative folder would then name another one.
+  CString full;
   // Refused before the question, so that the user is never asked to confirm
   // erasing a folder such as C:\ that must not be erased at all.
-  if (IsProtectedFolder(folder)) {
+  if (!FullFolderPath(folder, full) || IsProtectedFolder(full)) {
     MessageBoxA(kProtectedMessage + folder, NULL, MB_OK | MB_ICONSTOP);
     return false;
   }
-  // The folder is tested exactly as given: a trailing backslash of its own
-  // is not trimmed before the suffix's.
+  // The folder is tested as given: a trailing backslash of its own is not
+  // trimmed before the suffix's.
   CFileFind finder;
-  if (finder.FindFile(folder + kMarkerSuffix)) return true;
-  return MessageBoxA(kQuestion, kQuestionCaption, MB_YESNO) == IDYES;
+  if (!finder.FindFile(full + kMarkerSuffix) &&
+      MessageBoxA(kQuestion, kQuestionCaption, MB_YESNO) != IDYES) {
+    return false;
+  }
+  folder = full;
+  return true;
 }

@@ -23,12 +23,15 @@ CString CRemoverDlg::FindInstallPath() {
   // The installer's record is taken when the path exists, marker or not.
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    // Data that fills the whole buffer has no room left for its end.
+    CString folder;
+    // Data that fills the whole buffer has no room left for its end. A
+    // relative record is placed now, before anything moves the current
+    // directory.
     if (RegQueryValueExA(key, kInstallPathValue, NULL, NULL, (LPBYTE)value, &size) ==
             ERROR_SUCCESS &&
-        memchr(value, '\0', sizeof value) != NULL && finder.FindFile(value) &&
-        !IsProtectedFolder(value)) {
-      result = value;
+        memchr(value, '\0', sizeof value) != NULL && FullFolderPath(value, folder) &&
+        finder.FindFile(folder) && !IsProtectedFolder(folder)) {
+      result = folder;
     }
     RegCloseKey(key);
   }

@@ -36,23 +36,19 @@ CString CurrentDirectory() {
   return length > 0 && length < MAX_PATH ? buffer : "";
 }
 
-// A typed folder may be relative; it would be found and erased relative to
-// the current directory, so it is judged there too.
-CString Absolute(const CString& path) {
-  bool drive = HasDrive(path);
-  // A bare "X:" is taken for the drive's root, whatever folder of it is current.
-  if (IsNetworkPath(path) || (drive && (path.GetLength() == 2 || IsSeparator(path[2])))) {
-    return path;
+// "X:" of a drive path, "\\server\share" of a network one.
+CString RootOf(const CString& path) {
+  if (!IsNetworkPath(path)) return path.Left(2);
+  int separators = 0;
+  for (int i = 0; i < path.GetLength(); ++i) {
+    if (IsSeparator(path[i]) && ++separators == 4) return path.Left(i);
   }
-  CString current = CurrentDirectory();
-  if (drive) {
-    // "X:name" is relative to the current folder of drive X:, which is the
-    // drive's root unless X: is the current drive.
-    bool currentDrive = HasDrive(current) && UpperCase(current[0]) == UpperCase(path[0]);
-    return (currentDrive ? current : path.Left(2)) + "\\" + ((LPCSTR)path + 2);
-  }
-  if (path.GetLength() > 0 && IsSeparator(path[0])) return current.Left(2) + path;
-  return current + "\\" + path;
+  return path;
+}
+
+CString Joined(const CString& folder, const CString& name) {
+  bool separated = !folder.IsEmpty() && IsSeparator(folder[folder.GetLength() - 1]);
+  return separated ? folder + name : folder + "\\" + name;
 }
 
 // Windows ignores empty and "." names and trailing dots and blanks on a name,
@@ -68,8 +64,8 @@ void AppendName(CStringArray& names, const CString& name) {
   if (length > 0) names.Add(name.Left(length));
 }
 
-CanonicalFolder Canonical(const CString& folder) {
-  CString path = Absolute(folder);
+// `folder` must be full (see FullFolderPath).
+CanonicalFolder Canonical(const CString& path) {
   bool network = IsNetworkPath(path);
   CanonicalFolder result;
   int start = 0;
@@ -125,9 +121,35 @@ bool AddSystemFolders(CStringArray& folders, CString& profile) {
 
 }  // namespace
 
+bool FullFolderPath(const CString& folder, CString& full) {
+  full = folder;
+  if (folder.IsEmpty()) return true;
+  bool drive = HasDrive(folder);
+  // A bare "X:" is taken for the drive's root, whatever folder of it is current.
+  if (IsNetworkPath(folder) || (drive && (folder.GetLength() == 2 || IsSeparator(folder[2])))) {
+    return true;
+  }
+  CString current = CurrentDirectory();
+  if (current.IsEmpty()) return false;
+  if (drive) {
+    // "X:name" is relative to the current folder of drive X:, which is the
+    // drive's root unless X: is the current drive.
+    bool currentDrive = HasDrive(current) && UpperCase(current[0]) == UpperCase(folder[0]);
+    full = Joined(currentDrive ? current : folder.Left(2), (LPCSTR)folder + 2);
+  } else if (IsSeparator(folder[0])) {
+    full = RootOf(current) + folder;
+  } else {
+    full = Joined(current, folder);
+  }
+  return true;
+}
+
 bool IsProtectedFolder(const CString& folder) {
-  if (folder.IsEmpty()) return false;
-  CanonicalFolder candidate = Canonical(folder);
+  CString full;
+  // A relative folder that cannot be placed could be any folder at all.
+  if (!FullFolderPath(folder, full)) return true;
+  if (full.IsEmpty()) return false;
+  CanonicalFolder candidate = Canonical(full);
   if (candidate.isRoot) return true;
 
   CStringArray protectedFolders;

@@ -14,8 +14,9 @@ bool CRemoverDlg::RecheckLocation() {
   // Without a known install folder the box holds at most a notice or a guess:
   // the removal then runs without one.
   if (typed == m_installPath || m_installPath == "") return true;
-  if (!ConfirmLocation(typed)) return false;
+  CString folder = typed;
+  if (!ConfirmLocation(folder)) return false;
   m_status.SetWindowTextA(kTypedStatus);
-  m_installPath = typed;
+  m_installPath = folder;
   return true;
 }

@@ -96,6 +96,13 @@ TEST_F(FindInstallPathTest, RegistryFirstThenDefaultFolder) {
        {kDefaultMarker},
        kDefaultFolder},
       {"drive root, no default", Registry::Value, "C:\\", REG_SZ, {}, {}, ""},
+      {"relative, placed in the current directory",
+       Registry::Value,
+       "Apps\\Kelmora",
+       REG_SZ,
+       {"C:\\Apps\\Kelmora"},
+       {},
+       "C:\\Apps\\Kelmora"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

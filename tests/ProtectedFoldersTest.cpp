@@ -142,4 +142,44 @@ TEST_F(ProtectedFoldersTest, RelativeFolderIsJudgedWhereItWouldBeErased) {
   EXPECT_FALSE(IsProtectedFolder("C:Students"));
 }
 
+TEST_F(ProtectedFoldersTest, RelativeFolderIsPlacedOnceAndForAll) {
+  const struct {
+    const char* current;
+    const char* folder;
+    const char* full;
+  } cases[] = {
+      {"C:\\", "Kelmora", "C:\\Kelmora"},
+      {"C:\\Apps", "Kelmora\\", "C:\\Apps\\Kelmora\\"},
+      {"C:\\Apps", "..\\Kelmora", "C:\\Apps\\..\\Kelmora"},
+      {"C:\\Apps", "\\Kelmora", "C:\\Kelmora"},
+      {"C:\\Apps", "c:Kelmora", "C:\\Apps\\Kelmora"},
+      {"C:\\Apps", "D:Kelmora", "D:\\Kelmora"},
+      {"C:\\Apps", "D:\\Kelmora", "D:\\Kelmora"},  // full ones are kept as given
+      {"C:\\Apps", "d:/kelmora//", "d:/kelmora//"},
+      {"C:\\Apps", "\\\\server\\share\\Kelmora", "\\\\server\\share\\Kelmora"},
+      {"C:\\Apps", "", ""},  // no folder stays no folder
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    sim::machine().AddFolder("C:\\Apps");
+    ASSERT_TRUE(SetCurrentDirectoryA(c.current));
+    CString full = "sentinel";
+
+    EXPECT_TRUE(FullFolderPath(c.folder, full));
+
+    EXPECT_EQ(std::string(full), c.full);
+  }
+}
+
+// With no current directory a relative folder could be anywhere; a full one
+// is still placed.
+TEST_F(ProtectedFoldersTest, RelativeFolderWithoutACurrentDirectoryIsRefused) {
+  sim::machine().Fail(sim::Op::GetCurrentDirectory, "", ERROR_ACCESS_DENIED);
+  CString full = "sentinel";
+
+  EXPECT_FALSE(FullFolderPath("Kelmora", full));
+  EXPECT_TRUE(IsProtectedFolder("Kelmora"));
+  EXPECT_FALSE(IsProtectedFolder("E:\\Kelmora"));
+}
+
 }  // namespace

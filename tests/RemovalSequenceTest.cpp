@@ -376,6 +376,26 @@ TEST_F(RemovalSequenceTest, TypedFolderEndingInASeparatorIsNotPassedOver) {
   ExpectDialogEnded();
 }
 
+// The removal moves the current directory before it erases: a relative
+// folder must still name the folder that was confirmed.
+TEST_F(RemovalSequenceTest, RelativeTypedFolderIsErasedWhereItWasTaken) {
+  sim::Machine& m = sim::machine();
+  const std::string decoy = "C:\\WINDOWS\\system32\\Kelmora\\km2.jar";
+  m.AddFile(decoy);
+  OpenDialog();
+  ASSERT_TRUE(SetCurrentDirectoryA("C:\\Program Files"));
+  m.Type(window, IDC_LOCATION, "Kelmora");
+
+  dialog->OnOK();
+
+  EXPECT_EQ(std::string(dialog->m_installPath), kInstall);
+  ExpectProductRemoved();
+  EXPECT_EQ(m.Tree(kSaved), kStudents);
+  EXPECT_TRUE(m.Exists(decoy));
+  ExpectMessages({kSuccess});
+  ExpectDialogEnded();
+}
+
 TEST_F(RemovalSequenceTest, RemovalGoesOnWithoutAProgressWindow) {
   sim::Machine& m = sim::machine();
   OpenDialog();

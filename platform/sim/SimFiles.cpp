@@ -104,7 +104,9 @@ BOOL SetCurrentDirectoryA(LPCSTR path) {
 }
 
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
-  return sim::CopyIfFits(sim::Enter().currentDirectory, buffer, size);
+  auto& s = sim::Enter();
+  if (DWORD error = sim::Faulted(Op::GetCurrentDirectory, "")) return sim::Refuse(error);
+  return sim::CopyIfFits(s.currentDirectory, buffer, size);
 }
 
 HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {

@@ -50,6 +50,8 @@ const char* OpName(Op op) {
   switch (op) {
     case Op::SetCurrentDirectory:
       return "SetCurrentDirectory";
+    case Op::GetCurrentDirectory:
+      return "GetCurrentDirectory";
     case Op::FindFirstFile:
       return "FindFirstFile";
     case Op::FindNextFile:

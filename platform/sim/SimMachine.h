@@ -21,9 +21,10 @@ namespace sim {
 // family of calls) that fails.
 enum class Op {
   SetCurrentDirectory,
-  FindFirstFile,  // FindFirstFileA: the listing cannot start; matched on the pattern as a
-                  // full path ("C:\src\*" for "*" in C:\src, "C:\a\b" for "C:\a\b")
-  FindNextFile,   // FindNextFileA: the listing breaks off; matched on the folder listed
+  GetCurrentDirectory,  // target ""
+  FindFirstFile,        // FindFirstFileA: the listing cannot start; matched on the pattern as a
+                        // full path ("C:\src\*" for "*" in C:\src, "C:\a\b" for "C:\a\b")
+  FindNextFile,         // FindNextFileA: the listing breaks off; matched on the folder listed
   CreateDirectory,
   CopyFile,  // matched on the source or the destination path
   DeleteFile,

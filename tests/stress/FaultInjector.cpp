@@ -14,6 +14,7 @@ using sim::Op;
 // The errors each operation gives in real life.
 const std::map<Op, std::vector<DWORD>> kRealErrors = {
     {Op::SetCurrentDirectory, {5, 3}},
+    {Op::GetCurrentDirectory, {5}},
     {Op::FindFirstFile, {5, 3}},
     {Op::FindNextFile, {5, 32}},
     {Op::CreateDirectory, {5, 3, 112}},
