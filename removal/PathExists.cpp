@@ -14,6 +14,9 @@ bool IsNotFoundError(DWORD error) {
 }
 
 bool PathMayExist(const CString& path) {
+  // No folder known: the lookups below could only fail, and a failed one
+  // would count as a folder that may be there.
+  if (path.IsEmpty()) return false;
   CFileFind finder;
   if (finder.FindFile(path)) return true;
   if (!IsNotFoundError(GetLastError())) return true;

@@ -360,6 +360,21 @@ TEST_F(RemovalSequenceTest, FolderThatCannotBeLookedForIsDeletedAllTheSame) {
   ExpectDialogEnded();
 }
 
+TEST_F(RemovalSequenceTest, NoInstallFolderNamesNothingWhateverTheLookupsSay) {
+  sim::Machine& m = sim::machine();
+  OpenDialog();
+  dialog->m_installPath = "";
+  m.Fail(sim::Op::FindFirstFile, "", ERROR_ACCESS_DENIED);
+  m.Fail(sim::Op::GetFileAttributes, "", ERROR_ACCESS_DENIED);
+
+  dialog->OnOK();
+
+  EXPECT_EQ(m.Tree(kInstall), installed);
+  EXPECT_FALSE(m.Exists(Cache(kEntry1)));
+  ExpectMessages({kSuccess});
+  ExpectDialogEnded();
+}
+
 TEST_F(RemovalSequenceTest, TypedFolderEndingInASeparatorIsNotPassedOver) {
   sim::Machine& m = sim::machine();
   const std::string typed = kInstall + std::string("\\");
