@@ -13,6 +13,12 @@ bool IsFolderLink(const CString& path) {
              (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+// The attributes that clearing is for. A file with none of them is left
+// unopened: clearing would change nothing of it but its archive bit, and
+// opening and writing back every file costs more than deleting it.
+const DWORD kBlockingAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
 // Clears the file's read-only, hidden and system attributes so that it can be
 // deleted. A file that does not open, or whose status cannot be read or
 // written back, keeps its attributes; its delete is tried all the same.
@@ -46,7 +52,7 @@ bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
         continue;
       }
       const CString file = path + "\\" + entry.cFileName;
-      ClearAttributes(file);
+      if (entry.dwFileAttributes & kBlockingAttributes) ClearAttributes(file);
       m_progress.ShowItemNow(file);
       if (!DeleteFileA(file)) {
         MessageBoxA("Could not delete file: " + file, "Error", MB_OK);

@@ -228,4 +228,28 @@ TEST_F(DeleteTreeTest, AttributesThatCannotBeClearedStillLeaveTheDeleteToBeTried
   }
 }
 
+TEST_F(DeleteTreeTest, OnlyFilesWithBlockingAttributesAreOpenedToClearThem) {
+  sim::Machine& m = sim::machine();
+  m.AddFile("C:\\d\\tree\\plain.txt", "p", FILE_ATTRIBUTE_ARCHIVE);
+  m.AddFile("C:\\d\\tree\\ro.txt", "r", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  m.AddFile("C:\\d\\tree\\sub\\hidden.txt", "h", FILE_ATTRIBUTE_HIDDEN);
+  m.AddFile("C:\\d\\tree\\sub\\system.txt", "s", FILE_ATTRIBUTE_SYSTEM);
+  std::map<std::string, int> touched;  // opens and attribute writes per file
+  m.faultHook = [&touched](sim::Op op, const std::string& target) -> DWORD {
+    if (op == sim::Op::CreateFile || op == sim::Op::SetFileAttributes) ++touched[target];
+    return 0;
+  };
+  Open();
+  CString parent = "C:\\d";
+
+  EXPECT_TRUE(dialog->DeleteTree(parent, "tree"));
+
+  EXPECT_FALSE(m.Exists("C:\\d\\tree"));
+  EXPECT_EQ(touched, (std::map<std::string, int>{{"C:\\d\\tree\\ro.txt", 2},
+                                                 {"C:\\d\\tree\\sub\\hidden.txt", 2},
+                                                 {"C:\\d\\tree\\sub\\system.txt", 2}}));
+  EXPECT_TRUE(m.messageBoxes.empty());
+  ExpectSiblingSurvives();
+}
+
 }  // namespace
