@@ -277,12 +277,12 @@ measure_cleanups() {
   measure_floor_cleanup bare
   if [ "$SIZE" -le "$ANALYSIS_MAX" ]; then
     measure_floor_cleanup attrs --attrs
+    measure_floor_cleanup attrs_every --attrs-every
     measure_floor_cleanup item --item
     measure_floor_cleanup item_repaint --item --repaint
     measure_floor_cleanup all --attrs --item --repaint
-    # Cheaper ways to the same end.
-    measure_floor_cleanup attrs_lean --attrs-lean
-    measure_floor_cleanup proposed --attrs-lean --item --repaint --throttle 50
+    # The same with the item line shown and repainted at most every 50 ms.
+    measure_floor_cleanup throttled --attrs --item --repaint --throttle 50
   fi
   rm -f -- "$UNREADABLE"
 }

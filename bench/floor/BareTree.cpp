@@ -44,7 +44,7 @@ long DeleteTreeBare(const std::string& path, FileHook hook) {
         deleted += DeleteTreeBare(item, hook);
         continue;
       }
-      if (hook) hook(item);
+      if (hook) hook(item, entry.dwFileAttributes);
       if (DeleteFileA(item.c_str())) ++deleted;
     } while (FindNextFileA(find, &entry));
     FindClose(find);

@@ -11,8 +11,9 @@
 // Returns the number of files copied.
 long CopyTreeBare(const std::string& source, const std::string& destination);
 
-// Called for each file just before it is deleted, with its full path.
-typedef void (*FileHook)(const std::string& path);
+// Called for each file just before it is deleted, with its full path and the
+// attributes its folder's listing gave.
+typedef void (*FileHook)(const std::string& path, DWORD attributes);
 
 // Deletes the folder `path` and everything in it: FindFirstFileA,
 // DeleteFileA, RemoveDirectoryA. Returns the number of files deleted.

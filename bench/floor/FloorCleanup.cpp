@@ -4,20 +4,20 @@
 // Each option adds one piece of the program's per-file work to the loop, so
 // that its cost can be measured on its own:
 //   --attrs         clear the file's attributes first, the way the program
-//                   does (open for reading, read the status, close, write it
-//                   back)
+//                   does: when the listing shows read-only, hidden or system,
+//                   open it for reading, read the status, close, write it back
 //   --item          put the file's path on the item line of the progress
 //                   window
 //   --repaint       repaint the progress window now (RDW_INVALIDATE |
 //                   RDW_ERASE | RDW_UPDATENOW)
-// and two options measure cheaper ways to the same end:
-//   --attrs-lean    read the attributes, and write them only when read-only,
-//                   hidden or system is set
+// and two options measure other ways:
+//   --attrs-every   clear every file's attributes that way, whatever the
+//                   listing shows (what the program did before)
 //   --throttle MS   show the item and repaint only when MS milliseconds have
 //                   passed since the last time
 // Prints the copy and delete times in milliseconds.
 //
-// Usage: floor-cleanup [--attrs | --attrs-lean] [--item] [--repaint]
+// Usage: floor-cleanup [--attrs | --attrs-every] [--item] [--repaint]
 //                      [--throttle MS]
 #include <windows.h>
 // after windows.h, which it needs
@@ -38,7 +38,7 @@ const DWORD kBlockingAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 bool g_clearAttributes = false;
-bool g_clearAttributesLean = false;
+bool g_clearEveryFile = false;
 bool g_showItem = false;
 bool g_repaint = false;
 DWORD g_throttleMs = 0;
@@ -63,13 +63,6 @@ void ClearAttributes(const std::string& path) {
   }
 }
 
-void ClearAttributesLean(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kBlockingAttributes) != 0) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-}
-
 bool ShowingNow() {
   if (g_throttleMs == 0) return true;
   const DWORD now = GetTickCount();
@@ -78,9 +71,10 @@ bool ShowingNow() {
   return true;
 }
 
-void BeforeDelete(const std::string& path) {
-  if (g_clearAttributes) ClearAttributes(path);
-  if (g_clearAttributesLean) ClearAttributesLean(path);
+void BeforeDelete(const std::string& path, DWORD attributes) {
+  if (g_clearEveryFile || (g_clearAttributes && (attributes & kBlockingAttributes) != 0)) {
+    ClearAttributes(path);
+  }
   if (!ShowingNow()) return;
   if (g_showItem) SetDlgItemTextA(g_progress, IDC_ITEM, path.c_str());
   if (g_repaint) RedrawWindow(g_progress, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -93,8 +87,8 @@ int main(int argc, char** argv) {
     const std::string option = argv[i];
     if (option == "--attrs") {
       g_clearAttributes = true;
-    } else if (option == "--attrs-lean") {
-      g_clearAttributesLean = true;
+    } else if (option == "--attrs-every") {
+      g_clearEveryFile = true;
     } else if (option == "--item") {
       g_showItem = true;
     } else if (option == "--repaint") {
@@ -103,7 +97,7 @@ int main(int argc, char** argv) {
       g_throttleMs = static_cast<DWORD>(atoi(argv[++i]));
     } else {
       std::fprintf(stderr,
-                   "usage: floor-cleanup [--attrs | --attrs-lean] [--item] [--repaint] "
+                   "usage: floor-cleanup [--attrs | --attrs-every] [--item] [--repaint] "
                    "[--throttle MS]\n");
       return 2;
     }
