@@ -129,11 +129,13 @@ void Recorder::ProgressClosed() {
 
 bool Recorder::AnswerBox() {
   HWND box = NULL;
-  while (!box && TimeLeft()) {
+  // The main dialog may close between the look that found it disabled and
+  // this one: there is then no box to wait for.
+  while (!box && TimeLeft() && IsWindow(m_main)) {
     box = FindDialog(kMessageTextId, IDC_LOCATION);
     if (!box) Sleep(1);
   }
-  if (!box) return false;
+  if (!box) return !IsWindow(m_main);
   Event("box", TextOf(GetDlgItem(box, kMessageTextId)));
   PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   while (IsWindow(box) && TimeLeft()) Sleep(m_pollMs);
@@ -167,7 +169,8 @@ bool Recorder::Run() {
       Event("end");
       return true;
     }
-    // A message box disables its owner, the main dialog, while it is open.
+    // A message box disables its owner, the main dialog, while it is open;
+    // a window that has just closed reads as disabled too.
     if (!IsWindowEnabled(m_main)) {
       if (!AnswerBox()) return false;
       continue;
