@@ -64,7 +64,7 @@ void AppendName(CStringArray& names, const CString& name) {
   if (length > 0) names.Add(name.Left(length));
 }
 
-// `folder` must be full (see FullFolderPath).
+// `path` must be full (see FullFolderPath).
 CanonicalFolder Canonical(const CString& path) {
   bool network = IsNetworkPath(path);
   CanonicalFolder result;
