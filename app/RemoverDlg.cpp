@@ -124,3 +124,7 @@ void CRemoverDlg::OnPaint() {
 }
 
 HCURSOR CRemoverDlg::OnQueryDragIcon() { return (HCURSOR)m_hIcon; }
+
+int CRemoverDlg::AskUser(LPCSTR text, LPCSTR caption, UINT type) {
+  return MessageBoxA(text, caption, type);
+}

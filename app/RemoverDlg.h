@@ -16,6 +16,9 @@ class CRemoverDlg : public CDialog {
   void OnSysCommand(UINT id, LPARAM lParam);
   void OnPaint();
   HCURSOR OnQueryDragIcon();
+  // Everything the program tells or asks the user while it works passes here:
+  // a message box owned by the dialog. Returns the answer.
+  int AskUser(LPCSTR text, LPCSTR caption, UINT type);
 
   // ---- Installation location.
   CString FindInstallPath();

@@ -20,14 +20,14 @@ bool CRemoverDlg::ConfirmLocation(CString& folder) {
   // Refused before the question, so that the user is never asked to confirm
   // erasing a folder such as C:\ that must not be erased at all.
   if (!FullFolderPath(folder, full) || IsProtectedFolder(full)) {
-    MessageBoxA(kProtectedMessage + folder, NULL, MB_OK | MB_ICONSTOP);
+    AskUser(kProtectedMessage + folder, NULL, MB_OK | MB_ICONSTOP);
     return false;
   }
   // The folder is tested as given: a trailing backslash of its own is not
   // trimmed before the suffix's.
   CFileFind finder;
   if (!finder.FindFile(full + kMarkerSuffix) &&
-      MessageBoxA(kQuestion, kQuestionCaption, MB_YESNO) != IDYES) {
+      AskUser(kQuestion, kQuestionCaption, MB_YESNO) != IDYES) {
     return false;
   }
   folder = full;

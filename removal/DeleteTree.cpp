@@ -55,7 +55,7 @@ bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
       if (entry.dwFileAttributes & kBlockingAttributes) ClearAttributes(file);
       m_progress.ShowItemNow(file);
       if (!DeleteFileA(file)) {
-        MessageBoxA("Could not delete file: " + file, "Error", MB_OK);
+        AskUser("Could not delete file: " + file, "Error", MB_OK);
         return false;
       }
     }
@@ -66,6 +66,6 @@ bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
   // Out of the folder, which cannot be removed while it is current.
   SetCurrentDirectoryA(parent);
   if (RemoveDirectoryA(path)) return true;
-  MessageBoxA("Could not delete directory: " + path, "Error", MB_OK);
+  AskUser("Could not delete directory: " + path, "Error", MB_OK);
   return false;
 }

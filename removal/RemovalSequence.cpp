@@ -39,7 +39,7 @@ void LeaveInstallFolder() {
 void CRemoverDlg::OnOK() {
   if (!RecheckLocation()) return;
   m_failures.SetSize(0);
-  if (MessageBoxA(kStartQuestion, "", MB_OKCANCEL) == IDCANCEL) return;
+  if (AskUser(kStartQuestion, "", MB_OKCANCEL) == IDCANCEL) return;
 
   const CString commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   const CString userDesktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
@@ -55,7 +55,7 @@ void CRemoverDlg::OnOK() {
   if (m_saveData.SendMessageA(BM_GETCHECK, 0, 0) != 0 && !m_installPath.IsEmpty() &&
       !SaveStudentData(userDesktop)) {
     // Nothing has been removed yet: the user copies the data and tries again.
-    MessageBoxA(kCopyFailedStart + CString(kSupportTelephoneNumber) + kCopyFailedEnd, NULL, MB_OK);
+    AskUser(kCopyFailedStart + CString(kSupportTelephoneNumber) + kCopyFailedEnd, NULL, MB_OK);
     m_progress.DestroyWindow();
     CDialog::OnOK();
     return;
@@ -78,11 +78,11 @@ void CRemoverDlg::OnOK() {
 
   m_progress.DestroyWindow();
   if (m_failures.GetSize() == 0) {
-    MessageBoxA(kSuccessMessage, kSuccessCaption, MB_OK);
+    AskUser(kSuccessMessage, kSuccessCaption, MB_OK);
   } else {
     CString report = kFailuresHeader;
     for (int i = 0; i < m_failures.GetSize(); ++i) report += m_failures[i] + "\n";
-    MessageBoxA(report, NULL, MB_OK);
+    AskUser(report, NULL, MB_OK);
   }
   CDialog::OnOK();
 }

@@ -31,6 +31,6 @@ bool CRemoverDlg::ShellDeleteFolder(CString path) {
     operation.fFlags = FOF_NOERRORUI | FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
     if (SHFileOperationA(&operation) == 0 && IsGone(path)) return true;
   }
-  MessageBoxA("Could not delete: " + path, "Error", MB_OK);
+  AskUser("Could not delete: " + path, "Error", MB_OK);
   return false;
 }

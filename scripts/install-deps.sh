@@ -7,7 +7,7 @@
 set -eu
 
 PACKAGES="cmake g++ googletest libgtest-dev clang-format g++-mingw-w64-i686
-wine wine32:i386 xvfb x11-apps netpbm xdotool python3"
+wine wine32:i386 wine64 xvfb x11-apps netpbm xdotool python3"
 
 installed() {
     [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
