@@ -281,26 +281,32 @@ TEST_F(SimFilesTest, ShellDeleteRemovesWhatItCanAndKeepsWhatIsHeld) {
     const char* path;
     int result;
     std::vector<std::string> left;  // what is left of C:\k
+    bool targetKept = false;        // C:\target\keep.txt, behind the junction
   } cases[] = {
-      {"whole tree, junction as a link", nullptr, "C:\\k", 0, {}},
-      {"trailing backslash does nothing", nullptr, "C:\\k\\", 0, {"a", "c", "link"}},
-      {"missing folder", nullptr, "C:\\k\\none", ERROR_FILE_NOT_FOUND, {"a", "c", "link"}},
-      {"missing parent", nullptr, "C:\\none\\k", 0x7C, {"a", "c", "link"}},
+      // As the shells of Windows XP and Wine: the junction inside is followed,
+      // its target's files go, then the link itself is refused.
+      {"whole tree, junction followed", nullptr, "C:\\k", ERROR_ACCESS_DENIED, {"link"}},
+      {"junction handed over goes as a link", nullptr, "C:\\k\\link", 0, {"a", "c"}, true},
+      {"trailing backslash does nothing", nullptr, "C:\\k\\", 0, {"a", "c", "link"}, true},
+      {"missing folder", nullptr, "C:\\k\\none", ERROR_FILE_NOT_FOUND, {"a", "c", "link"}, true},
+      {"missing parent", nullptr, "C:\\none\\k", 0x7C, {"a", "c", "link"}, true},
+      {"wildcard expanded in the last part", nullptr, "C:\\k\\?", 0, {"link"}, true},
       {"held file keeps its folders",
        [](sim::Machine& m) { m.HoldOpen("C:\\k\\a\\b\\held.txt"); },
        "C:\\k",
        ERROR_SHARING_VIOLATION,
-       {"a"}},
+       {"a", "link"}},
       {"current directory stays",
        [](sim::Machine&) { SetCurrentDirectoryA("C:\\k\\c"); },
        "C:\\k",
        ERROR_SHARING_VIOLATION,
-       {"c"}},
+       {"c", "link"}},
       {"fault changes nothing",
        [](sim::Machine& m) { m.Fail(sim::Op::ShellDelete, "c:\\K", ERROR_ACCESS_DENIED); },
        "C:\\k",
        ERROR_ACCESS_DENIED,
-       {"a", "c", "link"}},
+       {"a", "c", "link"},
+       true},
   };
   for (const Case& c : cases) {
     setUp();
@@ -310,18 +316,19 @@ TEST_F(SimFilesTest, ShellDeleteRemovesWhatItCanAndKeepsWhatIsHeld) {
         sim::machine().Exists("C:\\k") ? sim::machine().List("C:\\k") : std::vector<std::string>{},
         c.left)
         << c.what;
-    EXPECT_EQ(sim::machine().ReadFile("C:\\target\\keep.txt"), "k") << c.what;
+    EXPECT_EQ(sim::machine().Exists("C:\\target\\keep.txt"), c.targetKept) << c.what;
     EXPECT_EQ(sim::machine().ReadFile("C:\\kept.txt"), "stays") << c.what;
     std::vector<std::string> recycled;
-    if (c.result == 0 && c.left.empty()) recycled.push_back("C:\\k");
+    if (c.result == 0 && c.left.size() < 3) recycled.push_back(c.path);
     EXPECT_EQ(sim::machine().RecycledPaths(), recycled) << c.what;
   }
-  // What stays of a partial delete: only the held file and its folders.
+  // What stays of a partial delete: the held file, its folders and the link.
   setUp();
   sim::machine().HoldOpen("C:\\k\\a\\b\\held.txt");
   shellDelete("C:\\k", flags);
   EXPECT_EQ(sim::machine().Tree("C:\\k"),
-            (std::map<std::string, std::string>{{"a\\b\\held.txt", "h"}}));
+            (std::map<std::string, std::string>{{"a\\b\\held.txt", "h"},
+                                                {"link", "<junction C:\\target>"}}));
 }
 
 TEST_F(SimFilesTest, ArmedFaultFailsOnlyItsCallsAndChangesNothing) {

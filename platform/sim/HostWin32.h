@@ -91,6 +91,7 @@ typedef uintptr_t DWORD_PTR;
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
+#define ERROR_CANTOPEN 1011L
 #define ERROR_KEY_DELETED 1018L
 #define ERROR_CANCELLED 1223L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
@@ -134,6 +135,28 @@ typedef struct _WIN32_FIND_DATAA {
   CHAR cAlternateFileName[14];
 } WIN32_FIND_DATAA, *LPWIN32_FIND_DATAA;
 
+// Wide characters. On the host a WCHAR is the compiler's wchar_t (32 bits,
+// not Windows' 16), so that L"" literals serve both builds; the machine reads
+// one character per WCHAR.
+typedef wchar_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef BOOL* LPBOOL;
+#define CP_ACP 0
+
+typedef struct _WIN32_FIND_DATAW {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  WCHAR cFileName[MAX_PATH];
+  WCHAR cAlternateFileName[14];
+} WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
+
 typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
 DWORD GetLastError();
@@ -152,6 +175,18 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
 BOOL CloseHandle(HANDLE handle);
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 DWORD GetFileAttributesA(LPCSTR path);
+// Names the ANSI code page cannot spell: the wide calls, and code page 1252.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
+                        int wideLength);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength, LPSTR text,
+                        int length, LPCSTR defaultChar, LPBOOL usedDefault);
+HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
+BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data);
+BOOL SetCurrentDirectoryW(LPCWSTR path);
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
+BOOL CopyFileW(LPCWSTR existing, LPCWSTR target, BOOL failIfExists);
+BOOL DeleteFileW(LPCWSTR path);
+BOOL RemoveDirectoryW(LPCWSTR path);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
@@ -190,6 +225,11 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD 
 LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey);
 LONG RegDeleteValueA(HKEY key, LPCSTR name);
 LONG RegCloseKey(HKEY key);
+// The wide registry calls, for key names the ANSI code page cannot spell.
+LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved,
+                   LPWSTR className, LPDWORD classSize, FILETIME* lastWrite);
+LONG RegDeleteKeyW(HKEY parent, LPCWSTR subKey);
 
 // Shell and COM.
 #define CSIDL_DESKTOPDIRECTORY 0x0010

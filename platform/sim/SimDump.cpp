@@ -24,7 +24,8 @@ void DumpFiles(std::ostream& out, const FileNode& node, const std::string& inden
     const FileNode& child = *entry.second;
     out << indent << child.name << (child.IsFolder() ? "\\" : "")
         << AttributeLetters(child.attributes);
-    if (child.IsJunction()) out << " -> " << child.junctionTarget;
+    if (child.IsJunction())
+      out << (child.symbolic ? " symbolic link -> " : " -> ") << child.junctionTarget;
     if (!child.IsFolder()) out << " " << child.content.size() << " bytes";
     if (child.heldOpen) out << " (held open)";
     out << "\n";

@@ -33,14 +33,19 @@ FileLookup LookAt(const Machine::State& s, const WinPath& path, int depth) {
   return found;
 }
 
-FileNode* ContentsAt(const Machine::State& s, FileNode* node, int depth) {
-  if (!node->IsFolder()) return nullptr;
+FileNode* FollowedAt(const Machine::State& s, FileNode* node, int depth) {
   if (!node->IsJunction()) return node;
   WinPath target;
   if (depth >= kMaxJunctionDepth || ParsePath(node->junctionTarget, "C:\\", target) != 0)
     return nullptr;
   FileNode* reached = LookAt(s, target, depth + 1).node;
-  return reached ? ContentsAt(s, reached, depth + 1) : nullptr;
+  return reached ? FollowedAt(s, reached, depth + 1) : nullptr;
+}
+
+FileNode* ContentsAt(const Machine::State& s, FileNode* node, int depth) {
+  if (!node->IsFolder()) return nullptr;
+  FileNode* reached = FollowedAt(s, node, depth);
+  return reached && reached->IsFolder() ? reached : nullptr;
 }
 
 std::unique_ptr<FileNode> NewFolder(const std::string& name, DWORD attributes) {
@@ -84,6 +89,8 @@ void ForEachNode(FileNode* node, const std::function<void(FileNode*)>& visit) {
 FileLookup Look(const Machine::State& s, const WinPath& path) { return LookAt(s, path, 0); }
 
 FileNode* Contents(const Machine::State& s, FileNode* node) { return ContentsAt(s, node, 0); }
+
+FileNode* Followed(const Machine::State& s, FileNode* node) { return FollowedAt(s, node, 0); }
 
 bool IsLocked(const Machine::State& s, const FileNode* node) {
   if (node->heldOpen) return true;
@@ -135,6 +142,21 @@ void Machine::AddJunction(const std::string& path, const std::string& target) {
   entry->junctionTarget = TestPath(*state_, target).Text();
 }
 
+void Machine::AddSymbolicLink(const std::string& path, const std::string& target, bool toFolder) {
+  WinPath parsed = TestPath(*state_, path);
+  std::unique_ptr<FileNode>& entry = MakeParents(*state_, parsed)->children[parsed.Leaf()];
+  if (entry) throw std::invalid_argument("sim: something is in the way: " + path);
+  if (toFolder) {
+    entry = NewFolder(parsed.Leaf(), FILE_ATTRIBUTE_REPARSE_POINT);
+  } else {
+    entry = std::make_unique<FileNode>();
+    entry->name = parsed.Leaf();
+    entry->attributes = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_ARCHIVE;
+  }
+  entry->junctionTarget = TestPath(*state_, target).Text();
+  entry->symbolic = true;
+}
+
 void Machine::HoldOpen(const std::string& path, bool held) {
   ExistingEntry(*state_, path).heldOpen = held;
 }
@@ -149,7 +171,9 @@ bool Machine::IsFolder(const std::string& path) const {
 }
 
 std::string Machine::ReadFile(const std::string& path) const {
-  FileNode& file = ExistingEntry(*state_, path);
+  FileNode* followed = Followed(*state_, &ExistingEntry(*state_, path));
+  if (!followed) throw std::invalid_argument("sim: a link to nothing: " + path);
+  FileNode& file = *followed;
   if (file.IsFolder()) throw std::invalid_argument("sim: a folder, not a file: " + path);
   return file.content;
 }
@@ -174,7 +198,7 @@ std::map<std::string, std::string> Machine::Tree(const std::string& folder) cons
           const FileNode& child = *entry.second;
           const std::string path = prefix + child.name;
           if (child.IsJunction())
-            files[path] = "<junction " + child.junctionTarget + ">";
+            files[path] = (child.symbolic ? "<link " : "<junction ") + child.junctionTarget + ">";
           else if (child.IsFolder())
             collect(child, path + "\\");
           else

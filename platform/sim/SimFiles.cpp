@@ -13,7 +13,8 @@ namespace {
 
 const DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-const DWORD kMountPointTag = 0xA0000003;  // IO_REPARSE_TAG_MOUNT_POINT
+const DWORD kMountPointTag = 0xA0000003;    // IO_REPARSE_TAG_MOUNT_POINT
+const DWORD kSymbolicLinkTag = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
 const DWORD kInvalidFileSize = 0xFFFFFFFF;
 
 // The error for an entry that a call needs to exist: missing, or a file
@@ -43,12 +44,21 @@ HANDLE NewHandle(sim::Machine::State& s) {
   return reinterpret_cast<HANDLE>(s.nextHandle);
 }
 
+// The ANSI record spells the name in the code page, as Windows does.
 void FillFindData(const sim::FoundEntry& entry, LPWIN32_FIND_DATAA data) {
   std::memset(data, 0, sizeof *data);
   data->dwFileAttributes = entry.attributes;
   data->nFileSizeLow = entry.size;
   data->dwReserved0 = entry.reparseTag;
-  sim::CopyTruncated(entry.name, data->cFileName, MAX_PATH);
+  sim::CopyTruncated(sim::Ansi(entry.name), data->cFileName, MAX_PATH);
+}
+
+void FillFindData(const sim::FoundEntry& entry, LPWIN32_FIND_DATAW data) {
+  std::memset(data, 0, sizeof *data);
+  data->dwFileAttributes = entry.attributes;
+  data->nFileSizeLow = entry.size;
+  data->dwReserved0 = entry.reparseTag;
+  sim::FillWide(entry.name, data->cFileName, MAX_PATH);
 }
 
 // Our own open handles conflict with a new open whose access or sharing the
@@ -76,11 +86,12 @@ PathCall::PathCall(Op op, LPCSTR text, DWORD emptyError, Wildcards wildcards) {
   DWORD parseError = ERROR_INVALID_PARAMETER;
   if (text && !*text)
     parseError = emptyError;
-  else if (text && std::strlen(text) >= MAX_PATH)
+  else if (text && sim::Characters(text).size() >= MAX_PATH)
     parseError = ERROR_FILENAME_EXCED_RANGE;
   else if (text)
     parseError = ParsePath(text, s.currentDirectory, path, wildcards);
-  if (parseError == 0 && path.Text().size() >= MAX_PATH) parseError = ERROR_FILENAME_EXCED_RANGE;
+  if (parseError == 0 && sim::Characters(path.Text()).size() >= MAX_PATH)
+    parseError = ERROR_FILENAME_EXCED_RANGE;
   error = Faulted(op, parseError == 0 ? path.Text() : text ? text : "");
   if (!error) error = parseError;
 }
@@ -106,10 +117,14 @@ BOOL SetCurrentDirectoryA(LPCSTR path) {
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
   auto& s = sim::Enter();
   if (DWORD error = sim::Faulted(Op::GetCurrentDirectory, "")) return sim::Refuse(error);
-  return sim::CopyIfFits(s.currentDirectory, buffer, size);
+  return sim::CopyIfFits(sim::Ansi(s.currentDirectory), buffer, size);
 }
 
-HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+namespace {
+
+// The listing of a pattern: its handle, with the first entry; or
+// INVALID_HANDLE_VALUE with the last error set.
+HANDLE FindFirst(LPCSTR pattern, const sim::FoundEntry*& first) {
   auto& s = sim::Enter();
   PathCall call(Op::FindFirstFile, pattern, ERROR_PATH_NOT_FOUND, sim::Wildcards::InLastPart);
   if (call.error) return NoHandle(call.error);
@@ -131,27 +146,60 @@ HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
   for (const auto& child : folder->children) {
     const FileNode& node = *child.second;
     if (!sim::MatchesPattern(wanted, node.name)) continue;
+    const DWORD tag = !node.IsJunction() ? 0 : node.symbolic ? kSymbolicLinkTag : kMountPointTag;
     find.entries.push_back({node.name, ReportedAttributes(node),
-                            static_cast<DWORD>(node.IsFolder() ? 0 : node.content.size()),
-                            node.IsJunction() ? kMountPointTag : 0});
+                            static_cast<DWORD>(node.IsFolder() ? 0 : node.content.size()), tag});
   }
   if (find.entries.empty()) return NoHandle(ERROR_FILE_NOT_FOUND);
 
-  FillFindData(find.entries[0], data);
   find.next = 1;
   HANDLE handle = NewHandle(s);
   s.finds[handle] = find;
+  first = &s.finds[handle].entries[0];
+  return handle;
+}
+
+// The listing's next entry, or nullptr with the last error set.
+const sim::FoundEntry* FindNext(HANDLE handle) {
+  auto& s = sim::Enter();
+  auto find = s.finds.find(handle);
+  DWORD error = ERROR_INVALID_HANDLE;
+  if (find != s.finds.end()) {
+    error = sim::Faulted(Op::FindNextFile, find->second.folder);
+    if (!error && find->second.next < find->second.entries.size())
+      return &find->second.entries[find->second.next++];
+    if (!error) error = ERROR_NO_MORE_FILES;
+  }
+  sim::Refuse(error);
+  return nullptr;
+}
+
+}  // namespace
+
+HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+  const sim::FoundEntry* first = nullptr;
+  HANDLE handle = FindFirst(pattern, first);
+  if (first) FillFindData(*first, data);
+  return handle;
+}
+
+HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
+  const sim::FoundEntry* first = nullptr;
+  HANDLE handle = FindFirst(sim::WideArg(pattern), first);
+  if (first) FillFindData(*first, data);
   return handle;
 }
 
 BOOL FindNextFileA(HANDLE handle, LPWIN32_FIND_DATAA data) {
-  auto& s = sim::Enter();
-  auto find = s.finds.find(handle);
-  if (find == s.finds.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
-  if (DWORD error = sim::Faulted(Op::FindNextFile, find->second.folder)) return sim::Refuse(error);
-  if (find->second.next >= find->second.entries.size()) return sim::Refuse(ERROR_NO_MORE_FILES);
-  FillFindData(find->second.entries[find->second.next++], data);
-  return TRUE;
+  const sim::FoundEntry* next = FindNext(handle);
+  if (next) FillFindData(*next, data);
+  return next != nullptr;
+}
+
+BOOL FindNextFileW(HANDLE handle, LPWIN32_FIND_DATAW data) {
+  const sim::FoundEntry* next = FindNext(handle);
+  if (next) FillFindData(*next, data);
+  return next != nullptr;
 }
 
 BOOL FindClose(HANDLE handle) {
@@ -183,8 +231,11 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
 
   FileLookup source = sim::Look(s, from.path);
   if (DWORD error = EntryError(source, from.path)) return sim::Refuse(error);
-  if (source.node->IsFolder()) return sim::Refuse(ERROR_ACCESS_DENIED);
-  if (source.node->heldOpen) return sim::Refuse(ERROR_SHARING_VIOLATION);
+  // A symbolic link to a file is copied as the file it leads to.
+  FileNode* file = sim::Followed(s, source.node);
+  if (!file) return sim::Refuse(ERROR_FILE_NOT_FOUND);
+  if (file->IsFolder()) return sim::Refuse(ERROR_ACCESS_DENIED);
+  if (file->heldOpen) return sim::Refuse(ERROR_SHARING_VIOLATION);
 
   FileLookup destination = sim::Look(s, to.path);
   if (!destination.node && destination.error != ERROR_FILE_NOT_FOUND)
@@ -200,8 +251,8 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
     copy = std::make_unique<FileNode>();
     copy->name = to.path.Leaf();
   }
-  copy->content = source.node->content;
-  copy->attributes = source.node->attributes | FILE_ATTRIBUTE_ARCHIVE;
+  copy->content = file->content;
+  copy->attributes = file->attributes | FILE_ATTRIBUTE_ARCHIVE;
   sim::Log(std::string("CopyFile ") + existing + " -> " + target);
   return TRUE;
 }
@@ -299,3 +350,18 @@ BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
   sim::Log(std::string("SetFileAttributes ") + path + " " + sim::Hex(attributes));
   return TRUE;
 }
+
+// The wide calls: the same calls on the name as the machine stores it.
+BOOL SetCurrentDirectoryW(LPCWSTR path) { return SetCurrentDirectoryA(sim::WideArg(path)); }
+
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security) {
+  return CreateDirectoryA(sim::WideArg(path), security);
+}
+
+BOOL CopyFileW(LPCWSTR existing, LPCWSTR target, BOOL failIfExists) {
+  return CopyFileA(sim::WideArg(existing), sim::WideArg(target), failIfExists);
+}
+
+BOOL DeleteFileW(LPCWSTR path) { return DeleteFileA(sim::WideArg(path)); }
+
+BOOL RemoveDirectoryW(LPCWSTR path) { return RemoveDirectoryA(sim::WideArg(path)); }

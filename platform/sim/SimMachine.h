@@ -109,6 +109,9 @@ class Machine {
                DWORD attributes = FILE_ATTRIBUTE_ARCHIVE);
   // A junction at `path` whose target is `target` (a folder that may lie anywhere).
   void AddJunction(const std::string& path, const std::string& target);
+  // A symbolic link at `path` to a folder (attributes like a junction's) or to
+  // a file (reparse point without the folder bit).
+  void AddSymbolicLink(const std::string& path, const std::string& target, bool toFolder);
   // Another process holds the file open without FILE_SHARE_DELETE: deleting or
   // moving it fails with ERROR_SHARING_VIOLATION, opening it with the same.
   void HoldOpen(const std::string& path, bool held = true);
@@ -124,7 +127,8 @@ class Machine {
   // Names (as stored, with their case) in a folder, sorted case-insensitively.
   std::vector<std::string> List(const std::string& folder) const;
   // Every file below a folder, by path relative to it, with its content; a
-  // junction is one entry "<junction TARGET>", its target's files not listed.
+  // junction is one entry "<junction TARGET>", a symbolic link "<link TARGET>",
+  // its target's files not listed.
   std::map<std::string, std::string> Tree(const std::string& folder) const;
   std::string CurrentDirectory() const;
   // What SHFileOperationA moved to the Recycle Bin (FOF_ALLOWUNDO), full paths in order.

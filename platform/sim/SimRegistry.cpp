@@ -178,25 +178,64 @@ LONG RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE da
   return ERROR_SUCCESS;
 }
 
-LONG RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR className,
-                   LPDWORD classSize, FILETIME* lastWrite) {
+namespace {
+
+// The name of the sub-key at `index`, as stored, or the error.
+LONG EnumKey(HKEY handle, DWORD index, std::string& found) {
   auto& s = sim::Enter();
   OpenKey open = Resolve(s, handle);
   if (open.error) return open.error;
   if (LONG error = sim::Faulted(Op::RegEnumKey, open.path)) return error;
   if (!(open.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-  if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
   if (index >= open.key->subKeys.size()) return ERROR_NO_MORE_ITEMS;
   auto entry = open.key->subKeys.begin();
   std::advance(entry, index);
-  const std::string& found = entry->second->name;
+  found = entry->second->name;
+  return ERROR_SUCCESS;
+}
+
+template <typename Char>
+void NoClass(Char* className, LPDWORD classSize, FILETIME* lastWrite) {
+  if (className && classSize && *classSize) className[0] = 0;
+  if (classSize) *classSize = 0;
+  if (lastWrite) *lastWrite = FILETIME{0, 0};
+}
+
+}  // namespace
+
+// The ANSI name is the code page's spelling: best fit, or "?".
+LONG RegEnumKeyExA(HKEY handle, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR className,
+                   LPDWORD classSize, FILETIME* lastWrite) {
+  std::string stored;
+  if (LONG error = EnumKey(handle, index, stored)) return error;
+  if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
+  const std::string found = sim::Ansi(stored);
   if (*nameSize <= found.size()) return ERROR_MORE_DATA;
   std::memcpy(name, found.c_str(), found.size() + 1);
   *nameSize = static_cast<DWORD>(found.size());
-  if (className && classSize && *classSize) className[0] = '\0';
-  if (classSize) *classSize = 0;
-  if (lastWrite) *lastWrite = FILETIME{0, 0};
+  NoClass(className, classSize, lastWrite);
   return ERROR_SUCCESS;
+}
+
+LONG RegEnumKeyExW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD,
+                   LPWSTR className, LPDWORD classSize, FILETIME* lastWrite) {
+  std::string stored;
+  if (LONG error = EnumKey(handle, index, stored)) return error;
+  if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
+  const size_t length = sim::Characters(stored).size();
+  if (*nameSize <= length) return ERROR_MORE_DATA;
+  sim::FillWide(stored, name, length + 1);
+  *nameSize = static_cast<DWORD>(length);
+  NoClass(className, classSize, lastWrite);
+  return ERROR_SUCCESS;
+}
+
+LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result) {
+  return RegOpenKeyExA(parent, sim::WideArg(subKey), options, access, result);
+}
+
+LONG RegDeleteKeyW(HKEY parent, LPCWSTR subKey) {
+  return RegDeleteKeyA(parent, sim::WideArg(subKey));
 }
 
 LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {

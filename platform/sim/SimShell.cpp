@@ -11,18 +11,34 @@ namespace {
 
 const int kInvalidFiles = 0x7C;  // DE_INVALIDFILES: a folder on the way is missing
 
+// Links followed inside one delete; a link that leads back into the folder
+// ends here.
+const int kMaxLinksFollowed = 8;
+
 // Deletes `name` from `folder` as the shell does: everything that can go goes;
 // a locked file, the current directory and the folders holding them stay.
-// Junctions go as links. Returns 0 or ERROR_SHARING_VIOLATION.
-DWORD DeleteEntry(sim::Machine::State& s, FileNode* folder, const std::string& name) {
+// Inside the folder handed over, a link to a folder is followed as the shells
+// of Windows 2000/XP (junctions) and Wine (symbolic links) do: what lies at
+// its target is deleted, then the link itself is refused. The folder handed
+// over, when it is a link itself, and links to files go as links. Returns 0 or
+// the error of what stayed.
+DWORD DeleteEntry(sim::Machine::State& s, FileNode* folder, const std::string& name, bool top,
+                  int links) {
   FileNode* node = folder->children.at(name).get();
   DWORD result = 0;
-  if (node->IsFolder() && !node->IsJunction()) {
+  const bool followed = node->IsFolder() && node->IsJunction() && !top;
+  if (node->IsFolder() && (!node->IsJunction() || followed)) {
+    FileNode* contents = followed ? sim::Contents(s, node) : node;
+    if (followed && (!contents || links >= kMaxLinksFollowed)) return ERROR_ACCESS_DENIED;
     std::vector<std::string> names;
-    for (const auto& child : node->children) names.push_back(child.first);
+    for (const auto& child : contents->children) names.push_back(child.first);
+    // What a followed link deleted may be gone from here already.
     for (const std::string& child : names)
-      if (DWORD error = DeleteEntry(s, node, child)) result = error;
+      if (contents->children.count(child))
+        if (DWORD error = DeleteEntry(s, contents, child, false, links + (followed ? 1 : 0)))
+          if (!result) result = error;
     if (result) return result;
+    if (followed) return ERROR_ACCESS_DENIED;
     if (node == s.currentFolder) return ERROR_SHARING_VIOLATION;
   }
   if (sim::IsLocked(s, node)) return ERROR_SHARING_VIOLATION;
@@ -31,15 +47,33 @@ DWORD DeleteEntry(sim::Machine::State& s, FileNode* folder, const std::string& n
 }
 
 int ShellDelete(sim::Machine::State& s, const char* text, bool toRecycleBin) {
-  sim::PathCall call(Op::ShellDelete, text);
+  sim::PathCall call(Op::ShellDelete, text, ERROR_PATH_NOT_FOUND, sim::Wildcards::InLastPart);
   if (call.error) return call.error;
   const sim::WinPath& path = call.path;
   // Measured: a trailing separator gets success and nothing done.
   if (path.trailingSeparator) return 0;
-  sim::FileLookup found = sim::Look(s, path);
-  if (!found.node) return found.error == ERROR_PATH_NOT_FOUND ? kInvalidFiles : found.error;
-  if (path.IsDrive()) return ERROR_ACCESS_DENIED;
-  DWORD result = DeleteEntry(s, found.folder, found.node->name);
+  std::vector<std::string> names;
+  FileNode* folder = nullptr;
+  if (path.Leaf().find_first_of("*?") != std::string::npos) {
+    // The shell expands wildcards in the last part of a path.
+    FileNode* parent = sim::Look(s, path.Parent()).node;
+    folder = parent ? sim::Contents(s, parent) : nullptr;
+    if (!folder) return kInvalidFiles;
+    for (const auto& child : folder->children)
+      if (sim::MatchesPattern(path.Leaf(), child.first)) names.push_back(child.first);
+    if (names.empty()) return ERROR_FILE_NOT_FOUND;
+  } else {
+    sim::FileLookup found = sim::Look(s, path);
+    if (!found.node) return found.error == ERROR_PATH_NOT_FOUND ? kInvalidFiles : found.error;
+    if (path.IsDrive()) return ERROR_ACCESS_DENIED;
+    folder = found.folder;
+    names.push_back(found.node->name);
+  }
+  DWORD result = 0;
+  for (const std::string& name : names)
+    if (folder->children.count(name))
+      if (DWORD error = DeleteEntry(s, folder, name, true, 0))
+        if (!result) result = error;
   if (result) {
     sim::Log(std::string("ShellDelete ") + text + " failed " + std::to_string(result));
     return result;

@@ -18,13 +18,15 @@ struct _ITEMIDLIST {
 
 namespace sim {
 
-// A drive, folder, file or junction. A junction is a folder entry whose
-// contents are those of its target when a path goes through it.
+// A drive, folder, file or link. A link (a junction, or a symbolic link to a
+// folder or a file) is an entry whose contents are those of its target when a
+// path goes through it.
 struct FileNode {
-  std::string name;  // as stored, with its case
+  std::string name;  // as stored (see Characters below), with its case
   DWORD attributes = 0;
   std::string content;
-  std::string junctionTarget;  // full path; set only on junctions
+  std::string junctionTarget;  // full path; set only on links
+  bool symbolic = false;       // a symbolic link rather than a junction
   bool heldOpen = false;       // by another process, without FILE_SHARE_DELETE
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
@@ -143,6 +145,9 @@ FileLookup Look(const Machine::State& state, const WinPath& path);
 // The folder whose contents a path through `node` sees: the node itself, or
 // a junction's target; nullptr when that is not a folder.
 FileNode* Contents(const Machine::State& state, FileNode* node);
+// What a path through `node` reaches: the node itself, or a link's target
+// (file or folder); nullptr when the target is missing.
+FileNode* Followed(const Machine::State& state, FileNode* node);
 // Open elsewhere, or by this process without FILE_SHARE_DELETE.
 bool IsLocked(const Machine::State& state, const FileNode* node);
 // Takes `name` out of `folder`; open handles on what goes lose their file.
@@ -159,6 +164,26 @@ struct PathCall {
 };
 // A path from the test API; throws std::invalid_argument when it cannot be one.
 WinPath TestPath(const Machine::State& state, const std::string& path);
+
+// ---- Names (SimCodePage.cpp). A name is stored as the ANSI functions spell
+// it, in code page 1252, except that a character the code page has not is kept
+// as its UTF-8 sequence, so that a test writes "\u03A9mega" as UTF-8 text.
+std::u32string Characters(const std::string& stored);
+std::string Stored(const std::u32string& characters);
+// A stored name as an ANSI function hands it out: Windows' best fit, else "?".
+std::string Ansi(const std::string& stored, bool* usedDefault = nullptr);
+// A wide argument in the stored form, for the ANSI call that does the work.
+class WideArg {
+ public:
+  explicit WideArg(LPCWSTR wide);
+  operator LPCSTR() const { return null_ ? nullptr : text_.c_str(); }
+
+ private:
+  bool null_;
+  std::string text_;
+};
+// Copies a stored name into a wide buffer of `size` characters, cut to fit.
+void FillWide(const std::string& stored, LPWSTR buffer, size_t size);
 
 // ---- Windows (SimDialogs.cpp).
 // The window, or nullptr with ERROR_INVALID_WINDOW_HANDLE when it is not live.

@@ -7,6 +7,7 @@ namespace stress {
 namespace {
 
 const char kJunctionMark[] = "<junction ";
+const char kLinkMark[] = "<link ";
 
 // `files`: every file and junction of the drive, as the machine's Tree gives
 // them; what a folder lists and is not among them is a folder.
@@ -20,7 +21,8 @@ void TakeFolder(const sim::Machine& m, const std::string& folder,
       snapshot.files[key] = {FileEntry::Folder, path, ""};
       TakeFolder(m, path, files, snapshot);
     } else {
-      const bool junction = file->second.compare(0, sizeof kJunctionMark - 1, kJunctionMark) == 0;
+      const bool junction = file->second.compare(0, sizeof kJunctionMark - 1, kJunctionMark) == 0 ||
+                            file->second.compare(0, sizeof kLinkMark - 1, kLinkMark) == 0;
       snapshot.files[key] = {junction ? FileEntry::Junction : FileEntry::File, path, file->second};
     }
   }

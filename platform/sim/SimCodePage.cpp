@@ -1,0 +1,158 @@
+// How the machine spells names for the ANSI and the wide functions, and the
+// code page conversions of kernel32 for code page 1252.
+#include <algorithm>
+#include <cstring>
+
+#include "SimState.h"
+
+namespace sim {
+namespace {
+
+// Code page 1252 from 0x80 to 0x9F; the five bytes it leaves undefined stand
+// for the control characters of the same value, as Windows converts them.
+const char32_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// What Windows' best fit makes of characters the code page has not (as
+// measured under Wine); every other such character becomes "?".
+const struct {
+  char32_t character;
+  char ansi;
+} kBestFit[] = {{0x03A9, 'O'}};
+
+char32_t FromAnsiByte(unsigned char byte) {
+  return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
+}
+
+// The code page's byte for a character, or -1 when it has none.
+int AnsiByte(char32_t character) {
+  if (character < 0x80 || (character >= 0xA0 && character < 0x100)) return int(character);
+  for (int i = 0; i < 32; ++i)
+    if (kHighControls[i] == character) return 0x80 + i;
+  return -1;
+}
+
+// The character of a UTF-8 sequence at `text`, with its length; 0 when none.
+size_t Utf8Sequence(const unsigned char* text, size_t left, char32_t& character) {
+  const unsigned char lead = text[0];
+  size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+  if (lead >= 0xF5 || length == 0 || length > left) return 0;
+  character = lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    if ((text[i] & 0xC0) != 0x80) return 0;
+    character = (character << 6) | (text[i] & 0x3F);
+  }
+  const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  return character >= smallest[length] && character <= 0x10FFFF ? length : 0;
+}
+
+void AppendUtf8(std::string& text, char32_t c) {
+  if (c < 0x800) {
+    text += char(0xC0 | (c >> 6));
+  } else if (c < 0x10000) {
+    text += char(0xE0 | (c >> 12));
+    text += char(0x80 | ((c >> 6) & 0x3F));
+  } else {
+    text += char(0xF0 | (c >> 18));
+    text += char(0x80 | ((c >> 12) & 0x3F));
+    text += char(0x80 | ((c >> 6) & 0x3F));
+  }
+  text += char(0x80 | (c & 0x3F));
+}
+
+char BestFit(char32_t character) {
+  const int byte = AnsiByte(character);
+  if (byte >= 0) return char(byte);
+  for (const auto& fit : kBestFit)
+    if (fit.character == character) return fit.ansi;
+  return '?';
+}
+
+}  // namespace
+
+std::u32string Characters(const std::string& stored) {
+  std::u32string characters;
+  const auto* text = reinterpret_cast<const unsigned char*>(stored.data());
+  for (size_t i = 0; i < stored.size();) {
+    char32_t character = 0;
+    const size_t length = Utf8Sequence(text + i, stored.size() - i, character);
+    if (length && AnsiByte(character) < 0) {
+      characters += character;
+      i += length;
+    } else {
+      characters += FromAnsiByte(text[i++]);
+    }
+  }
+  return characters;
+}
+
+std::string Stored(const std::u32string& characters) {
+  std::string stored;
+  for (char32_t character : characters) {
+    const int byte = AnsiByte(character);
+    if (byte >= 0)
+      stored += char(byte);
+    else
+      AppendUtf8(stored, character);
+  }
+  return stored;
+}
+
+std::string Ansi(const std::string& stored, bool* usedDefault) {
+  std::string ansi;
+  for (char32_t character : Characters(stored)) {
+    ansi += BestFit(character);
+    if (usedDefault && AnsiByte(character) < 0) *usedDefault = true;
+  }
+  return ansi;
+}
+
+WideArg::WideArg(LPCWSTR wide) : null_(wide == nullptr) {
+  std::u32string characters;
+  if (wide)
+    for (; *wide; ++wide) characters += char32_t(*wide);
+  text_ = Stored(characters);
+}
+
+void FillWide(const std::string& stored, LPWSTR buffer, size_t size) {
+  const std::u32string characters = Characters(stored);
+  const size_t copied = std::min(characters.size(), size - 1);
+  for (size_t i = 0; i < copied; ++i) buffer[i] = WCHAR(characters[i]);
+  buffer[copied] = 0;
+}
+
+}  // namespace sim
+
+int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide,
+                        int wideLength) {
+  sim::Enter();
+  if (codePage != CP_ACP || !text || wideLength < 0) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  const size_t count = length < 0 ? std::strlen(text) + 1 : size_t(length);
+  if (wideLength == 0) return int(count);
+  if (count > size_t(wideLength)) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  for (size_t i = 0; i < count; ++i) wide[i] = WCHAR(sim::Characters(std::string(1, text[i]))[0]);
+  return int(count);
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideLength, LPSTR text, int length,
+                        LPCSTR, LPBOOL usedDefault) {
+  sim::Enter();
+  if (codePage != CP_ACP || !wide || length < 0) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  std::u32string characters;
+  const WCHAR* end = wide;
+  if (wideLength < 0)
+    while (*end++) {
+    }
+  else
+    end = wide + wideLength;
+  for (const WCHAR* c = wide; c < end; ++c) characters += char32_t(*c);
+  bool defaulted = false;
+  const std::string ansi = sim::Ansi(sim::Stored(characters), &defaulted);
+  if (usedDefault) *usedDefault = defaulted;
+  if (length == 0) return int(ansi.size());
+  if (ansi.size() > size_t(length)) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(text, ansi.data(), ansi.size());
+  return int(ansi.size());
+}
