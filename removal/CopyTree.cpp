@@ -1,33 +1,45 @@
 #include "app/RemoverDlg.h"
 #include "removal/FolderListing.h"
 
-bool CRemoverDlg::CopyTree(CString source, CString destination) {
-  if (!SetCurrentDirectoryA(source)) return false;
+namespace {
+
+// Copies in wide characters, so that every pupil's file keeps its real name,
+// whatever the ANSI code page can spell.
+bool CopyWideTree(const CWidePath& source, const CWidePath& destination) {
+  if (!SetCurrentDirectoryW(source.Text())) return false;
   CFolderListing listing;
   if (!listing.Open(source)) return false;
 
   // Everything is tried; any entry that could not be copied makes the copy
   // a failed one, since the caller then erases the original.
   bool copiedAll = true;
-  WIN32_FIND_DATAA entry;
+  WIN32_FIND_DATAW entry;
   while (listing.Next(entry)) {
-    const CString from = source + "\\" + entry.cFileName;
-    const CString to = destination + "\\" + entry.cFileName;
-    if (IsFolder(entry)) {
-      // A junction or symbolic link leads out of the tree: its target is not
-      // the product's data, so nothing is copied through it.
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+    // A junction or symbolic link leads out of the tree: its target is not
+    // the product's data, so nothing is copied through it.
+    if (IsLink(entry)) continue;
+    CWidePath from, to;
+    if (!from.Join(source, entry.cFileName) || !to.Join(destination, entry.cFileName)) {
+      copiedAll = false;
+    } else if (IsFolder(entry)) {
       // A folder that exists already is simply used.
-      if (!CreateDirectoryA(to, NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      if (!CreateDirectoryW(to.Text(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
         copiedAll = false;
-      } else if (!CopyTree(from, to)) {
+      } else if (!CopyWideTree(from, to)) {
         copiedAll = false;
       }
-    } else if (!CopyFileA(from, to, TRUE) && GetLastError() != ERROR_FILE_EXISTS) {
+    } else if (!CopyFileW(from.Text(), to.Text(), TRUE) && GetLastError() != ERROR_FILE_EXISTS) {
       // A file that exists already keeps its contents; any other failure
       // loses the file.
       copiedAll = false;
     }
   }
   return copiedAll && listing.Complete();
+}
+
+}  // namespace
+
+bool CRemoverDlg::CopyTree(CString source, CString destination) {
+  CWidePath from, to;
+  return from.Set(source) && to.Set(destination) && CopyWideTree(from, to);
 }

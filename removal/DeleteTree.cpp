@@ -42,16 +42,27 @@ bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
   if (!PathMayExist(path + "*.*")) return false;
 
   CFolderListing listing;
-  if (!isLink && listing.Open(path)) {
-    WIN32_FIND_DATAA entry;
+  CWidePath folder;
+  if (!isLink && folder.Set(path) && listing.Open(folder)) {
+    WIN32_FIND_DATAW entry;
     while (listing.Next(entry)) {
-      if (IsFolder(entry)) {
+      CString name;
+      const bool spelled = ToAnsi(entry.cFileName, name);
+      if (IsFolder(entry) && spelled) {
         // The inner call appends "\" to `path`: every path built after it
         // holds a doubled separator, which the system accepts.
-        if (!DeleteTree(path, entry.cFileName)) return false;
+        if (!DeleteTree(path, name)) return false;
         continue;
       }
-      const CString file = path + "\\" + entry.cFileName;
+      const CString file = path + "\\" + name;
+      // A name the code page cannot spell would name another entry, or
+      // none: the delete stops here rather than guess.
+      if (!spelled) {
+        AskUser(
+            (IsFolder(entry) ? "Could not delete directory: " : "Could not delete file: ") + file,
+            "Error", MB_OK);
+        return false;
+      }
       if (entry.dwFileAttributes & kBlockingAttributes) ClearAttributes(file);
       m_progress.ShowItemNow(file);
       if (!DeleteFileA(file)) {

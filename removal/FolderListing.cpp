@@ -1,27 +1,29 @@
 #include "removal/FolderListing.h"
 
-#include <cstring>
-
 namespace {
 
 // Only the folder itself and its parent are left out: names that merely
 // begin with a dot are ordinary entries.
-bool IsSelfOrParent(const char* name) { return strcmp(name, ".") == 0 || strcmp(name, "..") == 0; }
+bool IsSelfOrParent(LPCWSTR name) {
+  return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
 
 }  // namespace
 
-bool CFolderListing::Open(const CString& folder) {
+bool CFolderListing::Open(const CWidePath& folder) {
   Close();
   m_complete = false;
-  m_find = FindFirstFileA(folder + "\\*", &m_entry);
+  CWidePath pattern;
+  if (!pattern.Join(folder, L"*")) return false;
+  m_find = FindFirstFileW(pattern.Text(), &m_entry);
   m_pending = m_find != INVALID_HANDLE_VALUE;
   return m_pending;
 }
 
-bool CFolderListing::Next(WIN32_FIND_DATAA& entry) {
+bool CFolderListing::Next(WIN32_FIND_DATAW& entry) {
   if (m_find == INVALID_HANDLE_VALUE) return false;
   for (;;) {
-    if (!m_pending && !FindNextFileA(m_find, &m_entry)) {
+    if (!m_pending && !FindNextFileW(m_find, &m_entry)) {
       m_complete = GetLastError() == ERROR_NO_MORE_FILES;
       return false;
     }

@@ -1,8 +1,9 @@
 // The entries of one folder, listed by the folder's full path (so the listing
-// does not depend on the current directory), without "." and "..".
+// does not depend on the current directory), without "." and "..". Names come
+// in wide characters, so that none is lost to the ANSI code page.
 #pragma once
 
-#include "platform/Afx.h"
+#include "removal/WidePath.h"
 
 class CFolderListing {
  public:
@@ -12,9 +13,9 @@ class CFolderListing {
   CFolderListing& operator=(const CFolderListing&) = delete;
 
   // Starts listing `folder`; false when no listing can be started.
-  bool Open(const CString& folder);
+  bool Open(const CWidePath& folder);
   // The next entry; false after the last one or when the listing broke off.
-  bool Next(WIN32_FIND_DATAA& entry);
+  bool Next(WIN32_FIND_DATAW& entry);
   // True once Next has run past the last entry, false while entries may be
   // missing (not started, not finished, or broken off).
   bool Complete() const { return m_complete; }
@@ -22,12 +23,17 @@ class CFolderListing {
 
  private:
   HANDLE m_find;
-  WIN32_FIND_DATAA m_entry;
+  WIN32_FIND_DATAW m_entry;
   bool m_pending;  // m_entry holds an entry not yet handed out
   bool m_complete;
 };
 
 // True for an entry that is a folder.
-inline bool IsFolder(const WIN32_FIND_DATAA& entry) {
+inline bool IsFolder(const WIN32_FIND_DATAW& entry) {
   return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// True for a junction or a symbolic link, to a folder or to a file.
+inline bool IsLink(const WIN32_FIND_DATAW& entry) {
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }

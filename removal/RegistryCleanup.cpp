@@ -1,5 +1,8 @@
+#include <cwchar>
+
 #include "app/RemoverDlg.h"
 #include "removal/ProductTraces.h"
+#include "removal/WidePath.h"
 
 namespace {
 
@@ -15,28 +18,53 @@ const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Unin
 const char kUninstallEntryPrefix[] =
     "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
+// Registry key names have at most 255 characters.
+const DWORD kMaxSubKeyName = 256;
+// Far more sub-keys than the product ever makes: a registry that keeps
+// answering still does not keep the removal from ending.
+const int kMaxSubKeyAttempts = 100000;
+
 // What is already gone needs no removing.
 bool Failed(LONG result) { return result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND; }
 
-// Deletes the product key's sub-keys (each a plain delete) and its install
-// path value; the key itself and its other values stay.
+// The sub-key's name for the failure list, in the code page's spelling.
+CString SubKeyEntry(LPCWSTR name) {
+  CString ansi;
+  ToAnsi(name, ansi);
+  return kProductKeyEntry + CString("\\") + ansi;
+}
+
+// Deletes the product key's sub-keys (each a plain delete, in wide characters
+// so that any name goes) and its install path value; the key itself and its
+// other values stay. Each sub-key is tried at most twice, so the loop ends
+// whatever the calls answer.
 void RemoveProductEntries(HKEY productKey, CStringArray& failures) {
-  char name[1024];
+  WCHAR name[kMaxSubKeyName];
+  WCHAR notFound[kMaxSubKeyName] = {0};
   DWORD index = 0;
-  for (;;) {
-    DWORD length = sizeof name;
+  for (int attempt = 0;; ++attempt) {
+    if (attempt == kMaxSubKeyAttempts) {
+      failures.Add(kProductKeyEntry);
+      break;
+    }
+    DWORD length = kMaxSubKeyName;
     FILETIME lastWrite;
     const LONG listed =
-        RegEnumKeyExA(productKey, index, name, &length, NULL, NULL, NULL, &lastWrite);
+        RegEnumKeyExW(productKey, index, name, &length, NULL, NULL, NULL, &lastWrite);
     if (listed != ERROR_SUCCESS) {
       // Sub-keys that could not be listed stay unnamed: the key stands for them.
       if (listed != ERROR_NO_MORE_ITEMS && Failed(listed)) failures.Add(kProductKeyEntry);
       break;
     }
-    // A sub-key that stays is passed over, so that the loop ends.
-    if (Failed(RegDeleteKeyA(productKey, name))) {
-      failures.Add(kProductKeyEntry + CString("\\") + name);
+    // A sub-key that stays is passed over, so that the loop ends; one that
+    // answered "not found" and is listed again stays too.
+    const bool listedAgain = wcscmp(name, notFound) == 0;
+    const LONG deleted = listedAgain ? ERROR_FILE_NOT_FOUND : RegDeleteKeyW(productKey, name);
+    if (Failed(deleted) || listedAgain) {
+      failures.Add(SubKeyEntry(name));
       ++index;
+    } else if (deleted == ERROR_FILE_NOT_FOUND) {
+      wcscpy(notFound, name);
     }
   }
   if (Failed(RegDeleteValueA(productKey, kInstallPathValue))) failures.Add(kInstallPathEntry);

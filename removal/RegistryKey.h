@@ -15,10 +15,19 @@ class CRegistryKey {
   // key held before; on success closes that key, holds the new one and returns
   // the result of that close.
   LONG Open(HKEY parent, LPCSTR subKey, REGSAM access);
+  LONG Open(HKEY parent, LPCWSTR subKey, REGSAM access);
   LONG Close();
   // Deletes the sub-key `name` of the held key with every key below it,
-  // depth first; the first error met ends it and is returned.
+  // depth first; the first error met ends it and is returned. The keys below
+  // are named in wide characters, so that names the ANSI code page cannot
+  // spell go too; one of them that is listed but answers "not found" stays,
+  // and that is an error.
   LONG DeleteKeyTree(LPCSTR name);
+  LONG DeleteKeyTree(LPCWSTR name);
 
   HKEY m_key;
+
+ private:
+  // The end of an open: on failure its error, the key held before kept.
+  LONG Take(LONG opening, HKEY opened);
 };

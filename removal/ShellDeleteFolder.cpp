@@ -1,15 +1,22 @@
 #include <cstring>
 
 #include "app/RemoverDlg.h"
-#include "removal/PathExists.h"
+#include "removal/LinksInside.h"
 
 namespace {
 
 // The shell can report success and leave the folder (a path with a trailing
-// separator, for one), so success is only believed once the folder is gone.
+// separator, for one), so success is only believed once the folder is gone;
+// any other answer (an invalid name, say) proves nothing.
 bool IsGone(const CString& path) {
-  return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && IsNotFoundError(GetLastError());
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
+
+// The shell expands wildcards in the last part of a path and deletes all that
+// they match: such a path names no one folder.
+bool HasWildcard(const CString& path) { return strpbrk(path, "*?") != NULL; }
 
 }  // namespace
 
@@ -17,7 +24,7 @@ bool CRemoverDlg::ShellDeleteFolder(CString path) {
   const int length = path.GetLength();
   // The shell takes a list of paths ended by two NULs; a path that is too
   // long for the system is refused rather than cut short.
-  if (length < MAX_PATH) {
+  if (length < MAX_PATH && !HasWildcard(path) && RemoveLinksInside(path)) {
     char list[MAX_PATH + 1] = {0};
     memcpy(list, (LPCSTR)path, length);
 
