@@ -90,6 +90,17 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
        },
        true,
        {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
+      {"names the code page cannot spell, under their real names",
+       "C:\\src",
+       [](sim::Machine& m) {
+         m.AddFile("C:\\src\\Ωmega.txt", "omega");
+         m.AddFile("C:\\src\\学生\\作业.txt", "homework");
+       },
+       true,
+       {{"a.txt", "a"},
+        {"sub\\b.txt", "b"},
+        {"Ωmega.txt", "omega"},
+        {"学生\\作业.txt", "homework"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -115,6 +115,28 @@ TEST_F(RegistryCleanupTest, RemovesTheProductsKeysAndReportsWhatStays) {
        false,
        true,
        false},
+      {"names the code page cannot spell",
+       [this](sim::Machine& m) {
+         AddProductKey(m);
+         m.AddKey(Under(kProductKey, "Ωmega"));
+         m.AddKey(Under(entry1, "Sub\\Ωmega\\学生"));
+       },
+       {},
+       {},
+       false,
+       false,
+       false},
+      {"sub-keys listed but not found",
+       [this](sim::Machine& m) {
+         AddProductKey(m);
+         m.Fail(Op::RegDeleteKey, Under(kProductKey, "Settings"), ERROR_FILE_NOT_FOUND);
+         m.Fail(Op::RegOpenKey, Under(entry1, "Sub\\Later"), ERROR_FILE_NOT_FOUND);
+       },
+       {kKeyEntry + std::string("\\Settings"), kUninstallEntry + std::string(kEntry1)},
+       {"Settings"},
+       false,
+       true,
+       false},
       {"Uninstall key not openable",
        [](sim::Machine& m) {
          AddProductKey(m);

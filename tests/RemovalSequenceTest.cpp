@@ -346,6 +346,50 @@ TEST_F(RemovalSequenceTest, ReportListsEveryEntryOnALineOfItsOwn) {
   }
 }
 
+// The shell would follow a link inside the install folder and delete what
+// lies at its target; the data behind a link survives, always.
+TEST_F(RemovalSequenceTest, LinksGoAsLinksAndTheDataBehindThemSurvives) {
+  const std::string other = "C:\\Program Files\\Other";
+  const struct {
+    const char* what;
+    std::string link;
+    const char* kind;  // "junction", "folder link" or "file link"
+    bool removable;
+  } cases[] = {
+      {"junction in Students", kInstall + std::string("\\Students\\Class1"), "junction", true},
+      {"folder link in the install folder", kInstall + std::string("\\bin\\shared"), "folder link",
+       true},
+      {"file link in Students", kInstall + std::string("\\Students\\other.exe"), "file link", true},
+      {"link that cannot be removed", kInstall + std::string("\\bin\\shared"), "junction", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    Prepare();
+    sim::Machine& m = sim::machine();
+    const std::string kind = c.kind;
+    if (kind == "junction") m.AddJunction(c.link, other);
+    if (kind == "folder link") m.AddSymbolicLink(c.link, other, true);
+    if (kind == "file link") m.AddSymbolicLink(c.link, other + "\\other.exe", false);
+    if (!c.removable) m.Fail(sim::Op::RemoveDirectory, c.link, ERROR_ACCESS_DENIED);
+    OpenDialog();
+
+    dialog->OnOK();
+
+    ExpectOtherProgramsSurvive();
+    EXPECT_EQ(m.Tree(kSaved), kStudents);
+    EXPECT_EQ(m.Exists(kInstall), !c.removable);
+    if (c.removable) {
+      ExpectMessages({kSuccess});
+    } else {
+      EXPECT_TRUE(m.Exists(c.link));
+      ExpectMessages({"Could not delete: " + std::string(kInstall),
+                      kReportHeader + ("Folder: " + std::string(kInstall)) + "\n"});
+    }
+    ExpectDialogEnded();
+  }
+}
+
 TEST_F(RemovalSequenceTest, FolderThatCannotBeLookedForIsDeletedAllTheSame) {
   sim::Machine& m = sim::machine();
   OpenDialog();

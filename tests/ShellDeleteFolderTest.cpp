@@ -37,6 +37,9 @@ TEST_F(ShellDeleteFolderTest, FolderThatIsNotGoneIsAFailure) {
       {"shell refuses", "C:\\d\\tree", true},
       // The shell reports success for this spelling and does nothing.
       {"trailing separator", "C:\\d\\tree\\", false},
+      // The shell would delete what the wildcard matches, and the name is no
+      // folder that could be found afterwards.
+      {"wildcard", "C:\\d\\tree\\*", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -103,8 +103,10 @@ std::string Stored(const std::u32string& characters) {
 std::string Ansi(const std::string& stored, bool* usedDefault) {
   std::string ansi;
   for (char32_t character : Characters(stored)) {
-    ansi += BestFit(character);
-    if (usedDefault && AnsiByte(character) < 0) *usedDefault = true;
+    // A best fit is no default character, as in Windows.
+    const char fit = BestFit(character);
+    ansi += fit;
+    if (usedDefault && fit == '?' && character != U'?') *usedDefault = true;
   }
   return ansi;
 }
