@@ -111,6 +111,8 @@ std::string Ansi(const std::string& stored, bool* usedDefault) {
   return ansi;
 }
 
+std::string AnsiSpelling(const std::string& stored) { return Ansi(stored); }
+
 WideArg::WideArg(LPCWSTR wide) : null_(wide == nullptr) {
   std::u32string characters;
   if (wide)

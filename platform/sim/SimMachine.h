@@ -223,6 +223,10 @@ class Machine {
   std::unique_ptr<State> state_;
 };
 
+// How the ANSI functions spell a name as the machine stores it (names the
+// code page cannot spell are stored as UTF-8): Windows' best fit, else "?".
+std::string AnsiSpelling(const std::string& stored);
+
 // The machine the simulated API works on.
 Machine& machine();
 // Throws the machine away and makes a fresh one, a Windows XP machine: drive

@@ -186,12 +186,19 @@ class Checker {
   }
 
   // ---- Invariant 3: the final report tells the truth.
+  // The report spells a key as the ANSI code page does ("Omega" for "Ωmega").
+  static bool Spells(const std::string& entryKey, const std::string& key) {
+    return entryKey == key || entryKey == RegistryKey(sim::AnsiSpelling(key));
+  }
+
   bool Exists(const NamedThing& thing) const {
     switch (thing.kind) {
       case NamedThing::File:
         return run_.after.files.count(thing.key) > 0;
       case NamedThing::Key:
-        return run_.after.keys.count(thing.key) > 0;
+        for (const auto& key : run_.after.keys)
+          if (Spells(thing.key, key.first)) return true;
+        return false;
       case NamedThing::Value:
         return run_.after.values.count(thing.key) > 0;
     }
@@ -229,6 +236,7 @@ class Checker {
     const std::string product = RegistryKey(kProductKey);
     for (const NamedThing& thing : named) {
       if (thing.key == component.key) return true;
+      if (thing.kind == NamedThing::Key && Spells(thing.key, component.key)) return true;
       // A product key that could not be opened or listed stands for all in it.
       if (thing.kind == NamedThing::Key && thing.key == product &&
           component.kind != Component::FileOrFolder && IsBelow(component.key, product))

@@ -28,6 +28,10 @@ const std::vector<std::string> kEightBitNames = {"Sch\xFCler",
                                                  "Caf\xE9 \xA7 1",
                                                  "\xD1o\xF1o",
                                                  "Gr\xFC\xDF"};
+// Names the ANSI code page cannot spell, as the machine stores them (UTF-8):
+// "Ωmega" is listed as "Omega" by the ANSI calls, the others with "?".
+const std::vector<std::string> kWideNames = {"\xCE\xA9mega", "\xE5\xAD\xA6\xE7\x94\x9F",
+                                             "Sch\xFCler \xCE\x94"};
 const std::vector<std::string> kOddNames = {"..x",   "...",       "a..b",   "notes.", "Draft.",
                                             "x.y.z", ".settings", ".cache", "end. ",  " lead"};
 
@@ -79,6 +83,8 @@ class MachineBuilder {
       name = dice_.Pick(kOddNames);
     else if (kind < 28)
       name = dice_.Pick(kEightBitNames);
+    else if (kind < 31)
+      name = dice_.Pick(kWideNames);
     else
       name = dice_.Pick(kWords) +
              (dice_.Chance(0.5) ? " " + std::to_string(dice_.Between(1, 99)) : "");
@@ -229,7 +235,8 @@ class MachineBuilder {
     if (dice_.Chance(0.15)) AddJunctionIn(students);
   }
 
-  // A junction in `folder` to a folder that holds other data.
+  // A junction or symbolic link in `folder` to a folder that holds other data,
+  // or a symbolic link to a file of it.
   void AddJunctionIn(const std::string& folder) {
     std::string name = NewName(folder, false);
     if (name.empty()) return;
@@ -243,8 +250,18 @@ class MachineBuilder {
     std::string target = dice_.Pick(targets);
     if (target != folder && target != "C:\\Gone\\Nowhere" && !m_.Exists(target))
       m_.AddFile(target + "\\Shared file.txt", "must survive");
-    m_.AddJunction(JoinPath(folder, name), target);
-    Note("junction " + JoinPath(folder, name) + " -> " + target);
+    const int kind = dice_.Between(0, 9);
+    if (kind < 6) {
+      m_.AddJunction(JoinPath(folder, name), target);
+      Note("junction " + JoinPath(folder, name) + " -> " + target);
+    } else if (kind < 8) {
+      m_.AddSymbolicLink(JoinPath(folder, name), target, true);
+      Note("symbolic link " + JoinPath(folder, name) + " -> " + target);
+    } else {
+      target += "\\Shared file.txt";
+      m_.AddSymbolicLink(JoinPath(folder, name), target, false);
+      Note("symbolic link to a file " + JoinPath(folder, name) + " -> " + target);
+    }
   }
 
   // ---- The installer's caches.
@@ -362,8 +379,9 @@ class MachineBuilder {
 
   // A sub-key of `parent` with values and sub-keys `depth` levels down at most.
   void AddKeyTree(const std::string& parent, int depth) {
-    std::string name = dice_.Pick(std::vector<std::string>{
-        "Settings", "Students", "Licence 2.0", "Z\xE9nith", "Options", "1", "Paths", "A.B"});
+    std::string name = dice_.Pick(
+        std::vector<std::string>{"Settings", "Students", "Licence 2.0", "Z\xE9nith", "Options", "1",
+                                 "Paths", "A.B", "\xCE\xA9mega", "\xE5\xAD\xA6\xE7\x94\x9F"});
     name += std::to_string(dice_.Between(0, 9));
     const std::string key = parent + "\\" + name;
     m_.AddKey(key);
