@@ -1,0 +1,24 @@
+# A link inside Students (a Unix symbolic link, which Wine shows as a folder
+# reparse point) to a class folder elsewhere. Wine 8 removes such a link with
+# no call at all (RemoveDirectoryW answers 145, DeleteFileW 5), so the install
+# folder must stay and be reported, and the class folder's files are never
+# touched. Students is saved without what lies behind the link.
+arrange() {
+  e2e_without_trash
+  e2e_seed_sample
+  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
+  e2e_write_file 'C:\Program Files\Shared Classes\Class1\work.txt' 'not the product'"'"'s'
+  ln -s '../../Shared Classes/Class1' "$(e2e_unix_path 'C:\Program Files\Kelmora\Students\Class1')"
+  e2e_save_state before
+}
+
+verify() {
+  e2e_save_state after
+  local removed
+  removed=$(e2e_sample_removal | grep -Fxv -e '- C:\Program Files\Kelmora')
+  e2e_expect_changes before after "$removed" \
+    '+ C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
+  e2e_expect_present 'C:\Program Files\Shared Classes\Class1\work.txt' \
+    'C:\Program Files\Kelmora\Students\Class1\work.txt'
+  e2e_expect_same_folder students 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
+}
