@@ -175,6 +175,34 @@ TEST_F(DeleteTreeTest, FolderThatStaysGivesTheDirectoryMessage) {
   ExpectSiblingSurvives();
 }
 
+// No ANSI call can name such an entry, and its best-fit spelling may name
+// another one: the delete stops at it rather than guess.
+TEST_F(DeleteTreeTest, NameTheCodePageCannotSpellStopsTheDelete) {
+  const struct {
+    const char* entry;  // below C:\d\tree
+    const char* message;
+  } cases[] = {
+      {"Ωmega.txt", "Could not delete file: C:\\d\\tree\\Omega.txt"},
+      {"学生\\作业.txt", "Could not delete directory: C:\\d\\tree\\??"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    m.AddFile("C:\\d\\tree\\" + std::string(c.entry), "pupil's");
+    m.AddFile("C:\\d\\tree\\Omega.txt", "listed first");
+    m.AddFile("C:\\d\\keep.txt", "sibling");
+    Open();
+    CString parent = "C:\\d";
+
+    EXPECT_FALSE(dialog->DeleteTree(parent, "tree"));
+
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{c.message}));
+    EXPECT_EQ(m.ReadFile("C:\\d\\tree\\" + std::string(c.entry)), "pupil's");
+    ExpectSiblingSurvives();
+  }
+}
+
 TEST_F(DeleteTreeTest, JunctionGoesAsALinkAndItsTargetStays) {
   sim::Machine& m = sim::machine();
   m.AddFile("C:\\Outside\\secret.txt", "not the product's");
