@@ -104,14 +104,19 @@ e2e_make_template() {
   echo "e2e: made template prefix $WINEPREFIX ($version)"
 }
 
-# e2e_copy_prefix TEMPLATE COPY: copies a stopped prefix. Wine's 530 MB of
-# DLLs in system32 are only ever read, so they are hard-linked rather than
-# copied; everything else is a real copy.
+# e2e_copy_prefix TEMPLATE COPY: copies a stopped prefix. Wine's DLLs in
+# system32 (530 MB) and, in a 64-bit prefix, syswow64 (another 525 MB) are only
+# ever read, so they are hard-linked rather than copied; everything else is a
+# real copy.
 e2e_copy_prefix() {
-  local system32=drive_c/windows/system32
-  mkdir -p -- "$2/${system32%/*}"
-  cp -al -- "$1/$system32" "$2/$system32"
-  tar -C "$1" --exclude="./$system32" -cf - . | tar -C "$2" -xpf -
+  local windows=drive_c/windows folder excluded=()
+  mkdir -p -- "$2/$windows"
+  for folder in system32 syswow64; do
+    [ -d "$1/$windows/$folder" ] || continue
+    cp -al -- "$1/$windows/$folder" "$2/$windows/$folder"
+    excluded+=(--exclude="./$windows/$folder")
+  done
+  tar -C "$1" "${excluded[@]}" -cf - . | tar -C "$2" -xpf -
 }
 
 # e2e_copy_template WORK NAME: a fresh copy of the template in WORK/cases/NAME,
