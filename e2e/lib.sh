@@ -241,14 +241,19 @@ e2e_expand_text() {
   '
 }
 
-# e2e_regedit NAME: imports the regedit file given on stdin, kept with its
+# e2e_regedit NAME [utf16]: imports the regedit file given on stdin (written
+# as UTF-16 when asked, for key names the ANSI code page cannot spell), kept with its
 # %PROGRAMFILES% expanded as NAME.reg in the case folder, where Kelmora's
 # 32-bit installer writes: in a win64 prefix into the 32-bit registry view, as
 # the 32-bit regedit does.
 e2e_regedit() {
   local regedit=regedit file="$E2E_CASE_DIR/$1.reg"
   [ "$E2E_ARCH" = win32 ] || regedit='C:\windows\syswow64\regedit.exe'
-  e2e_expand_text doubled >"$file"
+  if [ "${2:-}" = utf16 ]; then
+    e2e_expand_text doubled | iconv -f UTF-8 -t UTF-16 >"$file"
+  else
+    e2e_expand_text doubled >"$file"
+  fi
   wine "$regedit" /S "$(e2e_winpath "$file")" 2>>"$E2E_CASE_DIR/wine.log" ||
     e2e_die "regedit cannot import $file"
 }
@@ -457,9 +462,9 @@ e2e_copy_folder() {
   cp -a -- "$(e2e_unix_path "$1")" "$to"
 }
 
-# e2e_import_registry: imports the regedit file given on stdin.
+# e2e_import_registry [utf16]: imports the regedit file given on stdin (see e2e_regedit).
 e2e_import_registry() {
-  e2e_regedit import
+  e2e_regedit import "$@"
 }
 
 # e2e_keep_copy 'C:\...' NAME: keeps a copy of the folder as it is now, outside

@@ -6,19 +6,19 @@
 arrange() {
   e2e_without_trash
   e2e_seed_sample
-  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
-  e2e_write_file 'C:\Program Files\Shared Classes\Class1\work.txt' 'not the product'"'"'s'
-  ln -s '../../Shared Classes/Class1' "$(e2e_unix_path 'C:\Program Files\Kelmora\Students\Class1')"
+  e2e_keep_copy '%PROGRAMFILES%\Kelmora\Students' students
+  e2e_write_file '%PROGRAMFILES%\Shared Classes\Class1\work.txt' 'not the product'"'"'s'
+  ln -s '../../Shared Classes/Class1' "$(e2e_unix_path '%PROGRAMFILES%\Kelmora\Students\Class1')"
   e2e_save_state before
 }
 
 verify() {
   e2e_save_state after
   local removed
-  removed=$(e2e_sample_removal | grep -Fxv -e '- C:\Program Files\Kelmora')
+  removed=$(e2e_sample_removal | grep -Fxv -e "- $E2E_PROGRAM_FILES\\Kelmora")
   e2e_expect_changes before after "$removed" \
     '+ C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
-  e2e_expect_present 'C:\Program Files\Shared Classes\Class1\work.txt' \
-    'C:\Program Files\Kelmora\Students\Class1\work.txt'
+  e2e_expect_present '%PROGRAMFILES%\Shared Classes\Class1\work.txt' \
+    '%PROGRAMFILES%\Kelmora\Students\Class1\work.txt'
   e2e_expect_same_folder students 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
 }

@@ -5,11 +5,11 @@
 arrange() {
   e2e_without_trash
   e2e_seed_sample
-  e2e_write_file 'C:\Program Files\Kelmora\Students\Ωmega.txt' 'Greek'
-  e2e_write_file 'C:\Program Files\Kelmora\Students\学生\作业.txt' 'Chinese'
-  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
+  e2e_write_file '%PROGRAMFILES%\Kelmora\Students\Ωmega.txt' 'Greek'
+  e2e_write_file '%PROGRAMFILES%\Kelmora\Students\学生\作业.txt' 'Chinese'
+  e2e_keep_copy '%PROGRAMFILES%\Kelmora\Students' students
   # Written as UTF-16, so that regedit makes the keys with their real names.
-  iconv -f UTF-8 -t UTF-16 <<'END' | e2e_import_registry
+  e2e_import_registry utf16 <<'END'
 Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\Dravenhall\Kelmora\Ωmega]
