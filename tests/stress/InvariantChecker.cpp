@@ -218,6 +218,11 @@ class Checker {
       std::string target = registry ? RegistryKey(fault.target) : PathKey(fault.target);
       if (!registry && target.size() > 2 && target.back() == '*') target = ParentPath(target);
       if (target.size() > 2 && (IsSameOrBelow(key, target) || IsBelow(target, key))) return true;
+      // A folder that cannot be listed whole is not handed to the shell (a
+      // link may hide in it): that touches every entry beside the one listed.
+      const bool listing = fault.op == sim::Op::FindFirstFile || fault.op == sim::Op::FindNextFile;
+      if (listing && thing.kind == NamedThing::File && IsBelow(target, ParentPath(key)))
+        return true;
     }
     return false;
   }
