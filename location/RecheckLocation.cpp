@@ -10,7 +10,7 @@ const char kTypedStatus[] =
 }  // namespace
 
 bool CRemoverDlg::RecheckLocation() {
-  CString typed = m_location.GetWindowTextA();
+  CString typed = m_log ? m_givenLocation : m_location.GetWindowTextA();
   // Without a known install folder the box holds at most a notice or a guess:
   // the removal then runs without one.
   if (typed == m_installPath || m_installPath == "") return true;

@@ -23,7 +23,9 @@ bool CRemoverDlg::CopyTree(CString source, CString destination) {
       } else if (!CopyTree(from, to)) {
         copiedAll = false;
       }
-    } else if (!CopyFileA(from, to, TRUE) && GetLastError() != ERROR_FILE_EXISTS) {
+    } else if (CopyFileA(from, to, TRUE)) {
+      ++m_filesCopied;
+    } else if (GetLastError() != ERROR_FILE_EXISTS) {
       // A file that exists already keeps its contents; any other failure
       // loses the file.
       copiedAll = false;

@@ -89,6 +89,7 @@ typedef uintptr_t DWORD_PTR;
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
+#define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
 #define ERROR_KEY_DELETED 1018L
@@ -115,6 +116,7 @@ typedef uintptr_t DWORD_PTR;
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
+#define FILE_APPEND_DATA 0x00000004
 
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
@@ -157,6 +159,26 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
 HMODULE GetModuleHandleA(LPCSTR name);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+
+// The unattended run: its command line, its output, its lock, its log's
+// date and names.
+#define STD_OUTPUT_HANDLE ((DWORD)-11)
+typedef struct _SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+} SYSTEMTIME, *LPSYSTEMTIME;
+LPSTR GetCommandLineA();
+HANDLE GetStdHandle(DWORD which);
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, void* overlapped);
+HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCSTR name);
+void GetLocalTime(LPSYSTEMTIME time);
+BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);
 
 typedef struct _OSVERSIONINFOA {
   DWORD dwOSVersionInfoSize;

@@ -241,30 +241,70 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   return TRUE;
 }
 
-// Opens existing files only: the program opens files to read their status.
+// Opens existing files (the program reads their status) or, with
+// OPEN_ALWAYS, makes a missing one (the log).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD, HANDLE) {
   auto& s = sim::Enter();
   PathCall call(Op::CreateFile, path);
   if (call.error) return NoHandle(call.error);
-  if (disposition != OPEN_EXISTING) return NoHandle(ERROR_INVALID_PARAMETER);
+  if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS)
+    return NoHandle(ERROR_INVALID_PARAMETER);
   FileLookup found = sim::Look(s, call.path);
+  bool made = false;
+  if (!found.node && disposition == OPEN_ALWAYS && found.error == ERROR_FILE_NOT_FOUND &&
+      !call.path.trailingSeparator) {
+    std::unique_ptr<FileNode>& entry = found.folder->children[call.path.Leaf()];
+    entry = std::make_unique<FileNode>();
+    entry->name = call.path.Leaf();
+    entry->attributes = FILE_ATTRIBUTE_ARCHIVE;
+    found.node = entry.get();
+    made = true;
+    sim::Log(std::string("CreateFile ") + path);
+  }
   if (DWORD error = EntryError(found, call.path)) return NoHandle(error);
   FileNode* file = found.node;
   if (file->IsFolder()) return NoHandle(ERROR_ACCESS_DENIED);
   const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   if ((file->heldOpen && (share & shareAll) != shareAll) || SharingConflict(s, file, access, share))
     return NoHandle(ERROR_SHARING_VIOLATION);
-  if ((access & GENERIC_WRITE) && (file->attributes & FILE_ATTRIBUTE_READONLY))
+  const DWORD writing = GENERIC_WRITE | FILE_APPEND_DATA;
+  if ((access & writing) && (file->attributes & FILE_ATTRIBUTE_READONLY))
     return NoHandle(ERROR_ACCESS_DENIED);
   HANDLE handle = NewHandle(s);
   s.files[handle] = {file, access, share};
+  // OPEN_ALWAYS tells whether the file was there.
+  s.lastError = disposition == OPEN_ALWAYS && !made ? ERROR_ALREADY_EXISTS : 0;
   return handle;
+}
+
+// Appends only: the program writes nothing but its log, opened for appending,
+// and the standard output.
+BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD size, LPDWORD written, void*) {
+  auto& s = sim::Enter();
+  if (written) *written = 0;
+  if (handle == sim::kStandardOutput && s.outputRedirected) {
+    sim::machine().standardOutput.append(static_cast<const char*>(data), size);
+  } else {
+    auto file = s.files.find(handle);
+    if (file == s.files.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+    if (!(file->second.access & FILE_APPEND_DATA)) return sim::Refuse(ERROR_ACCESS_DENIED);
+    // A file deleted while open takes the data nowhere, as on Windows.
+    if (file->second.node) file->second.node->content.append(static_cast<const char*>(data), size);
+  }
+  if (written) *written = size;
+  return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
   auto& s = sim::Enter();
-  return s.files.erase(handle) ? TRUE : sim::Refuse(ERROR_INVALID_HANDLE);
+  if (s.files.erase(handle)) return TRUE;
+  auto mutex = s.mutexes.find(handle);
+  if (mutex == s.mutexes.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  // The last handle ends the named object.
+  if (--s.mutexOpenCount[mutex->second] == 0) s.mutexOpenCount.erase(mutex->second);
+  s.mutexes.erase(mutex);
+  return TRUE;
 }
 
 DWORD GetFileSize(HANDLE handle, LPDWORD sizeHigh) {

@@ -149,6 +149,13 @@ class Machine {
   void SetUserName(const std::string& name);
   void SetWindowsDirectory(const std::string& path);
   void SetSystemDirectory(const std::string& path);
+  // The whole command line, the program's name first, as GetCommandLineA gives it.
+  void SetCommandLine(const std::string& text);
+  void SetComputerName(const std::string& name);
+  // Gives the process a standard output (a caller redirected it); what the
+  // program writes there is in `standardOutput`.
+  void RedirectStandardOutput();
+  std::string standardOutput;
 
   // ---- Faults. The next `times` calls of `op` whose path, key or name equals
   // `target` (compared as Windows compares paths; "*" matches every target)
@@ -202,6 +209,7 @@ class Machine {
   int OpenFindHandles() const;
   int OpenFileHandles() const;
   int OpenKeys() const;
+  int OpenMutexHandles() const;
   int LiveWindows() const;
   int ComInitDepth() const;
   int LiveItemIdLists() const;

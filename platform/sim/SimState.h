@@ -111,6 +111,12 @@ struct Machine::State {
   std::string userName = "user1";
   std::string windowsDirectory = "C:\\WINDOWS";
   std::string systemDirectory = "C:\\WINDOWS\\system32";
+  std::string commandLine = "\"C:\\Temp\\RemoveKM.exe\" ";
+  std::string computerName = "PC01";
+  bool outputRedirected = false;
+  // Named mutexes by name (case matters, as in Windows), and the open handles.
+  std::map<std::string, int> mutexOpenCount;
+  std::map<HANDLE, std::string> mutexes;
 
   // Windows, menus, COM.
   std::map<HWND, std::unique_ptr<Window>> windows;
@@ -121,6 +127,9 @@ struct Machine::State {
   int comDepth = 0;
   std::map<const ITEMIDLIST*, std::unique_ptr<ITEMIDLIST>> itemIdLists;
 };
+
+// What GetStdHandle gives for a redirected standard output.
+const HANDLE kStandardOutput = reinterpret_cast<HANDLE>(0x0B00);
 
 // ---- Helpers of the simulated API (SimMachine.cpp).
 // Counts one simulated call and gives the machine's state.

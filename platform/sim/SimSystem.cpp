@@ -90,7 +90,57 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
   return sim::CopyIfFits(sim::Enter().systemDirectory, buffer, size);
 }
 
+// ---- The unattended run's calls.
+
+LPSTR GetCommandLineA() { return &sim::Enter().commandLine[0]; }
+
+HANDLE GetStdHandle(DWORD which) {
+  auto& s = sim::Enter();
+  if (which != STD_OUTPUT_HANDLE) {
+    sim::Refuse(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  // A program started from the desktop has none.
+  return s.outputRedirected ? sim::kStandardOutput : nullptr;
+}
+
+HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR name) {
+  auto& s = sim::Enter();
+  s.nextHandle += 4;
+  HANDLE handle = reinterpret_cast<HANDLE>(s.nextHandle);
+  const std::string key = name ? name : "";
+  // An unnamed one is new every time; a named one may exist already.
+  const bool existed = !key.empty() && s.mutexOpenCount[key] > 0;
+  ++s.mutexOpenCount[key];
+  s.mutexes[handle] = key;
+  s.lastError = existed ? ERROR_ALREADY_EXISTS : 0;
+  return handle;
+}
+
+void GetLocalTime(LPSYSTEMTIME time) {
+  sim::Enter();
+  // A fixed moment: a log's lines are then the same in every run.
+  *time = {2026, 12, 2, 8, 9, 5, 7, 0};
+}
+
+BOOL GetComputerNameA(LPSTR buffer, LPDWORD size) {
+  auto& s = sim::Enter();
+  const DWORD length = static_cast<DWORD>(s.computerName.size());
+  if (!buffer || !size || *size <= length) {
+    if (size) *size = length + 1;
+    return sim::Refuse(ERROR_BUFFER_OVERFLOW);
+  }
+  std::memcpy(buffer, s.computerName.c_str(), length + 1);
+  *size = length;
+  return TRUE;
+}
+
 namespace sim {
+
+void Machine::SetCommandLine(const std::string& text) { state_->commandLine = text; }
+void Machine::SetComputerName(const std::string& name) { state_->computerName = name; }
+void Machine::RedirectStandardOutput() { state_->outputRedirected = true; }
+int Machine::OpenMutexHandles() const { return static_cast<int>(state_->mutexes.size()); }
 
 void Machine::SetSpecialFolder(int csidl, const std::string& path) {
   state_->specialFolders[csidl] = path;
