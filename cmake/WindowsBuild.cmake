@@ -36,9 +36,10 @@ set_tests_properties(build.check-exe PROPERTIES LABELS build)
 set(REMOVEKM_E2E_WORK ${CMAKE_BINARY_DIR}/e2e)
 add_test(NAME e2e.prefix COMMAND bash ${CMAKE_SOURCE_DIR}/e2e/make-prefix.sh ${REMOVEKM_E2E_WORK})
 set_tests_properties(e2e.prefix PROPERTIES LABELS e2e FIXTURES_SETUP e2e_prefix TIMEOUT 300)
-file(GLOB REMOVEKM_E2E_SCENARIOS CONFIGURE_DEPENDS e2e/cases/*.scn)
-foreach(scenario ${REMOVEKM_E2E_SCENARIOS})
-  get_filename_component(case ${scenario} NAME_WE)
+# A case is its checks, NAME.sh, with or without a scenario NAME.scn.
+file(GLOB REMOVEKM_E2E_CASES CONFIGURE_DEPENDS e2e/cases/*.sh)
+foreach(case_checks ${REMOVEKM_E2E_CASES})
+  get_filename_component(case ${case_checks} NAME_WE)
   add_test(NAME e2e.${case}
     COMMAND bash ${CMAKE_SOURCE_DIR}/e2e/run-case.sh --exe $<TARGET_FILE:RemoveKM>
       --driver $<TARGET_FILE:uidriver> --work ${REMOVEKM_E2E_WORK} ${case})

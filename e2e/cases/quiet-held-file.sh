@@ -1,0 +1,27 @@
+# Unattended, with no display: a file held open in the first installer cache
+# stays with its folder; everything else goes, the student data is saved into
+# a new folder with blanks in its name given by /saveto, nothing lands on the
+# desktop, and the exit code (1603) and the log tell what was left.
+arrange() {
+  e2e_without_trash
+  e2e_seed_sample
+  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
+  e2e_save_state before
+}
+
+held='C:\Program Files\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}'
+
+act() {
+  e2e_quiet "hold-open \"$held\\setup.ini\"" \
+    'run "/s /saveto \"C:\Saved Data\PC 01\" /log \"C:\Removal Logs.txt\"" 1603'
+}
+
+verify() {
+  e2e_save_state after
+  e2e_expect_changes before after "$(e2e_sample_removal | grep -Fxv -e "- $held")"
+  e2e_expect_present "$held\\setup.ini"
+  e2e_expect_same_folder students 'C:\Saved Data\PC 01\Kelmora Saved Student Data'
+  e2e_expect_log_lines 'C:\Removal Logs.txt' "Could not delete: $held" "Folder: $held" \
+    'Student data saved in C:\Saved Data\PC 01\Kelmora Saved Student Data: 6 files.' \
+    'Exit code 1603.'
+}
