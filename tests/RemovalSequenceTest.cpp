@@ -179,6 +179,27 @@ TEST_F(RemovalSequenceTest, CancelAtTheStartChangesNothingAndRemoveWorksAgain) {
   ExpectDialogEnded();
 }
 
+TEST_F(RemovalSequenceTest, AnotherRemovalRunningChangesNothingAndTheDialogStaysOpen) {
+  sim::Machine& m = sim::machine();
+  HANDLE other = CreateMutexA(NULL, FALSE, "Global\\RemoveKM.Removal");
+  OpenDialog();
+
+  dialog->OnOK();
+
+  ExpectProductUntouched();
+  EXPECT_FALSE(m.Exists(kSaved));
+  EXPECT_TRUE(Events("CreateDialog 129").empty());
+  EXPECT_FALSE(m.GetWindow(window)->ended);
+  ExpectMessages(
+      {"Another removal of Kelmora is running on this computer.  Please try again when "
+       "it has ended."});
+
+  CloseHandle(other);
+  dialog->OnOK();
+  ExpectProductRemoved();
+  EXPECT_EQ(m.OpenMutexHandles(), 0);
+}
+
 TEST_F(RemovalSequenceTest, StudentDataIsSavedOnlyWhenAskedAndAFolderIsKnown) {
   const struct {
     const char* what;

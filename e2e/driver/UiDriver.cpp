@@ -552,7 +552,8 @@ bool UiDriver::RunAgain(const Args& args) {
   PROCESS_INFORMATION run = {};
   if (!CreateProcessA(program_path_.c_str(), &command_line[0], NULL, NULL, FALSE, 0, NULL, NULL,
                       &startup, &run)) {
-    return Fail("cannot start " + program_path_ + " (error " + std::to_string(GetLastError()) + ")");
+    return Fail("cannot start " + program_path_ + " (error " + std::to_string(GetLastError()) +
+                ")");
   }
   const bool ended = WaitForSingleObject(run.hProcess, timeout_ms_) == WAIT_OBJECT_0;
   DWORD code = 0;
