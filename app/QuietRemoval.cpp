@@ -5,19 +5,14 @@
 #include "app/RemoverDlg.h"
 #include "location/ProtectedFolders.h"
 #include "removal/DecimalText.h"
+#include "removal/PathBelow.h"
 
 namespace {
 
-char LowerCase(char ch) { return ch >= 'A' && ch <= 'Z' ? (char)(ch - 'A' + 'a') : ch; }
-
 // Whether `folder` is `outer` or lies inside it, both full paths.
 bool IsInside(const CString& folder, const CString& outer) {
-  if (outer.IsEmpty() || folder.GetLength() < outer.GetLength()) return false;
-  for (int i = 0; i < outer.GetLength(); ++i) {
-    if (LowerCase(folder[i]) != LowerCase(outer[i])) return false;
-  }
-  return folder.GetLength() == outer.GetLength() || folder[outer.GetLength()] == '\\' ||
-         outer[outer.GetLength() - 1] == '\\';
+  CString rest;
+  return PathBelow(folder, outer, rest);
 }
 
 // Settles the install folder and where the data goes; false when the run
@@ -43,6 +38,7 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   }
   remover.m_givenLocation = remover.m_installPath;
 
+  remover.m_allUsers = line.allUsers;
   remover.m_givenSave = !line.noSave;
   if (line.noSave) log.Line("The student data is not saved (/nosave).");
   if (!line.saveTo.IsEmpty()) {

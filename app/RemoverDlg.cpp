@@ -23,6 +23,7 @@ CRemoverDlg::CRemoverDlg(CWnd* parent)
                         MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_log(NULL),
       m_givenSave(true),
+      m_allUsers(false),
       m_ending(kRemovalNotRun),
       m_filesCopied(0) {}
 

@@ -60,6 +60,9 @@ class CRemoverDlg : public CDialog {
   bool DeleteFolderIfPresent(const CString& path);
   // Steps 4 and 5 of one pass; an empty folder is one the system cannot name.
   void RemoveShortcuts(const CString& desktop, const CString& startMenu);
+  // With /allusers: steps 4 and 5 in every other user profile, at the places
+  // this account's own desktop and Start Menu have in its profile.
+  void RemoveShortcutsOfEveryProfile(const CString& userDesktop, const CString& userStartMenu);
   // Deletes the names of m_shortcuts at `location`, then its first
   // `programFolders` program folders, and reports what is left.
   void RemoveShortcutsAt(const CString& location, int programFolders);
@@ -87,6 +90,7 @@ class CRemoverDlg : public CDialog {
   CString m_givenLocation;  // the location box's text
   bool m_givenSave;         // the save box's tick
   CString m_saveParent;     // where step 1 saves; "" = the user's desktop
+  bool m_allUsers;          // steps 4 and 5 also in every user profile
   // What the last Remove did, for the exit code and the log.
   RemovalEnding m_ending;
   CString m_savedFolder;  // step 1's folder; "" when nothing was saved

@@ -96,6 +96,7 @@ void CRemoverDlg::OnOK() {
 
   RemoveShortcuts(commonDesktop, commonStartMenu);
   RemoveShortcuts(userDesktop, userStartMenu);
+  if (m_allUsers) RemoveShortcutsOfEveryProfile(userDesktop, userStartMenu);
   RemoveRegistryEntries(registryKey);
 
   m_progress.DestroyWindow();

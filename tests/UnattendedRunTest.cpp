@@ -21,7 +21,23 @@ struct Case {
   bool productRemoved;                   // what can be removed, at least
   std::vector<std::string> logLines;     // in this order, among others
   std::vector<std::string> report = {};  // the report's entries, as the log lists them
+  std::function<void()> verify = [] {};
 };
+
+const char kProfiles[] = "C:\\Documents and Settings\\";
+
+// Kelmora's shortcuts in other users' profiles: alice's own, and behind links.
+void AddProfiles() {
+  sim::Machine& m = sim::machine();
+  m.SetValue("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+             "ProfilesDirectory", "%SystemDrive%\\Documents and Settings", 2);
+  m.AddFile(kProfiles + std::string("alice\\Desktop\\Kelmora.lnk"));
+  m.AddFile(kProfiles + std::string("alice\\Start Menu\\Programs\\Kelmora\\Kelmora.lnk"));
+  m.AddFile("C:\\Shared\\Kelmora.lnk");
+  m.AddJunction(kProfiles + std::string("bob\\Desktop"), "C:\\Shared");
+  m.AddFile("C:\\Elsewhere\\Desktop\\Kelmora.lnk");
+  m.AddJunction(kProfiles + std::string("Linked"), "C:\\Elsewhere");
+}
 
 class UnattendedRunTest : public RemovalTest {
  protected:
@@ -85,6 +101,19 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
        {"Another removal of Kelmora is running on this computer.  Please try again when it has "
         "ended.",
         "Exit code 1618."}},
+      {"/quiet /nosave /allusers",
+       AddProfiles,
+       0,
+       true,
+       {"Exit code 0."},
+       {},
+       [] {
+         const sim::Machine& m = sim::machine();
+         EXPECT_FALSE(m.Exists(kProfiles + std::string("alice\\Desktop\\Kelmora.lnk")));
+         EXPECT_FALSE(m.Exists(kProfiles + std::string("alice\\Start Menu\\Programs\\Kelmora")));
+         EXPECT_TRUE(m.Exists("C:\\Shared\\Kelmora.lnk"));
+         EXPECT_TRUE(m.Exists("C:\\Elsewhere\\Desktop\\Kelmora.lnk"));
+       }},
       {"/quiet /log C:\\k.log /nosave /saveto C:\\x",
        [] {},
        87,
@@ -124,6 +153,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
     EXPECT_EQ(report, c.report);
     EXPECT_EQ(m.OpenFileHandles(), 0);
     EXPECT_EQ(m.OpenMutexHandles(), othersMutexes);
+    c.verify();
   }
 }
 

@@ -179,6 +179,7 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, void* ove
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCSTR name);
 void GetLocalTime(LPSYSTEMTIME time);
 BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);
+DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size);
 
 typedef struct _OSVERSIONINFOA {
   DWORD dwOSVersionInfoSize;

@@ -135,6 +135,32 @@ BOOL GetComputerNameA(LPSTR buffer, LPDWORD size) {
   return TRUE;
 }
 
+// The variables the system sets from its own folders; an unknown one stays as written.
+DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size) {
+  auto& s = sim::Enter();
+  const std::map<std::string, std::string, sim::NameLess> variables = {
+      {"SystemDrive", s.windowsDirectory.substr(0, 2)},
+      {"SystemRoot", s.windowsDirectory},
+      {"windir", s.windowsDirectory},
+  };
+  std::string text = source;
+  std::string expanded;
+  for (size_t i = 0; i < text.size();) {
+    const size_t end = text[i] == '%' ? text.find('%', i + 1) : std::string::npos;
+    auto variable = end == std::string::npos ? variables.end()
+                                             : variables.find(text.substr(i + 1, end - i - 1));
+    if (variable == variables.end()) {
+      expanded += text[i++];
+    } else {
+      expanded += variable->second;
+      i = end + 1;
+    }
+  }
+  const DWORD needed = static_cast<DWORD>(expanded.size() + 1);
+  if (destination && size >= needed) std::memcpy(destination, expanded.c_str(), needed);
+  return needed;
+}
+
 namespace sim {
 
 void Machine::SetCommandLine(const std::string& text) { state_->commandLine = text; }
