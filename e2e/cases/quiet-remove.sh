@@ -1,10 +1,12 @@
 # Unattended, with no display: /check finds the sample installation (1), a
 # quiet removal takes all of it with the student data saved to the desktop
-# (0), its log also on the redirected standard output, and /check then finds
-# nothing (0).
+# (0), and with /allusers another user's shortcuts too; its log is also on the
+# redirected standard output, and /check then finds nothing (0).
 arrange() {
   e2e_without_trash
   e2e_seed_sample
+  e2e_write_file 'C:\users\pupil\Desktop\Kelmora.lnk' link
+  e2e_write_file 'C:\users\pupil\AppData\Roaming\Microsoft\Windows\Start Menu\Programs\Kelmora\Kelmora.lnk' link
   e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
   e2e_save_state before
 }
@@ -12,7 +14,7 @@ arrange() {
 act() {
   e2e_quiet 'run "/check /log C:\before.log" 1'
   local status=0
-  env -u DISPLAY wine "$E2E_EXE" -Quiet -LOG 'C:\removal.log' >"$E2E_CASE_DIR/stdout.txt" \
+  env -u DISPLAY wine "$E2E_EXE" -Quiet -LOG 'C:\removal.log' /allusers >"$E2E_CASE_DIR/stdout.txt" \
     2>>"$E2E_CASE_DIR/wine.log" || status=$?
   [ "$status" -eq 0 ] || e2e_check_failed "the quiet removal ended with $status"
   e2e_stop_wine
@@ -23,6 +25,8 @@ verify() {
   e2e_save_state after
   e2e_expect_changes before after "$(e2e_sample_removal)" \
     '+ C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
+  e2e_expect_absent 'C:\users\pupil\Desktop\Kelmora.lnk' \
+    'C:\users\pupil\AppData\Roaming\Microsoft\Windows\Start Menu\Programs\Kelmora'
   e2e_expect_same_folder students 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
   cmp -s "$(e2e_unix_path 'C:\removal.log')" "$E2E_CASE_DIR/stdout.txt" ||
     e2e_check_failed "the standard output is not the log"
