@@ -19,6 +19,11 @@ bool IsInside(const CString& folder, const CString& outer) {
 // must end here, with `code`.
 bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, int& code) {
   remover.ReadSystemFacts();
+  // What the shortcut steps go by.
+  CString system =
+      "Windows " + DecimalText(remover.m_osMajor) + "." + DecimalText(remover.m_osMinor);
+  if (!remover.m_userName.IsEmpty()) system += ", user " + remover.m_userName;
+  log.Line(system + ".");
   remover.m_installPath = remover.FindInstallPath();
   if (!line.folder.IsEmpty()) {
     // The checks of a folder the user picks; nobody is there to confirm one
@@ -31,10 +36,11 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
       return false;
     }
     remover.m_installPath = folder;
+    log.Line("Install folder: " + folder + " (given with /folder)");
   } else if (remover.m_installPath.IsEmpty()) {
     log.Line("No install folder found; the removal runs without one.");
   } else {
-    log.Line("Install folder found at start: " + remover.m_installPath);
+    log.Line("Install folder: " + remover.m_installPath + " (found at start)");
   }
   remover.m_givenLocation = remover.m_installPath;
 

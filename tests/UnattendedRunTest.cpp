@@ -66,7 +66,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
        [] {},
        0,
        true,
-       {"Install folder found at start: C:\\Program Files\\Kelmora",
+       {"Install folder: C:\\Program Files\\Kelmora (found at start)",
         "Step 1 of 6: Copying student data to desktop...",
         "Step 6 of 6: Removing registry information...",
         "The Kelmora has been removed from your computer.",

@@ -52,10 +52,28 @@ void CheckStartUp(const MachineFacts& facts, const UserRecord& user,
     violations.push_back("user name read as \"" + Printable(user.userNameSeen) + "\"");
 }
 
-std::string DescribeRun(uint64_t seed, const MachineFacts& facts, const FaultInjector& faults,
+// The exit code tells how the removal ended; never 0 when something is left.
+void CheckExitCode(const CommandLinePlan& commandLine, const RunEnding& ending, int code,
+                   std::vector<std::string>& violations) {
+  if (code == -1) return;  // the run did not end
+  int expected = code;
+  if (ending.kind == RunEnding::Reported) expected = ending.success ? 0 : 1603;
+  if (ending.kind == RunEnding::StoppedAtCopy) expected = 266;
+  const bool removal = commandLine.arguments.find("/check") == std::string::npos;
+  if (ending.kind == RunEnding::NotStarted && code == 0 && removal &&
+      !commandLine.arguments.empty())
+    expected = -1;  // an unattended removal that never started cannot have removed everything
+  if (code != expected)
+    violations.push_back("exit code " + std::to_string(code) + " after the ending \"" +
+                         EndingName(ending.kind) + "\"");
+}
+
+std::string DescribeRun(uint64_t seed, const CommandLinePlan& commandLine,
+                        const MachineFacts& facts, const FaultInjector& faults,
                         const std::vector<UserAction>& plan, const UserRecord& user,
                         const RunEnding& ending) {
-  std::string text = "seed " + std::to_string(seed) + "\nmachine:\n";
+  std::string text = "seed " + std::to_string(seed) +
+                     "\ncommand line: " + Printable(commandLine.arguments) + "\nmachine:\n";
   for (const std::string& note : facts.notes) text += "  " + Printable(note) + "\n";
   text += faults.Describe() + Describe(plan) + "played:\n";
   for (const std::string& step : user.played) text += "  " + step + "\n";
@@ -84,12 +102,21 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
   FaultInjector faults(dice, facts);
   const std::vector<UserAction> plan = PlanUser(dice, facts);
   UserPlayer player(plan, faults);
+  // Its own dice, so that the machines, faults and users of other seeds stay.
+  Dice commandDice(dice.Fork());
+  const CommandLinePlan commandLine = PlanCommandLine(commandDice, facts);
+  m.SetCommandLine("\"C:\\Temp\\RemoveKM.exe\" " + commandLine.arguments);
+  m.RedirectStandardOutput();
 
   const Snapshot before = Snapshot::Take();
   faults.Arm(m.CallCount() + CallLimit(before));
   player.Attach();
+  // Unattended, the removal may start before anything is asked.
+  if (commandLine.quiet) faults.MarkRemovalStarted();
+  int exitCode = -1;
   try {
     theApp.InitInstance();
+    exitCode = theApp.ExitInstance();
   } catch (const CallLimitExceeded&) {
     result.violations.push_back("the program did not end within " +
                                 std::to_string(CallLimit(before)) + " platform calls");
@@ -101,7 +128,19 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
   m.onMessageBox = nullptr;
 
   const Snapshot after = Snapshot::Take();
-  const RunEnding ending = ReadEnding(m.messageBoxes, player.Record());
+  std::vector<sim::MessageBoxRecord> boxes = m.messageBoxes;
+  if (!commandLine.arguments.empty()) {
+    if (commandLine.quiet && !m.messageBoxes.empty())
+      result.violations.push_back("a message box in an unattended run: " +
+                                  Printable(m.messageBoxes[0].text));
+    for (const std::string& event : m.events)
+      if (commandLine.quiet &&
+          (event.rfind("DialogBox ", 0) == 0 || event.rfind("CreateDialog ", 0) == 0))
+        result.violations.push_back("a window in an unattended run: " + event);
+    player.ReadLog(commandLine, m.standardOutput, boxes);
+  }
+  const RunEnding ending = ReadEnding(boxes, player.Record());
+  CheckExitCode(commandLine, ending, exitCode, result.violations);
   for (const std::string& violation : CheckInvariants(
            {facts, player.Record(), faults.Injected(), before, after, ending, m.events}))
     result.violations.push_back(violation);
@@ -110,7 +149,7 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
 
   result.ending = std::string(EndingName(ending.kind)) + (ending.success ? " (Success!)" : "");
   if (result.violations.empty() && !withDump) return result;
-  result.description = DescribeRun(seed, facts, faults, plan, player.Record(), ending);
+  result.description = DescribeRun(seed, commandLine, facts, faults, plan, player.Record(), ending);
   if (withDump) result.description += "simulated machine:\n" + m.Dump();
   return result;
 }
