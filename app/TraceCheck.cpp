@@ -6,6 +6,7 @@
 #include "removal/DecimalText.h"
 #include "removal/PathExists.h"
 #include "removal/ProductTraces.h"
+#include "removal/ProgramFilesPaths.h"
 #include "removal/SpecialFolder.h"
 
 namespace {
@@ -81,7 +82,11 @@ int RunTraceCheck(const CCommandLine& line) {
   log.Start(line.arguments);
   CTraceList traces(log);
 
-  for (const char* folder : kInstallerCacheFolders) traces.AddIfPresent("Folder: ", folder);
+  for (const char* cache : kInstallerCacheFolders) {
+    CStringArray paths;
+    ProgramFilesPaths(cache, paths);
+    for (int i = 0; i < paths.GetSize(); ++i) traces.AddIfPresent("Folder: ", paths[i]);
+  }
   CRemoverDlg finder;
   traces.AddIfPresent("Folder: ", finder.FindInstallPath());
   ListShortcuts(traces, SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY),

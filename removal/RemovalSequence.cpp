@@ -1,6 +1,7 @@
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "removal/ProductTraces.h"
+#include "removal/ProgramFilesPaths.h"
 #include "removal/RemovalLock.h"
 #include "removal/SpecialFolder.h"
 #include "removal/SupportNumber.h"
@@ -84,8 +85,12 @@ void CRemoverDlg::OnOK() {
   }
 
   ShowStep(kStep2);
-  for (const char* folder : kInstallerCacheFolders) {
-    if (!DeleteFolderIfPresent(folder)) m_failures.Add(CString("Folder: ") + folder);
+  for (const char* cache : kInstallerCacheFolders) {
+    CStringArray paths;
+    ProgramFilesPaths(cache, paths);
+    for (int i = 0; i < paths.GetSize(); ++i) {
+      if (!DeleteFolderIfPresent(paths[i])) m_failures.Add("Folder: " + paths[i]);
+    }
   }
   m_progress.m_item.SetWindowTextA("");
 

@@ -5,11 +5,11 @@
 arrange() {
   e2e_without_trash
   e2e_seed_sample
-  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
+  e2e_keep_copy '%PROGRAMFILES%\Kelmora\Students' students
   e2e_save_state before
 }
 
-held='C:\Program Files\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}'
+held='%PROGRAMFILES%\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}'
 
 act() {
   e2e_quiet "hold-open \"$held\\setup.ini\"" \
@@ -18,7 +18,7 @@ act() {
 
 verify() {
   e2e_save_state after
-  e2e_expect_changes before after "$(e2e_sample_removal | grep -Fxv -e "- $held")"
+  e2e_expect_changes before after "$(e2e_sample_removal | grep -Fxv -e "- ${held//%PROGRAMFILES%/$E2E_PROGRAM_FILES}")"
   e2e_expect_present "$held\\setup.ini"
   e2e_expect_same_folder students 'C:\Saved Data\PC 01\Kelmora Saved Student Data'
   e2e_expect_log_lines 'C:\Removal Logs.txt' "Could not delete: $held" "Folder: $held" \

@@ -7,7 +7,7 @@ arrange() {
   e2e_seed_sample
   e2e_write_file 'C:\users\pupil\Desktop\Kelmora.lnk' link
   e2e_write_file 'C:\users\pupil\AppData\Roaming\Microsoft\Windows\Start Menu\Programs\Kelmora\Kelmora.lnk' link
-  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
+  e2e_keep_copy '%PROGRAMFILES%\Kelmora\Students' students
   e2e_save_state before
 }
 
@@ -31,11 +31,11 @@ verify() {
   cmp -s "$(e2e_unix_path 'C:\removal.log')" "$E2E_CASE_DIR/stdout.txt" ||
     e2e_check_failed "the standard output is not the log"
   e2e_expect_log_lines 'C:\before.log' \
-    'Folder: C:\Program Files\Kelmora' \
+    'Folder: %PROGRAMFILES%\Kelmora' \
     'Registry Value: HKEY_LOCAL_MACHINE\Software\Dravenhall\Kelmora, InstallPath' \
     'Traces of Kelmora are present, listed above.'
   e2e_expect_log_lines 'C:\removal.log' \
-    'Install folder found at start: C:\Program Files\Kelmora' \
+    'Install folder: %PROGRAMFILES%\Kelmora (found at start)' \
     'Step 6 of 6: Removing registry information...' \
     'The Kelmora has been removed from your computer.' 'Exit code 0.'
   e2e_expect_log_lines 'C:\after.log' 'Nothing of Kelmora is present.'
