@@ -61,65 +61,43 @@ class UnattendedRunTest : public RemovalTest {
 
 TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
   const std::string studentFile = std::string(kInstall) + "\\Students\\bob.txt";
+  const std::vector<std::string> none;
+  auto failShell = [] {
+    sim::machine().Fail(sim::Op::ShellDelete, kInstall, ERROR_SHARING_VIOLATION);
+  };
+  auto failCopy = [&] { sim::machine().Fail(sim::Op::CopyFile, studentFile, ERROR_DISK_FULL); };
+  auto holdLock = [] { CreateMutexA(NULL, FALSE, kMutex); };
+  auto nothing = [] {};
+  // clang-format off
   const Case cases[] = {
-      {"/quiet",
-       [] {},
-       0,
-       true,
+      {"/quiet", nothing, 0, true,
        {"Install folder: C:\\Program Files\\Kelmora (found at start)",
         "Step 1 of 6: Copying student data to desktop...",
         "Step 6 of 6: Removing registry information...",
         "The Kelmora has been removed from your computer.",
-        "Student data saved in " + std::string(kSaved) + ": 2 files.", "Exit code 0."},
-       {}},
-      {"-Q -SaveTo \"C:\\Back Up\\PC 01\" -Log C:\\k.log",
-       [] { sim::machine().Fail(sim::Op::ShellDelete, kInstall, ERROR_SHARING_VIOLATION); },
-       1603,
-       true,
+        "Student data saved in " + std::string(kSaved) + ": 2 files.", "Exit code 0."}},
+      {"-Q -SaveTo \"C:\\Back Up\\PC 01\" -Log C:\\k.log", failShell, 1603, true,
        {"Could not delete: C:\\Program Files\\Kelmora", "Exit code 1603."},
        {"Folder: C:\\Program Files\\Kelmora"}},
-      {"/quiet /folder C:\\Other",
-       [] { sim::machine().AddFile("C:\\Other\\a.txt"); },
-       267,
-       false,
+      {"/quiet /folder C:\\Other", [] { sim::machine().AddFile("C:\\Other\\a.txt"); }, 267, false,
        {"Answered No.", "The folder is refused; nothing was changed.", "Exit code 267."}},
-      {"/quiet /nosave /folder C:\\WINDOWS", [] {}, 267, false, {"C:\\WINDOWS", "Exit code 267."}},
-      {"/quiet",
-       [&] { sim::machine().Fail(sim::Op::CopyFile, studentFile, ERROR_DISK_FULL); },
-       266,
-       false,
-       {"Exit code 266."}},
-      {"/quiet /saveto \"C:\\Program Files\\Kelmora\\Backup\"",
-       [] {},
-       266,
-       false,
-       {"Exit code 266."}},
-      {"/quiet",
-       [] { CreateMutexA(NULL, FALSE, kMutex); },
-       1618,
-       false,
+      {"/quiet /nosave /folder C:\\WINDOWS", nothing, 267, false, {"C:\\WINDOWS", "Exit code 267."}},
+      {"/quiet", failCopy, 266, false, {"Exit code 266."}},
+      {"/quiet /saveto \"C:\\Program Files\\Kelmora\\Backup\"", nothing, 266, false, {"Exit code 266."}},
+      {"/quiet", holdLock, 1618, false,
        {"Another removal of Kelmora is running on this computer.  Please try again when it has "
-        "ended.",
-        "Exit code 1618."}},
-      {"/quiet /nosave /allusers",
-       AddProfiles,
-       0,
-       true,
-       {"Exit code 0."},
-       {},
-       [] {
+        "ended.", "Exit code 1618."}},
+      {"/quiet /nosave /allusers", AddProfiles, 0, true, {"Exit code 0."}, none, [] {
          const sim::Machine& m = sim::machine();
          EXPECT_FALSE(m.Exists(kProfiles + std::string("alice\\Desktop\\Kelmora.lnk")));
          EXPECT_FALSE(m.Exists(kProfiles + std::string("alice\\Start Menu\\Programs\\Kelmora")));
          EXPECT_TRUE(m.Exists("C:\\Shared\\Kelmora.lnk"));
          EXPECT_TRUE(m.Exists("C:\\Elsewhere\\Desktop\\Kelmora.lnk"));
        }},
-      {"/quiet /log C:\\k.log /nosave /saveto C:\\x",
-       [] {},
-       87,
-       false,
+      {"/quiet /log C:\\k.log /nosave /saveto C:\\x", nothing, 87, false,
        {"Invalid command line: /nosave and /saveto exclude each other. Exit code 87."}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
     FreshMachine();
@@ -161,6 +139,8 @@ TEST_F(UnattendedRunTest, CheckListsTracesAndOtherFrontEndsNeedNoLog) {
   sim::Machine& m = sim::machine();
   InstallProduct();
   EXPECT_EQ(Run("/check"), 1);
+  const std::string uninstall =
+      "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
   const std::vector<std::string> traces = {
       "Folder: " + std::string(kCacheParent) + kEntry1,
       "Folder: " + std::string(kCacheParent) + kEntry2,
@@ -172,19 +152,14 @@ TEST_F(UnattendedRunTest, CheckListsTracesAndOtherFrontEndsNeedNoLog) {
       "File: " + std::string(kUserStartMenu) + "\\Programs\\Kelmora Vessik\\Uninstall.lnk",
       "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Settings",
       "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath",
-      "Registry Key: "
-      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
-          std::string(kEntry1),
-      "Registry Key: "
-      "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
-          std::string(kEntry2),
+      uninstall + kEntry1,
+      uninstall + kEntry2,
   };
   std::vector<std::string> lines = LogLines();
   EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end() - 2), traces);
   EXPECT_TRUE(m.Exists(std::string(kInstall) + "\\km2.jar"));
 
   EXPECT_EQ(Run("/quiet /nosave"), 0);
-  m.ClearFaults();
   EXPECT_EQ(Run("/check"), 0);
   EXPECT_EQ(LogLines().back(), "Exit code 0.");
 
