@@ -18,6 +18,8 @@ const char kUsage[] =
     "folder; /allusers also removes the shortcuts of every user profile.\n"
     "RemoveKM.exe /check [/log FILE]\n"
     "    lists what is left of Kelmora and changes nothing.\n"
+    "RemoveKM.exe /?\n"
+    "    shows this text.\n"
     "The log is appended to FILE, or to %WINDIR%\\Logs\\RemoveKM.log.\n\n"
     "Exit codes: 0 nothing of Kelmora is left; 1 traces found by /check; 87 invalid command "
     "line; 266 the student data could not be saved, nothing removed; 267 the folder was "

@@ -95,6 +95,9 @@ std::string Machine::Dump() const {
   out << "  Version " << s.majorVersion << "." << s.minorVersion << ", user \"" << s.userName
       << "\", Windows " << s.windowsDirectory << ", system " << s.systemDirectory << ", COM depth "
       << s.comDepth << ", item id lists " << s.itemIdLists.size() << "\n";
+  out << "  Command line " << s.commandLine << "\n";
+  for (const auto& mutex : s.mutexOpenCount)
+    out << "  Mutex \"" << mutex.first << "\", " << mutex.second << " handles open\n";
 
   out << "== Live windows\n";
   for (const auto& entry : s.windows)
@@ -104,6 +107,7 @@ std::string Machine::Dump() const {
   for (const MessageBoxRecord& box : messageBoxes)
     out << "  " << box.caption << " | " << box.text << " -> " << box.answer << "\n";
 
+  if (s.outputRedirected) out << "== Standard output\n" << standardOutput;
   out << "== Events\n";
   for (const std::string& event : events) out << "  " << event << "\n";
   if (!s.faults.empty()) out << "Armed faults: " << s.faults.size() << "\n";
