@@ -12,19 +12,22 @@ const char kNoProfiles[] =
     "this account were removed.";
 
 // The folder that holds every user's profile, as the system records it
-// ("%SystemDrive%\Users"); "" when it cannot be read.
-CString ProfilesFolder() {
+// ("%SystemDrive%\Users"); else the one that holds `ownProfile` (Windows NT 4
+// records none); "" when neither is known.
+CString ProfilesFolder(const CString& ownProfile) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return "";
   char value[MAX_PATH + 1] = "";
   DWORD size = MAX_PATH;
-  const LONG read = RegQueryValueExA(key, kProfilesValue, NULL, NULL, (LPBYTE)value, &size);
-  RegCloseKey(key);
-  if (read != ERROR_SUCCESS) return "";
+  LONG read = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, &key);
+  if (read == ERROR_SUCCESS) {
+    read = RegQueryValueExA(key, kProfilesValue, NULL, NULL, (LPBYTE)value, &size);
+    RegCloseKey(key);
+  }
   char expanded[MAX_PATH];
   const DWORD length = ExpandEnvironmentStringsA(value, expanded, MAX_PATH);
-  return length > 0 && length <= MAX_PATH ? expanded : "";
+  if (read == ERROR_SUCCESS && length > 0 && length <= MAX_PATH) return expanded;
+  const int separator = ownProfile.ReverseFind('\\');
+  return separator > 0 ? ownProfile.Left(separator) : CString("");
 }
 
 bool IsLink(const CString& path) {
@@ -55,12 +58,18 @@ void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CString& userDesktop,
                                                 const CString& userStartMenu) {
   // Where the desktop and Start Menu lie in a profile: as in this account's.
   const CString ownProfile = SpecialFolder(CSIDL_PROFILE);
-  const CString profiles = ProfilesFolder();
+  const CString profiles = ProfilesFolder(ownProfile);
+  if (profiles.IsEmpty()) {
+    AskUser(kNoProfiles, NULL, MB_OK);
+    return;
+  }
+  // Profiles that cannot all be looked through may keep the product's
+  // shortcuts: the folder is reported.
   CString desktopPart, startMenuPart;
   CFolderListing listing;
-  if (profiles.IsEmpty() || !PathBelow(userDesktop, ownProfile, desktopPart) ||
+  if (!PathBelow(userDesktop, ownProfile, desktopPart) ||
       !PathBelow(userStartMenu, ownProfile, startMenuPart) || !listing.Open(profiles)) {
-    AskUser(kNoProfiles, NULL, MB_OK);
+    m_failures.Add("Folder: " + profiles);
     return;
   }
   WIN32_FIND_DATAA entry;
@@ -72,4 +81,5 @@ void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CString& userDesktop,
     if (PathBelow(profile, ownProfile, same) && same.IsEmpty()) continue;  // done already
     RemoveShortcuts(InsideProfile(profile, desktopPart), InsideProfile(profile, startMenuPart));
   }
+  if (!listing.Complete()) m_failures.Add("Folder: " + profiles);
 }
