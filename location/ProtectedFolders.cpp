@@ -139,11 +139,14 @@ class FolderJudge {
     CanonicalFolder folder = Resolved(needed);
     if (IsAtOrBelow(folder.path, m_candidate.path)) return true;
     if (m_lookup != kIdentityKnown) return false;
-    for (;;) {
+    // The needed folders share most of the folders above them: each is
+    // opened once.
+    for (; !WasCompared(folder.path); folder = Canonical(Parent(folder.path))) {
+      m_compared.Add(folder.path);
       if (IsSame(folder)) return true;
       if (folder.isRoot) return false;
-      folder = Canonical(Parent(folder.path));
     }
+    return false;
   }
 
   // The candidate is `needed` or lies inside it.
@@ -184,6 +187,13 @@ class FolderJudge {
     return folder == top || folder.Left(below.GetLength()) == below;
   }
 
+  bool WasCompared(const CString& path) const {
+    for (int i = 0; i < m_compared.GetSize(); ++i) {
+      if (m_compared[i] == path) return true;
+    }
+    return false;
+  }
+
   bool IsSame(const CanonicalFolder& folder) {
     FolderIdentity identity;
     IdentityLookup lookup = IdentifyFolder(Openable(folder), identity);
@@ -195,6 +205,7 @@ class FolderJudge {
   FolderIdentity m_identity;
   IdentityLookup m_lookup;
   bool m_unknown;
+  CStringArray m_compared;  // canonical folders already compared with the candidate
 };
 
 }  // namespace

@@ -292,6 +292,15 @@ std::string Machine::ShortPath(const std::string& path) const {
   return text;
 }
 
+std::string Machine::LongPath(const std::string& path) const {
+  WinPath parsed;
+  std::string text;
+  if (ParsePath(path, state_->currentDirectory, parsed) != 0 ||
+      Respelt(*state_, parsed, false, text) != 0)
+    return "";
+  return text;
+}
+
 std::vector<std::string> Machine::RecycledPaths() const { return state_->recycled; }
 
 }  // namespace sim

@@ -133,6 +133,8 @@ class Machine {
   // a name that fits 8.3 is its own short name. Every call that takes a path
   // also finds an entry by its short name.
   std::string ShortPath(const std::string& path) const;
+  // The full path in long names, as GetLongPathNameA gives it; "" when missing.
+  std::string LongPath(const std::string& path) const;
   // What SHFileOperationA moved to the Recycle Bin (FOF_ALLOWUNDO), full paths in order.
   std::vector<std::string> RecycledPaths() const;
 
