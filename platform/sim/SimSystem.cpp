@@ -32,6 +32,12 @@ DWORD BuildNumber(DWORD major, DWORD minor) {
   }
 }
 
+// Through void (*)(), the type that every function pointer may pass as.
+template <typename Function>
+FARPROC Exported(Function* function) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
 }  // namespace
 
 DWORD GetLastError() { return sim::Enter().lastError; }
@@ -75,12 +81,6 @@ HMODULE GetModuleHandleA(LPCSTR name) {
     return nullptr;
   }
   return reinterpret_cast<HMODULE>(0x400000);  // the usual image base of an executable
-}
-
-// Through void (*)(), the type that every function pointer may pass as.
-template <typename Function>
-FARPROC Exported(Function* function) {
-  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
