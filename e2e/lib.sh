@@ -17,6 +17,20 @@ E2E_SAMPLE_REGISTRY=$E2E_SOURCE_DIR/sample/kelmora.reg
 E2E_DISPLAY_WAIT=100
 E2E_FAILURES=0
 
+# e2e_set_arch ARCH: the kind of prefix that later commands make and use,
+# win32 (the default) or win64. Sets E2E_PROGRAM_FILES, where Kelmora's 32-bit
+# installer puts its folders there; in a win64 prefix its keys go to the 32-bit
+# registry view. Texts of the cases say %PROGRAMFILES% for that folder.
+e2e_set_arch() {
+  case $1 in
+    win32) E2E_PROGRAM_FILES='C:\Program Files' E2E_TEMPLATE=template ;;
+    win64) E2E_PROGRAM_FILES='C:\Program Files (x86)' E2E_TEMPLATE=template64 ;;
+    *) e2e_die "unknown kind of prefix: $1" ;;
+  esac
+  E2E_ARCH=$1
+}
+e2e_set_arch win32
+
 e2e_die() {
   echo "e2e: $*" >&2
   exit 1
@@ -25,7 +39,7 @@ e2e_die() {
 # e2e_use_prefix DIR: later Wine commands use the prefix DIR/prefix, with the
 # private home DIR/home and data folder DIR/xdg (where the shell's trash goes).
 e2e_use_prefix() {
-  export WINEPREFIX="$1/prefix" WINEARCH=win32 HOME="$1/home" XDG_DATA_HOME="$1/xdg"
+  export WINEPREFIX="$1/prefix" WINEARCH=$E2E_ARCH HOME="$1/home" XDG_DATA_HOME="$1/xdg"
   # No Mono or Gecko installer prompts, no menu entries written to the desktop.
   export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 }
@@ -60,10 +74,11 @@ e2e_replace_profile_links() {
   e2e_check_no_links
 }
 
-# e2e_make_template WORK: the clean 32-bit prefix in WORK/template that every
-# case copies. Made once; kept while the Wine version stays the same.
+# e2e_make_template WORK: the clean prefix of the kind set by e2e_set_arch, in
+# WORK/template (win32) or WORK/template64, that every case copies. Made once;
+# kept while the Wine version stays the same.
 e2e_make_template() {
-  local dir="$1/template" version
+  local dir="$1/$E2E_TEMPLATE" version
   version=$(wine --version)
   e2e_use_prefix "$dir"
   if [ -f "$dir/ready" ] && [ "$(cat -- "$dir/ready")" = "$version" ]; then
@@ -89,21 +104,26 @@ e2e_make_template() {
   echo "e2e: made template prefix $WINEPREFIX ($version)"
 }
 
-# e2e_copy_prefix TEMPLATE COPY: copies a stopped prefix. Wine's 530 MB of
-# DLLs in system32 are only ever read, so they are hard-linked rather than
-# copied; everything else is a real copy.
+# e2e_copy_prefix TEMPLATE COPY: copies a stopped prefix. Wine's DLLs in
+# system32 (530 MB) and, in a 64-bit prefix, syswow64 (another 525 MB) are only
+# ever read, so they are hard-linked rather than copied; everything else is a
+# real copy.
 e2e_copy_prefix() {
-  local system32=drive_c/windows/system32
-  mkdir -p -- "$2/${system32%/*}"
-  cp -al -- "$1/$system32" "$2/$system32"
-  tar -C "$1" --exclude="./$system32" -cf - . | tar -C "$2" -xpf -
+  local windows=drive_c/windows folder excluded=()
+  mkdir -p -- "$2/$windows"
+  for folder in system32 syswow64; do
+    [ -d "$1/$windows/$folder" ] || continue
+    cp -al -- "$1/$windows/$folder" "$2/$windows/$folder"
+    excluded+=(--exclude="./$windows/$folder")
+  done
+  tar -C "$1" "${excluded[@]}" -cf - . | tar -C "$2" -xpf -
 }
 
 # e2e_copy_template WORK NAME: a fresh copy of the template in WORK/cases/NAME,
 # which becomes the case folder E2E_CASE_DIR; screenshots go to WORK/shots/NAME
 # (E2E_SHOTS_DIR), which outlives the case. Sets E2E_USER, the Wine user.
 e2e_copy_template() {
-  local template="$1/template"
+  local template="$1/$E2E_TEMPLATE"
   [ -f "$template/ready" ] || e2e_die "no template prefix in $template: run make-prefix.sh first"
   E2E_CASE_DIR="$1/cases/$2"
   E2E_SHOTS_DIR="$1/shots/$2"
@@ -184,14 +204,53 @@ e2e_winpath() {
 }
 
 # e2e_unix_path 'C:\...': where a path on drive C: of the prefix lies on Linux;
-# %USERNAME% stands for the Wine user.
+# %USERNAME% stands for the Wine user, %PROGRAMFILES% for E2E_PROGRAM_FILES.
 e2e_unix_path() {
   local path=${1//%USERNAME%/$E2E_USER}
+  path=${path//%PROGRAMFILES%/$E2E_PROGRAM_FILES}
   case $path in
     [Cc]:\\*) path=${path:3} ;;
     *) e2e_die "not a path on drive C: $1" ;;
   esac
   printf '%s/drive_c/%s\n' "$WINEPREFIX" "${path//\\//}"
+}
+
+# e2e_expand_text [doubled]: copies stdin to stdout with each %PROGRAMFILES%
+# replaced by E2E_PROGRAM_FILES, its backslashes doubled when asked (for the
+# strings of a regedit file).
+e2e_expand_text() {
+  # Through the environment: awk -v would read the backslashes as escapes.
+  folder=$E2E_PROGRAM_FILES awk -v doubled="${1:-}" '
+    BEGIN {
+      folder = ENVIRON["folder"]
+      if (doubled) {
+        count = split(folder, parts, "\\")
+        folder = parts[1]
+        for (i = 2; i <= count; i++) folder = folder "\\\\" parts[i]
+      }
+    }
+    {
+      rest = $0
+      out = ""
+      while ((at = index(rest, "%PROGRAMFILES%")) > 0) {
+        out = out substr(rest, 1, at - 1) folder
+        rest = substr(rest, at + length("%PROGRAMFILES%"))
+      }
+      print out rest
+    }
+  '
+}
+
+# e2e_regedit NAME: imports the regedit file given on stdin, kept with its
+# %PROGRAMFILES% expanded as NAME.reg in the case folder, where Kelmora's
+# 32-bit installer writes: in a win64 prefix into the 32-bit registry view, as
+# the 32-bit regedit does.
+e2e_regedit() {
+  local regedit=regedit file="$E2E_CASE_DIR/$1.reg"
+  [ "$E2E_ARCH" = win32 ] || regedit='C:\windows\syswow64\regedit.exe'
+  e2e_expand_text doubled >"$file"
+  wine "$regedit" /S "$(e2e_winpath "$file")" 2>>"$E2E_CASE_DIR/wine.log" ||
+    e2e_die "regedit cannot import $file"
 }
 
 # e2e_run_scenario SCENARIO EXE DRIVER: runs EXE under the UI driver, which
@@ -236,20 +295,28 @@ e2e_create_sample_entry() {
   fi
 }
 
-# e2e_seed_sample: creates the sample installation (files and registry).
-e2e_seed_sample() {
+# e2e_seed_sample_files: creates the files and folders of the sample
+# installation, as if its registry entries had been lost.
+e2e_seed_sample_files() {
   e2e_check_no_links
   e2e_for_each_sample_entry e2e_create_sample_entry
-  wine regedit /S "$(e2e_winpath "$E2E_SAMPLE_REGISTRY")" 2>>"$E2E_CASE_DIR/wine.log" ||
-    e2e_die "regedit cannot import $E2E_SAMPLE_REGISTRY"
+}
+
+# e2e_seed_sample: creates the sample installation (files and registry).
+e2e_seed_sample() {
+  e2e_seed_sample_files
+  e2e_regedit sample <"$E2E_SAMPLE_REGISTRY"
 }
 
 # Prints the keys and values of the product's registry areas, one key a line
 # and one "key<TAB>value" line per value, with key names in lower case and
 # relative to HKEY_LOCAL_MACHINE. Reads FILE, which is either Wine's system.reg
-# or a regedit file.
+# or a regedit file. Keys are named as the 32-bit program sees them: in a win64
+# prefix, those of the 32-bit view without "wow6432node\", and those of the
+# 64-bit view after "64-bit view\".
 e2e_registry_lines() {
-  awk '
+  awk -v arch="$E2E_ARCH" '
+    NR == 1 { wine = /^WINE REGISTRY/ }
     /^\[/ {
       key = $0
       sub(/^\[/, "", key)
@@ -257,7 +324,12 @@ e2e_registry_lines() {
       sub(/^HKEY_LOCAL_MACHINE\\/, "", key)
       gsub(/\\\\/, "\\", key)
       key = tolower(key)
+      view = ""
+      if (wine && arch == "win64" && !sub(/^software\\wow6432node\\/, "software\\", key)) {
+        view = "64-bit view\\"
+      }
       keep = key ~ /^software\\(dravenhall|microsoft\\windows\\currentversion\\uninstall)(\\|$)/
+      key = view key
       if (keep) print key
       next
     }
@@ -272,8 +344,10 @@ e2e_registry_lines() {
 e2e_save_state() {
   e2e_stop_wine
   local drive="$WINEPREFIX/drive_c" user_windows="users/$E2E_USER/AppData/Roaming/Microsoft/Windows"
+  local program_files=("Program Files")
+  [ ! -d "$drive/Program Files (x86)" ] || program_files+=("Program Files (x86)")
   {
-    (cd -- "$drive" && find "Program Files" "users/Public/Desktop" "users/$E2E_USER/Desktop" \
+    (cd -- "$drive" && find "${program_files[@]}" "users/Public/Desktop" "users/$E2E_USER/Desktop" \
       "ProgramData/Microsoft/Windows/Start Menu" "$user_windows/Start Menu" -printf '%y %s %p\n' |
       LC_ALL=C sort)
     e2e_registry_lines "$WINEPREFIX/system.reg" | LC_ALL=C sort
@@ -359,7 +433,7 @@ e2e_expect_sample_intact() {
   e2e_for_each_sample_entry e2e_expect_sample_entry_intact
   local missing
   missing=$(grep -Fxv -f <(e2e_registry_lines "$WINEPREFIX/system.reg") \
-    <(e2e_registry_lines "$E2E_SAMPLE_REGISTRY")) || true
+    <(e2e_registry_lines "$E2E_CASE_DIR/sample.reg")) || true
   [ -z "$missing" ] || e2e_check_failed "registry entries of the sample are missing:
 $missing"
 }
@@ -385,10 +459,7 @@ e2e_copy_folder() {
 
 # e2e_import_registry: imports the regedit file given on stdin.
 e2e_import_registry() {
-  local file=$E2E_CASE_DIR/import.reg
-  cat >"$file"
-  wine regedit /S "$(e2e_winpath "$file")" 2>>"$E2E_CASE_DIR/wine.log" ||
-    e2e_die "regedit cannot import $file"
+  e2e_regedit import
 }
 
 # e2e_keep_copy 'C:\...' NAME: keeps a copy of the folder as it is now, outside
@@ -447,13 +518,15 @@ e2e_state_entries() {
 # (an argument may hold several lines):
 #   - NAME    NAME was there before and is gone, with everything below it
 #   + NAME    NAME is new, with everything below it
-# NAME is a path 'C:\...' (%USERNAME% for the Wine user), a registry key
+# NAME is a path 'C:\...' (%USERNAME% for the Wine user, %PROGRAMFILES% as in
+# e2e_unix_path), a registry key
 # 'HKLM\...' (its values and sub-keys are below it) or a value 'HKLM\KEY, VALUE'.
 # Everything else must be in both states, files with the same size and values
 # with the same data; and each line must name something that really went or came.
 e2e_expect_changes() {
   local changes problems
-  changes=$(printf '%s\n' "${@:3}" | sed -e 's/%USERNAME%/'"$E2E_USER"'/g' -e '/^[[:space:]]*$/d' -e '/^#/d')
+  changes=$(printf '%s\n' "${@:3}" | e2e_expand_text |
+    sed -e 's/%USERNAME%/'"$E2E_USER"'/g' -e '/^[[:space:]]*$/d' -e '/^#/d')
   if printf '%s\n' "$changes" | grep -qv '^[-+] '; then
     e2e_die "a change must be \"- NAME\" or \"+ NAME\":
 $changes"
@@ -508,10 +581,10 @@ $problems"
 # of the Start Menus with whatever is left in them.
 e2e_sample_removal() {
   local start_menu folder
-  cat <<'END'
-- C:\Program Files\Kelmora
-- C:\Program Files\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}
-- C:\Program Files\InstallShield Installation Information\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}
+  e2e_expand_text <<'END'
+- %PROGRAMFILES%\Kelmora
+- %PROGRAMFILES%\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}
+- %PROGRAMFILES%\InstallShield Installation Information\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}
 - HKLM\SOFTWARE\Dravenhall\Kelmora\Settings
 - HKLM\SOFTWARE\Dravenhall\Kelmora\Licensing
 - HKLM\SOFTWARE\Dravenhall\Kelmora, InstallPath

@@ -5,18 +5,22 @@
 #
 # A case NAME is two files in cases/: NAME.scn, the scenario for the UI driver,
 # and NAME.sh, which defines the functions `arrange` (before the run) and
-# `verify` (after it) with the helpers of lib.sh.
+# `verify` (after it) with the helpers of lib.sh. Both may say %PROGRAMFILES%
+# for the folder where the 32-bit installer puts the product, so that a case
+# runs in either kind of prefix.
 #
-# Usage: run-case.sh --exe RemoveKM.exe --driver uidriver.exe --work WORK-DIR NAME
+# Usage: run-case.sh [--arch win32|win64] --exe RemoveKM.exe --driver uidriver.exe
+#                    --work WORK-DIR NAME
 # The case's prefix stays in WORK-DIR/cases/NAME when the case fails.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
 
-usage="usage: $0 --exe RemoveKM.exe --driver uidriver.exe --work WORK-DIR NAME"
+usage="usage: $0 [--arch win32|win64] --exe RemoveKM.exe --driver uidriver.exe --work WORK-DIR NAME"
 exe='' driver='' work='' name=''
 while [ $# -gt 0 ]; do
   case $1 in
+    --arch) e2e_set_arch "$2" && shift 2 ;;
     --exe) exe=$(realpath -- "$2") && shift 2 ;;
     --driver) driver=$(realpath -- "$2") && shift 2 ;;
     --work) work=$(realpath -m -- "$2") && shift 2 ;;
@@ -52,8 +56,9 @@ finish() {
 SECONDS=0
 e2e_copy_template "$work" "$name"
 trap finish EXIT
+e2e_expand_text <"$scenario" >"$E2E_CASE_DIR/scenario.scn"
 e2e_start_display
 e2e_start_snap_watcher "$E2E_SHOTS_DIR"
 arrange
-e2e_run_scenario "$scenario" "$exe" "$driver" || e2e_check_failed "the scenario did not run to its end"
+e2e_run_scenario "$E2E_CASE_DIR/scenario.scn" "$exe" "$driver" || e2e_check_failed "the scenario did not run to its end"
 verify

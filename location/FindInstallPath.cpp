@@ -2,13 +2,15 @@
 
 #include "app/RemoverDlg.h"
 #include "location/ProtectedFolders.h"
+#include "removal/ProgramFilesPaths.h"
 
 namespace {
 
 const char kProductKey[] = "SOFTWARE\\Dravenhall\\Kelmora";
 const char kInstallPathValue[] = "InstallPath";
-const char kDefaultFolder[] = "C:\\Program Files\\Kelmora";
-const char kDefaultMarker[] = "C:\\Program Files\\Kelmora\\km2.jar";
+// The default install folder, relative to a Program Files folder.
+const char kDefaultFolder[] = "Kelmora";
+const char kMarkerSuffix[] = "\\km2.jar";
 const DWORD kValueBufferSize = 1000;
 
 }  // namespace
@@ -37,8 +39,12 @@ CString CRemoverDlg::FindInstallPath() {
   }
 
   // The default folder needs its marker: the path alone proves nothing.
-  if (result == "" && finder.FindFile(kDefaultMarker) && !IsProtectedFolder(kDefaultFolder)) {
-    result = kDefaultFolder;
+  CStringArray defaults;
+  if (result == "") ProgramFilesPaths(kDefaultFolder, defaults);
+  for (int i = 0; i < defaults.GetSize() && result == ""; ++i) {
+    if (finder.FindFile(defaults[i] + kMarkerSuffix) && !IsProtectedFolder(defaults[i])) {
+      result = defaults[i];
+    }
   }
   return result;
 }

@@ -112,10 +112,16 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
   // its window, get the dialog manager's default processing.
   if (dialog == NULL || dialog->m_hWnd != window) return FALSE;
 
+  // A handler may run a nested loop (a message box, the about box, the folder
+  // browser) whose messages come through here too: each message keeps its own
+  // request for Windows' processing, and the one around it gets its own back.
+  const BOOL outerRequest = dialog->m_defaultRequested;
   dialog->m_defaultRequested = FALSE;
   LRESULT result = 0;
-  if (!dialog->OnMessage(message, wParam, lParam, result) || dialog->m_defaultRequested)
-    return FALSE;
+  const BOOL handled = dialog->OnMessage(message, wParam, lParam, result);
+  const BOOL wantsDefault = dialog->m_defaultRequested;
+  dialog->m_defaultRequested = outerRequest;
+  if (!handled || wantsDefault) return FALSE;
   switch (message) {
     // These answer through the procedure's own result.
     case WM_INITDIALOG:

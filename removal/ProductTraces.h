@@ -2,12 +2,16 @@
 // install folder: one list each, for the removal and the benchmark's floor.
 #pragma once
 
-// The installer's cached installations, deleted in this order.
+// The Program Files folder of the product's fixed names. The 32-bit installer
+// may also have used the one Windows names for 32-bit programs (see
+// ProgramFilesPaths).
+const char kFixedProgramFiles[] = "C:\\Program Files";
+
+// The installer's cached installations, relative to a Program Files folder,
+// deleted in this order.
 const char* const kInstallerCacheFolders[] = {
-    "C:\\Program Files\\InstallShield Installation Information\\"
-    "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
-    "C:\\Program Files\\InstallShield Installation Information\\"
-    "{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
+    "InstallShield Installation Information\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",
+    "InstallShield Installation Information\\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
 };
 
 // The product's entries under the system's Uninstall key.

@@ -1,5 +1,6 @@
 #include "app/RemoverDlg.h"
 #include "removal/ProductTraces.h"
+#include "removal/ProgramFilesPaths.h"
 #include "removal/SupportNumber.h"
 
 namespace {
@@ -62,8 +63,12 @@ void CRemoverDlg::OnOK() {
   }
 
   m_progress.m_step.SetWindowTextA(kStep2);
-  for (const char* folder : kInstallerCacheFolders) {
-    if (!DeleteFolderIfPresent(folder)) m_failures.Add(CString("Folder: ") + folder);
+  for (const char* cache : kInstallerCacheFolders) {
+    CStringArray paths;
+    ProgramFilesPaths(cache, paths);
+    for (int i = 0; i < paths.GetSize(); ++i) {
+      if (!DeleteFolderIfPresent(paths[i])) m_failures.Add("Folder: " + paths[i]);
+    }
   }
   m_progress.m_item.SetWindowTextA("");
 

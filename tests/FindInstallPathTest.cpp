@@ -9,6 +9,9 @@ namespace {
 const char kProductKey[] = "HKLM\\SOFTWARE\\Dravenhall\\Kelmora";
 const char kDefaultFolder[] = "C:\\Program Files\\Kelmora";
 const char kDefaultMarker[] = "C:\\Program Files\\Kelmora\\km2.jar";
+const char kX86[] = "C:\\Program Files (x86)";
+const char kX86Folder[] = "C:\\Program Files (x86)\\Kelmora";
+const char kX86Marker[] = "C:\\Program Files (x86)\\Kelmora\\km2.jar";
 const DWORD kRegBinary = 3;  // read as text all the same
 
 enum class Registry { NoKey, KeyOnly, Value };
@@ -21,6 +24,7 @@ struct Case {
   std::vector<std::string> folders;
   std::vector<std::string> files;
   std::string expected;
+  std::string programFiles = "C:\\Program Files";  // as the system names it
 };
 
 // `text` and its NUL, padded with NULs to `size` bytes.
@@ -117,10 +121,36 @@ TEST_F(FindInstallPathTest, RegistryFirstThenDefaultFolder) {
        {"C:\\Apps\\Kelmora"},
        {},
        "C:\\Apps\\Kelmora"},
+      {"64-bit Windows: default in the 32-bit Program Files",
+       Registry::NoKey,
+       "",
+       REG_SZ,
+       {kDefaultFolder},
+       {kX86Marker},
+       kX86Folder,
+       kX86},
+      {"64-bit Windows: the fixed default first",
+       Registry::NoKey,
+       "",
+       REG_SZ,
+       {},
+       {kX86Marker, kDefaultMarker},
+       kDefaultFolder,
+       kX86},
+      {"64-bit Windows: no marker", Registry::NoKey, "", REG_SZ, {kX86Folder}, {}, "", kX86},
+      {"Windows on D:",
+       Registry::NoKey,
+       "",
+       REG_SZ,
+       {},
+       {"D:\\Programs\\Kelmora\\km2.jar"},
+       "D:\\Programs\\Kelmora",
+       "D:\\Programs\\"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     sim::Machine& m = sim::reset();
+    m.SetSpecialFolder(CSIDL_PROGRAM_FILES, c.programFiles);
     if (c.registry != Registry::NoKey) m.AddKey(kProductKey);
     if (c.registry == Registry::Value) m.SetValue(kProductKey, "InstallPath", c.value, c.type);
     for (const std::string& folder : c.folders) m.AddFolder(folder);

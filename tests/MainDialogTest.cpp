@@ -155,6 +155,43 @@ TEST_F(MainDialogMessageTest, AboutBoxOnlyForCommands0x0010To0x001F) {
   EXPECT_EQ(m.FindDialog(IDD_ABOUTBOX), nullptr);
 }
 
+// A dialog whose system command asks for Windows' processing or not, and
+// before returning handles a message of its own in a nested loop that does
+// the opposite.
+class NestingDialog : public CDialog {
+ public:
+  explicit NestingDialog(bool outerDefault) : CDialog(IDD_PROGRESS), m_outerDefault(outerDefault) {}
+
+ protected:
+  BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+    if (message == WM_SYSCOMMAND) {
+      if (m_outerDefault) Default();
+      SendMessageA(WM_COMMAND, IDC_ITEM, 0);
+      return TRUE;
+    }
+    if (message == WM_COMMAND && wParam == IDC_ITEM) {
+      if (!m_outerDefault) Default();
+      return TRUE;
+    }
+    return CDialog::OnMessage(message, wParam, lParam, result);
+  }
+
+ private:
+  bool m_outerDefault;
+};
+
+TEST_F(MainDialogMessageTest, NestedMessageLeavesTheOuterRequestForDefaultAlone) {
+  // Windows' processing of SC_CLOSE ends the dialog with IDCANCEL.
+  for (bool outerDefault : {true, false}) {
+    NestingDialog nesting(outerDefault);
+    ASSERT_TRUE(nesting.Create(IDD_PROGRESS));
+    HWND handle = nesting.GetSafeHwnd();
+    sim::machine().SysCommand(handle, SC_CLOSE);
+    EXPECT_EQ(sim::machine().GetWindow(handle)->ended, outerDefault) << outerDefault;
+    nesting.DestroyWindow();
+  }
+}
+
 TEST_F(MainDialogMessageTest, MinimisedDialogDrawsItsIconCentred) {
   struct Case {
     RECT client;

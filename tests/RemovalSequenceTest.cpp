@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -345,6 +346,57 @@ TEST_F(RemovalSequenceTest, ReportListsEveryEntryOnALineOfItsOwn) {
     EXPECT_TRUE(m.Exists(cache1));
     EXPECT_FALSE(m.Exists(Cache(kEntry2)));
     ExpectOtherProgramsSurvive();
+    ExpectDialogEnded();
+  }
+}
+
+// A 32-bit installer puts its caches in the Program Files folder Windows names
+// for it; the fixed folder is searched as well, each folder once.
+TEST_F(RemovalSequenceTest, CachesGoFromEachProgramFilesFolderInTurn) {
+  const std::string fixed = kCacheParent;
+  const std::string x86 = "C:\\Program Files (x86)\\InstallShield Installation Information\\";
+  const std::string onD = "D:\\Programs\\InstallShield Installation Information\\";
+  const struct {
+    const char* what;
+    std::string programFiles;       // as the system names it
+    std::string parent;             // of the caches there, besides the fixed ones
+    std::vector<std::string> held;  // caches with a file held open, in the report's order
+  } cases[] = {
+      {"64-bit Windows", "C:\\Program Files (x86)", x86, {}},
+      {"64-bit Windows, every cache held",
+       "C:\\Program Files (x86)",
+       x86,
+       {fixed + kEntry1, x86 + kEntry1, fixed + kEntry2, x86 + kEntry2}},
+      {"Windows on D:, one held", "D:\\Programs\\", onD, {onD + kEntry2}},
+      {"the fixed folder spelt otherwise", "c:/program files/", fixed, {fixed + kEntry1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    Prepare();
+    sim::Machine& m = sim::machine();
+    m.SetSpecialFolder(CSIDL_PROGRAM_FILES, c.programFiles);
+    const std::vector<std::string> caches = {fixed + kEntry1, fixed + kEntry2, c.parent + kEntry1,
+                                             c.parent + kEntry2};
+    for (const std::string& cache : caches) m.AddFile(cache + "\\setup.ini");
+    m.AddFile(c.parent + "{00000000-OTHER}\\setup.ini");
+    std::vector<std::string> messages;
+    std::string report = kReportHeader;
+    for (const std::string& cache : c.held) {
+      m.HoldOpen(cache + "\\setup.ini");
+      messages.push_back("Could not delete: " + cache);
+      report += "Folder: " + cache + "\n";
+    }
+    messages.push_back(c.held.empty() ? kSuccess : report);
+    OpenDialog();
+
+    dialog->OnOK();
+
+    ExpectMessages(messages);
+    for (const std::string& cache : caches)
+      EXPECT_EQ(m.Exists(cache), std::count(c.held.begin(), c.held.end(), cache) == 1) << cache;
+    EXPECT_TRUE(m.Exists(c.parent + "{00000000-OTHER}\\setup.ini"));
+    EXPECT_FALSE(m.Exists(kInstall));
     ExpectDialogEnded();
   }
 }

@@ -140,7 +140,9 @@ int main(int argc, char** argv) {
     copied = CopyTreeBare(std::string(kInstallFolder) + "\\Students", saved);
   }
   const double copyMs = ElapsedMs();
-  for (const char* folder : kInstallerCacheFolders) ShellDelete(folder);
+  for (const char* folder : kInstallerCacheFolders) {
+    ShellDelete(std::string(kFixedProgramFiles) + "\\" + folder);
+  }
   const double installStart = ElapsedMs();
   ShellDelete(kInstallFolder);
   const double installMs = ElapsedMs() - installStart;

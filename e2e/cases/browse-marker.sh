@@ -1,7 +1,7 @@
 # Browsing to a folder with the marker file takes it and changes nothing.
 arrange() {
   e2e_seed_sample
-  e2e_copy_folder 'C:\Program Files\Kelmora' 'C:\Apps\Kelmora'
+  e2e_copy_folder '%PROGRAMFILES%\Kelmora' 'C:\Apps\Kelmora'
   e2e_keep_copy 'C:\Apps' apps
   e2e_save_state before
 }

@@ -11,7 +11,7 @@ REGEDIT4
 [HKEY_LOCAL_MACHINE\SOFTWARE\Dravenhall\Kelmora\Licensing\Site]
 "Name"="Harbourview Primary"
 END
-  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
+  e2e_keep_copy '%PROGRAMFILES%\Kelmora\Students' students
   e2e_save_state before
 }
 
@@ -19,12 +19,12 @@ verify() {
   e2e_save_state after
   local removed
   removed=$(e2e_sample_removal | grep -Fxv \
-    -e '- C:\Program Files\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}' \
+    -e "- $E2E_PROGRAM_FILES\\InstallShield Installation Information\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}" \
     -e '- HKLM\SOFTWARE\Dravenhall\Kelmora\Licensing')
   e2e_expect_changes before after "$removed" \
     '+ C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
   e2e_expect_present \
-    'C:\Program Files\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\setup.ini'
+    '%PROGRAMFILES%\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\setup.ini'
   e2e_expect_reg_key 'SOFTWARE\Dravenhall\Kelmora\Licensing\Site'
   e2e_expect_same_folder students 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
 }

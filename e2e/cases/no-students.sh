@@ -3,7 +3,7 @@
 arrange() {
   e2e_without_trash
   e2e_seed_sample
-  rm -r -- "$(e2e_unix_path 'C:\Program Files\Kelmora\Students')"
+  rm -r -- "$(e2e_unix_path '%PROGRAMFILES%\Kelmora\Students')"
   e2e_save_state before
 }
 

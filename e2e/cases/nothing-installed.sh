@@ -5,6 +5,6 @@ arrange() {
 
 verify() {
   e2e_expect_unchanged_since before
-  e2e_expect_absent 'C:\Program Files\Kelmora' 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
+  e2e_expect_absent '%PROGRAMFILES%\Kelmora' 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
   e2e_expect_no_reg_key 'SOFTWARE\Dravenhall\Kelmora'
 }

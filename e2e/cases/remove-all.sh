@@ -5,7 +5,7 @@
 arrange() {
   e2e_without_trash
   e2e_seed_sample
-  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
+  e2e_keep_copy '%PROGRAMFILES%\Kelmora\Students' students
   e2e_save_state before
 }
 

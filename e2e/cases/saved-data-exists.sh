@@ -5,7 +5,7 @@ arrange() {
   e2e_seed_sample
   e2e_write_file 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data\roster.dat' 'Dan;Eve'
   e2e_keep_copy 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data' earlier
-  e2e_keep_copy 'C:\Program Files\Kelmora\Students' students
+  e2e_keep_copy '%PROGRAMFILES%\Kelmora\Students' students
   e2e_save_state before
 }
 

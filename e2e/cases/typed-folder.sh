@@ -2,7 +2,7 @@
 # change nothing: neither the typed installation nor the sample's.
 arrange() {
   e2e_seed_sample
-  e2e_copy_folder 'C:\Program Files\Kelmora' 'C:\Apps\Kelmora'
+  e2e_copy_folder '%PROGRAMFILES%\Kelmora' 'C:\Apps\Kelmora'
   e2e_write_file 'C:\Apps\Lesson Notes\week1.txt' 'Boats and harbours'
   e2e_keep_copy 'C:\Apps' apps
   e2e_save_state before

@@ -22,6 +22,33 @@ demo_shoot_window() {
   fi
 }
 
+# demo_window_painted PPM: true when the inside of the window's picture (its
+# frame cut off) is more than one flat colour: something has been drawn there.
+demo_window_painted() {
+  local colours
+  colours=$(pamcut -cropleft 4 -cropright 4 -croptop 4 -cropbottom 4 "$1" 2>/dev/null |
+    ppmhist -noheader 2>/dev/null | wc -l)
+  [ "$colours" -gt 1 ]
+}
+
+# demo_shoot_painted_window ID FILE: as demo_shoot_window, but only once the
+# window shows something: Wine maps a window before it paints it. Tries for up
+# to five seconds; a window that closes or stays blank that long is not taken.
+demo_shoot_painted_window() {
+  local tries=0
+  while [ $((tries += 1)) -le 50 ]; do
+    if xwd -id "$1" -silent 2>/dev/null | xwdtopnm >"$2.ppm" 2>/dev/null &&
+      demo_window_painted "$2.ppm" && pnmtopng <"$2.ppm" >"$2.part" 2>/dev/null; then
+      mv -f -- "$2.part" "$2"
+      rm -f -- "$2.ppm"
+      return 0
+    fi
+    sleep 0.1
+  done
+  rm -f -- "$2.ppm" "$2.part"
+  return 1
+}
+
 # demo_start_window_shots DIR AFTER NAME: answers the UI driver's snap requests
 # (DIR/SNAP.request) with a picture of the topmost window, DIR/SNAP.png. Once
 # the snap AFTER is taken, the next window that opens is taken as DIR/NAME.png
@@ -44,9 +71,7 @@ demo_start_window_shots() {
       if $watching; then
         for window in $(demo_program_windows); do
           if ! grep -qx -- "$window" <<<"$known"; then
-            # A moment for the window to be painted once it is mapped.
-            sleep 0.1
-            demo_shoot_window "$window" "$dir/$name.png"
+            demo_shoot_painted_window "$window" "$dir/$name.png" || true
             watching=false
             break
           fi
