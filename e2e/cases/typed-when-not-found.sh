@@ -4,15 +4,15 @@
 arrange() {
   e2e_without_trash
   e2e_seed_sample
-  mkdir -p -- "$(e2e_unix_path 'C:\Program Files\Dravenhall')"
-  mv -- "$(e2e_unix_path 'C:\Program Files\Kelmora')" "$(e2e_unix_path 'C:\Program Files\Dravenhall\Kelmora')"
-  e2e_keep_copy 'C:\Program Files\Dravenhall\Kelmora\Students' students
+  mkdir -p -- "$(e2e_unix_path '%PROGRAMFILES%\Dravenhall')"
+  mv -- "$(e2e_unix_path '%PROGRAMFILES%\Kelmora')" "$(e2e_unix_path '%PROGRAMFILES%\Dravenhall\Kelmora')"
+  e2e_keep_copy '%PROGRAMFILES%\Dravenhall\Kelmora\Students' students
   e2e_save_state before
 }
 
 verify() {
   e2e_save_state after
-  e2e_expect_changes before after "$(e2e_sample_removal | grep -vFx -- '- C:\Program Files\Kelmora')" \
-    '- C:\Program Files\Dravenhall\Kelmora' '+ C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
+  e2e_expect_changes before after "$(e2e_sample_removal | grep -vFx -- "- $E2E_PROGRAM_FILES\\Kelmora")" \
+    '- %PROGRAMFILES%\Dravenhall\Kelmora' '+ C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
   e2e_expect_same_folder students 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
 }
