@@ -4,13 +4,13 @@
 
 #include "app/AboutDlg.h"
 #include "app/RemovalLog.h"
+#include "location/NotFoundNotice.h"
 
 namespace {
 
 const char kNotFoundStatus[] =
     "Unable to find your Kelmora folder.  Please browse to locate this folder, or click the "
     "\"Remove\" button to remove all other traces of the program (registry keys, etc).";
-const char kNotFoundLocation[] = "KM Folder Not Found.";
 const char kFoundStatus[] = "Kelmora Installation found.";
 const DWORD kUserNameSize = 1024;
 

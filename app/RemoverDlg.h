@@ -79,6 +79,10 @@ class CRemoverDlg : public CDialog {
   CString m_userName;
   OSVERSIONINFOA m_osvi;
   CString m_installPath;
+  // The location box's text from which m_installPath was taken at Remove, so
+  // that the same text (a relative folder made full) counts as unchanged;
+  // "" when m_installPath was not typed.
+  CString m_typedLocation;
   CButton m_saveData;
   CStatic m_status;
   CEdit m_location;

@@ -217,7 +217,10 @@ TEST_F(RemovalSequenceTest, StudentDataIsSavedOnlyWhenAskedAndAFolderIsKnown) {
     sim::Machine& m = sim::machine();
     OpenDialog();
     if (!c.ticked) m.Click(window, IDC_SAVE_DATA);
-    if (!c.folderKnown) dialog->m_installPath = "";
+    if (!c.folderKnown) {
+      dialog->m_installPath = "";
+      m.Type(window, IDC_LOCATION, dialog_texts::kNotFoundLocation);
+    }
 
     dialog->OnOK();
 
@@ -437,6 +440,7 @@ TEST_F(RemovalSequenceTest, NoInstallFolderNamesNothingWhateverTheLookupsSay) {
   sim::Machine& m = sim::machine();
   OpenDialog();
   dialog->m_installPath = "";
+  m.Type(window, IDC_LOCATION, dialog_texts::kNotFoundLocation);
   m.Fail(sim::Op::FindFirstFile, "", ERROR_ACCESS_DENIED);
   m.Fail(sim::Op::GetFileAttributes, "", ERROR_ACCESS_DENIED);
 

@@ -31,6 +31,7 @@
 //                            exit code CODE
 //   snap NAME                have the harness take screenshot NAME (needs --snap-dir)
 //   expect-ended             the program has exited
+// In any argument, %short:PATH% stands for the 8.3 short name of PATH.
 // Exit status: 0 when every step passed, 1 when a step failed, 2 on bad usage.
 #include <windows.h>
 // after windows.h, which they need
@@ -131,6 +132,28 @@ class UiDriver {
   std::string program_path_;
 };
 
+// Replaces each "%short:PATH%" in `word` by PATH's 8.3 name as this Windows
+// gives it (Wine makes hash-like ones such as "PROG~FBU").
+bool ExpandShortNames(std::string* word, std::string* error) {
+  const std::string mark = "%short:";
+  for (size_t at; (at = word->find(mark)) != std::string::npos;) {
+    size_t end = word->find('%', at + mark.size());
+    if (end == std::string::npos) {
+      *error = "no % closes " + mark;
+      return false;
+    }
+    std::string path = word->substr(at + mark.size(), end - at - mark.size());
+    char name[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.c_str(), name, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+      *error = "no short name for " + path;
+      return false;
+    }
+    word->replace(at, end + 1 - at, name);
+  }
+  return true;
+}
+
 const UiDriver::Command UiDriver::kCommands[] = {
     {"timeout", 1, 1, &UiDriver::SetTimeout},
     {"window", 1, 32, &UiDriver::Window},
@@ -212,6 +235,9 @@ bool UiDriver::RunStep(const ScenarioStep& step) {
   std::string error;
   const Command* command = FindCommand(step, &error);
   Args args(step.words.begin() + 1, step.words.end());
+  for (std::string& arg : args) {
+    if (command && !ExpandShortNames(&arg, &error)) command = NULL;
+  }
   DWORD started = GetTickCount();
   failure_.clear();
   bool passed = command ? (this->*command->run)(args) : Fail(error);

@@ -25,6 +25,8 @@ void DumpFiles(std::ostream& out, const FileNode& node, const std::string& inden
     out << indent << child.name << (child.IsFolder() ? "\\" : "")
         << AttributeLetters(child.attributes);
     if (child.IsJunction()) out << " -> " << child.junctionTarget;
+    if (!child.shortName.empty() && child.shortName != child.name)
+      out << " (" << child.shortName << ")";
     if (!child.IsFolder()) out << " " << child.content.size() << " bytes";
     if (child.heldOpen) out << " (held open)";
     out << "\n";
@@ -98,6 +100,10 @@ std::string Machine::Dump() const {
   out << "  Command line " << s.commandLine << "\n";
   for (const auto& mutex : s.mutexOpenCount)
     out << "  Mutex \"" << mutex.first << "\", " << mutex.second << " handles open\n";
+  out << "  Temp " << s.tempDirectory
+      << (s.wow64Directory.empty() ? ", 32-bit Windows" : ", WOW64, " + s.wow64Directory) << "\n";
+  for (const auto& variable : s.environment)
+    out << "  %" << variable.first << "% = " << variable.second << "\n";
 
   out << "== Live windows\n";
   for (const auto& entry : s.windows)

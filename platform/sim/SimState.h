@@ -25,6 +25,8 @@ struct FileNode {
   DWORD attributes = 0;
   std::string content;
   std::string junctionTarget;  // full path; set only on junctions
+  std::string shortName;       // 8.3 name, given when first asked for; "" until then
+  DWORD index = 0;             // file index, given when first asked for
   bool heldOpen = false;       // by another process, without FILE_SHARE_DELETE
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
@@ -58,6 +60,7 @@ struct FileHandle {
   FileNode* node;  // nullptr once the file is gone
   DWORD access;
   DWORD share;
+  DWORD volumeSerial;
 };
 
 struct RegValue {
@@ -117,6 +120,10 @@ struct Machine::State {
   // Named mutexes by name (case matters, as in Windows), and the open handles.
   std::map<std::string, int> mutexOpenCount;
   std::map<HANDLE, std::string> mutexes;
+  std::string wow64Directory;  // "" on 32-bit Windows
+  std::string tempDirectory = "C:\\Documents and Settings\\user1\\Local Settings\\Temp\\";
+  std::map<std::string, std::string, NameLess> environment;
+  DWORD nextFileIndex = 0x100;
 
   // Windows, menus, COM.
   std::map<HWND, std::unique_ptr<Window>> windows;
@@ -152,6 +159,14 @@ FileLookup Look(const Machine::State& state, const WinPath& path);
 // The folder whose contents a path through `node` sees: the node itself, or
 // a junction's target; nullptr when that is not a folder.
 FileNode* Contents(const Machine::State& state, FileNode* node);
+// The entry of `folder` named `name`, by its long or its 8.3 short name.
+FileNode* Child(FileNode* folder, const std::string& name);
+// `path` spelt with each entry's stored long name, or with its 8.3 short
+// name: 0, or the error of a missing entry.
+DWORD Respelt(const Machine::State& state, const WinPath& path, bool shortNames, std::string& text);
+// `path` with each junction on the way replaced by its target: where the
+// entry really lies. False when something on the way is missing.
+bool RealPath(const Machine::State& state, const WinPath& path, WinPath& real);
 // Open elsewhere, or by this process without FILE_SHARE_DELETE.
 bool IsLocked(const Machine::State& state, const FileNode* node);
 // Takes `name` out of `folder`; open handles on what goes lose their file.

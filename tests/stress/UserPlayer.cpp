@@ -15,6 +15,7 @@ const char kStartQuestion[] =
     "Please be patient, as this process can sometimes take a few minutes...click OK to "
     "continue.";
 const char kLocationCaption[] = "Confirm Location.";
+const char kNotFoundLocation[] = "KM Folder Not Found.";
 const char kUnusedAnswer[] = "stress test: an answer queued for a box that did not come";
 const char kReportHeader[] =
     "Unable to remove the following components...please remove them manually:";
@@ -191,7 +192,10 @@ void UserPlayer::Perform(HWND dialog, const UserAction& action) {
       // folder already known; else the start question is the first box.
       const std::string typed = m.ControlText(dialog, IDC_LOCATION);
       const std::string known = static_cast<LPCSTR>(main->m_installPath);
-      const bool locationQuestion = typed != known && !known.empty() && !MarkerExists(typed);
+      const std::string typedBefore = static_cast<LPCSTR>(main->m_typedLocation);
+      const bool unchanged = typed == known || (!typedBefore.empty() && typed == typedBefore) ||
+                             (known.empty() && (typed == kNotFoundLocation || typed.empty()));
+      const bool locationQuestion = !unchanged && !MarkerExists(typed);
       QueueAnswer(locationQuestion ? action.firstAnswer : action.secondAnswer);
       record_.played.push_back("Remove, location box \"" + Printable(typed) +
                                "\", install folder \"" + Printable(known) + "\"");
@@ -212,6 +216,8 @@ void UserPlayer::Watch(const sim::MessageBoxRecord& box) {
     sim::Machine& m = sim::machine();
     record_.removalStarted = true;
     record_.installPath = static_cast<LPCSTR>(MainDialog()->m_installPath);
+    const std::string longName = m.LongPath(record_.installPath);
+    record_.installFolder = longName.empty() ? record_.installPath : longName;
     record_.saveTicked = m.GetWindow(m.Control(mainDialog_, IDC_SAVE_DATA))->check != 0;
     faults_.MarkRemovalStarted();
   }

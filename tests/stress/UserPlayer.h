@@ -38,6 +38,7 @@ struct UserRecord {
   std::string foundAtStart;
   bool removalStarted = false;      // the start question was answered with OK
   std::string installPath;          // the install folder when the removal started
+  std::string installFolder;        // the same by its long full name, when it existed then
   bool saveTicked = false;          // the check box when the removal started
   std::vector<std::string> played;  // the actions as played, readable
 };
