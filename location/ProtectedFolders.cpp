@@ -2,6 +2,7 @@
 
 #include "location/FolderIdentity.h"
 #include "location/NewerWindowsCalls.h"
+#include "location/PathText.h"
 #include "location/SystemFolders.h"
 
 namespace {
@@ -13,12 +14,10 @@ struct CanonicalFolder {
   bool isRoot;  // a drive, or a network server or share, as a whole
 };
 
-bool IsSeparator(char ch) { return ch == '\\' || ch == '/'; }
-
 char UpperCase(char ch) { return ch >= 'a' && ch <= 'z' ? (char)(ch - 'a' + 'A') : ch; }
 
 bool IsNetworkPath(const CString& path) {
-  return path.GetLength() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+  return path.GetLength() >= 2 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]);
 }
 
 bool HasDrive(const CString& path) { return path.GetLength() >= 2 && path[1] == ':'; }
@@ -34,14 +33,9 @@ CString RootOf(const CString& path) {
   if (!IsNetworkPath(path)) return path.Left(2);
   int separators = 0;
   for (int i = 0; i < path.GetLength(); ++i) {
-    if (IsSeparator(path[i]) && ++separators == 4) return path.Left(i);
+    if (IsPathSeparator(path[i]) && ++separators == 4) return path.Left(i);
   }
   return path;
-}
-
-CString Joined(const CString& folder, const CString& name) {
-  bool separated = !folder.IsEmpty() && IsSeparator(folder[folder.GetLength() - 1]);
-  return separated ? folder + name : folder + "\\" + name;
 }
 
 // Windows ignores empty and "." names and trailing dots and blanks on a name,
@@ -74,7 +68,7 @@ CanonicalFolder Canonical(const CString& path) {
   CStringArray names;
   CString name;
   for (int i = start; i <= path.GetLength(); ++i) {
-    if (i < path.GetLength() && !IsSeparator(path[i])) {
+    if (i < path.GetLength() && !IsPathSeparator(path[i])) {
       name += UpperCase(path[i]);
       continue;
     }
@@ -215,7 +209,7 @@ bool FullFolderPath(const CString& folder, CString& full) {
   if (folder.IsEmpty()) return true;
   bool drive = HasDrive(folder);
   // A bare "X:" is taken for the drive's root, whatever folder of it is current.
-  if (IsNetworkPath(folder) || (drive && (folder.GetLength() == 2 || IsSeparator(folder[2])))) {
+  if (IsNetworkPath(folder) || (drive && (folder.GetLength() == 2 || IsPathSeparator(folder[2])))) {
     return true;
   }
   CString current = CurrentDirectory();
@@ -224,11 +218,11 @@ bool FullFolderPath(const CString& folder, CString& full) {
     // "X:name" is relative to the current folder of drive X:, which is the
     // drive's root unless X: is the current drive.
     bool currentDrive = HasDrive(current) && UpperCase(current[0]) == UpperCase(folder[0]);
-    full = Joined(currentDrive ? current : folder.Left(2), (LPCSTR)folder + 2);
-  } else if (IsSeparator(folder[0])) {
+    full = JoinedPath(currentDrive ? current : folder.Left(2), (LPCSTR)folder + 2);
+  } else if (IsPathSeparator(folder[0])) {
     full = RootOf(current) + folder;
   } else {
-    full = Joined(current, folder);
+    full = JoinedPath(current, folder);
   }
   return true;
 }

@@ -1,6 +1,8 @@
 #include "location/SystemFolders.h"
 
 #include "location/NewerWindowsCalls.h"
+#include "location/PathText.h"
+#include "removal/ProductTraces.h"
 
 namespace {
 
@@ -34,13 +36,7 @@ const int kShellFolders[] = {
 // as the first two, or are not supported.
 const int kX86ShellFolders[] = {CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMONX86};
 
-// Named by the removal itself, so needed whatever the system reports.
-const char* const kFixedFolders[] = {
-    "C:\\Program Files",
-    "C:\\Program Files\\InstallShield Installation Information",
-};
 const char* const k64BitProgramFolders[] = {"ProgramW6432", "CommonProgramW6432"};
-const char kInstallerCachesName[] = "\\InstallShield Installation Information";
 
 // A length from a call that fills a MAX_PATH buffer: 0 is a failure, and a
 // larger one a folder that did not fit.
@@ -79,7 +75,7 @@ bool AddShellFolder(SystemFolders& found, int csidl) {
   if (result != S_OK || buffer[0] == '\0') return false;
   found.needed.Add(buffer);
   if (csidl == CSIDL_PROFILE) found.profile = buffer;
-  if (csidl == CSIDL_PROGRAM_FILES) found.needed.Add(CString(buffer) + kInstallerCachesName);
+  if (csidl == CSIDL_PROGRAM_FILES) found.needed.Add(JoinedPath(buffer, kInstallerCachesParent));
   return true;
 }
 
@@ -101,6 +97,8 @@ bool FindSystemFolders(SystemFolders& found) {
   for (int csidl : kX86ShellFolders) {
     if (windows64 && !AddShellFolder(found, csidl)) return false;
   }
-  for (const char* fixed : kFixedFolders) found.needed.Add(fixed);
+  // Named by the removal itself, so needed whatever the system reports.
+  found.needed.Add(kFixedProgramFiles);
+  found.needed.Add(JoinedPath(kFixedProgramFiles, kInstallerCachesParent));
   return true;
 }
