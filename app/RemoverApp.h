@@ -1,4 +1,5 @@
-// The application: runs the main dialog once and ends.
+// The application: runs the main dialog once and ends, or, asked on the
+// command line, the unattended removal or the check.
 #pragma once
 
 #include "platform/Afx.h"
@@ -7,6 +8,12 @@ class CRemoverApp : public CWinApp {
  public:
   CRemoverApp();
   BOOL InitInstance() override;
+  int ExitInstance() override { return m_exitCode; }
+
+  int m_exitCode;
+
+ private:
+  int RunDialog();
 };
 
 extern CRemoverApp theApp;

@@ -3,13 +3,14 @@
 #include <cstring>
 
 #include "app/AboutDlg.h"
+#include "app/RemovalLog.h"
+#include "location/NotFoundNotice.h"
 
 namespace {
 
 const char kNotFoundStatus[] =
     "Unable to find your Kelmora folder.  Please browse to locate this folder, or click the "
     "\"Remove\" button to remove all other traces of the program (registry keys, etc).";
-const char kNotFoundLocation[] = "KM Folder Not Found.";
 const char kFoundStatus[] = "Kelmora Installation found.";
 const DWORD kUserNameSize = 1024;
 
@@ -19,7 +20,12 @@ CRemoverDlg::CRemoverDlg(CWnd* parent)
     : CDialog(IDD_REMOVER_DIALOG, parent),
       m_progress(NULL),
       m_hIcon(LoadIconA(AfxFindResourceHandle(MAKEINTRESOURCEA(IDR_MAINFRAME), RT_GROUP_ICON),
-                        MAKEINTRESOURCEA(IDR_MAINFRAME))) {}
+                        MAKEINTRESOURCEA(IDR_MAINFRAME))),
+      m_log(NULL),
+      m_givenSave(true),
+      m_allUsers(false),
+      m_ending(kRemovalNotRun),
+      m_filesCopied(0) {}
 
 void CRemoverDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
@@ -54,6 +60,12 @@ BOOL CRemoverDlg::OnInitDialog() {
     m_location.SetWindowTextA(m_installPath);
   }
 
+  ReadSystemFacts();
+  m_saveData.SendMessageA(BM_SETCHECK, BST_CHECKED, 0);
+  return TRUE;
+}
+
+void CRemoverDlg::ReadSystemFacts() {
   // Zero first, so that a failed call reads as version 0.0 and not as
   // whatever the memory held.
   memset(&m_osvi, 0, sizeof m_osvi);
@@ -71,9 +83,6 @@ BOOL CRemoverDlg::OnInitDialog() {
   } else {
     m_userName = "";
   }
-
-  m_saveData.SendMessageA(BM_SETCHECK, BST_CHECKED, 0);
-  return TRUE;
 }
 
 BOOL CRemoverDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -126,5 +135,20 @@ void CRemoverDlg::OnPaint() {
 HCURSOR CRemoverDlg::OnQueryDragIcon() { return (HCURSOR)m_hIcon; }
 
 int CRemoverDlg::AskUser(LPCSTR text, LPCSTR caption, UINT type) {
-  return MessageBoxA(text, caption, type);
+  if (m_log == NULL) return MessageBoxA(text, caption, type);
+  m_log->Message(text);
+  // Nothing that needs a "Yes" is done. OK goes on: the only question with
+  // OK and Cancel asks to start, and the command line has already said so.
+  switch (type & 0xF) {
+    case MB_OK:
+      return IDOK;
+    case MB_OKCANCEL:
+      m_log->Line("Answered OK.");
+      return IDOK;
+    case MB_YESNO:
+      m_log->Line("Answered No.");
+      return IDNO;
+  }
+  m_log->Line("Answered Cancel.");
+  return IDCANCEL;
 }

@@ -7,6 +7,18 @@
 #include "removal/RegistryKey.h"
 #include "resource.h"
 
+class CRemovalLog;
+
+// How the last Remove ended, for the program's exit code.
+enum RemovalEnding {
+  kRemovalNotRun,     // Remove was not pressed
+  kLocationDeclined,  // the typed folder was refused or not confirmed; nothing changed
+  kStartCancelled,    // Cancel at the start question; nothing changed
+  kRemovalBusy,       // another removal runs on this computer; nothing changed
+  kDataNotSaved,      // the student data could not all be saved; nothing removed
+  kRemovalCompleted,  // all six steps ran; m_failures lists what is left
+};
+
 class CRemoverDlg : public CDialog {
  public:
   explicit CRemoverDlg(CWnd* parent = NULL);
@@ -17,8 +29,11 @@ class CRemoverDlg : public CDialog {
   void OnPaint();
   HCURSOR OnQueryDragIcon();
   // Everything the program tells or asks the user while it works passes here:
-  // a message box owned by the dialog. Returns the answer.
+  // a message box owned by the dialog. Returns the answer. Unattended, the
+  // text goes to the log and the safe answer is given.
   int AskUser(LPCSTR text, LPCSTR caption, UINT type);
+  // The OS version and, from version 5, the user's name.
+  void ReadSystemFacts();
 
   // ---- Installation location.
   CString FindInstallPath();
@@ -36,19 +51,25 @@ class CRemoverDlg : public CDialog {
   bool CopyTree(CString source, CString destination);
   bool DeleteTree(CString& parent, const CString& name);
   bool ShellDeleteFolder(CString path);
-  // Step 1: copies the student data into a new folder on `userDesktop`. False
-  // when it could not all be saved; what this run made is then deleted again.
-  bool SaveStudentData(const CString& userDesktop);
+  // Step 1: copies the student data into a new folder in `parent` (the
+  // user's desktop, or m_saveParent). False when it could not all be saved;
+  // what this run made is then deleted again.
+  bool SaveStudentData(const CString& parent);
   // Deletes the folder through the shell when it may exist. False when it is
   // still there (the shell's message has been shown).
   bool DeleteFolderIfPresent(const CString& path);
   // Steps 4 and 5 of one pass; an empty folder is one the system cannot name.
   void RemoveShortcuts(const CString& desktop, const CString& startMenu);
+  // With /allusers: steps 4 and 5 in every other user profile, at the places
+  // this account's own desktop and Start Menu have in its profile.
+  void RemoveShortcutsOfEveryProfile(const CString& userDesktop, const CString& userStartMenu);
   // Deletes the names of m_shortcuts at `location`, then its first
   // `programFolders` program folders, and reports what is left.
   void RemoveShortcutsAt(const CString& location, int programFolders);
   // Step 6, with the removal's key holder.
   void RemoveRegistryEntries(CRegistryKey& key);
+  // A step line: on the progress window, and in the log when unattended.
+  void ShowStep(LPCSTR text);
 
   CStringArray m_shortcuts;
   CStringArray m_failures;
@@ -58,10 +79,26 @@ class CRemoverDlg : public CDialog {
   CString m_userName;
   OSVERSIONINFOA m_osvi;
   CString m_installPath;
+  // The location box's text from which m_installPath was taken at Remove, so
+  // that the same text (a relative folder made full) counts as unchanged;
+  // "" when m_installPath was not typed.
+  CString m_typedLocation;
   CButton m_saveData;
   CStatic m_status;
   CEdit m_location;
   HICON m_hIcon;
+
+  // ---- The unattended front end: with no window, these stand in for the
+  // controls, and m_log for the person in front of them.
+  CRemovalLog* m_log;       // set: unattended
+  CString m_givenLocation;  // the location box's text
+  bool m_givenSave;         // the save box's tick
+  CString m_saveParent;     // where step 1 saves; "" = the user's desktop
+  bool m_allUsers;          // steps 4 and 5 also in every user profile
+  // What the last Remove did, for the exit code and the log.
+  RemovalEnding m_ending;
+  CString m_savedFolder;  // step 1's folder; "" when nothing was saved
+  int m_filesCopied;      // by CopyTree since step 1 began
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;

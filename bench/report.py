@@ -13,6 +13,7 @@ from collections import defaultdict
 
 # Goals: the largest allowed ratio of RemoveKM to its floor.
 WHOLE_REMOVAL_GOAL = 1.10
+QUIET_GOAL = 1.05
 PER_FILE_SPREAD_GOAL = 0.20
 CLEANUP_GOAL = 1.5
 STARTUP_GOAL = 1.2
@@ -117,6 +118,11 @@ def main():
     table.measure_row("RemoveKM ticked, driver's OK to exit", "removekm_save_ok_to_end")
     table.measure_row("RemoveKM not ticked, driver's OK to exit", "removekm_nosave_ok_to_end")
     out.append("")
+    out.append("Unattended removal (/quiet /nosave, no display), process start to end")
+    table.measure_row("RemoveKM /quiet /nosave", "removekm_quiet")
+    table.measure_row("floor, without the copy", "floor_nosave_process")
+    table.ratio_row("ratio RemoveKM / floor", "removekm_quiet", "floor_nosave_process")
+    out.append("")
     out.append("Clean-up path (step 1's copy fails; DeleteTree of the copy, a tenth of the files)")
     table.measure_row("RemoveKM, progress window to the message", "removekm_cleanup_total")
     table.measure_row("  of it the copy (recorder)", "removekm_cleanup_copy")
@@ -169,6 +175,10 @@ def main():
     if whole:
         out.append("  whole removal within %.2fx of the floor: worst %.2fx, %s"
                    % (WHOLE_REMOVAL_GOAL, max(whole), verdict(max(whole) <= WHOLE_REMOVAL_GOAL)))
+    quiet = [r for r in table.ratios("removekm_quiet", "floor_nosave_process") if r is not None]
+    if quiet:
+        out.append("  unattended removal within %.2fx of the floor: worst %.2fx, %s"
+                   % (QUIET_GOAL, max(quiet), verdict(max(quiet) <= QUIET_GOAL)))
     for measure, floor, label in (("removekm_save", "floor_save", "ticked"),
                                   ("removekm_nosave", "floor_nosave", "not ticked")):
         spread = per_file_spread(table, files, measure)

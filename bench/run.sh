@@ -19,6 +19,9 @@
 #     BENCH_ANALYSIS_MAX files) the same with RemoveKM's two windows open and
 #     the progress recorder watching them, which is what the measurement
 #     itself costs RemoveKM;
+#   - the unattended removal (/quiet /nosave, no display) against the floor
+#     without the copy, both timed by the shell from the process's start to
+#     its end, as a deployment tool sees them;
 # and, once before the sizes, the start-up of RemoveKM against floor-dialog.exe.
 #
 # The UI driver works RemoveKM's dialogs up to OK at the start question and
@@ -81,7 +84,7 @@ product_paths() {
   printf '%s\n' "$DRIVE/Program Files/Kelmora" \
     "$caches/{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}" \
     "$caches/{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}" \
-    "$SAVED" "$SAVED (2)"
+    "$SAVED" "$SAVED (2)" "$DRIVE/bench-quiet.log"
 }
 
 clear_product() {
@@ -249,6 +252,29 @@ measure_floor_removal_watched() {
   record floor_nosave_watched "$(field total_ms "$out")"
 }
 
+# elapsed_ms START: milliseconds since START, an EPOCHREALTIME.
+elapsed_ms() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", (b - a) * 1000 }'; }
+
+# RemoveKM with no window at all, as a deployment tool starts it.
+measure_removekm_quiet() {
+  local start status=0
+  start=$EPOCHREALTIME
+  (unset DISPLAY && wine_rt "$REMOVEKM" /quiet /nosave /log 'C:\bench-quiet.log' >/dev/null) ||
+    status=$?
+  record removekm_quiet "$(elapsed_ms "$start")"
+  [ "$status" -eq 0 ] || bench_fail "RemoveKM /quiet ended with $status"
+  expect_removed "RemoveKM /quiet"
+  expect_not_saved "RemoveKM /quiet"
+}
+
+measure_floor_removal_process() {
+  local start
+  start=$EPOCHREALTIME
+  (unset DISPLAY && wine_rt "$BUILD/floor-removal.exe" >/dev/null)
+  record floor_nosave_process "$(elapsed_ms "$start")"
+  expect_removed "floor-removal"
+}
+
 measure_removekm_cleanup() {
   local log=$LOGS/cleanup.log rec=$LOGS/cleanup.rec
   drive_recorded cleanup.scn "$log" "$rec" "$COPY_FAILED_MESSAGE"
@@ -314,6 +340,10 @@ measure_size() {
     measure_removekm nosave
     seed "$SIZE"
     measure_floor_removal
+    seed "$SIZE"
+    measure_removekm_quiet
+    seed "$SIZE"
+    measure_floor_removal_process
     if [ "$SIZE" -le "$ANALYSIS_MAX" ]; then
       seed "$SIZE"
       measure_floor_removal_watched

@@ -36,7 +36,8 @@ set_tests_properties(build.check-exe PROPERTIES LABELS build)
 # product lies where its 32-bit installer puts it on 64-bit Windows. Each kind
 # of template prefix is made once for all cases; `ctest -L win64` runs one pass.
 set(REMOVEKM_E2E_WORK ${CMAKE_BINARY_DIR}/e2e)
-file(GLOB REMOVEKM_E2E_SCENARIOS CONFIGURE_DEPENDS e2e/cases/*.scn)
+# A case is its checks, NAME.sh, with or without a scenario NAME.scn.
+file(GLOB REMOVEKM_E2E_CASES CONFIGURE_DEPENDS e2e/cases/*.sh)
 foreach(arch win32 win64)
   set(pass e2e)
   if(arch STREQUAL win64)
@@ -46,8 +47,8 @@ foreach(arch win32 win64)
     COMMAND bash ${CMAKE_SOURCE_DIR}/e2e/make-prefix.sh ${REMOVEKM_E2E_WORK} ${arch})
   set_tests_properties(${pass}.prefix PROPERTIES LABELS "e2e;${arch}" FIXTURES_SETUP ${pass}_prefix
     TIMEOUT 300)
-  foreach(scenario ${REMOVEKM_E2E_SCENARIOS})
-    get_filename_component(case ${scenario} NAME_WE)
+  foreach(case_checks ${REMOVEKM_E2E_CASES})
+    get_filename_component(case ${case_checks} NAME_WE)
     add_test(NAME ${pass}.${case}
       COMMAND bash ${CMAKE_SOURCE_DIR}/e2e/run-case.sh --arch ${arch} --exe $<TARGET_FILE:RemoveKM>
         --driver $<TARGET_FILE:uidriver> --work ${REMOVEKM_E2E_WORK} ${case})

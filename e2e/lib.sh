@@ -271,6 +271,32 @@ e2e_run_scenario() {
   return $status
 }
 
+# e2e_quiet STEP...: the unattended runs of a case without a scenario. The UI
+# driver, with no display, runs the STEPs (%PROGRAMFILES% expanded) ("hold-open PATH" first where a file
+# must be held, then "run ARGUMENTS CODE" for each run of RemoveKM, which only
+# those steps start); the case fails when one does not pass.
+e2e_quiet() {
+  local steps=() step
+  for step; do steps+=(-c "$(printf '%s\n' "$step" | e2e_expand_text)"); done
+  e2e_check_no_links
+  env -u DISPLAY wine "$E2E_DRIVER" --program "$(e2e_winpath "$E2E_EXE")" --no-start "${steps[@]}" \
+    2>>"$E2E_CASE_DIR/wine.log" || e2e_check_failed "the unattended runs did not go as expected"
+  e2e_stop_wine
+  e2e_check_no_links
+}
+
+# e2e_expect_log_lines 'C:\FILE' TEXT...: each TEXT (%PROGRAMFILES% expanded)
+# ends a line of the log FILE (after the line's date and time).
+e2e_expect_log_lines() {
+  local file text
+  file=$(e2e_unix_path "$1")
+  shift
+  for text; do
+    text=$(printf '%s\n' "$text" | e2e_expand_text)
+    grep -Fq -- " $text"$'\r' "$file" 2>/dev/null || e2e_check_failed "no line \"$text\" in the log $file"
+  done
+}
+
 # Reads the sample's file list; calls CALLBACK UNIX-PATH KIND CONTENTS
 # WINDOWS-PATH for each entry, KIND being "file" or "folder".
 e2e_for_each_sample_entry() {

@@ -7,7 +7,9 @@
 # and NAME.sh, which defines the functions `arrange` (before the run) and
 # `verify` (after it) with the helpers of lib.sh. Both may say %PROGRAMFILES%
 # for the folder where the 32-bit installer puts the product, so that a case
-# runs in either kind of prefix.
+# runs in either kind of prefix. A case of unattended runs has no NAME.scn:
+# its NAME.sh defines `act` instead, which runs RemoveKM with e2e_quiet, and
+# the case runs with no display at all.
 #
 # Usage: run-case.sh [--arch win32|win64] --exe RemoveKM.exe --driver uidriver.exe
 #                    --work WORK-DIR NAME
@@ -33,12 +35,13 @@ if [ -z "$exe" ] || [ -z "$driver" ] || [ -z "$work" ] || [ -z "$name" ]; then
 fi
 scenario=$E2E_SOURCE_DIR/cases/$name.scn
 checks=$E2E_SOURCE_DIR/cases/$name.sh
-[ -f "$scenario" ] || e2e_die "no scenario $scenario"
 [ -f "$checks" ] || e2e_die "no checks $checks"
 [ -f "$exe" ] || e2e_die "$exe does not exist"
 [ -f "$driver" ] || e2e_die "$driver does not exist"
 # shellcheck source=/dev/null
 source "$checks"
+[ -f "$scenario" ] || declare -F act >/dev/null || e2e_die "no scenario $scenario and no act in $checks"
+E2E_EXE=$exe E2E_DRIVER=$driver
 
 finish() {
   local status=$?
@@ -56,9 +59,16 @@ finish() {
 SECONDS=0
 e2e_copy_template "$work" "$name"
 trap finish EXIT
-e2e_expand_text <"$scenario" >"$E2E_CASE_DIR/scenario.scn"
-e2e_start_display
-e2e_start_snap_watcher "$E2E_SHOTS_DIR"
-arrange
-e2e_run_scenario "$E2E_CASE_DIR/scenario.scn" "$exe" "$driver" || e2e_check_failed "the scenario did not run to its end"
+if [ -f "$scenario" ]; then
+  e2e_expand_text <"$scenario" >"$E2E_CASE_DIR/scenario.scn"
+  e2e_start_display
+  e2e_start_snap_watcher "$E2E_SHOTS_DIR"
+  arrange
+  e2e_run_scenario "$E2E_CASE_DIR/scenario.scn" "$exe" "$driver" || e2e_check_failed "the scenario did not run to its end"
+else
+  # As a service or a deployment agent runs it: no desktop to show anything on.
+  unset DISPLAY
+  arrange
+  act
+fi
 verify

@@ -51,4 +51,5 @@ void CRemoverDlg::OnBrowse() {
   m_status.SetWindowTextA(kBrowsedStatus);
   m_location.SetWindowTextA(path);
   m_installPath = path;
+  m_typedLocation = "";
 }

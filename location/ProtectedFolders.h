@@ -9,12 +9,21 @@
 // are kept as they are. False when the current directory cannot be read.
 bool FullFolderPath(const CString& folder, CString& full);
 
-// True when erasing `folder` would erase a drive root, the Windows or system
-// folder, the Program Files folder or the installer caches' parent, a user
-// profile or the folder holding the profiles, a desktop or Start Menu folder,
-// or a folder above any of them. Case, "/" for "\", doubled and trailing
-// separators do not matter; a relative folder is judged where it is now. ""
-// (no install folder) is not protected. When the system cannot name one of
-// those folders, or a relative folder cannot be placed, every folder counts
-// as protected.
+enum FolderVerdict {
+  kFolderErasable,
+  kFolderProtected,
+  kFolderUnchecked,          // whether it is protected could not be told
+  kFolderNameWithWildcards,  // '*' or '?': a pattern, not one folder
+};
+
+// Whether `folder` may be erased whole. Protected are: a drive root, the
+// Windows folder and everything in it, a user profile and every folder beside
+// it, and the folders the system names (see SystemFolders.h) with every folder
+// above them. It is judged by what the name leads to: case, separators, short
+// names, a "\\?\" prefix and links to such a folder do not matter; a relative
+// folder is judged where it is now. "" (no install folder) is erasable. When
+// the system cannot name one of those folders, or a folder cannot be opened to
+// tell which it is, or a relative folder cannot be placed, it is unchecked.
+FolderVerdict JudgeFolder(const CString& folder);
+// Anything but erasable.
 bool IsProtectedFolder(const CString& folder);

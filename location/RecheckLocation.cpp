@@ -1,4 +1,5 @@
 #include "app/RemoverDlg.h"
+#include "location/NotFoundNotice.h"
 
 namespace {
 
@@ -10,13 +11,18 @@ const char kTypedStatus[] =
 }  // namespace
 
 bool CRemoverDlg::RecheckLocation() {
-  CString typed = m_location.GetWindowTextA();
-  // Without a known install folder the box holds at most a notice or a guess:
-  // the removal then runs without one.
-  if (typed == m_installPath || m_installPath == "") return true;
+  CString typed = m_log ? m_givenLocation : m_location.GetWindowTextA();
+  if (typed == m_installPath || (!m_typedLocation.IsEmpty() && typed == m_typedLocation)) {
+    return true;
+  }
+  // With nothing found and nothing typed in the notice's place, the removal
+  // runs without an install folder. Anything typed there is a folder the
+  // user named, and is tested as one.
+  if (m_installPath == "" && (typed == kNotFoundLocation || typed == "")) return true;
   CString folder = typed;
   if (!ConfirmLocation(folder)) return false;
   m_status.SetWindowTextA(kTypedStatus);
   m_installPath = folder;
+  m_typedLocation = typed;
   return true;
 }

@@ -12,6 +12,8 @@ class CWinApp {
   CWinApp& operator=(const CWinApp&) = delete;
 
   virtual BOOL InitInstance() { return FALSE; }
+  // Called when the program ends; returns its exit code.
+  virtual int ExitInstance() { return 0; }
   // Windows draws 3-D controls itself since version 4; nothing to do.
   BOOL Enable3dControls() { return TRUE; }
   // The application's name: the one given, else the executable's base name.

@@ -5,7 +5,7 @@ namespace {
 
 // Copies in wide characters, so that every pupil's file keeps its real name,
 // whatever the ANSI code page can spell.
-bool CopyWideTree(const CWidePath& source, const CWidePath& destination) {
+bool CopyWideTree(const CWidePath& source, const CWidePath& destination, int& filesCopied) {
   if (!SetCurrentDirectoryW(source.Text())) return false;
   CFolderListing listing;
   if (!listing.Open(source)) return false;
@@ -25,10 +25,12 @@ bool CopyWideTree(const CWidePath& source, const CWidePath& destination) {
       // A folder that exists already is simply used.
       if (!CreateDirectoryW(to.Text(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
         copiedAll = false;
-      } else if (!CopyWideTree(from, to)) {
+      } else if (!CopyWideTree(from, to, filesCopied)) {
         copiedAll = false;
       }
-    } else if (!CopyFileW(from.Text(), to.Text(), TRUE) && GetLastError() != ERROR_FILE_EXISTS) {
+    } else if (CopyFileW(from.Text(), to.Text(), TRUE)) {
+      ++filesCopied;
+    } else if (GetLastError() != ERROR_FILE_EXISTS) {
       // A file that exists already keeps its contents; any other failure
       // loses the file.
       copiedAll = false;
@@ -41,5 +43,5 @@ bool CopyWideTree(const CWidePath& source, const CWidePath& destination) {
 
 bool CRemoverDlg::CopyTree(CString source, CString destination) {
   CWidePath from, to;
-  return from.Set(source) && to.Set(destination) && CopyWideTree(from, to);
+  return from.Set(source) && to.Set(destination) && CopyWideTree(from, to, m_filesCopied);
 }

@@ -7,6 +7,10 @@
 // ProgramFilesPaths).
 const char kFixedProgramFiles[] = "C:\\Program Files";
 
+// The folder of the installer's caches, relative to a Program Files folder.
+// Other products keep theirs there too.
+const char kInstallerCachesParent[] = "InstallShield Installation Information";
+
 // The installer's cached installations, relative to a Program Files folder,
 // deleted in this order.
 const char* const kInstallerCacheFolders[] = {

@@ -1,10 +1,9 @@
 #include "removal/ProgramFilesPaths.h"
 
+#include "location/PathText.h"
 #include "removal/ProductTraces.h"
 
 namespace {
-
-bool IsSeparator(char ch) { return ch == '\\' || ch == '/'; }
 
 // `folder` in one spelling for comparing with the fixed folder: upper case,
 // one "\" for each run of separators, none at the end. Folding ASCII letters
@@ -13,8 +12,8 @@ CString Comparable(const CString& folder) {
   CString result;
   for (int i = 0; i < folder.GetLength(); ++i) {
     char ch = folder[i];
-    if (IsSeparator(ch)) {
-      if (i + 1 < folder.GetLength() && !IsSeparator(folder[i + 1])) result += '\\';
+    if (IsPathSeparator(ch)) {
+      if (i + 1 < folder.GetLength() && !IsPathSeparator(folder[i + 1])) result += '\\';
     } else {
       result += ch >= 'a' && ch <= 'z' ? (char)(ch - 'a' + 'A') : ch;
     }
@@ -22,19 +21,14 @@ CString Comparable(const CString& folder) {
   return result;
 }
 
-CString Joined(const CString& folder, LPCSTR name) {
-  bool separated = !folder.IsEmpty() && IsSeparator(folder[folder.GetLength() - 1]);
-  return separated ? folder + name : folder + "\\" + name;
-}
-
 }  // namespace
 
 void ProgramFilesPaths(LPCSTR name, CStringArray& paths) {
   paths.SetSize(0);
-  paths.Add(Joined(kFixedProgramFiles, name));
+  paths.Add(JoinedPath(kFixedProgramFiles, name));
   char named[MAX_PATH] = "";
   if (SHGetSpecialFolderPathA(NULL, named, CSIDL_PROGRAM_FILES, FALSE) && named[0] != '\0' &&
       Comparable(named) != Comparable(kFixedProgramFiles)) {
-    paths.Add(Joined(named, name));
+    paths.Add(JoinedPath(named, name));
   }
 }

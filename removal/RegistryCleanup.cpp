@@ -73,7 +73,7 @@ void RemoveProductEntries(HKEY productKey, CStringArray& failures) {
 }  // namespace
 
 void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key) {
-  m_progress.m_step.SetWindowTextA(kStep6);
+  ShowStep(kStep6);
 
   const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS);
   if (opened == ERROR_SUCCESS) {

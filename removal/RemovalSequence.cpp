@@ -1,6 +1,9 @@
+#include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "removal/ProductTraces.h"
 #include "removal/ProgramFilesPaths.h"
+#include "removal/RemovalLock.h"
+#include "removal/SpecialFolder.h"
 #include "removal/SupportNumber.h"
 
 namespace {
@@ -14,19 +17,15 @@ const char kCopyFailedStart[] =
 const char kCopyFailedEnd[] = " if you have any questions.";
 const char kSuccessMessage[] = "The Kelmora has been removed from your computer.";
 const char kSuccessCaption[] = "Success!";
+const char kBusyMessage[] =
+    "Another removal of Kelmora is running on this computer.  Please try again when it has "
+    "ended.";
 const char kFailuresHeader[] =
     "Unable to remove the following components...please remove them manually:\n\n";
 
 const char kStep1[] = "Step 1 of 6: Copying student data to desktop...";
 const char kStep2[] = "Step 2 of 6: Deleting InstallShield folder...";
 const char kStep3[] = "Step 3 of 6: Deleting Kelmora folder...";
-
-// The shell folder's path, or "" when the system cannot name it.
-CString SpecialFolder(int csidl) {
-  char path[MAX_PATH] = {0};
-  if (!SHGetSpecialFolderPathA(NULL, path, csidl, FALSE)) return "";
-  return path;
-}
 
 // The copy of step 1 leaves the current directory inside the install folder,
 // which could then not be deleted.
@@ -37,10 +36,25 @@ void LeaveInstallFolder() {
 
 }  // namespace
 
+void CRemoverDlg::ShowStep(LPCSTR text) {
+  m_progress.m_step.SetWindowTextA(text);
+  if (m_log) m_log->Line(text);
+}
+
 void CRemoverDlg::OnOK() {
+  m_ending = kLocationDeclined;
   if (!RecheckLocation()) return;
   m_failures.SetSize(0);
+  m_ending = kStartCancelled;
   if (AskUser(kStartQuestion, "", MB_OKCANCEL) == IDCANCEL) return;
+  // Held until the handler returns: two removals at once would each report
+  // what the other removed.
+  CRemovalLock lock;
+  m_ending = kRemovalBusy;
+  if (!lock.Take()) {
+    AskUser(kBusyMessage, NULL, MB_OK);
+    return;
+  }
 
   const CString commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
   const CString userDesktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
@@ -49,20 +63,28 @@ void CRemoverDlg::OnOK() {
   CRegistryKey registryKey;
 
   m_progress.SetStepText(kStep1);
-  m_progress.Create(IDD_PROGRESS, NULL);
-  m_progress.m_item.SetWindowTextA("");
-  if (m_progress.GetSafeHwnd()) BringWindowToTop(m_progress.GetSafeHwnd());
+  if (m_log) {
+    // Unattended there is no screen to show progress on.
+    m_log->Line(kStep1);
+  } else {
+    m_progress.Create(IDD_PROGRESS, NULL);
+    m_progress.m_item.SetWindowTextA("");
+    if (m_progress.GetSafeHwnd()) BringWindowToTop(m_progress.GetSafeHwnd());
+  }
 
-  if (m_saveData.SendMessageA(BM_GETCHECK, 0, 0) != 0 && !m_installPath.IsEmpty() &&
-      !SaveStudentData(userDesktop)) {
+  const bool save = m_log ? m_givenSave : m_saveData.SendMessageA(BM_GETCHECK, 0, 0) != 0;
+  m_savedFolder = "";
+  if (save && !m_installPath.IsEmpty() &&
+      !SaveStudentData(m_saveParent.IsEmpty() ? userDesktop : m_saveParent)) {
     // Nothing has been removed yet: the user copies the data and tries again.
     AskUser(kCopyFailedStart + CString(kSupportTelephoneNumber) + kCopyFailedEnd, NULL, MB_OK);
     m_progress.DestroyWindow();
+    m_ending = kDataNotSaved;
     CDialog::OnOK();
     return;
   }
 
-  m_progress.m_step.SetWindowTextA(kStep2);
+  ShowStep(kStep2);
   for (const char* cache : kInstallerCacheFolders) {
     CStringArray paths;
     ProgramFilesPaths(cache, paths);
@@ -73,15 +95,17 @@ void CRemoverDlg::OnOK() {
   m_progress.m_item.SetWindowTextA("");
 
   LeaveInstallFolder();
-  m_progress.m_step.SetWindowTextA(kStep3);
+  ShowStep(kStep3);
   if (!DeleteFolderIfPresent(m_installPath)) m_failures.Add("Folder: " + m_installPath);
   m_progress.m_item.SetWindowTextA("");
 
   RemoveShortcuts(commonDesktop, commonStartMenu);
   RemoveShortcuts(userDesktop, userStartMenu);
+  if (m_allUsers) RemoveShortcutsOfEveryProfile(userDesktop, userStartMenu);
   RemoveRegistryEntries(registryKey);
 
   m_progress.DestroyWindow();
+  m_ending = kRemovalCompleted;
   if (m_failures.GetSize() == 0) {
     AskUser(kSuccessMessage, kSuccessCaption, MB_OK);
   } else {

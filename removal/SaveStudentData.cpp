@@ -1,22 +1,10 @@
 #include "app/RemoverDlg.h"
+#include "removal/DecimalText.h"
 
 namespace {
 
 const char kSavedDataFolder[] = "Kelmora Saved Student Data";
 const int kMaxSaveFolders = 9999;
-
-// " (N)": the C runtime's formatting would more than double the program's size.
-CString NumberSuffix(int number) {
-  char digits[12];
-  int length = 0;
-  do {
-    digits[length++] = (char)('0' + number % 10);
-    number /= 10;
-  } while (number > 0);
-  CString suffix(" (");
-  while (length > 0) suffix += digits[--length];
-  return suffix + ")";
-}
 
 // Makes the first of "Kelmora Saved Student Data", "... (2)", "... (3)", ...
 // that does not exist yet on `desktop`, so that data saved by an earlier run
@@ -25,22 +13,38 @@ CString NumberSuffix(int number) {
 bool CreateNewSaveFolder(const CString& desktop, CString& name) {
   for (int number = 1; number <= kMaxSaveFolders; ++number) {
     name = kSavedDataFolder;
-    if (number > 1) name += NumberSuffix(number);
+    if (number > 1) name += " (" + DecimalText(number) + ")";
     if (CreateDirectoryA(desktop + "\\" + name, NULL)) return true;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
   }
   return false;
 }
 
+// Makes `folder` and the folders above it that are missing. What cannot be
+// made shows when the save folder is made inside it.
+void CreateFolderPath(const CString& folder) {
+  for (int i = 0; i < folder.GetLength(); ++i) {
+    if (folder[i] == '\\' && i > 0 && folder[i - 1] != ':' && folder[i - 1] != '\\')
+      CreateDirectoryA(folder.Left(i), NULL);
+  }
+  CreateDirectoryA(folder, NULL);
+}
+
 }  // namespace
 
-bool CRemoverDlg::SaveStudentData(const CString& userDesktop) {
+bool CRemoverDlg::SaveStudentData(const CString& parent) {
   // A desktop the system cannot name leaves nowhere to save to.
-  if (userDesktop.IsEmpty()) return false;
+  if (parent.IsEmpty()) return false;
+  // A folder given for the purpose may be new; the desktop is never made.
+  if (!m_saveParent.IsEmpty()) CreateFolderPath(parent);
   CString folder;
-  if (!CreateNewSaveFolder(userDesktop, folder)) return false;
-  if (CopyTree(m_installPath + "\\Students", userDesktop + "\\" + folder)) return true;
-  CString parent = userDesktop;
-  DeleteTree(parent, folder);
+  if (!CreateNewSaveFolder(parent, folder)) return false;
+  m_filesCopied = 0;
+  if (CopyTree(m_installPath + "\\Students", parent + "\\" + folder)) {
+    m_savedFolder = parent + "\\" + folder;
+    return true;
+  }
+  CString parentForDelete = parent;
+  DeleteTree(parentForDelete, folder);
   return false;
 }

@@ -36,7 +36,7 @@ CString UserNameLocation(CString folder, const CString& userName, const char* la
 void CRemoverDlg::RemoveShortcuts(const CString& desktop, const CString& startMenu) {
   const bool userNameLocations = m_osMajor >= 5;
 
-  m_progress.m_step.SetWindowTextA(kStep4);
+  ShowStep(kStep4);
   SetNames(m_shortcuts, kDesktopShortcuts);
   if (!desktop.IsEmpty()) {
     RemoveShortcutsAt(desktop, 0);
@@ -44,7 +44,7 @@ void CRemoverDlg::RemoveShortcuts(const CString& desktop, const CString& startMe
       RemoveShortcutsAt(UserNameLocation(desktop, m_userName, "\\Desktop\\"), 0);
   }
 
-  m_progress.m_step.SetWindowTextA(kStep5);
+  ShowStep(kStep5);
   SetNames(m_shortcuts, kStartMenuShortcuts);
   if (!startMenu.IsEmpty()) RemoveShortcutsAt(startMenu, 1);
   m_progress.m_item.SetWindowTextA("");

@@ -29,6 +29,11 @@ const char kQuestion[] =
 const char kQuestionCaption[] = "Confirm Location.";
 const char kProtected[] =
     "This folder cannot be removed, because Windows or other programs need it:\n\n";
+const char kUnchecked[] =
+    "This folder cannot be removed, because RemoveKM could not check that Windows or other "
+    "programs do not need it:\n\n";
+const char kWildcards[] =
+    "This cannot be removed, because * and ? cannot be part of a folder's name:\n\n";
 
 }  // namespace dialog_texts
 
@@ -69,10 +74,11 @@ class MainDialogTest : public SimTest {
     EXPECT_EQ(box.caption, dialog_texts::kQuestionCaption);
     EXPECT_EQ(box.type, (UINT)MB_YESNO);
   }
-  // The refusal of a protected folder, under the application's name.
-  void ExpectRefusal(const sim::MessageBoxRecord& box, const std::string& folder) const {
+  // The refusal of a folder, under the application's name.
+  void ExpectRefusal(const sim::MessageBoxRecord& box, const std::string& folder,
+                     const char* why = dialog_texts::kProtected) const {
     EXPECT_EQ(box.owner, window);
-    EXPECT_EQ(box.text, dialog_texts::kProtected + folder);
+    EXPECT_EQ(box.text, why + folder);
     EXPECT_EQ(box.caption, theApp.GetAppName());
     EXPECT_EQ(box.type, (UINT)(MB_OK | MB_ICONSTOP));
   }

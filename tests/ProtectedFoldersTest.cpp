@@ -112,6 +112,7 @@ TEST_F(ProtectedFoldersTest, FolderTheSystemCannotNameLeavesNothingToErase) {
       {"common desktop", CSIDL_COMMON_DESKTOPDIRECTORY,
        "C:\\Documents and Settings\\All Users\\Desktop"},
       {"common Start Menu", CSIDL_COMMON_STARTMENU, "E:\\Shared\\Start Menu"},
+      {"Documents", CSIDL_PERSONAL, "C:\\Documents and Settings\\user1\\My Documents"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -119,10 +120,65 @@ TEST_F(ProtectedFoldersTest, FolderTheSystemCannotNameLeavesNothingToErase) {
     sim::machine().Fail(sim::Op::SpecialFolder, std::to_string(c.csidl), ERROR_ACCESS_DENIED);
 
     EXPECT_TRUE(IsProtectedFolder(c.hidden));
-    EXPECT_TRUE(IsProtectedFolder("E:\\Kelmora"));
+    EXPECT_EQ(JudgeFolder("E:\\Kelmora"), kFolderUnchecked);
 
     sim::machine().ClearFaults();
   }
+}
+
+TEST_F(ProtectedFoldersTest, JudgesAFolderByWhatItsNameLeadsTo) {
+  sim::Machine& m = sim::machine();
+  m.AddFolder("C:\\Program Files\\Kelmora");
+  m.AddJunction("E:\\Links\\Windows", "C:\\WINDOWS");
+  m.AddJunction("E:\\Links\\Profile", "C:\\Documents and Settings\\user1");
+  m.AddJunction("E:\\Links\\Kelmora", "C:\\Program Files\\Kelmora");
+  const struct {
+    std::string folder;
+    FolderVerdict verdict;
+  } cases[] = {
+      {m.ShortPath("C:\\Program Files"), kFolderProtected},
+      {m.ShortPath("C:\\Program Files\\Kelmora"), kFolderErasable},
+      {m.ShortPath("C:\\Documents and Settings") + "\\All Users", kFolderProtected},
+      {"E:\\Links\\Windows", kFolderProtected},
+      {"E:\\Links\\Windows\\Fonts", kFolderProtected},
+      {"E:\\Links\\Profile", kFolderProtected},
+      {"E:\\Links\\Kelmora", kFolderErasable},
+      {"\\\\?\\C:\\Program Files", kFolderProtected},
+      {"\\\\?\\C:\\Program Files\\Kelmora", kFolderErasable},
+      {"C:\\WINDOWS\\Fonts", kFolderProtected},
+      {"C:\\WINDOWS\\system32\\drivers\\etc", kFolderProtected},
+      {"C:\\Documents and Settings\\user1\\My Documents", kFolderProtected},
+      {"C:\\Documents and Settings\\user1\\My Documents\\Kelmora", kFolderErasable},
+      {"C:\\Documents and Settings\\user1\\Local Settings\\Temp\\", kFolderProtected},
+      {"C:\\Program Files\\Common Files", kFolderProtected},
+      {"C:\\Program Files (x86)", kFolderErasable},  // 32-bit Windows has none
+      {"C:\\Program Files\\*", kFolderNameWithWildcards},
+      {"E:\\Kel?ora", kFolderNameWithWildcards},
+  };
+  for (const auto& c : cases) EXPECT_EQ(JudgeFolder(c.folder.c_str()), c.verdict) << c.folder;
+}
+
+TEST_F(ProtectedFoldersTest, SixtyFourBitWindowsHasBothProgramFolders) {
+  sim::Machine& m = sim::machine();
+  m.MakeWindows64();
+  m.DropSpecialFolder(CSIDL_MYVIDEO);  // a folder this Windows does not have
+
+  for (const char* folder :
+       {"C:\\Program Files", "C:\\Program Files (x86)", "C:\\Program Files\\Common Files",
+        "c:\\program files (x86)\\common files", "C:\\WINDOWS\\SysWOW64"})
+    EXPECT_EQ(JudgeFolder(folder), kFolderProtected) << folder;
+  EXPECT_EQ(JudgeFolder("C:\\Program Files (x86)\\Kelmora"), kFolderErasable);
+  EXPECT_EQ(JudgeFolder("C:\\Documents and Settings\\user1\\My Documents\\My Videos"),
+            kFolderErasable);
+}
+
+// Which folder the name leads to cannot be told: it is not taken.
+TEST_F(ProtectedFoldersTest, FolderThatCannotBeOpenedIsUnchecked) {
+  sim::machine().AddFolder("E:\\Kelmora");
+  sim::machine().Fail(sim::Op::CreateFile, "E:\\Kelmora", ERROR_ACCESS_DENIED);
+
+  EXPECT_EQ(JudgeFolder("E:\\Kelmora"), kFolderUnchecked);
+  EXPECT_EQ(JudgeFolder("E:\\Other"), kFolderErasable);
 }
 
 TEST_F(ProtectedFoldersTest, ProfilesInADriveRootLeaveTheirNeighboursAlone) {

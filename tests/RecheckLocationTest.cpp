@@ -8,7 +8,7 @@ using namespace dialog_texts;
 
 const char kDefaultFolder[] = "C:\\Program Files\\Kelmora";
 
-enum class Box { None, Question, Refusal };
+enum class Box { None, Question, Refusal, Unchecked, Wildcards };
 
 struct Case {
   const char* what;
@@ -39,6 +39,10 @@ TEST_F(RecheckLocationTest, TypedFolderIsTestedAgainstTheFolderFound) {
       {"emptied, Yes", "", IDYES, Box::Question, true, true},
       {"protected folder", "c:\\windows\\", IDYES, Box::Refusal, false, false},
       {"drive root", "D:", IDYES, Box::Refusal, false, false},
+      {"short name of Program Files", "C:\\PROGRA~1", IDYES, Box::Refusal, false, false},
+      {"inside the Windows folder", "C:\\WINDOWS\\Temp", IDYES, Box::Refusal, false, false},
+      {"a pattern", "D:\\Kel*", IDYES, Box::Wildcards, false, false},
+      {"system folders unknown", "D:\\Kelmora", IDYES, Box::Unchecked, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -47,12 +51,15 @@ TEST_F(RecheckLocationTest, TypedFolderIsTestedAgainstTheFolderFound) {
     sim::Machine& m = sim::machine();
     m.Type(window, IDC_LOCATION, c.typed);
     m.QueueMessageBoxAnswer(c.answer);
+    if (c.box == Box::Unchecked) m.Fail(sim::Op::SpecialFolder, "*", ERROR_ACCESS_DENIED);
 
     EXPECT_EQ(dialog->RecheckLocation(), c.goesOn);
 
     ASSERT_EQ(m.messageBoxes.size(), c.box == Box::None ? 0u : 1u);
     if (c.box == Box::Question) ExpectQuestion(m.messageBoxes[0]);
     if (c.box == Box::Refusal) ExpectRefusal(m.messageBoxes[0], c.typed);
+    if (c.box == Box::Unchecked) ExpectRefusal(m.messageBoxes[0], c.typed, kUnchecked);
+    if (c.box == Box::Wildcards) ExpectRefusal(m.messageBoxes[0], c.typed, kWildcards);
     EXPECT_EQ(Text(IDC_STATUS), c.taken ? kTypedStatus : kFoundStatus);
     EXPECT_EQ(std::string(dialog->m_installPath), c.taken ? c.typed : kDefaultFolder);
     EXPECT_EQ(Text(IDC_LOCATION), c.typed);
@@ -74,18 +81,53 @@ TEST_F(RecheckLocationTest, TrailingBackslashIsKeptAsTyped) {
   EXPECT_EQ(Text(IDC_STATUS), kTypedStatus);
 }
 
-TEST_F(RecheckLocationTest, TypedFolderIsIgnoredWhenNoneWasFound) {
-  sim::machine().AddFolder("D:\\Other");
-  OpenDialog();
+// A folder typed over the notice is one the user named: it is tested and
+// taken like any typed folder.
+TEST_F(RecheckLocationTest, TypedFolderCountsWhenNoneWasFound) {
+  const Case cases[] = {
+      {"the notice", kNotFoundLocation, IDNO, Box::None, true, false},
+      {"emptied", "", IDNO, Box::None, true, false},
+      {"marked folder", "D:\\Kelmora", IDNO, Box::None, true, true},
+      {"no marker, Yes", "D:\\Other", IDYES, Box::Question, true, true},
+      {"no marker, No", "D:\\Other", IDNO, Box::Question, false, false},
+      {"protected folder", "C:\\Documents and Settings\\user1\\My Documents", IDYES, Box::Refusal,
+       false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    m.AddFile("D:\\Kelmora\\km2.jar");
+    m.AddFolder("D:\\Other");
+    OpenDialog();
+    m.Type(window, IDC_LOCATION, c.typed);
+    m.QueueMessageBoxAnswer(c.answer);
+
+    EXPECT_EQ(dialog->RecheckLocation(), c.goesOn);
+
+    ASSERT_EQ(m.messageBoxes.size(), c.box == Box::None ? 0u : 1u);
+    if (c.box == Box::Question) ExpectQuestion(m.messageBoxes[0]);
+    if (c.box == Box::Refusal) ExpectRefusal(m.messageBoxes[0], c.typed);
+    EXPECT_EQ(std::string(dialog->m_installPath), c.taken ? c.typed : "");
+    EXPECT_EQ(Text(IDC_STATUS), c.taken ? kTypedStatus : kNotFoundStatus);
+  }
+}
+
+// The box keeps the relative text while the install folder is made full; the
+// same text at the next Remove is the folder already taken.
+TEST_F(RecheckLocationTest, RelativeFolderTakenOnceIsNotAskedAboutAgain) {
+  OpenWithChoices();
   sim::Machine& m = sim::machine();
-  m.Type(window, IDC_LOCATION, "D:\\Other");
+  ASSERT_TRUE(SetCurrentDirectoryA("D:\\"));
+  m.Type(window, IDC_LOCATION, "Other");
+  m.QueueMessageBoxAnswer(IDYES);
+  ASSERT_TRUE(dialog->RecheckLocation());
 
   EXPECT_TRUE(dialog->RecheckLocation());
 
-  EXPECT_TRUE(m.messageBoxes.empty());
-  EXPECT_EQ(std::string(dialog->m_installPath), "");
-  EXPECT_EQ(Text(IDC_STATUS), kNotFoundStatus);
-  EXPECT_EQ(Text(IDC_LOCATION), "D:\\Other");
+  EXPECT_EQ(m.messageBoxes.size(), 1u);
+  EXPECT_EQ(std::string(dialog->m_installPath), "D:\\Other");
+  EXPECT_EQ(Text(IDC_LOCATION), "Other");
 }
 
 TEST_F(RecheckLocationTest, DeclinedFolderEndsRemoveWithTheDialogOpen) {

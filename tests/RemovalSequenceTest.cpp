@@ -180,6 +180,27 @@ TEST_F(RemovalSequenceTest, CancelAtTheStartChangesNothingAndRemoveWorksAgain) {
   ExpectDialogEnded();
 }
 
+TEST_F(RemovalSequenceTest, AnotherRemovalRunningChangesNothingAndTheDialogStaysOpen) {
+  sim::Machine& m = sim::machine();
+  HANDLE other = CreateMutexA(NULL, FALSE, "Global\\RemoveKM.Removal");
+  OpenDialog();
+
+  dialog->OnOK();
+
+  ExpectProductUntouched();
+  EXPECT_FALSE(m.Exists(kSaved));
+  EXPECT_TRUE(Events("CreateDialog 129").empty());
+  EXPECT_FALSE(m.GetWindow(window)->ended);
+  ExpectMessages(
+      {"Another removal of Kelmora is running on this computer.  Please try again when "
+       "it has ended."});
+
+  CloseHandle(other);
+  dialog->OnOK();
+  ExpectProductRemoved();
+  EXPECT_EQ(m.OpenMutexHandles(), 0);
+}
+
 TEST_F(RemovalSequenceTest, StudentDataIsSavedOnlyWhenAskedAndAFolderIsKnown) {
   const struct {
     const char* what;
@@ -196,7 +217,10 @@ TEST_F(RemovalSequenceTest, StudentDataIsSavedOnlyWhenAskedAndAFolderIsKnown) {
     sim::Machine& m = sim::machine();
     OpenDialog();
     if (!c.ticked) m.Click(window, IDC_SAVE_DATA);
-    if (!c.folderKnown) dialog->m_installPath = "";
+    if (!c.folderKnown) {
+      dialog->m_installPath = "";
+      m.Type(window, IDC_LOCATION, dialog_texts::kNotFoundLocation);
+    }
 
     dialog->OnOK();
 
@@ -460,6 +484,7 @@ TEST_F(RemovalSequenceTest, NoInstallFolderNamesNothingWhateverTheLookupsSay) {
   sim::Machine& m = sim::machine();
   OpenDialog();
   dialog->m_installPath = "";
+  m.Type(window, IDC_LOCATION, dialog_texts::kNotFoundLocation);
   m.Fail(sim::Op::FindFirstFile, "", ERROR_ACCESS_DENIED);
   m.Fail(sim::Op::GetFileAttributes, "", ERROR_ACCESS_DENIED);
 

@@ -5,8 +5,9 @@
 // Buttons are pressed with PostMessage, never SendMessage: a click that opens
 // a modal window would block a SendMessage until that window closed.
 //
-// Usage: uidriver --program EXE [--timeout SECONDS] [--snap-dir DIR]
+// Usage: uidriver --program EXE [--no-start] [--timeout SECONDS] [--snap-dir DIR]
 //                 (SCENARIO-FILE | -c STEP [-c STEP ...])
+// With --no-start the program runs only when a "run" step starts it.
 //
 // Steps:
 //   timeout SECONDS          later steps wait at most this long (default 10)
@@ -25,8 +26,12 @@
 //   browser FOLDER           select FOLDER in the folder browser and press OK
 //   browser-cancel           press Cancel in the folder browser
 //   hold-open PATH           open PATH without share-delete until the driver exits
+//   run ARGUMENTS CODE       start another run of the program with ARGUMENTS (a
+//                            Windows command line), wait until it ends, expect
+//                            exit code CODE
 //   snap NAME                have the harness take screenshot NAME (needs --snap-dir)
 //   expect-ended             the program has exited
+// In any argument, %short:PATH% stands for the 8.3 short name of PATH.
 // Exit status: 0 when every step passed, 1 when a step failed, 2 on bad usage.
 #include <windows.h>
 // after windows.h, which they need
@@ -59,6 +64,8 @@ class UiDriver {
   // Checks that every step is known and has the right number of arguments.
   static bool Check(const std::vector<ScenarioStep>& steps, std::string* error);
   bool StartProgram(const std::string& path);
+  // The program that "run" steps start, when none was started at first.
+  void SetProgram(const std::string& path) { program_path_ = path; }
   // Runs the steps in order; stops at the first that fails.
   bool Run(const std::vector<ScenarioStep>& steps);
 
@@ -89,6 +96,7 @@ class UiDriver {
   bool Browser(const Args& args);
   bool BrowserCancel(const Args& args);
   bool HoldOpen(const Args& args);
+  bool RunAgain(const Args& args);
   bool Snap(const Args& args);
   bool ExpectEnded(const Args& args);
 
@@ -121,7 +129,30 @@ class UiDriver {
   std::string message_box_caption_;
   std::vector<HANDLE> held_files_;
   std::string failure_;
+  std::string program_path_;
 };
+
+// Replaces each "%short:PATH%" in `word` by PATH's 8.3 name as this Windows
+// gives it (Wine makes hash-like ones such as "PROG~FBU").
+bool ExpandShortNames(std::string* word, std::string* error) {
+  const std::string mark = "%short:";
+  for (size_t at; (at = word->find(mark)) != std::string::npos;) {
+    size_t end = word->find('%', at + mark.size());
+    if (end == std::string::npos) {
+      *error = "no % closes " + mark;
+      return false;
+    }
+    std::string path = word->substr(at + mark.size(), end - at - mark.size());
+    char name[MAX_PATH];
+    DWORD length = GetShortPathNameA(path.c_str(), name, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+      *error = "no short name for " + path;
+      return false;
+    }
+    word->replace(at, end + 1 - at, name);
+  }
+  return true;
+}
 
 const UiDriver::Command UiDriver::kCommands[] = {
     {"timeout", 1, 1, &UiDriver::SetTimeout},
@@ -138,6 +169,7 @@ const UiDriver::Command UiDriver::kCommands[] = {
     {"browser", 1, 1, &UiDriver::Browser},
     {"browser-cancel", 0, 0, &UiDriver::BrowserCancel},
     {"hold-open", 1, 1, &UiDriver::HoldOpen},
+    {"run", 2, 2, &UiDriver::RunAgain},
     {"snap", 1, 1, &UiDriver::Snap},
     {"expect-ended", 0, 0, &UiDriver::ExpectEnded},
 };
@@ -149,6 +181,7 @@ UiDriver::~UiDriver() {
 }
 
 bool UiDriver::StartProgram(const std::string& path) {
+  program_path_ = path;
   std::string command_line = "\"" + path + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -202,6 +235,9 @@ bool UiDriver::RunStep(const ScenarioStep& step) {
   std::string error;
   const Command* command = FindCommand(step, &error);
   Args args(step.words.begin() + 1, step.words.end());
+  for (std::string& arg : args) {
+    if (command && !ExpandShortNames(&arg, &error)) command = NULL;
+  }
   DWORD started = GetTickCount();
   failure_.clear();
   bool passed = command ? (this->*command->run)(args) : Fail(error);
@@ -533,6 +569,33 @@ bool UiDriver::HoldOpen(const Args& args) {
   return true;
 }
 
+bool UiDriver::RunAgain(const Args& args) {
+  int expected = 0;
+  if (!ParseId(args[1], &expected)) return false;
+  std::string command_line = "\"" + program_path_ + "\" " + args[0];
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION run = {};
+  if (!CreateProcessA(program_path_.c_str(), &command_line[0], NULL, NULL, FALSE, 0, NULL, NULL,
+                      &startup, &run)) {
+    return Fail("cannot start " + program_path_ + " (error " + std::to_string(GetLastError()) +
+                ")");
+  }
+  const bool ended = WaitForSingleObject(run.hProcess, timeout_ms_) == WAIT_OBJECT_0;
+  DWORD code = 0;
+  GetExitCodeProcess(run.hProcess, &code);
+  if (!ended) TerminateProcess(run.hProcess, 1);
+  CloseHandle(run.hProcess);
+  CloseHandle(run.hThread);
+  if (!ended) return Fail("the run with " + QuoteForScenario(args[0]) + " did not end in time");
+  std::printf("(exit code %lu) ", code);
+  if (static_cast<int>(code) != expected) {
+    return Fail("the run with " + QuoteForScenario(args[0]) + " ended with exit code " +
+                std::to_string(code) + ", expected " + args[1]);
+  }
+  return true;
+}
+
 bool UiDriver::Snap(const Args& args) {
   const std::string& name = args[0];
   if (snap_dir_.empty()) return Fail("no --snap-dir was given, so no harness takes screenshots");
@@ -584,7 +647,7 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
 
 int Usage(const char* problem) {
   std::fprintf(stderr,
-               "uidriver: %s\nusage: uidriver --program EXE [--timeout SECONDS] "
+               "uidriver: %s\nusage: uidriver --program EXE [--no-start] [--timeout SECONDS] "
                "[--snap-dir DIR] (SCENARIO-FILE | -c STEP [-c STEP ...])\n",
                problem);
   return 2;
@@ -597,12 +660,15 @@ int main(int argc, char** argv) {
   std::string snap_dir;
   std::string scenario_file;
   std::string scenario;
+  bool start = true;
   int timeout_seconds = 10;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool has_value = i + 1 < argc;
     if (arg == "--program" && has_value) {
       program = argv[++i];
+    } else if (arg == "--no-start") {
+      start = false;
     } else if (arg == "--snap-dir" && has_value) {
       snap_dir = argv[++i];
     } else if (arg == "--timeout" && has_value) {
@@ -630,6 +696,10 @@ int main(int argc, char** argv) {
   }
 
   UiDriver driver(snap_dir, static_cast<DWORD>(timeout_seconds) * 1000);
-  if (!driver.StartProgram(program)) return 1;
+  if (!start) {
+    driver.SetProgram(program);
+  } else if (!driver.StartProgram(program)) {
+    return 1;
+  }
   return driver.Run(steps) ? 0 : 1;
 }

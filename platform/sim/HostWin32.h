@@ -78,8 +78,11 @@ typedef uintptr_t DWORD_PTR;
 #define ERROR_INVALID_DATA 13L
 #define ERROR_CURRENT_DIRECTORY 16L
 #define ERROR_NO_MORE_FILES 18L
+#define ERROR_NOT_READY 21L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_HANDLE_DISK_FULL 39L
+#define ERROR_BAD_NETPATH 53L
+#define ERROR_BAD_NET_NAME 67L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
@@ -89,10 +92,13 @@ typedef uintptr_t DWORD_PTR;
 #define ERROR_ALREADY_EXISTS 183L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
+#define ERROR_BUFFER_OVERFLOW 111L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
 #define ERROR_CANTOPEN 1011L
 #define ERROR_KEY_DELETED 1018L
+#define ERROR_CALL_NOT_IMPLEMENTED 120L
+#define ERROR_ENVVAR_NOT_FOUND 203L
 #define ERROR_CANCELLED 1223L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_DISK_FULL 112L
@@ -116,6 +122,7 @@ typedef uintptr_t DWORD_PTR;
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
+#define FILE_APPEND_DATA 0x00000004
 
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
@@ -190,8 +197,55 @@ BOOL RemoveDirectoryW(LPCWSTR path);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
+DWORD GetTempPathA(DWORD size, LPSTR buffer);
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
+
+// What a folder's name resolves to, for telling which folder it really is.
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+typedef struct _BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD dwVolumeSerialNumber;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD nNumberOfLinks;
+  DWORD nFileIndexHigh;
+  DWORD nFileIndexLow;
+} BY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info);
+DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* filePart);
+// Calls that older Windows versions lack, reached through GetProcAddress:
+// GetLongPathNameA and SHGetFolderPathA (Windows 2000 on),
+// GetSystemWow64DirectoryA (XP on; ERROR_CALL_NOT_IMPLEMENTED on 32-bit Windows).
+typedef INT_PTR(WINAPI* FARPROC)();
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+DWORD GetLongPathNameA(LPCSTR path, LPSTR buffer, DWORD size);
+UINT GetSystemWow64DirectoryA(LPSTR buffer, UINT size);
 HMODULE GetModuleHandleA(LPCSTR name);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+
+// The unattended run: its command line, its output, its lock, its log's
+// date and names.
+#define STD_OUTPUT_HANDLE ((DWORD)-11)
+typedef struct _SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+} SYSTEMTIME, *LPSYSTEMTIME;
+LPSTR GetCommandLineA();
+HANDLE GetStdHandle(DWORD which);
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, void* overlapped);
+HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCSTR name);
+void GetLocalTime(LPSYSTEMTIME time);
+BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);
+DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size);
 
 typedef struct _OSVERSIONINFOA {
   DWORD dwOSVersionInfoSize;
@@ -240,6 +294,29 @@ LONG RegDeleteKeyW(HKEY parent, LPCWSTR subKey);
 #define CSIDL_SYSTEM 0x0025
 #define CSIDL_PROGRAM_FILES 0x0026
 #define CSIDL_PROFILE 0x0028
+#define CSIDL_PROGRAMS 0x0002
+#define CSIDL_PERSONAL 0x0005
+#define CSIDL_FAVORITES 0x0006
+#define CSIDL_STARTUP 0x0007
+#define CSIDL_MYMUSIC 0x000d
+#define CSIDL_MYVIDEO 0x000e
+#define CSIDL_FONTS 0x0014
+#define CSIDL_TEMPLATES 0x0015
+#define CSIDL_COMMON_PROGRAMS 0x0017
+#define CSIDL_COMMON_STARTUP 0x0018
+#define CSIDL_APPDATA 0x001a
+#define CSIDL_LOCAL_APPDATA 0x001c
+#define CSIDL_COMMON_APPDATA 0x0023
+#define CSIDL_MYPICTURES 0x0027
+#define CSIDL_PROGRAM_FILESX86 0x002a
+#define CSIDL_PROGRAM_FILES_COMMON 0x002b
+#define CSIDL_PROGRAM_FILES_COMMONX86 0x002c
+#define CSIDL_COMMON_DOCUMENTS 0x002e
+#define CSIDL_FLAG_DONT_VERIFY 0x4000
+#define SHGFP_TYPE_CURRENT 0
+#define S_OK ((HRESULT)0)
+#define E_FAIL ((HRESULT)0x80004005L)
+#define E_INVALIDARG ((HRESULT)0x80070057L)
 #define FO_DELETE 0x0003
 #define FOF_SILENT 0x0004
 #define FOF_NOCONFIRMATION 0x0010
@@ -275,6 +352,8 @@ typedef struct _browseinfoA {
 } BROWSEINFOA, *LPBROWSEINFOA;
 
 BOOL SHGetSpecialFolderPathA(HWND owner, LPSTR path, int csidl, BOOL create);
+// E_INVALIDARG for a CSIDL this Windows does not have.
+HRESULT SHGetFolderPathA(HWND owner, int csidl, HANDLE token, DWORD flags, LPSTR path);
 int SHFileOperationA(LPSHFILEOPSTRUCTA operation);
 LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info);
 BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path);

@@ -26,6 +26,8 @@ void DumpFiles(std::ostream& out, const FileNode& node, const std::string& inden
         << AttributeLetters(child.attributes);
     if (child.IsJunction())
       out << (child.symbolic ? " symbolic link -> " : " -> ") << child.junctionTarget;
+    if (!child.shortName.empty() && child.shortName != child.name)
+      out << " (" << child.shortName << ")";
     if (!child.IsFolder()) out << " " << child.content.size() << " bytes";
     if (child.heldOpen) out << " (held open)";
     out << "\n";
@@ -96,6 +98,13 @@ std::string Machine::Dump() const {
   out << "  Version " << s.majorVersion << "." << s.minorVersion << ", user \"" << s.userName
       << "\", Windows " << s.windowsDirectory << ", system " << s.systemDirectory << ", COM depth "
       << s.comDepth << ", item id lists " << s.itemIdLists.size() << "\n";
+  out << "  Command line " << s.commandLine << "\n";
+  for (const auto& mutex : s.mutexOpenCount)
+    out << "  Mutex \"" << mutex.first << "\", " << mutex.second << " handles open\n";
+  out << "  Temp " << s.tempDirectory
+      << (s.wow64Directory.empty() ? ", 32-bit Windows" : ", WOW64, " + s.wow64Directory) << "\n";
+  for (const auto& variable : s.environment)
+    out << "  %" << variable.first << "% = " << variable.second << "\n";
 
   out << "== Live windows\n";
   for (const auto& entry : s.windows)
@@ -105,6 +114,7 @@ std::string Machine::Dump() const {
   for (const MessageBoxRecord& box : messageBoxes)
     out << "  " << box.caption << " | " << box.text << " -> " << box.answer << "\n";
 
+  if (s.outputRedirected) out << "== Standard output\n" << standardOutput;
   out << "== Events\n";
   for (const std::string& event : events) out << "  " << event << "\n";
   if (!s.faults.empty()) out << "Armed faults: " << s.faults.size() << "\n";

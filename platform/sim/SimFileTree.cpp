@@ -1,5 +1,7 @@
 // The simulated file tree: drives, folders, files and junctions, and the test
 // API that builds and inspects it.
+#include <cctype>
+#include <cstring>
 #include <functional>
 #include <stdexcept>
 
@@ -13,13 +15,63 @@ const int kMaxJunctionDepth = 8;
 
 FileNode* ContentsAt(const Machine::State& s, FileNode* node, int depth);
 
+bool FitsEightDotThree(const std::string& name) {
+  const size_t dot = name.find('.');
+  if (dot == 0 || dot + 1 == name.size()) return false;
+  const size_t extension = dot == std::string::npos ? 0 : name.size() - dot - 1;
+  if ((dot == std::string::npos ? name.size() : dot) > 8 || extension > 3) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c >= 128 || std::strchr(" +,;=[]", c) || (c == '.' && i != dot)) return false;
+  }
+  return true;
+}
+
+// The short-name form of a part of a name: upper case, no blanks or dots,
+// characters that 8.3 names cannot hold as '_'.
+std::string ShortPart(const std::string& part, size_t length) {
+  std::string result;
+  for (char c : part) {
+    if (result.size() == length) break;
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == ' ' || c == '.') continue;
+    result += u >= 128 || std::strchr("+,;=[]", c) ? '_' : static_cast<char>(std::toupper(u));
+  }
+  return result;
+}
+
+// Windows' form "PROGRA~1.TXT": the first free number among the siblings.
+std::string NewShortName(const FileNode& folder, const std::string& name) {
+  const size_t dot = name.rfind('.');
+  const bool hasExtension = dot != std::string::npos && dot > 0;
+  std::string base = ShortPart(hasExtension ? name.substr(0, dot) : name, 6);
+  if (base.empty()) base = "_";
+  const std::string extension = hasExtension ? ShortPart(name.substr(dot + 1), 3) : "";
+  for (int number = 1;; ++number) {
+    const std::string tail = "~" + std::to_string(number);
+    std::string candidate = base.substr(0, std::min(base.size(), 8 - tail.size())) + tail;
+    if (!extension.empty()) candidate += "." + extension;
+    bool taken = false;
+    for (const auto& sibling : folder.children)
+      taken = taken || SameName(sibling.second->name, candidate) ||
+              SameName(sibling.second->shortName, candidate);
+    if (!taken) return candidate;
+  }
+}
+
+const std::string& ShortName(FileNode* folder, FileNode* node) {
+  if (node->shortName.empty())
+    node->shortName =
+        FitsEightDotThree(node->name) ? node->name : NewShortName(*folder, node->name);
+  return node->shortName;
+}
+
 FileLookup LookAt(const Machine::State& s, const WinPath& path, int depth) {
   FileLookup found;
   // The tree is the state's; a const state only means the caller will not change it.
   FileNode* folder = const_cast<FileNode*>(&s.root);
   for (size_t i = 0; i < path.parts.size(); ++i) {
-    auto entry = folder->children.find(path.parts[i]);
-    FileNode* node = entry == folder->children.end() ? nullptr : entry->second.get();
+    FileNode* node = Child(folder, path.parts[i]);
     if (i + 1 == path.parts.size()) {
       found.folder = folder;
       found.node = node;
@@ -87,6 +139,52 @@ void ForEachNode(FileNode* node, const std::function<void(FileNode*)>& visit) {
 }  // namespace
 
 FileLookup Look(const Machine::State& s, const WinPath& path) { return LookAt(s, path, 0); }
+
+FileNode* Child(FileNode* folder, const std::string& name) {
+  auto entry = folder->children.find(name);
+  if (entry != folder->children.end()) return entry->second.get();
+  // Every short name holds a '~'; other names need not give them out.
+  if (name.find('~') == std::string::npos) return nullptr;
+  for (const auto& child : folder->children)
+    if (SameName(ShortName(folder, child.second.get()), name)) return child.second.get();
+  return nullptr;
+}
+
+DWORD Respelt(const Machine::State& s, const WinPath& path, bool shortNames, std::string& text) {
+  FileNode* folder = const_cast<FileNode*>(&s.root);
+  WinPath spelt;
+  for (size_t i = 0; i < path.parts.size(); ++i) {
+    FileNode* node = folder ? Child(folder, path.parts[i]) : nullptr;
+    if (!node) return i + 1 == path.parts.size() ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    spelt.parts.push_back(i == 0       ? path.parts[0]
+                          : shortNames ? ShortName(folder, node)
+                                       : node->name);
+    folder = Contents(s, node);
+  }
+  text = spelt.Text();
+  return 0;
+}
+
+bool RealPath(const Machine::State& s, const WinPath& path, WinPath& real) {
+  real = path;
+  for (int hops = 0; hops <= kMaxJunctionDepth; ++hops) {
+    size_t i = 1;
+    FileNode* node = nullptr;
+    for (; i <= real.parts.size(); ++i) {
+      WinPath on;
+      on.parts.assign(real.parts.begin(), real.parts.begin() + i);
+      node = Look(s, on).node;
+      if (!node || node->IsJunction()) break;
+    }
+    if (!node) return false;
+    if (!node->IsJunction()) return true;
+    WinPath target;
+    if (ParsePath(node->junctionTarget, "C:\\", target) != 0) return false;
+    target.parts.insert(target.parts.end(), real.parts.begin() + i, real.parts.end());
+    real = target;
+  }
+  return false;
+}
 
 FileNode* Contents(const Machine::State& s, FileNode* node) { return ContentsAt(s, node, 0); }
 
@@ -210,6 +308,22 @@ std::map<std::string, std::string> Machine::Tree(const std::string& folder) cons
 }
 
 std::string Machine::CurrentDirectory() const { return state_->currentDirectory; }
+
+std::string Machine::ShortPath(const std::string& path) const {
+  std::string text;
+  if (Respelt(*state_, TestPath(*state_, path), true, text) != 0)
+    throw std::invalid_argument("sim: no such file or folder: " + path);
+  return text;
+}
+
+std::string Machine::LongPath(const std::string& path) const {
+  WinPath parsed;
+  std::string text;
+  if (ParsePath(path, state_->currentDirectory, parsed) != 0 ||
+      Respelt(*state_, parsed, false, text) != 0)
+    return "";
+  return text;
+}
 
 std::vector<std::string> Machine::RecycledPaths() const { return state_->recycled; }
 

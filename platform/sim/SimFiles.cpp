@@ -39,6 +39,11 @@ DWORD NoAttributes(DWORD error) {
   return INVALID_FILE_ATTRIBUTES;
 }
 
+// Each drive is its own volume.
+DWORD VolumeSerial(const std::string& drive) {
+  return 0x5EED0000 | static_cast<unsigned char>(sim::UpperCase(drive)[0]);
+}
+
 HANDLE NewHandle(sim::Machine::State& s) {
   s.nextHandle += 4;
   return reinterpret_cast<HANDLE>(s.nextHandle);
@@ -292,30 +297,114 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   return TRUE;
 }
 
-// Opens existing files only: the program opens files to read their status.
+// Opens existing files (the program reads their status), folders (with
+// FILE_FLAG_BACKUP_SEMANTICS, to learn which they are; one opened through
+// junctions is their target) or, with OPEN_ALWAYS, makes a missing file (the log).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                   DWORD, HANDLE) {
+                   DWORD flags, HANDLE) {
   auto& s = sim::Enter();
   PathCall call(Op::CreateFile, path);
   if (call.error) return NoHandle(call.error);
-  if (disposition != OPEN_EXISTING) return NoHandle(ERROR_INVALID_PARAMETER);
+  if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS)
+    return NoHandle(ERROR_INVALID_PARAMETER);
   FileLookup found = sim::Look(s, call.path);
+  bool made = false;
+  if (!found.node && disposition == OPEN_ALWAYS && found.error == ERROR_FILE_NOT_FOUND &&
+      !call.path.trailingSeparator) {
+    std::unique_ptr<FileNode>& entry = found.folder->children[call.path.Leaf()];
+    entry = std::make_unique<FileNode>();
+    entry->name = call.path.Leaf();
+    entry->attributes = FILE_ATTRIBUTE_ARCHIVE;
+    found.node = entry.get();
+    made = true;
+    sim::Log(std::string("CreateFile ") + path);
+  }
   if (DWORD error = EntryError(found, call.path)) return NoHandle(error);
-  FileNode* file = found.node;
-  if (file->IsFolder()) return NoHandle(ERROR_ACCESS_DENIED);
+  WinPath real;
+  if (!sim::RealPath(s, call.path, real)) return NoHandle(ERROR_FILE_NOT_FOUND);
+  FileNode* file = sim::Look(s, real).node;
+  if (file->IsFolder() && !(flags & FILE_FLAG_BACKUP_SEMANTICS))
+    return NoHandle(ERROR_ACCESS_DENIED);
   const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   if ((file->heldOpen && (share & shareAll) != shareAll) || SharingConflict(s, file, access, share))
     return NoHandle(ERROR_SHARING_VIOLATION);
-  if ((access & GENERIC_WRITE) && (file->attributes & FILE_ATTRIBUTE_READONLY))
+  const DWORD writing = GENERIC_WRITE | FILE_APPEND_DATA;
+  if ((access & writing) && (file->attributes & FILE_ATTRIBUTE_READONLY))
     return NoHandle(ERROR_ACCESS_DENIED);
   HANDLE handle = NewHandle(s);
-  s.files[handle] = {file, access, share};
+  s.files[handle] = {file, access, share, VolumeSerial(real.parts[0])};
+  // OPEN_ALWAYS tells whether the file was there.
+  s.lastError = disposition == OPEN_ALWAYS && !made ? ERROR_ALREADY_EXISTS : 0;
   return handle;
+}
+
+// Appends only: the program writes nothing but its log, opened for appending,
+// and the standard output.
+BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD size, LPDWORD written, void*) {
+  auto& s = sim::Enter();
+  if (written) *written = 0;
+  if (handle == sim::kStandardOutput && s.outputRedirected) {
+    sim::machine().standardOutput.append(static_cast<const char*>(data), size);
+  } else {
+    auto file = s.files.find(handle);
+    if (file == s.files.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+    if (!(file->second.access & FILE_APPEND_DATA)) return sim::Refuse(ERROR_ACCESS_DENIED);
+    // A file deleted while open takes the data nowhere, as on Windows.
+    if (file->second.node) file->second.node->content.append(static_cast<const char*>(data), size);
+  }
+  if (written) *written = size;
+  return TRUE;
+}
+
+BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info) {
+  auto& s = sim::Enter();
+  auto file = s.files.find(handle);
+  if (file == s.files.end() || !file->second.node) return sim::Refuse(ERROR_INVALID_HANDLE);
+  FileNode* node = file->second.node;
+  if (!node->index) node->index = s.nextFileIndex++;
+  std::memset(info, 0, sizeof *info);
+  info->dwFileAttributes = ReportedAttributes(*node);
+  info->dwVolumeSerialNumber = file->second.volumeSerial;
+  info->nFileSizeLow = node->IsFolder() ? 0 : static_cast<DWORD>(node->content.size());
+  info->nNumberOfLinks = 1;
+  info->nFileIndexLow = node->index;
+  return TRUE;
+}
+
+DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* filePart) {
+  auto& s = sim::Enter();
+  WinPath full;
+  if (!path || !*path) return sim::Refuse(ERROR_INVALID_NAME);
+  if (DWORD error = sim::ParsePath(path, s.currentDirectory, full, sim::Wildcards::InLastPart))
+    return sim::Refuse(error);
+  std::string text = (std::strncmp(path, "\\\\?\\", 4) == 0 ? "\\\\?\\" : "") + full.Text();
+  if (full.trailingSeparator && !full.IsDrive()) text += "\\";
+  const DWORD length = sim::CopyIfFits(text, buffer, size);
+  if (filePart && length == text.size()) {
+    const size_t leaf = text.find_last_of('\\') + 1;
+    *filePart = leaf < text.size() ? buffer + leaf : nullptr;
+  }
+  return length;
+}
+
+DWORD GetLongPathNameA(LPCSTR path, LPSTR buffer, DWORD size) {
+  auto& s = sim::Enter();
+  PathCall call(Op::GetLongPathName, path);
+  if (call.error) return sim::Refuse(call.error);
+  std::string text;
+  if (DWORD error = sim::Respelt(s, call.path, false, text)) return sim::Refuse(error);
+  return sim::CopyIfFits(text, buffer, size);
 }
 
 BOOL CloseHandle(HANDLE handle) {
   auto& s = sim::Enter();
-  return s.files.erase(handle) ? TRUE : sim::Refuse(ERROR_INVALID_HANDLE);
+  if (s.files.erase(handle)) return TRUE;
+  auto mutex = s.mutexes.find(handle);
+  if (mutex == s.mutexes.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  // The last handle ends the named object.
+  if (--s.mutexOpenCount[mutex->second] == 0) s.mutexOpenCount.erase(mutex->second);
+  s.mutexes.erase(mutex);
+  return TRUE;
 }
 
 DWORD GetFileSize(HANDLE handle, LPDWORD sizeHigh) {

@@ -25,6 +25,7 @@ bool IsPathOp(Op op) {
     case Op::RemoveDirectory:
     case Op::CreateFile:
     case Op::GetFileAttributes:
+    case Op::GetLongPathName:
     case Op::SetFileAttributes:
     case Op::ShellDelete:
     case Op::SHGetPathFromIDList:
@@ -68,6 +69,8 @@ const char* OpName(Op op) {
       return "CreateFile";
     case Op::GetFileAttributes:
       return "GetFileAttributes";
+    case Op::GetLongPathName:
+      return "GetLongPathName";
     case Op::SetFileAttributes:
       return "SetFileAttributes";
     case Op::ShellDelete:
@@ -119,6 +122,26 @@ Machine::Machine() : state_(std::make_unique<State>()) {
       {CSIDL_PROFILE, profiles + "user1"},
   };
   for (const auto& folder : s.specialFolders) AddFolder(folder.second);
+  // Named by the system, but not made on the disk until something needs them.
+  const std::string user = profiles + "user1\\", common = profiles + "All Users\\";
+  s.specialFolders.insert({
+      {CSIDL_PROGRAM_FILES_COMMON, "C:\\Program Files\\Common Files"},
+      {CSIDL_COMMON_APPDATA, common + "Application Data"},
+      {CSIDL_COMMON_DOCUMENTS, common + "Documents"},
+      {CSIDL_COMMON_PROGRAMS, common + "Start Menu\\Programs"},
+      {CSIDL_COMMON_STARTUP, common + "Start Menu\\Programs\\Startup"},
+      {CSIDL_PROGRAMS, user + "Start Menu\\Programs"},
+      {CSIDL_STARTUP, user + "Start Menu\\Programs\\Startup"},
+      {CSIDL_PERSONAL, user + "My Documents"},
+      {CSIDL_MYPICTURES, user + "My Documents\\My Pictures"},
+      {CSIDL_MYMUSIC, user + "My Documents\\My Music"},
+      {CSIDL_MYVIDEO, user + "My Documents\\My Videos"},
+      {CSIDL_APPDATA, user + "Application Data"},
+      {CSIDL_LOCAL_APPDATA, user + "Local Settings\\Application Data"},
+      {CSIDL_FAVORITES, user + "Favorites"},
+      {CSIDL_TEMPLATES, user + "Templates"},
+      {CSIDL_FONTS, s.windowsDirectory + "\\Fonts"},
+  });
   s.currentFolder = s.root.children.at("C:").get();
   AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
 }

@@ -31,9 +31,11 @@ enum class Op {
   RemoveDirectory,
   CreateFile,
   GetFileAttributes,
+  GetLongPathName,
   SetFileAttributes,
   ShellDelete,    // SHFileOperationA FO_DELETE: matched on the folder given
-  SpecialFolder,  // SHGetSpecialFolderPathA: matched on the CSIDL as decimal text ("16")
+  SpecialFolder,  // SHGetSpecialFolderPathA, SHGetFolderPathA: matched on the CSIDL as decimal
+                  // text ("16")
   RegOpenKey,     // matched on the full key path, e.g. "HKLM\SOFTWARE\Dravenhall\Kelmora"
   RegQueryValue,  // matched on the key path
   RegEnumKey,
@@ -131,6 +133,12 @@ class Machine {
   // its target's files not listed.
   std::map<std::string, std::string> Tree(const std::string& folder) const;
   std::string CurrentDirectory() const;
+  // The path in 8.3 short names, as GetShortPathNameA gives it ("C:\PROGRA~1");
+  // a name that fits 8.3 is its own short name. Every call that takes a path
+  // also finds an entry by its short name.
+  std::string ShortPath(const std::string& path) const;
+  // The full path in long names, as GetLongPathNameA gives it; "" when missing.
+  std::string LongPath(const std::string& path) const;
   // What SHFileOperationA moved to the Recycle Bin (FOF_ALLOWUNDO), full paths in order.
   std::vector<std::string> RecycledPaths() const;
 
@@ -148,11 +156,26 @@ class Machine {
 
   // ---- System facts.
   void SetSpecialFolder(int csidl, const std::string& path);  // "" = the system cannot name it
+  // This Windows version has no such folder: SHGetFolderPathA answers E_INVALIDARG.
+  void DropSpecialFolder(int csidl);
   std::string SpecialFolder(int csidl) const;
   void SetVersion(DWORD major, DWORD minor);
   void SetUserName(const std::string& name);
   void SetWindowsDirectory(const std::string& path);
   void SetSystemDirectory(const std::string& path);
+  // The whole command line, the program's name first, as GetCommandLineA gives it.
+  void SetCommandLine(const std::string& text);
+  void SetComputerName(const std::string& name);
+  // Gives the process a standard output (a caller redirected it); what the
+  // program writes there is in `standardOutput`.
+  void RedirectStandardOutput();
+  std::string standardOutput;
+  // A 64-bit Windows running this 32-bit program under WOW64: the system
+  // names "C:\Program Files (x86)" (and its Common Files) for both program
+  // folder views, %ProgramW6432% is "C:\Program Files" and
+  // %CommonProgramW6432% its Common Files, the 32-bit system folder is
+  // SysWOW64, and the folders exist.
+  void MakeWindows64();
 
   // ---- Faults. The next `times` calls of `op` whose path, key or name equals
   // `target` (compared as Windows compares paths; "*" matches every target)
@@ -206,6 +229,7 @@ class Machine {
   int OpenFindHandles() const;
   int OpenFileHandles() const;
   int OpenKeys() const;
+  int OpenMutexHandles() const;
   int LiveWindows() const;
   int ComInitDepth() const;
   int LiveItemIdLists() const;

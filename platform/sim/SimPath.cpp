@@ -73,6 +73,10 @@ DWORD ParsePath(const std::string& path, const std::string& currentDirectory, Wi
                 Wildcards wildcards) {
   std::string text = path;
   std::replace(text.begin(), text.end(), '/', '\\');
+  // "\\?\C:\..." and "\\.\C:\..." name the same as "C:\...".
+  if ((text.compare(0, 4, "\\\\?\\") == 0 || text.compare(0, 4, "\\\\.\\") == 0) &&
+      IsDriveSpec(text.substr(4)))
+    text = text.substr(4);
   if (text.empty() || text.compare(0, 2, "\\\\") == 0) return ERROR_PATH_NOT_FOUND;
 
   const std::string currentDrive = currentDirectory.substr(0, 2);

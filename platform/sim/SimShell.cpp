@@ -107,6 +107,19 @@ BOOL SHGetSpecialFolderPathA(HWND, LPSTR path, int csidl, BOOL create) {
   return TRUE;
 }
 
+HRESULT SHGetFolderPathA(HWND, int csidl, HANDLE, DWORD, LPSTR path) {
+  auto& s = sim::Enter();
+  path[0] = '\0';
+  const int folder = csidl & 0xFF;  // without the CSIDL_FLAG_ bits
+  if (DWORD error = sim::Faulted(Op::SpecialFolder, std::to_string(folder)))
+    return static_cast<HRESULT>(0x80070000 | error);  // HRESULT_FROM_WIN32
+  auto known = s.specialFolders.find(folder);
+  if (known == s.specialFolders.end()) return E_INVALIDARG;
+  if (known->second.empty()) return E_FAIL;
+  sim::CopyTruncated(known->second, path, MAX_PATH);
+  return S_OK;
+}
+
 LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info) {
   auto& s = sim::Enter();
   sim::Machine& m = sim::machine();

@@ -27,6 +27,8 @@ struct FileNode {
   std::string content;
   std::string junctionTarget;  // full path; set only on links
   bool symbolic = false;       // a symbolic link rather than a junction
+  std::string shortName;       // 8.3 name, given when first asked for; "" until then
+  DWORD index = 0;             // file index, given when first asked for
   bool heldOpen = false;       // by another process, without FILE_SHARE_DELETE
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
@@ -60,6 +62,7 @@ struct FileHandle {
   FileNode* node;  // nullptr once the file is gone
   DWORD access;
   DWORD share;
+  DWORD volumeSerial;
 };
 
 struct RegValue {
@@ -113,6 +116,16 @@ struct Machine::State {
   std::string userName = "user1";
   std::string windowsDirectory = "C:\\WINDOWS";
   std::string systemDirectory = "C:\\WINDOWS\\system32";
+  std::string commandLine = "\"C:\\Temp\\RemoveKM.exe\" ";
+  std::string computerName = "PC01";
+  bool outputRedirected = false;
+  // Named mutexes by name (case matters, as in Windows), and the open handles.
+  std::map<std::string, int> mutexOpenCount;
+  std::map<HANDLE, std::string> mutexes;
+  std::string wow64Directory;  // "" on 32-bit Windows
+  std::string tempDirectory = "C:\\Documents and Settings\\user1\\Local Settings\\Temp\\";
+  std::map<std::string, std::string, NameLess> environment;
+  DWORD nextFileIndex = 0x100;
 
   // Windows, menus, COM.
   std::map<HWND, std::unique_ptr<Window>> windows;
@@ -123,6 +136,9 @@ struct Machine::State {
   int comDepth = 0;
   std::map<const ITEMIDLIST*, std::unique_ptr<ITEMIDLIST>> itemIdLists;
 };
+
+// What GetStdHandle gives for a redirected standard output.
+const HANDLE kStandardOutput = reinterpret_cast<HANDLE>(0x0B00);
 
 // ---- Helpers of the simulated API (SimMachine.cpp).
 // Counts one simulated call and gives the machine's state.
@@ -148,6 +164,14 @@ FileNode* Contents(const Machine::State& state, FileNode* node);
 // What a path through `node` reaches: the node itself, or a link's target
 // (file or folder); nullptr when the target is missing.
 FileNode* Followed(const Machine::State& state, FileNode* node);
+// The entry of `folder` named `name`, by its long or its 8.3 short name.
+FileNode* Child(FileNode* folder, const std::string& name);
+// `path` spelt with each entry's stored long name, or with its 8.3 short
+// name: 0, or the error of a missing entry.
+DWORD Respelt(const Machine::State& state, const WinPath& path, bool shortNames, std::string& text);
+// `path` with each junction on the way replaced by its target: where the
+// entry really lies. False when something on the way is missing.
+bool RealPath(const Machine::State& state, const WinPath& path, WinPath& real);
 // Open elsewhere, or by this process without FILE_SHARE_DELETE.
 bool IsLocked(const Machine::State& state, const FileNode* node);
 // Takes `name` out of `folder`; open handles on what goes lose their file.

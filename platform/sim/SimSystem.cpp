@@ -9,6 +9,9 @@ namespace {
 const char kModulePath[] = "C:\\Temp\\RemoveKM.exe";
 const DWORD kPlatformNt = 2;        // VER_PLATFORM_WIN32_NT
 const DWORD kModuleNotFound = 126;  // ERROR_MOD_NOT_FOUND
+const DWORD kProcNotFound = 127;    // ERROR_PROC_NOT_FOUND
+const HMODULE kKernel32 = reinterpret_cast<HMODULE>(0x7C800000);
+const HMODULE kShell32 = reinterpret_cast<HMODULE>(0x7C9C0000);
 
 DWORD BuildNumber(DWORD major, DWORD minor) {
   switch (major * 100 + minor) {
@@ -27,6 +30,12 @@ DWORD BuildNumber(DWORD major, DWORD minor) {
     default:
       return 0;
   }
+}
+
+// Through void (*)(), the type that every function pointer may pass as.
+template <typename Function>
+FARPROC Exported(Function* function) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
 
 }  // namespace
@@ -64,11 +73,29 @@ BOOL GetUserNameA(LPSTR buffer, LPDWORD size) {
 
 HMODULE GetModuleHandleA(LPCSTR name) {
   sim::Enter();
+  // The DLLs the program imports are loaded with it.
+  if (name && sim::SameName(name, "kernel32.dll")) return kKernel32;
+  if (name && sim::SameName(name, "shell32.dll")) return kShell32;
   if (name && !sim::SameName(name, "RemoveKM.exe") && !sim::SameName(name, kModulePath)) {
     sim::Refuse(kModuleNotFound);
     return nullptr;
   }
   return reinterpret_cast<HMODULE>(0x400000);  // the usual image base of an executable
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+  auto& s = sim::Enter();
+  const bool windows2000 = s.majorVersion >= 5;
+  const bool windowsXp = s.majorVersion > 5 || (s.majorVersion == 5 && s.minorVersion >= 1);
+  FARPROC found = nullptr;
+  if (module == kKernel32 && windows2000 && std::strcmp(name, "GetLongPathNameA") == 0)
+    found = Exported(&GetLongPathNameA);
+  if (module == kKernel32 && windowsXp && std::strcmp(name, "GetSystemWow64DirectoryA") == 0)
+    found = Exported(&GetSystemWow64DirectoryA);
+  if (module == kShell32 && windows2000 && std::strcmp(name, "SHGetFolderPathA") == 0)
+    found = Exported(&SHGetFolderPathA);
+  if (!found) sim::Refuse(kProcNotFound);
+  return found;
 }
 
 DWORD GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size) {
@@ -90,11 +117,120 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
   return sim::CopyIfFits(sim::Enter().systemDirectory, buffer, size);
 }
 
+// ---- The unattended run's calls.
+
+LPSTR GetCommandLineA() { return &sim::Enter().commandLine[0]; }
+
+HANDLE GetStdHandle(DWORD which) {
+  auto& s = sim::Enter();
+  if (which != STD_OUTPUT_HANDLE) {
+    sim::Refuse(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  // A program started from the desktop has none.
+  return s.outputRedirected ? sim::kStandardOutput : nullptr;
+}
+
+HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR name) {
+  auto& s = sim::Enter();
+  s.nextHandle += 4;
+  HANDLE handle = reinterpret_cast<HANDLE>(s.nextHandle);
+  const std::string key = name ? name : "";
+  // An unnamed one is new every time; a named one may exist already.
+  const bool existed = !key.empty() && s.mutexOpenCount[key] > 0;
+  ++s.mutexOpenCount[key];
+  s.mutexes[handle] = key;
+  s.lastError = existed ? ERROR_ALREADY_EXISTS : 0;
+  return handle;
+}
+
+void GetLocalTime(LPSYSTEMTIME time) {
+  sim::Enter();
+  // A fixed moment: a log's lines are then the same in every run.
+  *time = {2026, 12, 2, 8, 9, 5, 7, 0};
+}
+
+BOOL GetComputerNameA(LPSTR buffer, LPDWORD size) {
+  auto& s = sim::Enter();
+  const DWORD length = static_cast<DWORD>(s.computerName.size());
+  if (!buffer || !size || *size <= length) {
+    if (size) *size = length + 1;
+    return sim::Refuse(ERROR_BUFFER_OVERFLOW);
+  }
+  std::memcpy(buffer, s.computerName.c_str(), length + 1);
+  *size = length;
+  return TRUE;
+}
+
+// The variables the system sets from its own folders; an unknown one stays as written.
+DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size) {
+  auto& s = sim::Enter();
+  const std::map<std::string, std::string, sim::NameLess> variables = {
+      {"SystemDrive", s.windowsDirectory.substr(0, 2)},
+      {"SystemRoot", s.windowsDirectory},
+      {"windir", s.windowsDirectory},
+  };
+  std::string text = source;
+  std::string expanded;
+  for (size_t i = 0; i < text.size();) {
+    const size_t end = text[i] == '%' ? text.find('%', i + 1) : std::string::npos;
+    auto variable = end == std::string::npos ? variables.end()
+                                             : variables.find(text.substr(i + 1, end - i - 1));
+    if (variable == variables.end()) {
+      expanded += text[i++];
+    } else {
+      expanded += variable->second;
+      i = end + 1;
+    }
+  }
+  const DWORD needed = static_cast<DWORD>(expanded.size() + 1);
+  if (destination && size >= needed) std::memcpy(destination, expanded.c_str(), needed);
+  return needed;
+}
+
+UINT GetSystemWow64DirectoryA(LPSTR buffer, UINT size) {
+  auto& s = sim::Enter();
+  if (s.wow64Directory.empty()) return sim::Refuse(ERROR_CALL_NOT_IMPLEMENTED);
+  return sim::CopyIfFits(s.wow64Directory, buffer, size);
+}
+
+DWORD GetTempPathA(DWORD size, LPSTR buffer) {
+  return sim::CopyIfFits(sim::Enter().tempDirectory, buffer, size);
+}
+
+DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
+  auto& s = sim::Enter();
+  auto variable = s.environment.find(name);
+  if (variable == s.environment.end()) return sim::Refuse(ERROR_ENVVAR_NOT_FOUND);
+  return sim::CopyIfFits(variable->second, buffer, size);
+}
+
 namespace sim {
+
+void Machine::SetCommandLine(const std::string& text) { state_->commandLine = text; }
+void Machine::SetComputerName(const std::string& name) { state_->computerName = name; }
+void Machine::RedirectStandardOutput() { state_->outputRedirected = true; }
+int Machine::OpenMutexHandles() const { return static_cast<int>(state_->mutexes.size()); }
+void Machine::MakeWindows64() {
+  State& s = *state_;
+  const std::string x86 = "C:\\Program Files (x86)";
+  s.wow64Directory = s.windowsDirectory + "\\SysWOW64";
+  s.environment["ProgramW6432"] = "C:\\Program Files";
+  s.environment["CommonProgramW6432"] = "C:\\Program Files\\Common Files";
+  s.specialFolders[CSIDL_PROGRAM_FILES] = x86;
+  s.specialFolders[CSIDL_PROGRAM_FILESX86] = x86;
+  s.specialFolders[CSIDL_PROGRAM_FILES_COMMON] = x86 + "\\Common Files";
+  s.specialFolders[CSIDL_PROGRAM_FILES_COMMONX86] = x86 + "\\Common Files";
+  for (const std::string& folder :
+       {s.wow64Directory, x86 + "\\Common Files", std::string("C:\\Program Files\\Common Files")})
+    AddFolder(folder);
+}
 
 void Machine::SetSpecialFolder(int csidl, const std::string& path) {
   state_->specialFolders[csidl] = path;
 }
+
+void Machine::DropSpecialFolder(int csidl) { state_->specialFolders.erase(csidl); }
 
 std::string Machine::SpecialFolder(int csidl) const {
   auto folder = state_->specialFolders.find(csidl);

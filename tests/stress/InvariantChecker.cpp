@@ -3,6 +3,7 @@
 #include "PathKey.h"
 #include "ProductComponents.h"
 #include "ProductLayout.h"
+#include "platform/sim/SimMachine.h"
 
 namespace stress {
 namespace {
@@ -35,7 +36,10 @@ struct NamedThing {
 bool ParseEntry(const std::string& entry, NamedThing& thing) {
   const std::string hklm = "HKEY_LOCAL_MACHINE\\";
   if (StartsWith(entry, "Folder: ") || StartsWith(entry, "File: ")) {
-    thing = {NamedThing::File, PathKey(entry.substr(entry.find(": ") + 2))};
+    // An install folder named by short names or with "\\?\" is reported so.
+    const std::string path = entry.substr(entry.find(": ") + 2);
+    const std::string longName = sim::machine().LongPath(path);
+    thing = {NamedThing::File, PathKey(longName.empty() ? path : longName)};
     return true;
   }
   if (StartsWith(entry, "Registry Key: " + hklm)) {
@@ -169,7 +173,7 @@ class Checker {
   // ---- Invariant 2: the student data is saved whole before anything goes.
   void CheckStudentDataSaved() {
     if (!run_.user.saveTicked || run_.user.installPath.empty()) return;
-    const std::string students = PathKey(JoinPath(run_.user.installPath, kStudentsName));
+    const std::string students = PathKey(JoinPath(run_.user.installFolder, kStudentsName));
     auto folder = run_.before.files.find(students);
     if (folder == run_.before.files.end() || folder->second.IsJunction()) return;
     const auto saved =

@@ -187,6 +187,16 @@ class MachineBuilder {
       facts_.shellFolders.push_back(folder);
     }
     Note("Windows " + std::to_string(facts_.osMajor) + ", user \"" + user + "\"");
+    m_.SetSpecialFolder(CSIDL_PERSONAL,
+                        profile_ + (facts_.osMajor < 6 ? "\\My Documents" : "\\Documents"));
+    if (facts_.osMajor >= 5 && dice_.Chance(0.25)) {
+      m_.MakeWindows64();
+      facts_.neededFolders = {"C:\\Program Files (x86)", "C:\\Program Files\\Common Files"};
+      Note("64-bit Windows");
+    }
+    for (int csidl :
+         {CSIDL_PERSONAL, CSIDL_PROGRAM_FILES_COMMON, CSIDL_APPDATA, CSIDL_COMMON_APPDATA})
+      facts_.neededFolders.push_back(m_.SpecialFolder(csidl));
   }
 
   void BuildProfiles() {
@@ -360,9 +370,10 @@ class MachineBuilder {
     else if (kind < 76)
       value = install + " (missing)";
     else if (kind < 84)
-      value = dice_.Pick(std::vector<std::string>{"C:\\Program Files", "C:\\",
-                                                  "C:", facts_.windowsFolder, facts_.profilesFolder,
-                                                  facts_.UserDesktop().path, kCacheParent});
+      value = dice_.Pick(
+          std::vector<std::string>{"C:\\Program Files", "C:\\", "C:", facts_.windowsFolder,
+                                   facts_.profilesFolder, facts_.UserDesktop().path, kCacheParent,
+                                   m_.ShortPath(kProgramFiles), "C:\\Program Files\\K*"});
     else if (kind < 88)
       value = "";
     else if (kind < 92)
@@ -464,6 +475,18 @@ class MachineBuilder {
         install + "\\..",
         install + std::string(250, '\\'),  // the same folder, in too long a text
         kDefaultInstallFolder,
+        // Other names of folders: short names, a "\\?\" prefix, patterns.
+        m_.Exists(install) ? m_.ShortPath(install) : install,
+        m_.ShortPath(kProgramFiles),
+        m_.ShortPath(facts_.windowsFolder) + "\\Fonts",
+        m_.ShortPath(profile_),
+        "\\\\?\\" + install,
+        "\\\\?\\C:\\Program Files",
+        install + "\\*",
+        ParentPath(install) + "\\K?lmora*",
+        "C:\\Program Files\\*",
+        facts_.windowsFolder + "\\Fonts",
+        facts_.neededFolders[0],
         JoinPath(install, kStudentsName),
         JoinPath(install, kMarkerName),
         "C:\\Program Files\\Other App",

@@ -27,6 +27,9 @@ struct MachineFacts {
   std::string windowsFolder;
   std::string systemFolder;
   std::string profilesFolder;
+  // Other folders the system names that must survive: Documents, Common
+  // Files, application data, and the program folders of 64-bit Windows.
+  std::vector<std::string> neededFolders;
   // Where the product is installed; "" when it is not.
   std::string productFolder;
   // What the registry's "InstallPath" holds; "" when the value is absent.

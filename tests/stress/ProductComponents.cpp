@@ -55,11 +55,13 @@ std::vector<Component> ProductComponents(const MachineFacts& facts, const UserRe
   std::vector<Component> components;
   ComponentList add(components);
   for (const std::string& cache : kCacheFolders) add.File(cache, true);
-  if (!user.installPath.empty() && !IsProtectedFolder(user.installPath, facts)) {
-    add.File(user.installPath, true);
+  // By its long name: the user may have named it by short names.
+  const std::string& install = user.installFolder;
+  if (!user.installPath.empty() && !IsProtectedFolder(install, facts)) {
+    add.File(install, true);
     // Windows drops trailing dots and blanks from names: the same folder.
-    components.push_back({Component::FileOrFolder, LoosePathKey(user.installPath),
-                          Printable(user.installPath), false});
+    components.push_back(
+        {Component::FileOrFolder, LoosePathKey(install), Printable(install), false});
   }
 
   const bool userNameLocations = user.osMajorSeen >= 5;
@@ -90,11 +92,13 @@ bool IsProtectedFolder(const std::string& folder, const MachineFacts& facts) {
   if (folder.empty()) return false;
   std::vector<std::string> guarded = {facts.windowsFolder, facts.systemFolder, kProgramFiles,
                                       kCacheParent, facts.profilesFolder};
+  guarded.insert(guarded.end(), facts.neededFolders.begin(), facts.neededFolders.end());
   for (const ShellFolder& shell : facts.shellFolders)
     if (shell.named) guarded.push_back(shell.path);
   const std::string profiles = PathKey(facts.profilesFolder);
   for (const std::string& key : {PathKey(folder), LoosePathKey(folder)}) {
     if (key.size() <= 2 || ParentPath(key) == profiles) return true;  // a drive, a profile
+    if (IsSameOrBelow(key, PathKey(facts.windowsFolder))) return true;
     for (const std::string& path : guarded)
       if (IsSameOrBelow(PathKey(path), key)) return true;
   }

@@ -27,10 +27,11 @@ std::vector<Component> ProductComponents(const MachineFacts& facts, const UserRe
                                          const std::vector<InjectedFault>& faults,
                                          const std::vector<std::string>& productSubKeys);
 
-// True when the rules forbid `folder` as the install folder: a drive root,
-// the Windows or system folder, Program Files, the installer caches' parent,
-// a profile or the profiles folder, a named desktop or Start Menu folder, or a
-// folder above any of them.
+// True when the rules forbid `folder` (a long name) as the install folder: a
+// drive root, the Windows folder or a folder in it, the system folder,
+// Program Files, the installer caches' parent, a profile or the profiles
+// folder, a named desktop or Start Menu folder, one of the other needed
+// folders, or a folder above any of them.
 bool IsProtectedFolder(const std::string& folder, const MachineFacts& facts);
 
 }  // namespace stress

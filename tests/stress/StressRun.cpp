@@ -9,6 +9,7 @@
 #include "Snapshot.h"
 #include "UserPlayer.h"
 #include "app/RemoverApp.h"
+#include "removal/ProductTraces.h"
 
 namespace stress {
 namespace {
@@ -52,10 +53,48 @@ void CheckStartUp(const MachineFacts& facts, const UserRecord& user,
     violations.push_back("user name read as \"" + Printable(user.userNameSeen) + "\"");
 }
 
-std::string DescribeRun(uint64_t seed, const MachineFacts& facts, const FaultInjector& faults,
+// With /allusers the removal also takes the product's shortcuts and program
+// folder from other profiles, which the checker does not count as its own.
+bool TakenByAllUsers(const CommandLinePlan& commandLine, const std::string& violation) {
+  const std::string deleted = "deleted outside the product's components (";
+  if (commandLine.arguments.find("/allusers") == std::string::npos ||
+      violation.compare(0, deleted.size(), deleted) != 0)
+    return false;
+  const std::string path = violation.substr(violation.find("): ") + 3);
+  auto endsWith = [&path](const std::string& end) {
+    return path.size() >= end.size() &&
+           path.compare(path.size() - end.size(), end.size(), end) == 0;
+  };
+  for (const char* name : kDesktopShortcuts)
+    if (endsWith(std::string("\\Desktop\\") + name)) return true;
+  for (const char* name : kStartMenuShortcuts)
+    if (endsWith(std::string("\\Start Menu\\") + name)) return true;
+  return endsWith("\\Start Menu\\Programs\\Kelmora") ||
+         path.find("\\Start Menu\\Programs\\Kelmora\\") != std::string::npos;
+}
+
+// The exit code tells how the removal ended; never 0 when something is left.
+void CheckExitCode(const CommandLinePlan& commandLine, const RunEnding& ending, int code,
+                   std::vector<std::string>& violations) {
+  if (code == -1) return;  // the run did not end
+  int expected = code;
+  if (ending.kind == RunEnding::Reported) expected = ending.success ? 0 : 1603;
+  if (ending.kind == RunEnding::StoppedAtCopy) expected = 266;
+  const bool removal = commandLine.arguments.find("/check") == std::string::npos;
+  if (ending.kind == RunEnding::NotStarted && code == 0 && removal &&
+      !commandLine.arguments.empty())
+    expected = -1;  // an unattended removal that never started cannot have removed everything
+  if (code != expected)
+    violations.push_back("exit code " + std::to_string(code) + " after the ending \"" +
+                         EndingName(ending.kind) + "\"");
+}
+
+std::string DescribeRun(uint64_t seed, const CommandLinePlan& commandLine,
+                        const MachineFacts& facts, const FaultInjector& faults,
                         const std::vector<UserAction>& plan, const UserRecord& user,
                         const RunEnding& ending) {
-  std::string text = "seed " + std::to_string(seed) + "\nmachine:\n";
+  std::string text = "seed " + std::to_string(seed) +
+                     "\ncommand line: " + Printable(commandLine.arguments) + "\nmachine:\n";
   for (const std::string& note : facts.notes) text += "  " + Printable(note) + "\n";
   text += faults.Describe() + Describe(plan) + "played:\n";
   for (const std::string& step : user.played) text += "  " + step + "\n";
@@ -84,12 +123,21 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
   FaultInjector faults(dice, facts);
   const std::vector<UserAction> plan = PlanUser(dice, facts);
   UserPlayer player(plan, faults);
+  // Its own dice, so that the machines, faults and users of other seeds stay.
+  Dice commandDice(dice.Fork());
+  const CommandLinePlan commandLine = PlanCommandLine(commandDice, facts);
+  m.SetCommandLine("\"C:\\Temp\\RemoveKM.exe\" " + commandLine.arguments);
+  m.RedirectStandardOutput();
 
   const Snapshot before = Snapshot::Take();
   faults.Arm(m.CallCount() + CallLimit(before));
   player.Attach();
+  // Unattended, the removal may start before anything is asked.
+  if (commandLine.quiet) faults.MarkRemovalStarted();
+  int exitCode = -1;
   try {
     theApp.InitInstance();
+    exitCode = theApp.ExitInstance();
   } catch (const CallLimitExceeded&) {
     result.violations.push_back("the program did not end within " +
                                 std::to_string(CallLimit(before)) + " platform calls");
@@ -101,16 +149,28 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
   m.onMessageBox = nullptr;
 
   const Snapshot after = Snapshot::Take();
-  const RunEnding ending = ReadEnding(m.messageBoxes, player.Record());
+  std::vector<sim::MessageBoxRecord> boxes = m.messageBoxes;
+  if (!commandLine.arguments.empty()) {
+    if (commandLine.quiet && !m.messageBoxes.empty())
+      result.violations.push_back("a message box in an unattended run: " +
+                                  Printable(m.messageBoxes[0].text));
+    for (const std::string& event : m.events)
+      if (commandLine.quiet &&
+          (event.rfind("DialogBox ", 0) == 0 || event.rfind("CreateDialog ", 0) == 0))
+        result.violations.push_back("a window in an unattended run: " + event);
+    player.ReadLog(commandLine, m.standardOutput, boxes);
+  }
+  const RunEnding ending = ReadEnding(boxes, player.Record());
+  CheckExitCode(commandLine, ending, exitCode, result.violations);
   for (const std::string& violation : CheckInvariants(
            {facts, player.Record(), faults.Injected(), before, after, ending, m.events}))
-    result.violations.push_back(violation);
+    if (!TakenByAllUsers(commandLine, violation)) result.violations.push_back(violation);
   if (!faults.CallLimitReached()) CheckAccounting(faults.Injected(), result.violations);
   CheckStartUp(facts, player.Record(), faults.Injected(), result.violations);
 
   result.ending = std::string(EndingName(ending.kind)) + (ending.success ? " (Success!)" : "");
   if (result.violations.empty() && !withDump) return result;
-  result.description = DescribeRun(seed, facts, faults, plan, player.Record(), ending);
+  result.description = DescribeRun(seed, commandLine, facts, faults, plan, player.Record(), ending);
   if (withDump) result.description += "simulated machine:\n" + m.Dump();
   return result;
 }

@@ -1,5 +1,6 @@
 #include "UserPlayer.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "PathKey.h"
@@ -14,7 +15,28 @@ const char kStartQuestion[] =
     "Please be patient, as this process can sometimes take a few minutes...click OK to "
     "continue.";
 const char kLocationCaption[] = "Confirm Location.";
+const char kNotFoundLocation[] = "KM Folder Not Found.";
 const char kUnusedAnswer[] = "stress test: an answer queued for a box that did not come";
+const char kReportHeader[] =
+    "Unable to remove the following components...please remove them manually:";
+const char kSuccessText[] = "The Kelmora has been removed from your computer.";
+const char kCopyFailed[] = "Unable to copy your student data.";
+
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+bool IsReportEntry(const std::string& line) {
+  for (const char* form : {"Folder: ", "File: ", "Registry Key: ", "Registry Value: "})
+    if (StartsWith(line, form)) return true;
+  return false;
+}
+
+// A switch's value, quoted so that the program reads it back unchanged.
+std::string Quoted(std::string value) {
+  if (!value.empty() && value.back() == '\\') value += '\\';
+  return "\"" + value + "\"";
+}
 
 bool MarkerExists(const std::string& folder) {
   try {
@@ -63,6 +85,32 @@ std::vector<UserAction> PlanUser(Dice& dice, const MachineFacts& facts) {
   if (dice.Chance(0.97)) actions.push_back(answers(UserAction::Remove, ""));
   if (dice.Chance(0.5)) actions.push_back(answers(UserAction::Remove, ""));
   return actions;
+}
+
+CommandLinePlan PlanCommandLine(Dice& dice, const MachineFacts& facts) {
+  CommandLinePlan plan;
+  if (dice.Chance(0.7)) return plan;
+  // A log folder that does not exist: nothing is written beside the product.
+  const std::string log = " /log \"C:\\no log folder\\RemoveKM.log\"";
+  if (dice.Chance(0.15)) {
+    const std::vector<std::string> others = {"/check" + log, "/quiet" + log + " /bogus", "/nosave",
+                                             "-q" + log + " /saveto",
+                                             "/quiet" + log + " /nosave /saveto C:\\x"};
+    plan.arguments = dice.Pick(others);
+    plan.quiet =
+        plan.arguments.find("/q") != std::string::npos || StartsWith(plan.arguments, "/check");
+    return plan;
+  }
+  const std::vector<std::string> quiet = {"/quiet", "-Q", "/s", "/Silent", "/qn"};
+  plan.arguments = dice.Pick(quiet) + log;
+  plan.quiet = true;
+  if (dice.Chance(0.25))
+    plan.arguments += " /nosave";
+  else if (dice.Chance(0.3) && facts.UserDesktop().named)
+    plan.arguments += " /saveto " + Quoted(facts.UserDesktop().path);
+  if (dice.Chance(0.4)) plan.arguments += " /folder " + Quoted(dice.Pick(facts.locationChoices));
+  if (dice.Chance(0.2)) plan.arguments += " /allusers";
+  return plan;
 }
 
 std::string Describe(const std::vector<UserAction>& actions) {
@@ -144,7 +192,10 @@ void UserPlayer::Perform(HWND dialog, const UserAction& action) {
       // folder already known; else the start question is the first box.
       const std::string typed = m.ControlText(dialog, IDC_LOCATION);
       const std::string known = static_cast<LPCSTR>(main->m_installPath);
-      const bool locationQuestion = typed != known && !known.empty() && !MarkerExists(typed);
+      const std::string typedBefore = static_cast<LPCSTR>(main->m_typedLocation);
+      const bool unchanged = typed == known || (!typedBefore.empty() && typed == typedBefore) ||
+                             (known.empty() && (typed == kNotFoundLocation || typed.empty()));
+      const bool locationQuestion = !unchanged && !MarkerExists(typed);
       QueueAnswer(locationQuestion ? action.firstAnswer : action.secondAnswer);
       record_.played.push_back("Remove, location box \"" + Printable(typed) +
                                "\", install folder \"" + Printable(known) + "\"");
@@ -165,8 +216,42 @@ void UserPlayer::Watch(const sim::MessageBoxRecord& box) {
     sim::Machine& m = sim::machine();
     record_.removalStarted = true;
     record_.installPath = static_cast<LPCSTR>(MainDialog()->m_installPath);
+    const std::string longName = m.LongPath(record_.installPath);
+    record_.installFolder = longName.empty() ? record_.installPath : longName;
     record_.saveTicked = m.GetWindow(m.Control(mainDialog_, IDC_SAVE_DATA))->check != 0;
     faults_.MarkRemovalStarted();
+  }
+}
+
+void UserPlayer::ReadLog(const CommandLinePlan& plan, const std::string& log,
+                         std::vector<sim::MessageBoxRecord>& boxes) {
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2)
+    lines.push_back(log.substr(start + 20, end - start - 20));  // after the date and time
+  std::string installPath;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    record_.played.push_back("  log: " + Printable(line));
+    if (StartsWith(line, "Windows ")) {
+      record_.osMajorSeen = std::atoi(line.c_str() + 8);
+      const size_t user = line.find(", user ");
+      if (user != std::string::npos)
+        record_.userNameSeen = line.substr(user + 7, line.size() - user - 8);
+    } else if (StartsWith(line, "Install folder: ")) {
+      installPath = line.substr(16, line.rfind(" (") - 16);
+    } else if (line == kStartQuestion && i + 1 < lines.size() && lines[i + 1] == "Answered OK.") {
+      record_.removalStarted = true;
+      record_.installPath = installPath;
+      record_.saveTicked = plan.arguments.find("/nosave") == std::string::npos;
+    } else if (line == kSuccessText) {
+      boxes.push_back({nullptr, line, false, "Success!", MB_OK, IDOK});
+    } else if (StartsWith(line, kCopyFailed)) {
+      boxes.push_back({nullptr, line, true, "", MB_OK, IDOK});
+    } else if (line == kReportHeader) {
+      std::string report = line + "\n\n";
+      while (i + 1 < lines.size() && IsReportEntry(lines[i + 1])) report += lines[++i] + "\n";
+      boxes.push_back({nullptr, report, true, "", MB_OK, IDOK});
+    }
   }
 }
 

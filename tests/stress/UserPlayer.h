@@ -21,6 +21,15 @@ struct UserAction {
 std::vector<UserAction> PlanUser(Dice& dice, const MachineFacts& facts);
 std::string Describe(const std::vector<UserAction>& actions);
 
+// How the program is started: "" for the dialog; else an unattended removal
+// (its log on the standard output only), a check, or a command line that must
+// be refused.
+struct CommandLinePlan {
+  std::string arguments;
+  bool quiet = false;  // nothing may be shown
+};
+CommandLinePlan PlanCommandLine(Dice& dice, const MachineFacts& facts);
+
 // What the user saw of the program.
 struct UserRecord {
   bool dialogShown = false;
@@ -29,6 +38,7 @@ struct UserRecord {
   std::string foundAtStart;
   bool removalStarted = false;      // the start question was answered with OK
   std::string installPath;          // the install folder when the removal started
+  std::string installFolder;        // the same by its long full name, when it existed then
   bool saveTicked = false;          // the check box when the removal started
   std::vector<std::string> played;  // the actions as played, readable
 };
@@ -40,6 +50,10 @@ class UserPlayer {
   // Sets the machine's modal user and message-box watcher.
   void Attach();
   const UserRecord& Record() const { return record_; }
+  // An unattended run, read back from its log: what it found and did, and the
+  // message boxes that the dialog would have shown in its place.
+  void ReadLog(const CommandLinePlan& plan, const std::string& log,
+               std::vector<sim::MessageBoxRecord>& boxes);
 
  private:
   void Play(HWND dialog);

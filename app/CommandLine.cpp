@@ -1,0 +1,153 @@
+#include "app/CommandLine.h"
+
+namespace {
+
+enum Switch { kQuiet, kCheck, kNoSave, kAllUsers, kSaveTo, kFolder, kLog, kHelp, kUnknown };
+
+const struct {
+  const char* name;
+  Switch id;
+} kSwitches[] = {
+    {"quiet", kQuiet},   {"q", kQuiet},       {"qn", kQuiet},      {"s", kQuiet},
+    {"silent", kQuiet},  {"check", kCheck},   {"nosave", kNoSave}, {"allusers", kAllUsers},
+    {"saveto", kSaveTo}, {"folder", kFolder}, {"log", kLog},       {"?", kHelp},
+};
+
+bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
+
+char LowerCase(char ch) { return ch >= 'A' && ch <= 'Z' ? (char)(ch - 'A' + 'a') : ch; }
+
+bool LooksLikeSwitch(const CString& argument) {
+  return !argument.IsEmpty() && (argument[0] == '/' || argument[0] == '-');
+}
+
+Switch SwitchOf(const CString& argument) {
+  for (const auto& known : kSwitches) {
+    int i = 0;
+    while (known.name[i] != '\0' && LowerCase(argument[i + 1]) == known.name[i]) ++i;
+    if (known.name[i] == '\0' && i + 1 == argument.GetLength()) return known.id;
+  }
+  return kUnknown;
+}
+
+const char* SkipProgramName(const char* p) {
+  // The program's name ends at its closing quote, or at a blank; backslashes
+  // are plain there.
+  if (*p == '"') {
+    ++p;
+    while (*p != '\0' && *p != '"') ++p;
+    if (*p == '"') ++p;
+  } else {
+    while (*p != '\0' && !IsBlank(*p)) ++p;
+  }
+  while (IsBlank(*p)) ++p;
+  return p;
+}
+
+// The next argument: 2n backslashes before a quote give n and the quote opens
+// or closes; 2n+1 give n and a plain quote; "" inside quotes gives a quote;
+// other backslashes are plain. False when none is left.
+bool NextArgument(const char*& p, CString& argument) {
+  while (IsBlank(*p)) ++p;
+  if (*p == '\0') return false;
+  argument = "";
+  bool quoted = false;
+  while (*p != '\0' && (quoted || !IsBlank(*p))) {
+    int backslashes = 0;
+    while (*p == '\\') ++backslashes, ++p;
+    if (*p != '"') {
+      while (backslashes-- > 0) argument += '\\';
+      if (*p != '\0' && (quoted || !IsBlank(*p))) argument += *p++;
+      continue;
+    }
+    for (int i = 0; i < backslashes / 2; ++i) argument += '\\';
+    if (backslashes % 2 == 1) {
+      argument += '"';
+    } else if (quoted && p[1] == '"') {
+      argument += '"';
+      ++p;
+    } else {
+      quoted = !quoted;
+    }
+    ++p;
+  }
+  return true;
+}
+
+CCommandLine Invalid(CCommandLine& line, const CString& problem) {
+  line.mode = kRunInvalid;
+  line.problem = problem;
+  return line;
+}
+
+}  // namespace
+
+CCommandLine ParseCommandLine(LPCSTR commandLine) {
+  CCommandLine line;
+  line.mode = kRunDialog;
+  line.quiet = line.noSave = line.allUsers = false;
+  const char* p = SkipProgramName(commandLine ? commandLine : "");
+  line.arguments = p;
+
+  bool check = false, help = false, removalSwitch = false;
+  CString argument;
+  while (NextArgument(p, argument)) {
+    if (!LooksLikeSwitch(argument))
+      return Invalid(line, "unexpected argument \"" + argument + "\"");
+    const Switch id = SwitchOf(argument);
+    CString* value = NULL;
+    switch (id) {
+      case kQuiet:
+        line.quiet = true;
+        break;
+      case kCheck:
+        check = true;
+        break;
+      case kHelp:
+        help = true;
+        break;
+      case kNoSave:
+        line.noSave = removalSwitch = true;
+        break;
+      case kAllUsers:
+        line.allUsers = removalSwitch = true;
+        break;
+      case kSaveTo:
+        value = &line.saveTo, removalSwitch = true;
+        break;
+      case kFolder:
+        value = &line.folder, removalSwitch = true;
+        break;
+      case kLog:
+        value = &line.logFile;
+        break;
+      case kUnknown:
+        return Invalid(line, "unknown switch \"" + argument + "\"");
+    }
+    if (value == NULL) continue;
+    if (!value->IsEmpty()) return Invalid(line, argument + " given twice");
+    // An empty value names nothing; one like a switch means the value is missing.
+    if (!NextArgument(p, *value) || value->IsEmpty() || LooksLikeSwitch(*value)) {
+      *value = "";
+      return Invalid(line, argument + " needs a value");
+    }
+  }
+
+  if (help) {
+    if (line.quiet || check || removalSwitch || !line.logFile.IsEmpty())
+      return Invalid(line, "/? stands alone");
+    line.mode = kRunUsage;
+  } else if (line.quiet && check) {
+    return Invalid(line, "/quiet and /check exclude each other");
+  } else if (line.noSave && !line.saveTo.IsEmpty()) {
+    return Invalid(line, "/nosave and /saveto exclude each other");
+  } else if (check) {
+    if (removalSwitch) return Invalid(line, "/check takes only /log");
+    line.mode = kRunCheck;
+  } else if (line.quiet) {
+    line.mode = kRunQuiet;
+  } else if (removalSwitch || !line.logFile.IsEmpty()) {
+    return Invalid(line, "the removal's switches need /quiet");
+  }
+  return line;
+}

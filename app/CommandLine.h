@@ -1,0 +1,31 @@
+// The program's command line:
+//   RemoveKM.exe                        the dialog
+//   RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers]
+//   RemoveKM.exe /check [/log FILE]
+//   RemoveKM.exe /?
+// Switches start with "/" or "-", in any case; /q, /qn, /s and /silent are
+// /quiet. A value is the next argument; one that starts like a switch is
+// missing. Switches of the removal need /quiet; /check takes only /log.
+#pragma once
+
+#include "platform/Afx.h"
+
+enum RunMode { kRunDialog, kRunQuiet, kRunCheck, kRunUsage, kRunInvalid };
+
+struct CCommandLine {
+  RunMode mode;
+  // Also set on an invalid command line, as far as it was read: its refusal
+  // is then logged, and shown only when /quiet was not asked for.
+  bool quiet;
+  bool noSave;
+  bool allUsers;
+  CString saveTo;
+  CString folder;
+  CString logFile;
+  CString arguments;  // as given, after the program's name
+  CString problem;    // why it is invalid
+};
+
+// Reads a whole command line, program name first (GetCommandLineA), splitting
+// it by the C runtime's rules for blanks, quotes and backslashes.
+CCommandLine ParseCommandLine(LPCSTR commandLine);

@@ -1,0 +1,105 @@
+#include "app/QuietRemoval.h"
+
+#include "app/ExitCodes.h"
+#include "app/RemovalLog.h"
+#include "app/RemoverDlg.h"
+#include "location/ProtectedFolders.h"
+#include "removal/DecimalText.h"
+#include "removal/PathBelow.h"
+
+namespace {
+
+// Whether `folder` is `outer` or lies inside it, both full paths.
+bool IsInside(const CString& folder, const CString& outer) {
+  CString rest;
+  return PathBelow(folder, outer, rest);
+}
+
+// Settles the install folder and where the data goes; false when the run
+// must end here, with `code`.
+bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, int& code) {
+  remover.ReadSystemFacts();
+  // What the shortcut steps go by.
+  CString system =
+      "Windows " + DecimalText(remover.m_osMajor) + "." + DecimalText(remover.m_osMinor);
+  if (!remover.m_userName.IsEmpty()) system += ", user " + remover.m_userName;
+  log.Line(system + ".");
+  remover.m_installPath = remover.FindInstallPath();
+  if (!line.folder.IsEmpty()) {
+    // The checks of a folder the user picks; nobody is there to confirm one
+    // without the product's marker.
+    CString folder = line.folder;
+    log.Line("Install folder given: " + folder);
+    if (!remover.ConfirmLocation(folder)) {
+      log.Line("The folder is refused; nothing was changed.");
+      code = kExitFolderRefused;
+      return false;
+    }
+    remover.m_installPath = folder;
+    log.Line("Install folder: " + folder + " (given with /folder)");
+  } else if (remover.m_installPath.IsEmpty()) {
+    log.Line("No install folder found; the removal runs without one.");
+  } else {
+    log.Line("Install folder: " + remover.m_installPath + " (found at start)");
+  }
+  remover.m_givenLocation = remover.m_installPath;
+
+  remover.m_allUsers = line.allUsers;
+  remover.m_givenSave = !line.noSave;
+  if (line.noSave) log.Line("The student data is not saved (/nosave).");
+  if (!line.saveTo.IsEmpty()) {
+    // Placed now: the copy moves the current directory.
+    if (!FullFolderPath(line.saveTo, remover.m_saveParent) ||
+        IsInside(remover.m_saveParent, remover.m_installPath)) {
+      log.Line("The student data cannot be saved in " + line.saveTo +
+               ", which the removal would erase; nothing was removed.");
+      code = kExitDataNotSaved;
+      return false;
+    }
+    log.Line("The student data goes into " + remover.m_saveParent);
+  }
+  return true;
+}
+
+const char* OutcomeText(int code) {
+  switch (code) {
+    case kExitNothingLeft:
+      return "Nothing of Kelmora is left.";
+    case kExitTracesLeft:
+      return "The removal left traces of Kelmora, listed above.";
+    case kExitBusy:
+      return "Another removal is running; nothing was changed.";
+    case kExitDataNotSaved:
+      return "The student data could not all be saved; nothing was removed.";
+  }
+  return "Nothing was changed.";
+}
+
+int RemoveQuietly(const CCommandLine& line, CRemovalLog& log) {
+  // The dialog's object runs the removal without ever making its window.
+  CRemoverDlg remover;
+  remover.m_log = &log;
+  int code = 0;
+  if (!Prepare(line, remover, log, code)) return code;
+
+  remover.OnOK();
+
+  if (!remover.m_savedFolder.IsEmpty()) {
+    log.Line("Student data saved in " + remover.m_savedFolder + ": " +
+             DecimalText(remover.m_filesCopied) + " files.");
+  }
+  code = ExitCodeOf(remover.m_ending, remover.m_failures.GetSize());
+  log.Line(OutcomeText(code));
+  return code;
+}
+
+}  // namespace
+
+int RunQuietRemoval(const CCommandLine& line) {
+  CRemovalLog log;
+  log.Open(line.logFile);
+  log.Start(line.arguments);
+  const int code = RemoveQuietly(line, log);
+  log.Line("Exit code " + DecimalText(code) + ".");
+  return code;
+}

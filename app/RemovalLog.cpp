@@ -1,0 +1,91 @@
+#include "app/RemovalLog.h"
+
+#include "removal/DecimalText.h"
+
+namespace {
+
+// The version block's file version.
+const char kVersion[] = "1.0.0.1";
+const char kLogName[] = "\\Logs\\RemoveKM.log";
+const DWORD kNameSize = 256;
+
+bool IsHandle(HANDLE handle) { return handle != NULL && handle != INVALID_HANDLE_VALUE; }
+
+// "2026-12-08 09:05:00 "
+CString Now() {
+  SYSTEMTIME time;
+  GetLocalTime(&time);
+  return DecimalText(time.wYear, 4) + "-" + DecimalText(time.wMonth, 2) + "-" +
+         DecimalText(time.wDay, 2) + " " + DecimalText(time.wHour, 2) + ":" +
+         DecimalText(time.wMinute, 2) + ":" + DecimalText(time.wSecond, 2) + " ";
+}
+
+CString ComputerName() {
+  CString name;
+  DWORD size = kNameSize;
+  if (!GetComputerNameA(name.GetBuffer(kNameSize), &size)) name.GetBuffer(1)[0] = '\0';
+  name.ReleaseBuffer();
+  return name;
+}
+
+CString AccountName() {
+  CString name;
+  DWORD size = kNameSize;
+  if (!GetUserNameA(name.GetBuffer(kNameSize), &size)) name.GetBuffer(1)[0] = '\0';
+  name.ReleaseBuffer();
+  return name;
+}
+
+}  // namespace
+
+CRemovalLog::CRemovalLog() : m_file(INVALID_HANDLE_VALUE), m_output(NULL) {
+  // A program started from a desktop has none; a redirected one has.
+  m_output = GetStdHandle(STD_OUTPUT_HANDLE);
+}
+
+CRemovalLog::~CRemovalLog() {
+  if (IsHandle(m_file)) CloseHandle(m_file);
+}
+
+void CRemovalLog::Open(const CString& path) {
+  CString file = path;
+  if (file.IsEmpty()) {
+    char windows[MAX_PATH] = "";
+    const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) windows[0] = '\0';
+    CreateDirectoryA(CString(windows) + "\\Logs", NULL);
+    file = CString(windows) + kLogName;
+  }
+  // Appends go to the end whoever else writes: two runs at once keep their lines whole.
+  m_file = CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (!IsHandle(m_file)) {
+    Line("Cannot open the log " + file + " (error " + DecimalText(GetLastError()) + ").");
+  }
+}
+
+void CRemovalLog::Line(const CString& text) { Write(Now() + text + "\r\n"); }
+
+void CRemovalLog::Message(const CString& text) {
+  CString line;
+  for (int i = 0; i <= text.GetLength(); ++i) {
+    if (i < text.GetLength() && text[i] != '\n') {
+      line += text[i];
+    } else {
+      if (!line.IsEmpty()) Line(line);
+      line = "";
+    }
+  }
+}
+
+void CRemovalLog::Start(const CString& arguments) {
+  Line(CString("RemoveKM ") + kVersion + " on computer " + ComputerName() + ", account " +
+       AccountName() + ".");
+  Line("Command line: " + arguments);
+}
+
+void CRemovalLog::Write(const CString& text) {
+  DWORD written = 0;
+  if (IsHandle(m_file)) WriteFile(m_file, (LPCSTR)text, text.GetLength(), &written, NULL);
+  if (IsHandle(m_output)) WriteFile(m_output, (LPCSTR)text, text.GetLength(), &written, NULL);
+}

@@ -1,0 +1,31 @@
+// The log of an unattended run: plain text, one event a line, each line
+// after the local date and time; appended to a file and, when the caller
+// redirected it, written to the standard output as well.
+#pragma once
+
+#include "platform/Afx.h"
+
+class CRemovalLog {
+ public:
+  CRemovalLog();
+  ~CRemovalLog();
+  CRemovalLog(const CRemovalLog&) = delete;
+  CRemovalLog& operator=(const CRemovalLog&) = delete;
+
+  // Appends to `path`, or to %WINDIR%\Logs\RemoveKM.log when it is "" (that
+  // folder is made when missing). A log that cannot be opened is said so on
+  // the standard output; the run goes on without it.
+  void Open(const CString& path);
+  void Line(const CString& text);
+  // Each line of a message that is not empty, in order.
+  void Message(const CString& text);
+  // The first lines of a run: the program and its version, the computer, the
+  // account and the command line's arguments.
+  void Start(const CString& arguments);
+
+ private:
+  void Write(const CString& text);
+
+  HANDLE m_file;
+  HANDLE m_output;
+};

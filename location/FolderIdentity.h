@@ -1,0 +1,24 @@
+// Which folder a name leads to, whatever the name: two names lead to the same
+// folder when their volume and file index agree (8.3 names, links, "\\?\"
+// prefixes and other drives onto the same folder all do).
+#pragma once
+
+#include "platform/Afx.h"
+
+struct FolderIdentity {
+  DWORD volume;
+  DWORD indexHigh;
+  DWORD indexLow;
+
+  bool operator==(const FolderIdentity& other) const {
+    return volume == other.volume && indexHigh == other.indexHigh && indexLow == other.indexLow;
+  }
+};
+
+enum IdentityLookup {
+  kIdentityKnown,
+  kNoSuchFolder,     // nothing by that name is there now
+  kIdentityUnknown,  // it may be there, but could not be opened or read
+};
+
+IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity);

@@ -1,0 +1,42 @@
+#include "location/NewerWindowsCalls.h"
+
+namespace {
+
+typedef DWORD(WINAPI* LongPathNameCall)(LPCSTR, LPSTR, DWORD);
+typedef UINT(WINAPI* SystemWow64DirectoryCall)(LPSTR, UINT);
+typedef HRESULT(WINAPI* FolderPathCall)(HWND, int, HANDLE, DWORD, LPSTR);
+
+// The call, or NULL. The modules are loaded: the program imports from both.
+// The pointer passes through void (*)(), which any function pointer may.
+template <typename Call>
+Call Exported(LPCSTR module, LPCSTR name) {
+  HMODULE loaded = GetModuleHandleA(module);
+  FARPROC found = loaded != NULL ? GetProcAddress(loaded, name) : NULL;
+  return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(found));
+}
+
+}  // namespace
+
+DWORD LongPathName(LPCSTR path, LPSTR buffer, DWORD size) {
+  LongPathNameCall call = Exported<LongPathNameCall>("kernel32.dll", "GetLongPathNameA");
+  if (call != NULL) return call(path, buffer, size);
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return 0;
+}
+
+UINT SystemWow64Directory(LPSTR buffer, UINT size) {
+  SystemWow64DirectoryCall call =
+      Exported<SystemWow64DirectoryCall>("kernel32.dll", "GetSystemWow64DirectoryA");
+  if (call != NULL) return call(buffer, size);
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return 0;
+}
+
+HRESULT FolderPath(int csidl, LPSTR path) {
+  FolderPathCall call = Exported<FolderPathCall>("shell32.dll", "SHGetFolderPathA");
+  path[0] = '\0';
+  if (call != NULL) return call(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, path);
+  // The older call cannot tell a folder this Windows lacks from a failure.
+  return SHGetSpecialFolderPathA(NULL, path, csidl & ~CSIDL_FLAG_DONT_VERIFY, FALSE) ? S_OK
+                                                                                     : E_FAIL;
+}

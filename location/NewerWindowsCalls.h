@@ -1,0 +1,15 @@
+// Calls that older Windows versions lack, looked up when they are made, so
+// that the program still starts there. Each answers as the Win32 call does;
+// where this Windows lacks the call, it fails as stated.
+#pragma once
+
+#include "platform/Win32.h"
+
+// GetLongPathNameA (Windows 2000 on); else 0 with ERROR_CALL_NOT_IMPLEMENTED.
+DWORD LongPathName(LPCSTR path, LPSTR buffer, DWORD size);
+// GetSystemWow64DirectoryA (XP on); else 0 with ERROR_CALL_NOT_IMPLEMENTED,
+// as 32-bit Windows answers it.
+UINT SystemWow64Directory(LPSTR buffer, UINT size);
+// SHGetFolderPathA (Windows 2000 on) for the current user, into a MAX_PATH
+// buffer; before, SHGetSpecialFolderPathA, with E_FAIL for any failure.
+HRESULT FolderPath(int csidl, LPSTR path);

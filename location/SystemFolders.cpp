@@ -1,0 +1,104 @@
+#include "location/SystemFolders.h"
+
+#include "location/NewerWindowsCalls.h"
+#include "location/PathText.h"
+#include "removal/ProductTraces.h"
+
+namespace {
+
+// The shell folders of the machine and of the user. Under WOW64 the first
+// two name the 32-bit view.
+const int kShellFolders[] = {
+    CSIDL_PROGRAM_FILES,
+    CSIDL_PROGRAM_FILES_COMMON,
+    CSIDL_COMMON_APPDATA,
+    CSIDL_COMMON_DOCUMENTS,
+    CSIDL_COMMON_DESKTOPDIRECTORY,
+    CSIDL_DESKTOPDIRECTORY,
+    CSIDL_COMMON_STARTMENU,
+    CSIDL_STARTMENU,
+    CSIDL_COMMON_PROGRAMS,
+    CSIDL_PROGRAMS,
+    CSIDL_COMMON_STARTUP,
+    CSIDL_STARTUP,
+    CSIDL_PROFILE,
+    CSIDL_PERSONAL,
+    CSIDL_MYPICTURES,
+    CSIDL_MYMUSIC,
+    CSIDL_MYVIDEO,
+    CSIDL_APPDATA,
+    CSIDL_LOCAL_APPDATA,
+    CSIDL_FAVORITES,
+    CSIDL_TEMPLATES,
+    CSIDL_FONTS,
+};
+// Asked only of 64-bit Windows: on 32-bit Windows they name the same folders
+// as the first two, or are not supported.
+const int kX86ShellFolders[] = {CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES_COMMONX86};
+
+const char* const k64BitProgramFolders[] = {"ProgramW6432", "CommonProgramW6432"};
+
+// A length from a call that fills a MAX_PATH buffer: 0 is a failure, and a
+// larger one a folder that did not fit.
+bool Fits(DWORD length) { return length > 0 && length < MAX_PATH; }
+
+// The 32-bit system folder and the 64-bit Program Files of 64-bit Windows;
+// nothing on 32-bit Windows. `windows64` tells which it is. False when the
+// system could not name them.
+bool AddWow64Folders(SystemFolders& found, bool& windows64) {
+  char buffer[MAX_PATH];
+  UINT length = SystemWow64Directory(buffer, MAX_PATH);
+  windows64 = length != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED;
+  if (!windows64) return true;
+  if (!Fits(length)) return false;
+  found.needed.Add(buffer);
+  // The 64-bit Program Files and its Common Files, which the shell does not
+  // name to a 32-bit program. Windows XP and Server 2003 x64 do not set the
+  // variables; their 64-bit folder is the fixed one.
+  for (const char* variable : k64BitProgramFolders) {
+    length = GetEnvironmentVariableA(variable, buffer, MAX_PATH);
+    if (Fits(length)) {
+      found.needed.Add(buffer);
+    } else if (length != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// False when a folder this Windows has could not be named.
+bool AddShellFolder(SystemFolders& found, int csidl) {
+  char buffer[MAX_PATH];
+  // Not verified: a folder that is not made yet is still the system's.
+  HRESULT result = FolderPath(csidl | CSIDL_FLAG_DONT_VERIFY, buffer);
+  if (result == E_INVALIDARG) return true;  // a folder this Windows does not have
+  if (result != S_OK || buffer[0] == '\0') return false;
+  found.needed.Add(buffer);
+  if (csidl == CSIDL_PROFILE) found.profile = buffer;
+  if (csidl == CSIDL_PROGRAM_FILES) found.needed.Add(JoinedPath(buffer, kInstallerCachesParent));
+  return true;
+}
+
+}  // namespace
+
+bool FindSystemFolders(SystemFolders& found) {
+  char buffer[MAX_PATH];
+  if (!Fits(GetWindowsDirectoryA(buffer, MAX_PATH))) return false;
+  found.windows = buffer;
+  if (!Fits(GetSystemDirectoryA(buffer, MAX_PATH))) return false;
+  found.needed.Add(buffer);
+  if (!Fits(GetTempPathA(MAX_PATH, buffer))) return false;
+  found.needed.Add(buffer);
+  bool windows64;
+  if (!AddWow64Folders(found, windows64)) return false;
+  for (int csidl : kShellFolders) {
+    if (!AddShellFolder(found, csidl)) return false;
+  }
+  for (int csidl : kX86ShellFolders) {
+    if (windows64 && !AddShellFolder(found, csidl)) return false;
+  }
+  // Named by the removal itself, so needed whatever the system reports.
+  found.needed.Add(kFixedProgramFiles);
+  found.needed.Add(JoinedPath(kFixedProgramFiles, kInstallerCachesParent));
+  return true;
+}

@@ -1,0 +1,7 @@
+#include "removal/SpecialFolder.h"
+
+CString SpecialFolder(int csidl) {
+  char path[MAX_PATH] = {0};
+  if (!SHGetSpecialFolderPathA(NULL, path, csidl, FALSE)) return "";
+  return path;
+}

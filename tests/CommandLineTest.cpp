@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+
+namespace {
+
+struct Case {
+  const char* line;
+  RunMode mode;
+  bool quiet;
+  bool noSave = false;
+  bool allUsers = false;
+  const char* saveTo = "";
+  const char* folder = "";
+  const char* logFile = "";
+};
+
+// Invalid rows check the mode and whether /quiet was seen (which decides
+// whether the refusal may be shown).
+const Case kCases[] = {
+    {"\"C:\\My Tools\\RemoveKM.exe\"", kRunDialog, false, false, false, "", "", ""},
+    {"RemoveKM.exe   ", kRunDialog, false, false, false, "", "", ""},
+    {"RemoveKM /quiet", kRunQuiet, true, false, false, "", "", ""},
+    {"RemoveKM -Q", kRunQuiet, true, false, false, "", "", ""},
+    {"RemoveKM /QN /AllUsers", kRunQuiet, true, false, true, "", "", ""},
+    {"RemoveKM -s -NOSAVE", kRunQuiet, true, true, false, "", "", ""},
+    {"\"C:\\a b\\RemoveKM.exe\" /Silent\t/saveto \"C:\\Saved Data\\PC 01\"", kRunQuiet, true, false,
+     false, "C:\\Saved Data\\PC 01", "", ""},
+    {"RemoveKM /q /saveto \\\\server\\backups\\PC01 /folder D:\\K", kRunQuiet, true, false, false,
+     "\\\\server\\backups\\PC01", "D:\\K", ""},
+    // "" inside quotes is a quote; 2n backslashes before a quote give n.
+    {"RemoveKM /q /folder \"C:\\a \"\"b\"\"\" /log C:\\x\\\\\"y z\"", kRunQuiet, true, false, false,
+     "", "C:\\a \"b\"", "C:\\x\\y z"},
+    // 2n+1 backslashes give n and a plain quote: a folder quoted with a
+    // trailing backslash keeps the quote.
+    {"RemoveKM /q /folder \"C:\\K\\\" /nosave", kRunQuiet, true, false, false, "",
+     "C:\\K\" /nosave", ""},
+    {"RemoveKM /check /log \"C:\\logs\\check.log\"", kRunCheck, false, false, false, "", "",
+     "C:\\logs\\check.log"},
+    {"RemoveKM /?", kRunUsage, false, false, false, "", "", ""},
+    {"RemoveKM /quiet /bogus", kRunInvalid, true},
+    {"RemoveKM /quiet/nosave", kRunInvalid, false},
+    {"RemoveKM //quiet", kRunInvalid, false},
+    {"RemoveKM quiet", kRunInvalid, false},
+    {"RemoveKM /quiet /log", kRunInvalid, true},
+    {"RemoveKM /quiet /saveto /nosave", kRunInvalid, true},
+    {"RemoveKM /quiet /folder \"\"", kRunInvalid, true},
+    {"RemoveKM /quiet /log a /log b", kRunInvalid, true},
+    {"RemoveKM /quiet /nosave /saveto C:\\x", kRunInvalid, true},
+    {"RemoveKM /quiet /check", kRunInvalid, true},
+    {"RemoveKM /check /folder C:\\K", kRunInvalid, false},
+    {"RemoveKM /nosave", kRunInvalid, false},
+    {"RemoveKM /log C:\\x.log", kRunInvalid, false},
+    {"RemoveKM /? /quiet", kRunInvalid, true},
+};
+
+TEST(CommandLineTest, SwitchesValuesAndQuotingAsWindowsSplitsThem) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.line);
+    const CCommandLine line = ParseCommandLine(c.line);
+    EXPECT_EQ(line.mode, c.mode) << line.problem;
+    EXPECT_EQ(line.quiet, c.quiet);
+    if (c.mode == kRunInvalid) {
+      EXPECT_FALSE(line.problem.IsEmpty());
+      continue;
+    }
+    EXPECT_EQ(line.noSave, c.noSave);
+    EXPECT_EQ(line.allUsers, c.allUsers);
+    EXPECT_STREQ(line.saveTo, c.saveTo);
+    EXPECT_STREQ(line.folder, c.folder);
+    EXPECT_STREQ(line.logFile, c.logFile);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The program as deployment tools start it: the command line decides the
+// front end; the unattended runs show nothing, log everything and say with
+// their exit code how the removal ended.
+#include <functional>
+
+#include "RemovalFixture.h"
+
+using namespace removal_paths;
+
+namespace {
+
+const char kLog[] = "C:\\WINDOWS\\Logs\\RemoveKM.log";
+const char kReportHeader[] =
+    "Unable to remove the following components...please remove them manually:";
+const char kMutex[] = "Global\\RemoveKM.Removal";
+
+struct Case {
+  const char* arguments;
+  std::function<void()> arrange;
+  int exitCode;
+  bool productRemoved;                   // what can be removed, at least
+  std::vector<std::string> logLines;     // in this order, among others
+  std::vector<std::string> report = {};  // the report's entries, as the log lists them
+  std::function<void()> verify = [] {};
+};
+
+const char kProfiles[] = "C:\\Documents and Settings\\";
+
+// Kelmora's shortcuts in other users' profiles: alice's own, and behind links.
+void AddProfiles() {
+  sim::Machine& m = sim::machine();
+  m.SetValue("HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+             "ProfilesDirectory", "%SystemDrive%\\Documents and Settings", 2);
+  m.AddFile(kProfiles + std::string("alice\\Desktop\\Kelmora.lnk"));
+  m.AddFile(kProfiles + std::string("alice\\Start Menu\\Programs\\Kelmora\\Kelmora.lnk"));
+  m.AddFile("C:\\Shared\\Kelmora.lnk");
+  m.AddJunction(kProfiles + std::string("bob\\Desktop"), "C:\\Shared");
+  m.AddFile("C:\\Elsewhere\\Desktop\\Kelmora.lnk");
+  m.AddJunction(kProfiles + std::string("Linked"), "C:\\Elsewhere");
+}
+
+class UnattendedRunTest : public RemovalTest {
+ protected:
+  int Run(const std::string& arguments) {
+    sim::machine().SetCommandLine("\"C:\\Temp\\RemoveKM.exe\" " + arguments);
+    EXPECT_FALSE(theApp.InitInstance());
+    return theApp.ExitInstance();
+  }
+  // The log's lines without their date and time.
+  std::vector<std::string> LogLines(const std::string& log = kLog) const {
+    std::vector<std::string> lines;
+    const std::string text = sim::machine().ReadFile(log);
+    for (size_t start = 0; start < text.size();) {
+      size_t end = text.find("\r\n", start);
+      lines.push_back(text.substr(start + 20, end - start - 20));
+      start = end + 2;
+    }
+    return lines;
+  }
+};
+
+TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
+  const std::string studentFile = std::string(kInstall) + "\\Students\\bob.txt";
+  const std::vector<std::string> none;
+  auto failShell = [] {
+    sim::machine().Fail(sim::Op::ShellDelete, kInstall, ERROR_SHARING_VIOLATION);
+  };
+  auto failCopy = [&] { sim::machine().Fail(sim::Op::CopyFile, studentFile, ERROR_DISK_FULL); };
+  auto holdLock = [] { CreateMutexA(NULL, FALSE, kMutex); };
+  auto nothing = [] {};
+  // clang-format off
+  const Case cases[] = {
+      {"/quiet", nothing, 0, true,
+       {"Install folder: C:\\Program Files\\Kelmora (found at start)",
+        "Step 1 of 6: Copying student data to desktop...",
+        "Step 6 of 6: Removing registry information...",
+        "The Kelmora has been removed from your computer.",
+        "Student data saved in " + std::string(kSaved) + ": 2 files.", "Exit code 0."}},
+      {"-Q -SaveTo \"C:\\Back Up\\PC 01\" -Log C:\\k.log", failShell, 1603, true,
+       {"Could not delete: C:\\Program Files\\Kelmora", "Exit code 1603."},
+       {"Folder: C:\\Program Files\\Kelmora"}},
+      {"/quiet /folder C:\\Other", [] { sim::machine().AddFile("C:\\Other\\a.txt"); }, 267, false,
+       {"Answered No.", "The folder is refused; nothing was changed.", "Exit code 267."}},
+      {"/quiet /nosave /folder C:\\WINDOWS", nothing, 267, false, {"C:\\WINDOWS", "Exit code 267."}},
+      {"/quiet", failCopy, 266, false, {"Exit code 266."}},
+      {"/quiet /saveto \"C:\\Program Files\\Kelmora\\Backup\"", nothing, 266, false, {"Exit code 266."}},
+      {"/quiet", holdLock, 1618, false,
+       {"Another removal of Kelmora is running on this computer.  Please try again when it has "
+        "ended.", "Exit code 1618."}},
+      {"/quiet /nosave /allusers", AddProfiles, 0, true, {"Exit code 0."}, none, [] {
+         const sim::Machine& m = sim::machine();
+         EXPECT_FALSE(m.Exists(kProfiles + std::string("alice\\Desktop\\Kelmora.lnk")));
+         EXPECT_FALSE(m.Exists(kProfiles + std::string("alice\\Start Menu\\Programs\\Kelmora")));
+         EXPECT_TRUE(m.Exists("C:\\Shared\\Kelmora.lnk"));
+         EXPECT_TRUE(m.Exists("C:\\Elsewhere\\Desktop\\Kelmora.lnk"));
+       }},
+      {"/quiet /log C:\\k.log /nosave /saveto C:\\x", nothing, 87, false,
+       {"Invalid command line: /nosave and /saveto exclude each other. Exit code 87."}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    InstallProduct();
+    m.RedirectStandardOutput();
+    c.arrange();
+    const int othersMutexes = m.OpenMutexHandles();
+
+    EXPECT_EQ(Run(c.arguments), c.exitCode);
+
+    EXPECT_TRUE(m.messageBoxes.empty());
+    EXPECT_TRUE(Events("DialogBox").empty() && Events("CreateDialog").empty());
+    EXPECT_EQ(m.KeyExists(kUninstall + std::string("\\") + kEntry1), !c.productRemoved);
+    if (!c.productRemoved) {
+      EXPECT_TRUE(m.Exists(std::string(kInstall) + "\\km2.jar"));
+    }
+    const std::string log =
+        std::string(c.arguments).find("C:\\k.log") != std::string::npos ? "C:\\k.log" : kLog;
+    EXPECT_EQ(m.ReadFile(log), m.standardOutput);
+    const std::vector<std::string> lines = LogLines(log);
+    auto line = lines.begin();
+    for (const std::string& expected : c.logLines) {
+      line = std::find(line, lines.end(), expected);
+      EXPECT_NE(line, lines.end()) << "not in the log, or not in order: " << expected;
+    }
+    std::vector<std::string> report;
+    line = std::find(lines.begin(), lines.end(), kReportHeader);
+    while (line != lines.end() && ++line != lines.end() && line->find(": ") < 15)
+      report.push_back(*line);
+    EXPECT_EQ(report, c.report);
+    EXPECT_EQ(m.OpenFileHandles(), 0);
+    EXPECT_EQ(m.OpenMutexHandles(), othersMutexes);
+    c.verify();
+  }
+}
+
+TEST_F(UnattendedRunTest, CheckListsTracesAndOtherFrontEndsNeedNoLog) {
+  sim::Machine& m = sim::machine();
+  InstallProduct();
+  EXPECT_EQ(Run("/check"), 1);
+  const std::string uninstall =
+      "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  const std::vector<std::string> traces = {
+      "Folder: " + std::string(kCacheParent) + kEntry1,
+      "Folder: " + std::string(kCacheParent) + kEntry2,
+      "Folder: C:\\Program Files\\Kelmora",
+      "File: " + std::string(kCommonDesktop) + "\\Kelmora.lnk",
+      "File: " + std::string(kCommonStartMenu) + "\\Programs\\Kelmora\\Kelmora.lnk",
+      "Folder: " + std::string(kCommonStartMenu) + "\\Programs\\Kelmora",
+      "File: " + std::string(kUserDesktop) + "\\Kelmora Vessik.lnk",
+      "File: " + std::string(kUserStartMenu) + "\\Programs\\Kelmora Vessik\\Uninstall.lnk",
+      "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Settings",
+      "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath",
+      uninstall + kEntry1,
+      uninstall + kEntry2,
+  };
+  std::vector<std::string> lines = LogLines();
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end() - 2), traces);
+  EXPECT_TRUE(m.Exists(std::string(kInstall) + "\\km2.jar"));
+
+  EXPECT_EQ(Run("/quiet /nosave"), 0);
+  EXPECT_EQ(Run("/check"), 0);
+  EXPECT_EQ(LogLines().back(), "Exit code 0.");
+
+  // Usage and refusals are shown, without a log; a dialog that cannot open
+  // (no desktop) does not end as a success.
+  FreshMachine();
+  sim::Machine& fresh = sim::machine();
+  EXPECT_EQ(Run("/?"), 0);
+  EXPECT_EQ(Run("/nosave"), 87);
+  fresh.Fail(sim::Op::CreateDialog, "102", ERROR_INVALID_WINDOW_HANDLE);
+  EXPECT_EQ(Run(""), 1459);
+  ASSERT_EQ(fresh.messageBoxes.size(), 2u);
+  EXPECT_EQ(fresh.messageBoxes[0].text, fresh.messageBoxes[1].text);
+  EXPECT_NE(fresh.messageBoxes[0].text.find("/quiet [/nosave | /saveto DIR]"), std::string::npos);
+  EXPECT_FALSE(fresh.Exists(kLog));
+}
+
+}  // namespace
