@@ -20,18 +20,12 @@ CString Now() {
          DecimalText(time.wMinute, 2) + ":" + DecimalText(time.wSecond, 2) + " ";
 }
 
-CString ComputerName() {
+// A name that the system writes into a buffer (the computer's, the
+// account's); "" when it cannot give it.
+CString SystemName(BOOL(WINAPI* get)(LPSTR, LPDWORD)) {
   CString name;
   DWORD size = kNameSize;
-  if (!GetComputerNameA(name.GetBuffer(kNameSize), &size)) name.GetBuffer(1)[0] = '\0';
-  name.ReleaseBuffer();
-  return name;
-}
-
-CString AccountName() {
-  CString name;
-  DWORD size = kNameSize;
-  if (!GetUserNameA(name.GetBuffer(kNameSize), &size)) name.GetBuffer(1)[0] = '\0';
+  if (!get(name.GetBuffer(kNameSize), &size)) name.GetBuffer(1)[0] = '\0';
   name.ReleaseBuffer();
   return name;
 }
@@ -79,8 +73,8 @@ void CRemovalLog::Message(const CString& text) {
 }
 
 void CRemovalLog::Start(const CString& arguments) {
-  Line(CString("RemoveKM ") + kVersion + " on computer " + ComputerName() + ", account " +
-       AccountName() + ".");
+  Line(CString("RemoveKM ") + kVersion + " on computer " + SystemName(GetComputerNameA) +
+       ", account " + SystemName(GetUserNameA) + ".");
   Line("Command line: " + arguments);
 }
 
