@@ -11,14 +11,6 @@
 
 namespace {
 
-const char kProductKey[] = "Software\\Dravenhall\\Kelmora";
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char kKeyEntry[] = "Registry Key: HKEY_LOCAL_MACHINE\\";
-const char kUninstallEntry[] =
-    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char kInstallPathEntry[] =
-    "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath";
-
 class CTraceList {
  public:
   explicit CTraceList(CRemovalLog& log) : m_log(log), m_count(0) {}
@@ -59,18 +51,19 @@ void ListRegistry(CTraceList& traces) {
       FILETIME written;
       if (RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, &written) != ERROR_SUCCESS)
         break;
-      traces.Add(kKeyEntry + CString(kProductKey) + "\\" + name);
+      traces.Add(kProductKeyEntry + CString("\\") + name);
     }
     if (RegQueryValueExA(key, "InstallPath", NULL, NULL, NULL, NULL) != ERROR_FILE_NOT_FOUND)
       traces.Add(kInstallPathEntry);
     RegCloseKey(key);
   } else if (opened != ERROR_FILE_NOT_FOUND) {
-    traces.Add(kKeyEntry + CString(kProductKey));
+    traces.Add(CString(kProductKeyEntry));
   }
   for (const char* entry : kUninstallEntries) {
-    opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey + CString(entry), 0, KEY_READ, &key);
+    opened =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey + CString("\\") + entry, 0, KEY_READ, &key);
     if (opened == ERROR_SUCCESS) RegCloseKey(key);
-    if (opened != ERROR_FILE_NOT_FOUND) traces.Add(kUninstallEntry + CString(entry));
+    if (opened != ERROR_FILE_NOT_FOUND) traces.Add(kUninstallEntryPrefix + CString(entry));
   }
 }
 

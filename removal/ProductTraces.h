@@ -18,6 +18,19 @@ const char* const kInstallerCacheFolders[] = {
     "InstallShield Installation Information\\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}",
 };
 
+// The product's registry key, whose sub-keys and install path value the
+// removal deletes, and the system's Uninstall key, both under
+// HKEY_LOCAL_MACHINE; with the report's names for what stays.
+const char kProductKey[] = "Software\\Dravenhall\\Kelmora";
+const char kProductKeyEntry[] = "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora";
+const char kInstallPathValue[] = "InstallPath";
+const char kInstallPathEntry[] =
+    "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath";
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// The report has always spelt this key "Software" in its entries.
+const char kUninstallEntryPrefix[] =
+    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
 // The product's entries under the system's Uninstall key.
 const char* const kUninstallEntries[] = {
     "{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}",

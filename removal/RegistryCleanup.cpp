@@ -8,16 +8,6 @@ namespace {
 
 const char kStep6[] = "Step 6 of 6: Removing registry information...";
 
-const char kProductKey[] = "Software\\Dravenhall\\Kelmora";
-const char kProductKeyEntry[] = "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora";
-const char kInstallPathValue[] = "InstallPath";
-const char kInstallPathEntry[] =
-    "Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath";
-
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const char kUninstallEntryPrefix[] =
-    "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 // Registry key names have at most 255 characters.
 const DWORD kMaxSubKeyName = 256;
 // Far more sub-keys than the product ever makes: a registry that keeps
