@@ -16,13 +16,14 @@ cd "$(dirname "$0")/.."
 source scripts/windows-side.sh
 
 bash scripts/install-deps.sh
-windows_side_decide
+windows_side_check
 
 SECONDS=0
 echo "run: building RemoveKM.exe and the UI driver (windows preset)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 --target RemoveKM uidriver >/dev/null
 echo "run: built in ${SECONDS}s"
+windows_side_ready
 
 if [ "$WINDOWS_SIDE" = none ]; then
   echo "run: RemoveKM cannot be shown at work here: this machine cannot run 32-bit x86 programs and the emulated machine cannot be had ($WINDOWS_SIDE_MISSING)."

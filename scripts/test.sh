@@ -9,19 +9,20 @@ cd "$(dirname "$0")/.."
 source scripts/windows-side.sh
 
 bash scripts/install-deps.sh
+windows_side_check
 
 cmake --preset host
 cmake --build --preset host -j2
 ctest --preset host -j2
 
-windows_side_decide
+windows_side_ready
 cmake --preset windows -DREMOVEKM_E2E_TIME_FACTOR="$REMOVEKM_E2E_TIME_FACTOR"
 cmake --build --preset windows -j2
 case $WINDOWS_SIDE in
   native) ctest --preset windows ;;
   emulated)
     ctest --preset windows -LE e2e
-    windows_side_run ctest --preset windows -L e2e
+    windows_side_run ctest --preset windows -L e2e -j2
     ;;
   none)
     REMOVEKM_WINDOWS_SIDE_MISSING=$WINDOWS_SIDE_MISSING ctest --preset windows

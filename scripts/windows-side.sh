@@ -4,12 +4,12 @@
 # otherwise under Wine in an emulated x86-64 machine, otherwise nowhere.
 # Source it from bash in the project folder.
 
-# windows_side_decide: prints the check's answer, makes the emulated machine
-# when it is needed, and sets WINDOWS_SIDE to native, emulated or none; with
-# none, WINDOWS_SIDE_MISSING says why in a few words. Exports
+# windows_side_check: prints the check's answer and sets WINDOWS_SIDE to native
+# or emulated. Where the emulated machine is needed, starts making it in the
+# background (it takes minutes; windows_side_ready waits for it). Exports
 # REMOVEKM_E2E_TIME_FACTOR, how many times as long every wait of the Windows
 # side may take.
-windows_side_decide() {
+windows_side_check() {
   local answer
   WINDOWS_SIDE=native WINDOWS_SIDE_MISSING=
   export REMOVEKM_E2E_TIME_FACTOR=1
@@ -19,14 +19,24 @@ windows_side_decide() {
   # Software emulation of the processor makes Wine several times slower.
   REMOVEKM_E2E_TIME_FACTOR=6
   mkdir -p out
-  if ! bash scripts/emulated-machine.sh build | tee out/emulated-build.txt; then
+  bash scripts/emulated-machine.sh build >out/emulated-build.txt 2>&1 &
+  WINDOWS_SIDE_BUILD=$!
+}
+
+# windows_side_ready: waits until the emulated machine is made, when one is
+# being made, and prints what that said. When it could not be made, sets
+# WINDOWS_SIDE to none and WINDOWS_SIDE_MISSING to why, in a few words.
+windows_side_ready() {
+  [ "$WINDOWS_SIDE" = emulated ] || return 0
+  if ! wait "$WINDOWS_SIDE_BUILD"; then
     WINDOWS_SIDE=none
     WINDOWS_SIDE_MISSING=$(tail -n 1 out/emulated-build.txt | sed 's/^emulated: unavailable: //')
   fi
+  cat out/emulated-build.txt
 }
 
 # windows_side_run COMMAND [ARG...]: runs COMMAND in the project folder on the
-# Windows side's machine. Wine prefixes go to memory there.
+# Windows side's machine. Wine prefixes go to the emulated machine's own disk.
 windows_side_run() {
   if [ "$WINDOWS_SIDE" = emulated ]; then
     bash scripts/emulated-machine.sh run --scratch build/windows/e2e --scratch out/demo/template \
