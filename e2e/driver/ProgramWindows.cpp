@@ -5,7 +5,7 @@
 namespace {
 
 // How long one read may take before the program counts as busy.
-const UINT kAnswerTimeoutMs = 1000;
+UINT answer_timeout_ms = 1000;
 
 struct TopLevelSearch {
   DWORD pid;
@@ -35,9 +35,11 @@ HWND FindVisibleTopLevel(DWORD pid, const std::function<bool(HWND)>& accept) {
   return NULL;
 }
 
+void SetAnswerTimeFactor(int factor) { answer_timeout_ms = 1000 * static_cast<UINT>(factor); }
+
 bool AskWindow(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* answer) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+  if (!SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, answer_timeout_ms,
                            &result)) {
     return false;
   }

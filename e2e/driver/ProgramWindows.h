@@ -27,6 +27,9 @@ std::string WindowClass(HWND window);
 // window does not answer.
 bool AskWindow(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT* answer);
 
+// AskWindow waits `factor` times as long: for a machine that emulates the processor.
+void SetAnswerTimeFactor(int factor);
+
 // A message box: a dialog with the text static 0xFFFF.
 bool IsMessageBox(HWND window);
 

@@ -707,6 +707,7 @@ int main(int argc, char** argv) {
     return Usage(error.c_str());
   }
 
+  SetAnswerTimeFactor(time_factor);
   UiDriver driver(snap_dir, timeout_seconds, time_factor);
   if (!start) {
     driver.SetProgram(program);
