@@ -5,15 +5,12 @@
 namespace {
 
 bool RemoveLinksIn(const CWidePath& folder) {
-  // A path beyond the system's limit is beyond the shell's reach too.
-  CWidePath pattern;
-  if (!pattern.Join(folder, L"*")) return true;
   CFolderListing listing;
   if (!listing.Open(folder)) return false;
   WIN32_FIND_DATAW entry;
   while (listing.Next(entry)) {
     CWidePath path;
-    if (!path.Join(folder, entry.cFileName)) continue;
+    if (!path.Join(folder, entry.cFileName)) return false;
     if (IsLink(entry)) {
       const BOOL removed =
           IsFolder(entry) ? RemoveDirectoryW(path.Text()) : DeleteFileW(path.Text());
@@ -27,7 +24,8 @@ bool RemoveLinksIn(const CWidePath& folder) {
 
 }  // namespace
 
-bool RemoveLinksInside(const CString& folder) {
-  CWidePath path;
-  return path.Set(folder) && RemoveLinksIn(path);
+bool RemoveLinksInside(const CWidePath& folder) {
+  // Links lie at any depth, past MAX_PATH too.
+  CWidePath path = folder;
+  return path.Extend() && RemoveLinksIn(path);
 }

@@ -4,9 +4,9 @@
 // a link; its target is never entered or changed.
 #pragma once
 
-#include "platform/Afx.h"
+#include "removal/WidePath.h"
 
 // Removes every junction and symbolic link at any depth inside `folder`.
 // False when one could not be removed, or a folder inside could not be listed
 // whole (a link may be left in it): then the folder must not go to the shell.
-bool RemoveLinksInside(const CString& folder);
+bool RemoveLinksInside(const CWidePath& folder);

@@ -5,3 +5,9 @@ CString SpecialFolder(int csidl) {
   if (!SHGetSpecialFolderPathA(NULL, path, csidl, FALSE)) return "";
   return path;
 }
+
+CWidePath ShellFolder(int csidl) {
+  WCHAR path[MAX_PATH] = {0};
+  if (!SHGetSpecialFolderPathW(NULL, path, csidl, FALSE)) return CWidePath();
+  return CWidePath(path);
+}
