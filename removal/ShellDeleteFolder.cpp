@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "app/RemoverDlg.h"
-#include "removal/LinksInside.h"
+#include "removal/ReadyForShell.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
   const int length = path.GetLength();
   // The shell takes a list of paths ended by two NULs; a path that is too
   // long for the system is refused rather than cut short.
-  if (length < MAX_PATH && !HasWildcard(path) && RemoveLinksInside(path)) {
+  if (length < MAX_PATH && !HasWildcard(path) && ReadyForShell(path)) {
     WCHAR list[MAX_PATH + 1] = {0};
     memcpy(list, path.Text(), length * sizeof(WCHAR));
 

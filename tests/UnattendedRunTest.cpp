@@ -138,7 +138,9 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
        {"Folder: C:\\Program Files\\Kelmora"}, [&] {
          const sim::Machine& m = sim::machine();
          EXPECT_EQ(m.ReadFile(kSaved + nested), "deep work");
+         // Out of the shell's reach, the folder is not handed to it at all.
          EXPECT_EQ(m.ReadFile(kInstall + ("\\Students" + nested)), "deep work");
+         EXPECT_TRUE(m.Exists(kInstall + std::string("\\km2.jar")));
          EXPECT_FALSE(m.Exists(kUserDesktop + std::string("\\Kelmora Vessik.lnk")));
        }},
       {"/quiet /log C:\\k.log /nosave /saveto C:\\x", nothing, 87, false,
