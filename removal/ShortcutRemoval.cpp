@@ -28,11 +28,6 @@ CWidePath UserNameLocation(CWidePath folder, const CString& userName, const char
   return folder.Append("\\" + userName + lastPart);
 }
 
-// `relative` appended to `location` as it stands.
-CWidePath At(const CWidePath& location, const CString& relative) {
-  return CWidePath(location).Append(relative);
-}
-
 }  // namespace
 
 void CRemoverDlg::RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu) {
@@ -62,19 +57,18 @@ void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolder
   // What would not go, by its name at `location`.
   CStringArray shortcutsLeft;
   for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
-    const CWidePath path = At(location, "\\" + m_shortcuts[i]);
+    const CWidePath path = location + "\\" + m_shortcuts[i];
     if (PathMayExist(path) && !DeleteFileW(path.Text())) shortcutsLeft.Add("\\" + m_shortcuts[i]);
   }
   CStringArray foldersLeft;
   for (int i = 0; i < programFolders; ++i) {
-    if (!DeleteFolderIfPresent(At(location, kProgramFolders[i])))
-      foldersLeft.Add(kProgramFolders[i]);
+    if (!DeleteFolderIfPresent(location + kProgramFolders[i])) foldersLeft.Add(kProgramFolders[i]);
   }
   // A shortcut that would not go alone may have gone with its folder.
   for (int i = 0; i < shortcutsLeft.GetSize(); ++i) {
-    const CWidePath path = At(location, shortcutsLeft[i]);
+    const CWidePath path = location + shortcutsLeft[i];
     if (PathMayExist(path)) m_failures.Add("File: " + path.Shown());
   }
   for (int i = 0; i < foldersLeft.GetSize(); ++i)
-    m_failures.Add("Folder: " + At(location, foldersLeft[i]).Shown());
+    m_failures.Add("Folder: " + (location + foldersLeft[i]).Shown());
 }

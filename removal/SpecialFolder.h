@@ -3,10 +3,7 @@
 
 #include "removal/WidePath.h"
 
-// The shell folder's path, or "" when the system cannot name it. A name the
-// code page cannot spell comes in its best fit, which names nothing.
-CString SpecialFolder(int csidl);
-
-// The shell folder's whole path, for the folders the removal works in; empty
+// The shell folder's path, by its whole name (the ANSI call would give a
+// best fit, naming nothing, for a name the code page cannot spell); empty
 // when the system cannot name it.
 CWidePath ShellFolder(int csidl);

@@ -23,6 +23,7 @@ class CWidePath {
   // The text with `more` added as it stands.
   CWidePath& Append(const CWidePath& more) { return Append(more.Text(), more.m_length); }
   CWidePath& Append(LPCWSTR text, int length);
+  CWidePath operator+(const CWidePath& more) const { return CWidePath(*this).Append(more); }
   // Up to the last separator, which goes too; "" when there is none.
   CWidePath Parent() const;
   // The same path as the wide calls take it past MAX_PATH: made full, then
