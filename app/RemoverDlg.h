@@ -5,6 +5,7 @@
 #include "platform/Afx.h"
 #include "removal/ProgressDlg.h"
 #include "removal/RegistryKey.h"
+#include "removal/WidePath.h"
 #include "resource.h"
 
 class CRemovalLog;
@@ -48,24 +49,24 @@ class CRemoverDlg : public CDialog {
 
   // ---- Removal.
   void OnOK() override;
-  bool CopyTree(CString source, CString destination);
+  bool CopyTree(const CWidePath& source, const CWidePath& destination);
   bool DeleteTree(CString& parent, const CString& name);
-  bool ShellDeleteFolder(CString path);
+  bool ShellDeleteFolder(const CWidePath& path);
   // Step 1: copies the student data into a new folder in `parent` (the
   // user's desktop, or m_saveParent). False when it could not all be saved;
   // what this run made is then deleted again.
-  bool SaveStudentData(const CString& parent);
+  bool SaveStudentData(const CWidePath& parent);
   // Deletes the folder through the shell when it may exist. False when it is
   // still there (the shell's message has been shown).
-  bool DeleteFolderIfPresent(const CString& path);
+  bool DeleteFolderIfPresent(const CWidePath& path);
   // Steps 4 and 5 of one pass; an empty folder is one the system cannot name.
-  void RemoveShortcuts(const CString& desktop, const CString& startMenu);
+  void RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu);
   // With /allusers: steps 4 and 5 in every other user profile, at the places
   // this account's own desktop and Start Menu have in its profile.
-  void RemoveShortcutsOfEveryProfile(const CString& userDesktop, const CString& userStartMenu);
+  void RemoveShortcutsOfEveryProfile(const CWidePath& userDesktop, const CWidePath& userStartMenu);
   // Deletes the names of m_shortcuts at `location`, then its first
   // `programFolders` program folders, and reports what is left.
-  void RemoveShortcutsAt(const CString& location, int programFolders);
+  void RemoveShortcutsAt(const CWidePath& location, int programFolders);
   // Step 6, with the removal's key holder.
   void RemoveRegistryEntries(CRegistryKey& key);
   // A step line: on the progress window, and in the log when unattended.

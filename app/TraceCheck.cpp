@@ -18,8 +18,8 @@ class CTraceList {
     m_log.Line(entry);
     ++m_count;
   }
-  void AddIfPresent(const char* form, const CString& path) {
-    if (PathMayExist(path)) Add(form + path);
+  void AddIfPresent(const char* form, const CWidePath& path) {
+    if (PathMayExist(path)) Add(form + path.Shown());
   }
   int Count() const { return m_count; }
 
@@ -28,8 +28,9 @@ class CTraceList {
   int m_count;
 };
 
-// What steps 4 and 5 remove at one desktop and Start Menu folder.
-void ListShortcuts(CTraceList& traces, const CString& desktop, const CString& startMenu) {
+// What steps 4 and 5 remove at one desktop and Start Menu folder, which are
+// looked at by their whole names as the removal does.
+void ListShortcuts(CTraceList& traces, const CWidePath& desktop, const CWidePath& startMenu) {
   if (!desktop.IsEmpty()) {
     for (const char* name : kDesktopShortcuts) traces.AddIfPresent("File: ", desktop + "\\" + name);
   }
@@ -82,9 +83,9 @@ int RunTraceCheck(const CCommandLine& line) {
   }
   CRemoverDlg finder;
   traces.AddIfPresent("Folder: ", finder.FindInstallPath());
-  ListShortcuts(traces, SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
-                SpecialFolder(CSIDL_COMMON_STARTMENU));
-  ListShortcuts(traces, SpecialFolder(CSIDL_DESKTOPDIRECTORY), SpecialFolder(CSIDL_STARTMENU));
+  ListShortcuts(traces, ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
+                ShellFolder(CSIDL_COMMON_STARTMENU));
+  ListShortcuts(traces, ShellFolder(CSIDL_DESKTOPDIRECTORY), ShellFolder(CSIDL_STARTMENU));
   ListRegistry(traces);
 
   const int code = traces.Count() == 0 ? kExitNothingLeft : kExitTracesFound;

@@ -3,10 +3,18 @@
 
 namespace {
 
+// The copy makes each folder current as it enters it, as it always has; a
+// folder too deep to be the current one (past MAX_PATH) is copied without.
+bool EnterFolder(const CWidePath& folder) {
+  const CWidePath path = folder.Unextended();
+  return path.GetLength() > MAX_PATH - 2 || SetCurrentDirectoryW(path.Text());
+}
+
 // Copies in wide characters, so that every pupil's file keeps its real name,
-// whatever the ANSI code page can spell.
+// whatever the ANSI code page can spell, and by "\\?\" paths, so that work
+// nested past MAX_PATH is saved too.
 bool CopyWideTree(const CWidePath& source, const CWidePath& destination, int& filesCopied) {
-  if (!SetCurrentDirectoryW(source.Text())) return false;
+  if (!EnterFolder(source)) return false;
   CFolderListing listing;
   if (!listing.Open(source)) return false;
 
@@ -41,7 +49,7 @@ bool CopyWideTree(const CWidePath& source, const CWidePath& destination, int& fi
 
 }  // namespace
 
-bool CRemoverDlg::CopyTree(CString source, CString destination) {
-  CWidePath from, to;
-  return from.Set(source) && to.Set(destination) && CopyWideTree(from, to, m_filesCopied);
+bool CRemoverDlg::CopyTree(const CWidePath& source, const CWidePath& destination) {
+  CWidePath from = source, to = destination;
+  return from.Extend() && to.Extend() && CopyWideTree(from, to, m_filesCopied);
 }

@@ -1,6 +1,6 @@
 #include "app/RemoverDlg.h"
 #include "removal/PathExists.h"
 
-bool CRemoverDlg::DeleteFolderIfPresent(const CString& path) {
+bool CRemoverDlg::DeleteFolderIfPresent(const CWidePath& path) {
   return !PathMayExist(path) || ShellDeleteFolder(path);
 }

@@ -42,8 +42,7 @@ bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
   if (!PathMayExist(path + "*.*")) return false;
 
   CFolderListing listing;
-  CWidePath folder;
-  if (!isLink && folder.Set(path) && listing.Open(folder)) {
+  if (!isLink && listing.Open(path)) {
     WIN32_FIND_DATAW entry;
     while (listing.Next(entry)) {
       CString name;

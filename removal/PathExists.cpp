@@ -13,15 +13,19 @@ bool IsNotFoundError(DWORD error) {
   return false;
 }
 
-bool PathMayExist(const CString& path) {
+bool PathMayExist(const CWidePath& path) {
   // No folder known: the lookups below could only fail, and a failed one
   // would count as a folder that may be there.
   if (path.IsEmpty()) return false;
-  CFileFind finder;
-  if (finder.FindFile(path)) return true;
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW(path.Text(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    FindClose(find);
+    return true;
+  }
   if (!IsNotFoundError(GetLastError())) return true;
   // The search finds no folder named with a trailing separator, which the
   // system otherwise accepts; a pattern is no name and is not found here.
-  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
+  if (GetFileAttributesW(path.Text()) != INVALID_FILE_ATTRIBUTES) return true;
   return !IsNotFoundError(GetLastError());
 }

@@ -6,89 +6,77 @@
 namespace {
 
 const char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
-const char kProfilesValue[] = "ProfilesDirectory";
+const WCHAR kProfilesValue[] = L"ProfilesDirectory";
 const char kNoProfiles[] =
     "The folder of the user profiles cannot be found: only the shortcuts of All Users and of "
     "this account were removed.";
 
 // The folder that holds every user's profile, as the system records it
 // ("%SystemDrive%\Users"); else the one that holds `ownProfile` (Windows NT 4
-// records none); "" when neither is known.
-CString ProfilesFolder(const CString& ownProfile) {
+// records none); "" when neither is known. Read wide: its name may hold
+// letters the code page cannot spell.
+CWidePath ProfilesFolder(const CWidePath& ownProfile) {
   HKEY key;
-  char value[MAX_PATH + 1] = "";
-  DWORD size = MAX_PATH;
+  WCHAR value[MAX_PATH + 1] = {0};
+  DWORD size = MAX_PATH * sizeof(WCHAR);
   LONG read = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, &key);
   if (read == ERROR_SUCCESS) {
-    read = RegQueryValueExA(key, kProfilesValue, NULL, NULL, (LPBYTE)value, &size);
+    read = RegQueryValueExW(key, kProfilesValue, NULL, NULL, (LPBYTE)value, &size);
     RegCloseKey(key);
   }
-  char expanded[MAX_PATH];
-  const DWORD length = ExpandEnvironmentStringsA(value, expanded, MAX_PATH);
-  if (read == ERROR_SUCCESS && length > 0 && length <= MAX_PATH) return expanded;
-  const int separator = ownProfile.ReverseFind('\\');
-  return separator > 0 ? ownProfile.Left(separator) : CString("");
+  WCHAR expanded[MAX_PATH];
+  const DWORD length = ExpandEnvironmentStringsW(value, expanded, MAX_PATH);
+  if (read == ERROR_SUCCESS && length > 0 && length <= MAX_PATH) return CWidePath(expanded);
+  return ownProfile.Parent();
 }
 
-bool IsLink(const CString& path) {
-  const DWORD attributes = GetFileAttributesA(path);
+bool IsLink(const CWidePath& path) {
+  const DWORD attributes = GetFileAttributesW(path.Text());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // `profile` + "\" + `part`, or "" when a folder on the way from the profile
 // is a junction or symbolic link: what lies behind one is not the profile's.
-CString InsideProfile(const CString& profile, const CString& part) {
-  CString path = profile;
-  CString name;
+CWidePath InsideProfile(const CWidePath& profile, const CWidePath& part) {
+  CWidePath path = profile;
+  int start = 0;
   for (int i = 0; i <= part.GetLength(); ++i) {
-    if (i < part.GetLength() && part[i] != '\\') {
-      name += part[i];
-      continue;
-    }
-    path += "\\" + name;
-    name = "";
-    if (IsLink(path)) return "";
+    if (i < part.GetLength() && part[i] != L'\\') continue;
+    path.Append(L"\\", 1).Append(part.Text() + start, i - start);
+    start = i + 1;
+    if (IsLink(path)) return CWidePath();
   }
   return path;
 }
 
 }  // namespace
 
-void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CString& userDesktop,
-                                                const CString& userStartMenu) {
+void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CWidePath& userDesktop,
+                                                const CWidePath& userStartMenu) {
   // Where the desktop and Start Menu lie in a profile: as in this account's.
-  const CString ownProfile = SpecialFolder(CSIDL_PROFILE);
-  const CString profiles = ProfilesFolder(ownProfile);
+  const CWidePath ownProfile = ShellFolder(CSIDL_PROFILE);
+  const CWidePath profiles = ProfilesFolder(ownProfile);
   if (profiles.IsEmpty()) {
     AskUser(kNoProfiles, NULL, MB_OK);
     return;
   }
   // Profiles that cannot all be looked through may keep the product's
   // shortcuts: the folder is reported.
-  CString desktopPart, startMenuPart;
-  CWidePath profilesPath;
+  CWidePath desktopPart, startMenuPart;
   CFolderListing listing;
   if (!PathBelow(userDesktop, ownProfile, desktopPart) ||
-      !PathBelow(userStartMenu, ownProfile, startMenuPart) || !profilesPath.Set(profiles) ||
-      !listing.Open(profilesPath)) {
-    m_failures.Add("Folder: " + profiles);
+      !PathBelow(userStartMenu, ownProfile, startMenuPart) || !listing.Open(profiles)) {
+    m_failures.Add("Folder: " + profiles.Shown());
     return;
   }
-  bool allNamed = true;
   WIN32_FIND_DATAW entry;
   while (listing.Next(entry)) {
     // "All Users", "Default User" and the like are links on newer Windows.
     if (!IsFolder(entry) || IsLink(entry)) continue;
-    // A profile the code page cannot name cannot be looked through.
-    CString name;
-    if (!ToAnsi(entry.cFileName, name)) {
-      allNamed = false;
-      continue;
-    }
-    const CString profile = profiles + "\\" + name;
-    CString same;
+    CWidePath profile, same;
+    if (!profile.Join(profiles, entry.cFileName)) continue;
     if (PathBelow(profile, ownProfile, same) && same.IsEmpty()) continue;  // done already
     RemoveShortcuts(InsideProfile(profile, desktopPart), InsideProfile(profile, startMenuPart));
   }
-  if (!listing.Complete() || !allNamed) m_failures.Add("Folder: " + profiles);
+  if (!listing.Complete()) m_failures.Add("Folder: " + profiles.Shown());
 }

@@ -56,10 +56,12 @@ void CRemoverDlg::OnOK() {
     return;
   }
 
-  const CString commonDesktop = SpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
-  const CString userDesktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
-  const CString commonStartMenu = SpecialFolder(CSIDL_COMMON_STARTMENU);
-  const CString userStartMenu = SpecialFolder(CSIDL_STARTMENU);
+  // By their whole names: a school's desktop may be named with letters the
+  // code page cannot spell.
+  const CWidePath commonDesktop = ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY);
+  const CWidePath userDesktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  const CWidePath commonStartMenu = ShellFolder(CSIDL_COMMON_STARTMENU);
+  const CWidePath userStartMenu = ShellFolder(CSIDL_STARTMENU);
   CRegistryKey registryKey;
 
   m_progress.SetStepText(kStep1);
@@ -75,7 +77,7 @@ void CRemoverDlg::OnOK() {
   const bool save = m_log ? m_givenSave : m_saveData.SendMessageA(BM_GETCHECK, 0, 0) != 0;
   m_savedFolder = "";
   if (save && !m_installPath.IsEmpty() &&
-      !SaveStudentData(m_saveParent.IsEmpty() ? userDesktop : m_saveParent)) {
+      !SaveStudentData(m_saveParent.IsEmpty() ? userDesktop : CWidePath(m_saveParent))) {
     // Nothing has been removed yet: the user copies the data and tries again.
     AskUser(kCopyFailedStart + CString(kSupportTelephoneNumber) + kCopyFailedEnd, NULL, MB_OK);
     m_progress.DestroyWindow();

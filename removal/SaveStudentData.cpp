@@ -7,44 +7,53 @@ const char kSavedDataFolder[] = "Kelmora Saved Student Data";
 const int kMaxSaveFolders = 9999;
 
 // Makes the first of "Kelmora Saved Student Data", "... (2)", "... (3)", ...
-// that does not exist yet on `desktop`, so that data saved by an earlier run
+// that does not exist yet in `parent`, so that data saved by an earlier run
 // is never mixed with this run's or deleted with it. False when no such
 // folder can be made.
-bool CreateNewSaveFolder(const CString& desktop, CString& name) {
+bool CreateNewSaveFolder(const CWidePath& parent, CString& name, CWidePath& folder) {
   for (int number = 1; number <= kMaxSaveFolders; ++number) {
     name = kSavedDataFolder;
     if (number > 1) name += " (" + DecimalText(number) + ")";
-    if (CreateDirectoryA(desktop + "\\" + name, NULL)) return true;
+    if (!folder.Join(parent, name)) return false;
+    if (CreateDirectoryW(folder.Text(), NULL)) return true;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
   }
   return false;
 }
 
-// Makes `folder` and the folders above it that are missing. What cannot be
-// made shows when the save folder is made inside it.
-void CreateFolderPath(const CString& folder) {
-  for (int i = 0; i < folder.GetLength(); ++i) {
-    if (folder[i] == '\\' && i > 0 && folder[i - 1] != ':' && folder[i - 1] != '\\')
-      CreateDirectoryA(folder.Left(i), NULL);
+// Makes `folder` (a "\\?\" path) and the folders above it that are missing.
+// What cannot be made shows when the save folder is made inside it.
+void CreateFolderPath(const CWidePath& folder) {
+  const int prefix = 4;  // "\\?\"
+  for (int i = prefix + 1; i < folder.GetLength(); ++i) {
+    if (folder[i] == L'\\' && folder[i - 1] != L':' && folder[i - 1] != L'\\') {
+      CWidePath above;
+      above.Append(folder.Text(), i);
+      CreateDirectoryW(above.Text(), NULL);
+    }
   }
-  CreateDirectoryA(folder, NULL);
+  CreateDirectoryW(folder.Text(), NULL);
 }
 
 }  // namespace
 
-bool CRemoverDlg::SaveStudentData(const CString& parent) {
+bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
   // A desktop the system cannot name leaves nowhere to save to.
   if (parent.IsEmpty()) return false;
+  // The save folder's own path may be past MAX_PATH too.
+  CWidePath extendedParent = parent;
+  if (!extendedParent.Extend()) return false;
   // A folder given for the purpose may be new; the desktop is never made.
-  if (!m_saveParent.IsEmpty()) CreateFolderPath(parent);
-  CString folder;
-  if (!CreateNewSaveFolder(parent, folder)) return false;
+  if (!m_saveParent.IsEmpty()) CreateFolderPath(extendedParent);
+  CString name;
+  CWidePath folder;
+  if (!CreateNewSaveFolder(extendedParent, name, folder)) return false;
   m_filesCopied = 0;
-  if (CopyTree(m_installPath + "\\Students", parent + "\\" + folder)) {
-    m_savedFolder = parent + "\\" + folder;
+  if (CopyTree(m_installPath + "\\Students", folder)) {
+    m_savedFolder = parent.Shown() + "\\" + name;
     return true;
   }
-  CString parentForDelete = parent;
-  DeleteTree(parentForDelete, folder);
+  CString parentForDelete = parent.Shown();
+  DeleteTree(parentForDelete, name);
   return false;
 }

@@ -23,17 +23,14 @@ void SetNames(CStringArray& list, const char* const (&names)[count]) {
 // The per-user folder where the product's installer also put shortcuts: the
 // folder cut back by three components, then the user's name and `lastPart`
 // (which ends with a separator, so the names joined to it get two).
-CString UserNameLocation(CString folder, const CString& userName, const char* lastPart) {
-  for (int cut = 0; cut < 3; ++cut) {
-    const int separator = folder.ReverseFind('\\');
-    folder = separator < 0 ? CString("") : folder.Left(separator);
-  }
-  return folder + "\\" + userName + lastPart;
+CWidePath UserNameLocation(CWidePath folder, const CString& userName, const char* lastPart) {
+  for (int cut = 0; cut < 3; ++cut) folder = folder.Parent();
+  return folder.Append("\\" + userName + lastPart);
 }
 
 }  // namespace
 
-void CRemoverDlg::RemoveShortcuts(const CString& desktop, const CString& startMenu) {
+void CRemoverDlg::RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu) {
   const bool userNameLocations = m_osMajor >= 5;
 
   ShowStep(kStep4);
@@ -56,20 +53,22 @@ void CRemoverDlg::RemoveShortcuts(const CString& desktop, const CString& startMe
   }
 }
 
-void CRemoverDlg::RemoveShortcutsAt(const CString& location, int programFolders) {
+void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolders) {
+  // What would not go, by its name at `location`.
   CStringArray shortcutsLeft;
   for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
-    const CString path = location + "\\" + m_shortcuts[i];
-    if (PathMayExist(path) && !DeleteFileA(path)) shortcutsLeft.Add(path);
+    const CWidePath path = location + "\\" + m_shortcuts[i];
+    if (PathMayExist(path) && !DeleteFileW(path.Text())) shortcutsLeft.Add("\\" + m_shortcuts[i]);
   }
   CStringArray foldersLeft;
   for (int i = 0; i < programFolders; ++i) {
-    const CString path = location + kProgramFolders[i];
-    if (!DeleteFolderIfPresent(path)) foldersLeft.Add(path);
+    if (!DeleteFolderIfPresent(location + kProgramFolders[i])) foldersLeft.Add(kProgramFolders[i]);
   }
   // A shortcut that would not go alone may have gone with its folder.
   for (int i = 0; i < shortcutsLeft.GetSize(); ++i) {
-    if (PathMayExist(shortcutsLeft[i])) m_failures.Add("File: " + shortcutsLeft[i]);
+    const CWidePath path = location + shortcutsLeft[i];
+    if (PathMayExist(path)) m_failures.Add("File: " + path.Shown());
   }
-  for (int i = 0; i < foldersLeft.GetSize(); ++i) m_failures.Add("Folder: " + foldersLeft[i]);
+  for (int i = 0; i < foldersLeft.GetSize(); ++i)
+    m_failures.Add("Folder: " + (location + foldersLeft[i]).Shown());
 }

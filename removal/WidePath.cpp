@@ -1,25 +1,142 @@
 #include "removal/WidePath.h"
 
-bool CWidePath::Set(const CString& path) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, path, path.GetLength(), m_text, MAX_PATH - 1);
-  if (length <= 0 && !path.IsEmpty()) return false;
-  m_length = length;
-  m_text[m_length] = 0;
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The longest path the wide calls take, without its NUL.
+const int kLongestPath = 32766;
+const WCHAR kExtendedPrefix[] = L"\\\\?\\";
+const WCHAR kExtendedUncPrefix[] = L"\\\\?\\UNC";
+
+int LengthOf(LPCWSTR text) {
+  int length = 0;
+  while (text[length]) ++length;
+  return length;
+}
+
+bool StartsWith(const CWidePath& path, LPCWSTR prefix) {
+  for (int i = 0; prefix[i]; ++i)
+    if (i >= path.GetLength() || path[i] != prefix[i]) return false;
   return true;
 }
 
-bool CWidePath::Join(const CWidePath& folder, LPCWSTR name) {
-  int nameLength = 0;
-  while (name[nameLength]) ++nameLength;
-  if (folder.m_length + 1 + nameLength >= MAX_PATH) return false;
-  if (&folder != this) {
-    for (int i = 0; i <= folder.m_length; ++i) m_text[i] = folder.m_text[i];
-    m_length = folder.m_length;
+}  // namespace
+
+CWidePath::CWidePath() : m_text(NULL), m_length(0), m_capacity(0) { Reserve(0); }
+
+CWidePath::CWidePath(LPCSTR path) : m_text(NULL), m_length(0), m_capacity(0) {
+  const int bytes = (int)strlen(path);
+  const int length = bytes ? MultiByteToWideChar(CP_ACP, 0, path, bytes, NULL, 0) : 0;
+  Reserve(length);
+  if (length > 0) m_length = MultiByteToWideChar(CP_ACP, 0, path, bytes, m_text, length);
+  if (m_length < 0) m_length = 0;
+  m_text[m_length] = 0;
+}
+
+CWidePath::CWidePath(const CString& path) : CWidePath((LPCSTR)path) {}
+
+CWidePath::CWidePath(LPCWSTR path) : m_text(NULL), m_length(0), m_capacity(0) {
+  Reserve(0);
+  Append(path, LengthOf(path));
+}
+
+CWidePath::CWidePath(const CWidePath& other) : m_text(NULL), m_length(0), m_capacity(0) {
+  Reserve(other.m_length);
+  Append(other.m_text, other.m_length);
+}
+
+CWidePath& CWidePath::operator=(const CWidePath& other) {
+  if (this != &other) {
+    m_length = 0;
+    Append(other.m_text, other.m_length);
   }
-  m_text[m_length++] = L'\\';
-  for (int i = 0; i <= nameLength; ++i) m_text[m_length + i] = name[i];
-  m_length += nameLength;
+  return *this;
+}
+
+CWidePath::~CWidePath() { free(m_text); }
+
+void CWidePath::Reserve(int length) {
+  if (m_text != NULL && length <= m_capacity) return;
+  const int grown = m_capacity * 2 > length ? m_capacity * 2 : length;
+  WCHAR* text = (WCHAR*)realloc(m_text, (grown + 1) * sizeof(WCHAR));
+  if (text == NULL) abort();  // out of memory: nothing sensible is left to do
+  if (m_text == NULL) text[0] = 0;
+  m_text = text;
+  m_capacity = grown;
+}
+
+CWidePath& CWidePath::Append(LPCWSTR text, int length) {
+  Reserve(m_length + length);
+  for (int i = 0; i < length; ++i) m_text[m_length + i] = text[i];
+  m_length += length;
+  m_text[m_length] = 0;
+  return *this;
+}
+
+bool CWidePath::Join(const CWidePath& folder, LPCWSTR name) {
+  const bool separated = folder.m_length > 0 && folder.m_text[folder.m_length - 1] == L'\\';
+  const int nameLength = LengthOf(name);
+  if (folder.m_length + 1 + nameLength > kLongestPath) return false;
+  if (&folder != this) *this = folder;
+  if (!separated) Append(L"\\", 1);
+  Append(name, nameLength);
   return true;
+}
+
+CWidePath CWidePath::Parent() const {
+  int separator = m_length - 1;
+  while (separator >= 0 && m_text[separator] != L'\\') --separator;
+  CWidePath parent;
+  if (separator > 0) parent.Append(m_text, separator);
+  return parent;
+}
+
+bool CWidePath::Extend() {
+  if (StartsWith(*this, kExtendedPrefix)) return true;
+  if (IsEmpty()) return false;
+  const DWORD size = GetFullPathNameW(m_text, 0, NULL, NULL);
+  if (size == 0) return false;
+  CWidePath full;
+  full.Reserve((int)size);
+  const DWORD length = GetFullPathNameW(m_text, size, full.m_text, NULL);
+  if (length == 0 || length >= size) return false;
+  full.m_length = (int)length;
+  // "\\server\share\..." keeps one of its leading separators after "UNC".
+  const bool unc = StartsWith(full, L"\\\\");
+  m_length = 0;
+  if (unc)
+    Append(kExtendedUncPrefix, LengthOf(kExtendedUncPrefix)).Append(full.m_text + 1, length - 1);
+  else
+    Append(kExtendedPrefix, LengthOf(kExtendedPrefix)).Append(full);
+  return true;
+}
+
+CWidePath CWidePath::Unextended() const {
+  CWidePath path;
+  if (StartsWith(*this, kExtendedUncPrefix)) {
+    const int prefix = LengthOf(kExtendedUncPrefix);
+    path.Append(L"\\", 1).Append(m_text + prefix, m_length - prefix);
+  } else if (StartsWith(*this, kExtendedPrefix)) {
+    const int prefix = LengthOf(kExtendedPrefix);
+    path.Append(m_text + prefix, m_length - prefix);
+  } else {
+    path = *this;
+  }
+  return path;
+}
+
+CString CWidePath::Shown() const {
+  CString shown;
+  if (IsEmpty()) return shown;
+  const int size = WideCharToMultiByte(CP_ACP, 0, m_text, m_length, NULL, 0, NULL, NULL);
+  if (size <= 0) return shown;
+  LPSTR buffer = shown.GetBuffer(size);
+  const int length = WideCharToMultiByte(CP_ACP, 0, m_text, m_length, buffer, size, NULL, NULL);
+  buffer[length > 0 ? length : 0] = 0;
+  shown.ReleaseBuffer();
+  return shown;
 }
 
 bool ToAnsi(LPCWSTR name, CString& ansi) {

@@ -1,23 +1,52 @@
-// A full path in wide characters, so that names the ANSI code page cannot
-// spell are reached. Fixed in size like the system's paths: what would not
-// fit is refused, as the system refuses it.
+// A path in wide characters, so that names the ANSI code page cannot spell
+// are reached, of any length the system allows: past MAX_PATH the wide calls
+// take it in its "\\?\" form (see Extend).
 #pragma once
 
 #include "platform/Afx.h"
 
 class CWidePath {
  public:
-  CWidePath() : m_length(0) { m_text[0] = 0; }
+  CWidePath();
+  // The wide form of an ANSI path: the code page converts every text.
+  CWidePath(LPCSTR path);
+  CWidePath(const CString& path);
+  explicit CWidePath(LPCWSTR path);
+  CWidePath(const CWidePath& other);
+  CWidePath& operator=(const CWidePath& other);
+  ~CWidePath();
 
-  // The path of an ANSI text; false when it does not convert or fit.
-  bool Set(const CString& path);
-  // `folder` + "\" + `name`; false when that would not fit.
+  // `folder` + "\" + `name` (no second separator after one that ends
+  // `folder`); false when that would be longer than any path.
   bool Join(const CWidePath& folder, LPCWSTR name);
+  bool Join(const CWidePath& folder, const CWidePath& name) { return Join(folder, name.Text()); }
+  // The text with `more` added as it stands.
+  CWidePath& Append(const CWidePath& more) { return Append(more.Text(), more.m_length); }
+  CWidePath& Append(LPCWSTR text, int length);
+  CWidePath operator+(const CWidePath& more) const { return CWidePath(*this).Append(more); }
+  // Up to the last separator, which goes too; "" when there is none.
+  CWidePath Parent() const;
+  // The same path as the wide calls take it past MAX_PATH: made full, then
+  // "\\?\C:\..." or "\\?\UNC\server\share\...". False when the system
+  // cannot make it full (an empty path, say).
+  bool Extend();
+  // A path made by Extend in its usual form again.
+  CWidePath Unextended() const;
+
   LPCWSTR Text() const { return m_text; }
+  int GetLength() const { return m_length; }
+  bool IsEmpty() const { return m_length == 0; }
+  WCHAR operator[](int index) const { return m_text[index]; }
+  // The path as Windows converts it to the ANSI code page, for the texts the
+  // user reads; a name the code page cannot spell comes in its best fit.
+  CString Shown() const;
 
  private:
-  WCHAR m_text[MAX_PATH];
+  void Reserve(int length);
+
+  WCHAR* m_text;
   int m_length;
+  int m_capacity;
 };
 
 // `name` in the ANSI code page, for texts the user reads; false when the code

@@ -244,6 +244,16 @@ TEST_F(SimFilesTest, CurrentDirectoryAndLongPaths) {
     EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILENAME_EXCED_RANGE);
   }
   EXPECT_TRUE(machine().IsFolder(tooLong));
+  // Only a wide call takes a "\\?\" path past MAX_PATH.
+  const std::wstring wide(tooLong.begin(), tooLong.end());
+  for (const std::wstring& path : {wide, L"\\\\?\\" + wide}) {
+    const bool extended = path[0] == L'\\';
+    SetLastError(0);
+    EXPECT_EQ(CreateDirectoryW((path + L"\\sub").c_str(), NULL), extended);
+    EXPECT_EQ(GetLastError(), extended ? 0u : (DWORD)ERROR_FILENAME_EXCED_RANGE);
+  }
+  EXPECT_EQ(GetFileAttributesA(("\\\\?\\" + tooLong + "\\sub").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(machine().IsFolder(tooLong + "\\sub"));
 
   // One character short of that is a folder, but too long to be the current one.
   const std::string deep = tooLong.substr(0, MAX_PATH - 1);
@@ -301,6 +311,11 @@ TEST_F(SimFilesTest, ShellDeleteRemovesWhatItCanAndKeepsWhatIsHeld) {
        "C:\\k",
        ERROR_SHARING_VIOLATION,
        {"c", "link"}},
+      {"entries past MAX_PATH stay",
+       [](sim::Machine& m) { m.AddFile("C:\\k\\a\\" + std::string(MAX_PATH, 'x'), "deep"); },
+       "C:\\k",
+       0x79,  // DE_PATHTOODEEP
+       {"a", "link"}},
       {"fault changes nothing",
        [](sim::Machine& m) { m.Fail(sim::Op::ShellDelete, "c:\\K", ERROR_ACCESS_DENIED); },
        "C:\\k",

@@ -37,6 +37,30 @@ void AddProfiles() {
   m.AddJunction(kProfiles + std::string("bob\\Desktop"), "C:\\Shared");
   m.AddFile("C:\\Elsewhere\\Desktop\\Kelmora.lnk");
   m.AddJunction(kProfiles + std::string("Linked"), "C:\\Elsewhere");
+  m.AddFile(kProfiles + std::string("Łukasz\\Desktop\\Kelmora.lnk"));
+  m.AddFile(kProfiles + std::string("Łukasz\\Start Menu\\Programs\\Kelmora\\Kelmora.lnk"));
+}
+
+// This account's desktop redirected into a school's OneDrive, and its profile,
+// named with letters code page 1252 has not, holding the product's shortcuts
+// beside a pupil's file.
+const char kWideProfile[] = "C:\\Documents and Settings\\Łukasz";
+const std::string kWideDesktop = kWideProfile + std::string("\\OneDrive - Szkoła Podstawowa nr 3");
+void RedirectDesktop() {
+  sim::Machine& m = sim::machine();
+  m.SetSpecialFolder(CSIDL_PROFILE, kWideProfile);
+  m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kWideDesktop);
+  m.SetSpecialFolder(CSIDL_STARTMENU, kWideProfile + std::string("\\Start Menu"));
+  m.AddFile(kWideDesktop + "\\Kelmora.lnk");
+  m.AddFile(kWideDesktop + "\\homework.txt", "mine");
+  m.AddFile(kWideProfile + std::string("\\Start Menu\\Programs\\Kelmora\\Kelmora.lnk"));
+}
+
+// A pupil's page saved inside projects inside projects, past MAX_PATH.
+std::string NestedPastMaxPath() {
+  std::string path = "\\carol";
+  while (path.size() < MAX_PATH) path += "\\project inside a project";
+  return path + "\\page.html";
 }
 
 class UnattendedRunTest : public RemovalTest {
@@ -68,6 +92,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
   auto failCopy = [&] { sim::machine().Fail(sim::Op::CopyFile, studentFile, ERROR_DISK_FULL); };
   auto holdLock = [] { CreateMutexA(NULL, FALSE, kMutex); };
   auto nothing = [] {};
+  const std::string nested = NestedPastMaxPath();
+  auto nest = [&] { sim::machine().AddFile(kInstall + ("\\Students" + nested), "deep work"); };
   // clang-format off
   const Case cases[] = {
       {"/quiet", nothing, 0, true,
@@ -93,6 +119,29 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
          EXPECT_FALSE(m.Exists(kProfiles + std::string("alice\\Start Menu\\Programs\\Kelmora")));
          EXPECT_TRUE(m.Exists("C:\\Shared\\Kelmora.lnk"));
          EXPECT_TRUE(m.Exists("C:\\Elsewhere\\Desktop\\Kelmora.lnk"));
+         EXPECT_FALSE(m.Exists(kProfiles + std::string("Łukasz\\Desktop\\Kelmora.lnk")));
+         EXPECT_FALSE(m.Exists(kProfiles + std::string("Łukasz\\Start Menu\\Programs\\Kelmora")));
+       }},
+      {"/quiet", RedirectDesktop, 0, true,
+       {"Student data saved in C:\\Documents and Settings\\Lukasz\\OneDrive - Szkola Podstawowa "
+        "nr 3\\Kelmora Saved Student Data: 2 files.", "Exit code 0."}, none, [] {
+         const sim::Machine& m = sim::machine();
+         EXPECT_EQ(m.ReadFile(kWideDesktop + "\\Kelmora Saved Student Data\\bob.txt"),
+                   "bob's work");
+         EXPECT_EQ(m.List(kWideDesktop),
+                   (std::vector<std::string>{"homework.txt", "Kelmora Saved Student Data"}));
+         EXPECT_TRUE(m.List(kWideProfile + std::string("\\Start Menu\\Programs")).empty());
+       }},
+      {"/quiet", nest, 1603, true,
+       {"Could not delete: C:\\Program Files\\Kelmora",
+        "Student data saved in " + std::string(kSaved) + ": 3 files.", "Exit code 1603."},
+       {"Folder: C:\\Program Files\\Kelmora"}, [&] {
+         const sim::Machine& m = sim::machine();
+         EXPECT_EQ(m.ReadFile(kSaved + nested), "deep work");
+         // Out of the shell's reach, the folder is not handed to it at all.
+         EXPECT_EQ(m.ReadFile(kInstall + ("\\Students" + nested)), "deep work");
+         EXPECT_TRUE(m.Exists(kInstall + std::string("\\km2.jar")));
+         EXPECT_FALSE(m.Exists(kUserDesktop + std::string("\\Kelmora Vessik.lnk")));
        }},
       {"/quiet /log C:\\k.log /nosave /saveto C:\\x", nothing, 87, false,
        {"Invalid command line: /nosave and /saveto exclude each other. Exit code 87."}},

@@ -5,10 +5,16 @@
 # installer cache stays with its folder; everything else goes, the student
 # data is saved into a new folder with blanks in its name given by /saveto,
 # nothing lands on the desktop, and the exit code (1603) and the log tell what
-# was left.
+# was left. A pupil's page nested past MAX_PATH is saved with the rest; it is
+# out of the shell's reach, so the install folder stays whole and is reported.
+nested='%PROGRAMFILES%\Kelmora\Students\carol'
+while [ ${#nested} -lt 270 ]; do nested+='\project inside a project'; done
+nested+='\page.html'
+
 arrange() {
   e2e_without_trash
   e2e_seed_sample
+  e2e_write_file "$nested" 'deep work'
   e2e_write_file 'C:\Old Data\notes.txt' 'not Kelmora'
   e2e_keep_copy '%PROGRAMFILES%\Kelmora\Students' students
   e2e_save_state before
@@ -28,7 +34,8 @@ act() {
 
 verify() {
   e2e_save_state after
-  e2e_expect_changes before after "$(e2e_sample_removal | grep -Fxv -e "- ${held//%PROGRAMFILES%/$E2E_PROGRAM_FILES}")"
+  e2e_expect_changes before after "$(e2e_sample_removal | grep -Fxv -e "- $E2E_PROGRAM_FILES\\Kelmora" \
+    -e "- ${held//%PROGRAMFILES%/$E2E_PROGRAM_FILES}")"
   e2e_expect_present "$held\\setup.ini" 'C:\Old Data\notes.txt'
   e2e_expect_same_folder students 'C:\Saved Data\PC 01\Kelmora Saved Student Data'
   e2e_expect_log_lines 'C:\refused.log' \
@@ -36,6 +43,7 @@ verify() {
     'Answered No.' 'C:\windows' 'Exit code 267.' \
     'Invalid command line: unknown switch "/unknown". Exit code 87.'
   e2e_expect_log_lines 'C:\Removal Logs.txt' "Could not delete: $held" "Folder: $held" \
-    'Student data saved in C:\Saved Data\PC 01\Kelmora Saved Student Data: 6 files.' \
+    'Could not delete: %PROGRAMFILES%\Kelmora' 'Folder: %PROGRAMFILES%\Kelmora' \
+    'Student data saved in C:\Saved Data\PC 01\Kelmora Saved Student Data: 7 files.' \
     'Exit code 1603.'
 }

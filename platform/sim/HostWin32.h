@@ -194,6 +194,9 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL CopyFileW(LPCWSTR existing, LPCWSTR target, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR path);
 BOOL RemoveDirectoryW(LPCWSTR path);
+DWORD GetFileAttributesW(LPCWSTR path);
+// Only the wide calls take "\\?\" paths past MAX_PATH, up to 32,767 characters.
+DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
@@ -246,6 +249,7 @@ HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCSTR na
 void GetLocalTime(LPSYSTEMTIME time);
 BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);
 DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size);
+DWORD ExpandEnvironmentStringsW(LPCWSTR source, LPWSTR destination, DWORD size);
 
 typedef struct _OSVERSIONINFOA {
   DWORD dwOSVersionInfoSize;
@@ -284,6 +288,8 @@ LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD options, REGSAM access, PH
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved,
                    LPWSTR className, LPDWORD classSize, FILETIME* lastWrite);
 LONG RegDeleteKeyW(HKEY parent, LPCWSTR subKey);
+LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                      LPDWORD size);
 
 // Shell and COM.
 #define CSIDL_DESKTOPDIRECTORY 0x0010
@@ -336,6 +342,17 @@ typedef struct _SHFILEOPSTRUCTA {
   LPCSTR lpszProgressTitle;
 } SHFILEOPSTRUCTA, *LPSHFILEOPSTRUCTA;
 
+typedef struct _SHFILEOPSTRUCTW {
+  HWND hwnd;
+  UINT wFunc;
+  LPCWSTR pFrom;
+  LPCWSTR pTo;
+  FILEOP_FLAGS fFlags;
+  BOOL fAnyOperationsAborted;
+  LPVOID hNameMappings;
+  LPCWSTR lpszProgressTitle;
+} SHFILEOPSTRUCTW, *LPSHFILEOPSTRUCTW;
+
 typedef struct _ITEMIDLIST ITEMIDLIST;
 typedef ITEMIDLIST* LPITEMIDLIST;
 typedef const ITEMIDLIST* LPCITEMIDLIST;
@@ -355,6 +372,9 @@ BOOL SHGetSpecialFolderPathA(HWND owner, LPSTR path, int csidl, BOOL create);
 // E_INVALIDARG for a CSIDL this Windows does not have.
 HRESULT SHGetFolderPathA(HWND owner, int csidl, HANDLE token, DWORD flags, LPSTR path);
 int SHFileOperationA(LPSHFILEOPSTRUCTA operation);
+// The shell folders and the shell's delete by their whole names.
+BOOL SHGetSpecialFolderPathW(HWND owner, LPWSTR path, int csidl, BOOL create);
+int SHFileOperationW(LPSHFILEOPSTRUCTW operation);
 LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info);
 BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path);
 HRESULT CoInitialize(LPVOID reserved);

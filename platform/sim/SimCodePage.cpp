@@ -15,12 +15,13 @@ const char32_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x20
                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// What Windows' best fit makes of characters the code page has not (as
-// measured under Wine); every other such character becomes "?".
+// What Windows' best fit makes of characters the code page has not (the
+// Greek capital omega as measured under Wine, the Polish L with stroke from
+// Windows' best-fit table for 1252); every other such character becomes "?".
 const struct {
   char32_t character;
   char ansi;
-} kBestFit[] = {{0x03A9, 'O'}};
+} kBestFit[] = {{0x03A9, 'O'}, {0x0141, 'L'}, {0x0142, 'l'}};
 
 char32_t FromAnsiByte(unsigned char byte) {
   return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
@@ -118,13 +119,23 @@ WideArg::WideArg(LPCWSTR wide) : null_(wide == nullptr) {
   if (wide)
     for (; *wide; ++wide) characters += char32_t(*wide);
   text_ = Stored(characters);
+  ++machine().state().wideArguments;
 }
+
+WideArg::~WideArg() { --machine().state().wideArguments; }
 
 void FillWide(const std::string& stored, LPWSTR buffer, size_t size) {
   const std::u32string characters = Characters(stored);
   const size_t copied = std::min(characters.size(), size - 1);
   for (size_t i = 0; i < copied; ++i) buffer[i] = WCHAR(characters[i]);
   buffer[copied] = 0;
+}
+
+DWORD CopyWideIfFits(const std::string& stored, LPWSTR buffer, DWORD size) {
+  const DWORD length = DWORD(Characters(stored).size());
+  if (!buffer || size <= length) return length + 1;
+  FillWide(stored, buffer, size);
+  return length;
 }
 
 }  // namespace sim

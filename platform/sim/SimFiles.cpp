@@ -16,6 +16,8 @@ const DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDE
 const DWORD kMountPointTag = 0xA0000003;    // IO_REPARSE_TAG_MOUNT_POINT
 const DWORD kSymbolicLinkTag = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
 const DWORD kInvalidFileSize = 0xFFFFFFFF;
+// The longest "\\?\" path the wide calls take, its NUL included.
+const size_t kLongestExtendedPath = 32767;
 
 // The error for an entry that a call needs to exist: missing, or a file
 // named with a trailing separator (which Windows refuses as a name).
@@ -88,14 +90,16 @@ namespace sim {
 
 PathCall::PathCall(Op op, LPCSTR text, DWORD emptyError, Wildcards wildcards) {
   const Machine::State& s = machine().state();
+  const bool extended = s.wideArguments > 0 && text && std::strncmp(text, "\\\\?\\", 4) == 0;
+  const size_t limit = extended ? kLongestExtendedPath : MAX_PATH;
   DWORD parseError = ERROR_INVALID_PARAMETER;
   if (text && !*text)
     parseError = emptyError;
-  else if (text && sim::Characters(text).size() >= MAX_PATH)
+  else if (text && sim::Characters(text).size() >= limit)
     parseError = ERROR_FILENAME_EXCED_RANGE;
   else if (text)
     parseError = ParsePath(text, s.currentDirectory, path, wildcards);
-  if (parseError == 0 && sim::Characters(path.Text()).size() >= MAX_PATH)
+  if (parseError == 0 && sim::Characters(path.Text()).size() >= limit)
     parseError = ERROR_FILENAME_EXCED_RANGE;
   error = Faulted(op, parseError == 0 ? path.Text() : text ? text : "");
   if (!error) error = parseError;
@@ -371,19 +375,40 @@ BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info
   return TRUE;
 }
 
-DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* filePart) {
+namespace {
+
+// The full path GetFullPathName gives for `path`, or the error.
+DWORD FullPathText(LPCSTR path, std::string& text, size_t& leaf) {
   auto& s = sim::Enter();
   WinPath full;
-  if (!path || !*path) return sim::Refuse(ERROR_INVALID_NAME);
+  if (!path || !*path) return ERROR_INVALID_NAME;
   if (DWORD error = sim::ParsePath(path, s.currentDirectory, full, sim::Wildcards::InLastPart))
-    return sim::Refuse(error);
-  std::string text = (std::strncmp(path, "\\\\?\\", 4) == 0 ? "\\\\?\\" : "") + full.Text();
+    return error;
+  text = (std::strncmp(path, "\\\\?\\", 4) == 0 ? "\\\\?\\" : "") + full.Text();
   if (full.trailingSeparator && !full.IsDrive()) text += "\\";
+  leaf = text.find_last_of('\\') + 1;
+  return 0;
+}
+
+}  // namespace
+
+DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* filePart) {
+  std::string text;
+  size_t leaf = 0;
+  if (DWORD error = FullPathText(path, text, leaf)) return sim::Refuse(error);
   const DWORD length = sim::CopyIfFits(text, buffer, size);
-  if (filePart && length == text.size()) {
-    const size_t leaf = text.find_last_of('\\') + 1;
-    *filePart = leaf < text.size() ? buffer + leaf : nullptr;
-  }
+  if (filePart && length == text.size()) *filePart = leaf < text.size() ? buffer + leaf : nullptr;
+  return length;
+}
+
+DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart) {
+  std::string text;
+  size_t leaf = 0;
+  if (DWORD error = FullPathText(sim::WideArg(path), text, leaf)) return sim::Refuse(error);
+  const DWORD length = sim::CopyWideIfFits(text, buffer, size);
+  const size_t leafCharacters = sim::Characters(text.substr(0, leaf)).size();
+  if (filePart && length < size)
+    *filePart = leafCharacters < length ? buffer + leafCharacters : nullptr;
   return length;
 }
 
@@ -454,3 +479,5 @@ BOOL CopyFileW(LPCWSTR existing, LPCWSTR target, BOOL failIfExists) {
 BOOL DeleteFileW(LPCWSTR path) { return DeleteFileA(sim::WideArg(path)); }
 
 BOOL RemoveDirectoryW(LPCWSTR path) { return RemoveDirectoryA(sim::WideArg(path)); }
+
+DWORD GetFileAttributesW(LPCWSTR path) { return GetFileAttributesA(sim::WideArg(path)); }

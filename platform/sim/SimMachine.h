@@ -33,8 +33,8 @@ enum class Op {
   GetFileAttributes,
   GetLongPathName,
   SetFileAttributes,
-  ShellDelete,    // SHFileOperationA FO_DELETE: matched on the folder given
-  SpecialFolder,  // SHGetSpecialFolderPathA, SHGetFolderPathA: matched on the CSIDL as decimal
+  ShellDelete,    // SHFileOperationA/W FO_DELETE: matched on the folder given
+  SpecialFolder,  // SHGetSpecialFolderPathA/W, SHGetFolderPathA: matched on the CSIDL as decimal
                   // text ("16")
   RegOpenKey,     // matched on the full key path, e.g. "HKLM\SOFTWARE\Dravenhall\Kelmora"
   RegQueryValue,  // matched on the key path

@@ -277,3 +277,29 @@ LONG RegCloseKey(HKEY handle) {
   s.keys.erase(held);
   return ERROR_SUCCESS;
 }
+
+// A string value in wide characters, its NULs included; other data as stored.
+LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+  sim::WideArg valueName(name);
+  DWORD storedType = 0, storedSize = 0;
+  if (LONG error = RegQueryValueExA(handle, valueName, NULL, &storedType, NULL, &storedSize))
+    return error;
+  std::string bytes(storedSize, '\0');
+  if (LONG error = RegQueryValueExA(handle, valueName, NULL, NULL, (LPBYTE)&bytes[0], &storedSize))
+    return error;
+  if (IsStringType(storedType)) {
+    const std::u32string characters = sim::Characters(bytes);
+    const std::basic_string<WCHAR> wide(characters.begin(), characters.end());
+    bytes.assign(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(WCHAR));
+  }
+  if (type) *type = storedType;
+  if (data && !size) return ERROR_INVALID_PARAMETER;
+  const DWORD needed = static_cast<DWORD>(bytes.size());
+  if (data && *size < needed) {
+    *size = needed;
+    return ERROR_MORE_DATA;
+  }
+  if (data) std::memcpy(data, bytes.data(), needed);
+  if (size) *size = needed;
+  return ERROR_SUCCESS;
+}

@@ -1,6 +1,7 @@
 // shell32 and ole32: the shell's folder delete, special folders, the folder
 // browser and the COM calls around it.
 #include <cstring>
+#include <cwchar>
 
 #include "SimState.h"
 
@@ -10,6 +11,7 @@ using sim::Op;
 namespace {
 
 const int kInvalidFiles = 0x7C;  // DE_INVALIDFILES: a folder on the way is missing
+const int kPathTooDeep = 0x79;   // DE_PATHTOODEEP: an entry's path is past MAX_PATH
 
 // Links followed inside one delete; a link that leads back into the folder
 // ends here.
@@ -20,11 +22,13 @@ const int kMaxLinksFollowed = 8;
 // Inside the folder handed over, a link to a folder is followed as the shells
 // of Windows 2000/XP (junctions) and Wine (symbolic links) do: what lies at
 // its target is deleted, then the link itself is refused. The folder handed
-// over, when it is a link itself, and links to files go as links. Returns 0 or
-// the error of what stayed.
+// over, when it is a link itself, and links to files go as links. The shell
+// reaches no entry whose path (`pathLength` characters) is past MAX_PATH.
+// Returns 0 or the error of what stayed.
 DWORD DeleteEntry(sim::Machine::State& s, FileNode* folder, const std::string& name, bool top,
-                  int links) {
+                  int links, size_t pathLength) {
   FileNode* node = folder->children.at(name).get();
+  if (pathLength >= MAX_PATH) return kPathTooDeep;
   DWORD result = 0;
   const bool followed = node->IsFolder() && node->IsJunction() && !top;
   if (node->IsFolder() && (!node->IsJunction() || followed)) {
@@ -35,7 +39,8 @@ DWORD DeleteEntry(sim::Machine::State& s, FileNode* folder, const std::string& n
     // What a followed link deleted may be gone from here already.
     for (const std::string& child : names)
       if (contents->children.count(child))
-        if (DWORD error = DeleteEntry(s, contents, child, false, links + (followed ? 1 : 0)))
+        if (DWORD error = DeleteEntry(s, contents, child, false, links + (followed ? 1 : 0),
+                                      pathLength + 1 + sim::Characters(child).size()))
           if (!result) result = error;
     if (result) return result;
     if (followed) return ERROR_ACCESS_DENIED;
@@ -70,9 +75,11 @@ int ShellDelete(sim::Machine::State& s, const char* text, bool toRecycleBin) {
     names.push_back(found.node->name);
   }
   DWORD result = 0;
+  const size_t parentLength = sim::Characters(path.Parent().Text()).size();
   for (const std::string& name : names)
     if (folder->children.count(name))
-      if (DWORD error = DeleteEntry(s, folder, name, true, 0))
+      if (DWORD error = DeleteEntry(s, folder, name, true, 0,
+                                    parentLength + 1 + sim::Characters(name).size()))
         if (!result) result = error;
   if (result) {
     sim::Log(std::string("ShellDelete ") + text + " failed " + std::to_string(result));
@@ -95,16 +102,49 @@ int SHFileOperationA(LPSHFILEOPSTRUCTA operation) {
   return 0;
 }
 
-BOOL SHGetSpecialFolderPathA(HWND, LPSTR path, int csidl, BOOL create) {
+int SHFileOperationW(LPSHFILEOPSTRUCTW operation) {
   auto& s = sim::Enter();
-  if (DWORD error = sim::Faulted(Op::SpecialFolder, std::to_string(csidl)))
-    return sim::Refuse(error);
+  if (!operation || operation->wFunc != FO_DELETE || !operation->pFrom)
+    return ERROR_INVALID_PARAMETER;
+  operation->fAnyOperationsAborted = FALSE;
+  for (LPCWSTR item = operation->pFrom; *item; item += std::wcslen(item) + 1)
+    if (int result = ShellDelete(s, sim::WideArg(item), (operation->fFlags & FOF_ALLOWUNDO) != 0))
+      return result;
+  return 0;
+}
+
+namespace {
+
+// The folder's path as stored, or nullptr with the last error set.
+const std::string* SpecialFolderPath(int csidl, BOOL create) {
+  auto& s = sim::Enter();
+  if (DWORD error = sim::Faulted(Op::SpecialFolder, std::to_string(csidl))) {
+    sim::Refuse(error);
+    return nullptr;
+  }
   auto folder = s.specialFolders.find(csidl);
-  if (folder == s.specialFolders.end() || folder->second.empty())
-    return sim::Refuse(ERROR_FILE_NOT_FOUND);
+  if (folder == s.specialFolders.end() || folder->second.empty()) {
+    sim::Refuse(ERROR_FILE_NOT_FOUND);
+    return nullptr;
+  }
   if (create && !sim::machine().Exists(folder->second)) sim::machine().AddFolder(folder->second);
-  sim::CopyTruncated(folder->second, path, MAX_PATH);
-  return TRUE;
+  return &folder->second;
+}
+
+}  // namespace
+
+// A name the code page cannot spell comes in Windows' best fit, which names
+// another folder or none.
+BOOL SHGetSpecialFolderPathA(HWND, LPSTR path, int csidl, BOOL create) {
+  const std::string* folder = SpecialFolderPath(csidl, create);
+  if (folder) sim::CopyTruncated(sim::Ansi(*folder), path, MAX_PATH);
+  return folder != nullptr;
+}
+
+BOOL SHGetSpecialFolderPathW(HWND, LPWSTR path, int csidl, BOOL create) {
+  const std::string* folder = SpecialFolderPath(csidl, create);
+  if (folder) sim::FillWide(*folder, path, MAX_PATH);
+  return folder != nullptr;
 }
 
 HRESULT SHGetFolderPathA(HWND, int csidl, HANDLE, DWORD, LPSTR path) {
@@ -116,7 +156,7 @@ HRESULT SHGetFolderPathA(HWND, int csidl, HANDLE, DWORD, LPSTR path) {
   auto known = s.specialFolders.find(folder);
   if (known == s.specialFolders.end()) return E_INVALIDARG;
   if (known->second.empty()) return E_FAIL;
-  sim::CopyTruncated(known->second, path, MAX_PATH);
+  sim::CopyTruncated(sim::Ansi(known->second), path, MAX_PATH);
   return S_OK;
 }
 

@@ -126,6 +126,8 @@ struct Machine::State {
   std::string tempDirectory = "C:\\Documents and Settings\\user1\\Local Settings\\Temp\\";
   std::map<std::string, std::string, NameLess> environment;
   DWORD nextFileIndex = 0x100;
+  // WideArg objects alive: the call that runs came through a wide function.
+  int wideArguments = 0;
 
   // Windows, menus, COM.
   std::map<HWND, std::unique_ptr<Window>> windows;
@@ -177,9 +179,9 @@ bool IsLocked(const Machine::State& state, const FileNode* node);
 // Takes `name` out of `folder`; open handles on what goes lose their file.
 void EraseEntry(Machine::State& state, FileNode* folder, const std::string& name);
 // The start of every path call of the ANSI API (SimFiles.cpp): the path
-// resolved against the current directory, MAX_PATH applied, then an armed
-// fault checked before anything else happens. `error` is what the call must
-// fail with, or 0.
+// resolved against the current directory, MAX_PATH applied (for a wide call
+// with a "\\?\" path, 32,767 characters), then an armed fault checked before
+// anything else happens. `error` is what the call must fail with, or 0.
 struct PathCall {
   PathCall(Op op, LPCSTR text, DWORD emptyError = ERROR_PATH_NOT_FOUND,
            Wildcards wildcards = Wildcards::Refused);
@@ -197,9 +199,13 @@ std::string Stored(const std::u32string& characters);
 // A stored name as an ANSI function hands it out: Windows' best fit, else "?".
 std::string Ansi(const std::string& stored, bool* usedDefault = nullptr);
 // A wide argument in the stored form, for the ANSI call that does the work.
+// While it lives, that call is a wide one (see PathCall).
 class WideArg {
  public:
   explicit WideArg(LPCWSTR wide);
+  ~WideArg();
+  WideArg(const WideArg&) = delete;
+  WideArg& operator=(const WideArg&) = delete;
   operator LPCSTR() const { return null_ ? nullptr : text_.c_str(); }
 
  private:
@@ -208,6 +214,9 @@ class WideArg {
 };
 // Copies a stored name into a wide buffer of `size` characters, cut to fit.
 void FillWide(const std::string& stored, LPWSTR buffer, size_t size);
+// GetFullPathNameW's contract for a stored text: its length when it fits with
+// its NUL, else nothing copied and the size needed.
+DWORD CopyWideIfFits(const std::string& stored, LPWSTR buffer, DWORD size);
 
 // ---- Windows (SimDialogs.cpp).
 // The window, or nullptr with ERROR_INVALID_WINDOW_HANDLE when it is not live.

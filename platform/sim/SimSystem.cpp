@@ -188,6 +188,16 @@ DWORD ExpandEnvironmentStringsA(LPCSTR source, LPSTR destination, DWORD size) {
   return needed;
 }
 
+DWORD ExpandEnvironmentStringsW(LPCWSTR source, LPWSTR destination, DWORD size) {
+  sim::WideArg text(source);
+  std::string expanded(ExpandEnvironmentStringsA(text, NULL, 0), '\0');
+  ExpandEnvironmentStringsA(text, &expanded[0], static_cast<DWORD>(expanded.size()));
+  expanded.pop_back();
+  const DWORD needed = static_cast<DWORD>(sim::Characters(expanded).size() + 1);
+  if (destination && size >= needed) sim::FillWide(expanded, destination, size);
+  return needed;
+}
+
 UINT GetSystemWow64DirectoryA(LPSTR buffer, UINT size) {
   auto& s = sim::Enter();
   if (s.wow64Directory.empty()) return sim::Refuse(ERROR_CALL_NOT_IMPLEMENTED);

@@ -26,7 +26,9 @@ bool IsPlain(const std::string& path, bool trimNames) {
   return true;
 }
 
-std::string Resolve(const std::string& path, bool trimNames) {
+std::string Resolve(const std::string& given, bool trimNames) {
+  // "\\?\C:\..." names the same as "C:\...".
+  const std::string path = given.compare(0, 4, "\\\\?\\") == 0 ? given.substr(4) : given;
   if (IsPlain(path, trimNames)) return Lowered(path);
   std::string text = path;
   for (char& c : text) c = c == '/' ? '\\' : Lower(c);

@@ -8,7 +8,8 @@ namespace stress {
 
 // A full path as Windows resolves it on drive C: with C:\ current ("/" as
 // "\", doubled separators, "." and "..", relative names), ASCII
-// letters in lower case, no trailing separator: "c:\program files\kelmora".
+// letters in lower case, no trailing separator, no "\\?\" before it:
+// "c:\program files\kelmora".
 // Names keep trailing dots and blanks, as the simulated machine stores them.
 std::string PathKey(const std::string& path);
 // The same, with trailing dots and blanks taken off every name, as Windows
