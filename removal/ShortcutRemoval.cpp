@@ -69,7 +69,7 @@ void CRemoverDlg::RemoveShortcutsAt(const CString& location, int programFolders)
   }
   // A shortcut that would not go alone may have gone with its folder.
   for (int i = 0; i < shortcutsLeft.GetSize(); ++i) {
-    if (PathMayExist(shortcutsLeft[i])) m_failures.Add("File: " + shortcutsLeft[i]);
+    if (PathMayExist(shortcutsLeft[i])) ReportLeft("File: ", shortcutsLeft[i]);
   }
-  for (int i = 0; i < foldersLeft.GetSize(); ++i) m_failures.Add("Folder: " + foldersLeft[i]);
+  for (int i = 0; i < foldersLeft.GetSize(); ++i) ReportLeft("Folder: ", foldersLeft[i]);
 }

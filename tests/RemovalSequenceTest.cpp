@@ -353,6 +353,7 @@ TEST_F(RemovalSequenceTest, ReportListsEveryEntryOnALineOfItsOwn) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare();
+    NotAnAdministrator();
     sim::Machine& m = sim::machine();
     c.arrange(m);
     OpenDialog();
@@ -391,6 +392,7 @@ TEST_F(RemovalSequenceTest, LinksGoAsLinksAndTheDataBehindThemSurvives) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare();
+    NotAnAdministrator();
     sim::Machine& m = sim::machine();
     const std::string kind = c.kind;
     if (kind == "junction") m.AddJunction(c.link, other);
@@ -439,6 +441,7 @@ TEST_F(RemovalSequenceTest, CachesGoFromEachProgramFilesFolderInTurn) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare();
+    NotAnAdministrator();
     sim::Machine& m = sim::machine();
     m.SetSpecialFolder(CSIDL_PROGRAM_FILES, c.programFiles);
     const std::vector<std::string> caches = {fixed + kEntry1, fixed + kEntry2, c.parent + kEntry1,
@@ -499,6 +502,7 @@ TEST_F(RemovalSequenceTest, NoInstallFolderNamesNothingWhateverTheLookupsSay) {
 TEST_F(RemovalSequenceTest, TypedFolderEndingInASeparatorIsNotPassedOver) {
   sim::Machine& m = sim::machine();
   const std::string typed = kInstall + std::string("\\");
+  NotAnAdministrator();
   OpenDialog();
   m.Type(window, IDC_LOCATION, typed);
 

@@ -64,6 +64,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
   const std::vector<std::string> none;
   auto failShell = [] {
     sim::machine().Fail(sim::Op::ShellDelete, kInstall, ERROR_SHARING_VIOLATION);
+    NotAnAdministrator();
   };
   auto failCopy = [&] { sim::machine().Fail(sim::Op::CopyFile, studentFile, ERROR_DISK_FULL); };
   auto holdLock = [] { CreateMutexA(NULL, FALSE, kMutex); };
