@@ -7,7 +7,7 @@
 set -eu
 
 OBJDUMP=${OBJDUMP:-i686-w64-mingw32-objdump}
-MAX_SIZE=65536
+MAX_SIZE=98304
 ALLOWED_DLLS="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll comctl32.dll msvcrt.dll"
 
 if [ $# -ne 1 ]; then
