@@ -1,6 +1,6 @@
 #!/bin/sh
 # Checks the build rules of RemoveKM.exe: a 32-bit (i386) PE32 GUI program for
-# Windows subsystem 4.0, at most 64 KiB, importing only from system DLLs that
+# Windows subsystem 4.0, at most 96 KiB, importing only from system DLLs that
 # every Windows has. Prints what it found; exits 1 when a rule is broken.
 #
 # Usage: check-exe.sh <exe>   (OBJDUMP may name another objdump)
