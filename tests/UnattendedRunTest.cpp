@@ -39,6 +39,22 @@ void AddProfiles() {
   m.AddJunction(kProfiles + std::string("Linked"), "C:\\Elsewhere");
 }
 
+const char kProgram[] = "C:\\Program Files\\Kelmora\\bin\\kelmora.exe";
+const char kOutsider[] = "C:\\Program Files\\Other\\other.exe";
+
+// A program of the product, or another, running; the first process started
+// gets id 0x600.
+void Running(const char* image, std::vector<std::string> holds, bool closes = true) {
+  sim::Machine::Process process;
+  process.image = image;
+  process.holds = holds;
+  process.closesOnRequest = closes;
+  sim::machine().AddFile(kOutsider, "other");
+  sim::machine().StartProcess(process);
+}
+
+bool StillRuns(int index) { return sim::machine().Processes().at(index).running; }
+
 class UnattendedRunTest : public RemovalTest {
  protected:
   int Run(const std::string& arguments) {
@@ -95,6 +111,40 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
          EXPECT_TRUE(m.Exists("C:\\Shared\\Kelmora.lnk"));
          EXPECT_TRUE(m.Exists("C:\\Elsewhere\\Desktop\\Kelmora.lnk"));
        }},
+      // A pupil's file the product holds is saved once the product is closed.
+      {"/quiet", [] { Running(kProgram, {std::string(kInstall) + "\\Students\\bob.txt"}); },
+       0, true, {"Closed: " + std::string(kProgram), "Exit code 0."}, none,
+       [] { EXPECT_EQ(sim::machine().ReadFile(kSaved + std::string("\\bob.txt")), "bob's work"); }},
+      {"/quiet", [] { Running(kProgram, {}, false); }, 0, true,
+       {"Ended, as it did not close: " + std::string(kProgram), "Exit code 0."}},
+      // Another program holding a product file is never closed: Windows deletes
+      // the file at restart, and nothing is left after it.
+      {"/quiet /nosave", [] { Running(kOutsider, {std::string(kInstall) + "\\km2.jar"}); }, 3010,
+       true,
+       {"Kelmora has been removed.  Some of its files were in use; Windows will remove them when "
+        "the computer restarts.  Please restart the computer.",
+        "Folder: C:\\Program Files\\Kelmora", "Exit code 3010."}, none, [&] {
+         sim::Machine& m = sim::machine();
+         EXPECT_TRUE(StillRuns(0));
+         EXPECT_EQ(m.PendingDeletes(), (std::vector<std::string>{std::string(kInstall) + "\\km2.jar",
+                                                                 kInstall}));
+         EXPECT_EQ(Run("/check"), 1);
+         const std::vector<std::string> lines = LogLines();
+         EXPECT_EQ(lines.end()[-3],
+                   "Folder: C:\\Program Files\\Kelmora (removed when Windows restarts)");
+         m.Restart();
+         EXPECT_FALSE(m.Exists(kInstall));
+         EXPECT_TRUE(m.Exists(kOutsider));
+         EXPECT_EQ(Run("/check"), 0);
+       }},
+      {"/quiet /nosave /noclose", [] { Running(kProgram, {}); }, 3010, true,
+       {"Left running (/noclose): " + std::string(kProgram), "Exit code 3010."}, none,
+       [] { EXPECT_TRUE(StillRuns(0)); }},
+      // Without an administrator's rights nothing can wait for the restart.
+      {"/quiet /nosave", [] { Running(kOutsider, {std::string(kInstall) + "\\km2.jar"});
+                             NotAnAdministrator(); }, 1603, true,
+       {"Exit code 1603."}, {"Folder: C:\\Program Files\\Kelmora"},
+       [] { EXPECT_TRUE(sim::machine().PendingDeletes().empty()); }},
       {"/quiet /log C:\\k.log /nosave /saveto C:\\x", nothing, 87, false,
        {"Invalid command line: /nosave and /saveto exclude each other. Exit code 87."}},
   };
@@ -131,6 +181,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       report.push_back(*line);
     EXPECT_EQ(report, c.report);
     EXPECT_EQ(m.OpenFileHandles(), 0);
+    EXPECT_EQ(m.OpenProcessHandles(), 0);
     EXPECT_EQ(m.OpenMutexHandles(), othersMutexes);
     c.verify();
   }
