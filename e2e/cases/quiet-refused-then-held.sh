@@ -4,8 +4,8 @@
 # with its exit code (1459) rather than 0. Then a file held open in the first
 # installer cache stays with its folder; everything else goes, the student
 # data is saved into a new folder with blanks in its name given by /saveto,
-# nothing lands on the desktop, and the exit code (1603) and the log tell what
-# was left.
+# nothing lands on the desktop, and the exit code (3010: restart to finish) and
+# the log tell what Windows deletes at the next restart.
 arrange() {
   e2e_without_trash
   e2e_seed_sample
@@ -23,7 +23,7 @@ act() {
     'run "" 1459'
   e2e_expect_unchanged_since before
   e2e_quiet "hold-open \"$held\\setup.ini\"" \
-    'run "/s /saveto \"C:\Saved Data\PC 01\" /log \"C:\Removal Logs.txt\"" 1603'
+    'run "/s /saveto \"C:\Saved Data\PC 01\" /log \"C:\Removal Logs.txt\"" 3010'
 }
 
 verify() {
@@ -37,5 +37,5 @@ verify() {
     'Invalid command line: unknown switch "/unknown". Exit code 87.'
   e2e_expect_log_lines 'C:\Removal Logs.txt' "Could not delete: $held" "Folder: $held" \
     'Student data saved in C:\Saved Data\PC 01\Kelmora Saved Student Data: 6 files.' \
-    'Exit code 1603.'
+    'Exit code 3010.'
 }
