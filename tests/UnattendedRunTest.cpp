@@ -140,6 +140,15 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave /noclose", [] { Running(kProgram, {}); }, 3010, true,
        {"Left running (/noclose): " + std::string(kProgram), "Exit code 3010."}, none,
        [] { EXPECT_TRUE(StillRuns(0)); }},
+      // Started from inside the install folder, the program leaves its own
+      // running file to the restart.
+      {"/quiet /nosave", [] {
+         sim::machine().AddFile(kInstall + std::string("\\RemoveKM.exe"));
+         sim::machine().SetModulePath(kInstall + std::string("\\RemoveKM.exe"));
+       }, 3010, true, {"Exit code 3010."}, none, [] {
+         EXPECT_EQ(sim::machine().PendingDeletes(),
+                   (std::vector<std::string>{kInstall + std::string("\\RemoveKM.exe"), kInstall}));
+       }},
       // Without an administrator's rights nothing can wait for the restart.
       {"/quiet /nosave", [] { Running(kOutsider, {std::string(kInstall) + "\\km2.jar"});
                              NotAnAdministrator(); }, 1603, true,
