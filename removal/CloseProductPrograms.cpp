@@ -38,12 +38,6 @@ CString ProgramNames(CProductPrograms& programs) {
   return names;
 }
 
-HANDLE OpenToClose(DWORD id) {
-  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
-  // Another account's program may still close when asked.
-  return process != NULL ? process : OpenProcess(SYNCHRONIZE, FALSE, id);
-}
-
 bool Ended(HANDLE process, DWORD wait) {
   return process != NULL && WaitForSingleObject(process, wait) == WAIT_OBJECT_0;
 }
@@ -67,7 +61,8 @@ bool CRemoverDlg::CloseProductPrograms() {
   // All are asked at once and then share the time to close.
   for (int i = 0; i < programs.GetSize(); ++i) {
     ProductProgram& program = programs[i];
-    program.process = OpenToClose(program.id);
+    // One that has ended meanwhile is not asked, nor is another that took its id.
+    if (!programs.OpenToClose(i)) continue;
     CloseRequest request = {program.id, false};
     EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
     program.askedToClose = request.asked;
@@ -77,6 +72,10 @@ bool CRemoverDlg::CloseProductPrograms() {
     ProductProgram& program = programs[i];
     const DWORD spent = GetTickCount() - start;
     CString outcome = "Closed: ";
+    if (program.process == NULL) {
+      if (m_log) m_log->Line("Ended before it was closed: " + program.path);
+      continue;
+    }
     if (!program.askedToClose ||
         !Ended(program.process, spent < kCloseTime ? kCloseTime - spent : 0)) {
       outcome = TerminateProcess(program.process, 1) && Ended(program.process, kEndTime)

@@ -59,8 +59,7 @@ CProductPrograms::~CProductPrograms() {
 }
 
 void CProductPrograms::Find(const CString& installFolder) {
-  FolderIdentity folder;
-  if (installFolder.IsEmpty() || IdentifyFolder(installFolder, folder) != kIdentityKnown) return;
+  if (installFolder.IsEmpty() || IdentifyFolder(installFolder, m_folder) != kIdentityKnown) return;
   HANDLE processes = ToolhelpSnapshot(TH32CS_SNAPPROCESS, 0);
   if (processes == INVALID_HANDLE_VALUE) return;
   const DWORD own = GetCurrentProcessId();
@@ -69,10 +68,24 @@ void CProductPrograms::Find(const CString& installFolder) {
   for (BOOL more = FirstProcess(processes, &entry); more; more = NextProcess(processes, &entry)) {
     WCHAR path[MAX_PATH];
     if (entry.th32ProcessID != own && ProgramFile(entry.th32ProcessID, path) &&
-        LiesInside(path, folder))
+        LiesInside(path, m_folder))
       Add(entry.th32ProcessID, path);
   }
   CloseHandle(processes);
+}
+
+bool CProductPrograms::OpenToClose(int index) {
+  ProductProgram& program = m_items[index];
+  program.process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, program.id);
+  // Another account's program may still close when asked.
+  if (program.process == NULL) program.process = OpenProcess(SYNCHRONIZE, FALSE, program.id);
+  if (program.process == NULL) return false;
+  // While the handle is open, the id stays with this process.
+  WCHAR path[MAX_PATH];
+  if (ProgramFile(program.id, path) && LiesInside(path, m_folder)) return true;
+  CloseHandle(program.process);
+  program.process = NULL;
+  return false;
 }
 
 void CProductPrograms::Add(DWORD id, LPCWSTR path) {

@@ -5,6 +5,7 @@
 // of them, wherever it was started from.
 #pragma once
 
+#include "location/FolderIdentity.h"
 #include "platform/Afx.h"
 
 struct ProductProgram {
@@ -27,11 +28,16 @@ class CProductPrograms {
   // this Windows cannot list processes (Windows NT 4.0).
   void Find(const CString& installFolder);
   int GetSize() const { return m_size; }
+  // Opens program `index` to be closed, and tells again whether it is one of
+  // the product's: its id may have gone to another process since it was
+  // listed. False leaves it unopened.
+  bool OpenToClose(int index);
   ProductProgram& operator[](int index) { return m_items[index]; }
 
  private:
   void Add(DWORD id, LPCWSTR path);
 
+  FolderIdentity m_folder;
   ProductProgram* m_items;
   int m_size;
   int m_capacity;
