@@ -67,6 +67,7 @@ void CRemoverDlg::OnOK() {
     AskUser(kBusyMessage, NULL, MB_OK);
     return;
   }
+  // Cancel at the question about running programs ends as at the start.
   m_ending = kStartCancelled;
   if (!CloseProductPrograms()) return;
 
