@@ -17,7 +17,7 @@ arrange() {
   wine "$program" "$pupil" "$jar" 2>>"$E2E_CASE_DIR/wine.log" &
   local waited=0
   until [ -e "$(e2e_unix_path "$standin_ready")" ]; do
-    [ $waited -lt 1200 ] || e2e_die "the stand-in program did not start"
+    [ $waited -lt $((600 * E2E_TIME_FACTOR)) ] || e2e_die "the stand-in program did not start"
     sleep 0.1
     waited=$((waited + 1))
   done
