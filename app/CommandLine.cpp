@@ -2,15 +2,27 @@
 
 namespace {
 
-enum Switch { kQuiet, kCheck, kNoSave, kAllUsers, kSaveTo, kFolder, kLog, kHelp, kUnknown };
+enum Switch {
+  kQuiet,
+  kCheck,
+  kNoSave,
+  kAllUsers,
+  kNoClose,
+  kSaveTo,
+  kFolder,
+  kLog,
+  kHelp,
+  kUnknown
+};
 
 const struct {
   const char* name;
   Switch id;
 } kSwitches[] = {
-    {"quiet", kQuiet},   {"q", kQuiet},       {"qn", kQuiet},      {"s", kQuiet},
-    {"silent", kQuiet},  {"check", kCheck},   {"nosave", kNoSave}, {"allusers", kAllUsers},
-    {"saveto", kSaveTo}, {"folder", kFolder}, {"log", kLog},       {"?", kHelp},
+    {"quiet", kQuiet},     {"q", kQuiet},       {"qn", kQuiet},      {"s", kQuiet},
+    {"silent", kQuiet},    {"check", kCheck},   {"nosave", kNoSave}, {"allusers", kAllUsers},
+    {"saveto", kSaveTo},   {"folder", kFolder}, {"log", kLog},       {"?", kHelp},
+    {"noclose", kNoClose},
 };
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
@@ -85,7 +97,7 @@ CCommandLine Invalid(CCommandLine& line, const CString& problem) {
 CCommandLine ParseCommandLine(LPCSTR commandLine) {
   CCommandLine line;
   line.mode = kRunDialog;
-  line.quiet = line.noSave = line.allUsers = false;
+  line.quiet = line.noSave = line.allUsers = line.noClose = false;
   const char* p = SkipProgramName(commandLine ? commandLine : "");
   line.arguments = p;
 
@@ -111,6 +123,9 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
         break;
       case kAllUsers:
         line.allUsers = removalSwitch = true;
+        break;
+      case kNoClose:
+        line.noClose = removalSwitch = true;
         break;
       case kSaveTo:
         value = &line.saveTo, removalSwitch = true;

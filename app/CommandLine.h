@@ -1,6 +1,6 @@
 // The program's command line:
 //   RemoveKM.exe                        the dialog
-//   RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers]
+//   RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] [/noclose]
 //   RemoveKM.exe /check [/log FILE]
 //   RemoveKM.exe /?
 // Switches start with "/" or "-", in any case; /q, /qn, /s and /silent are
@@ -19,6 +19,7 @@ struct CCommandLine {
   bool quiet;
   bool noSave;
   bool allUsers;
+  bool noClose;
   CString saveTo;
   CString folder;
   CString logFile;

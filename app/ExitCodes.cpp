@@ -1,6 +1,6 @@
 #include "app/ExitCodes.h"
 
-int ExitCodeOf(RemovalEnding ending, int failures) {
+int ExitCodeOf(RemovalEnding ending, int failures, int atRestart) {
   switch (ending) {
     case kLocationDeclined:
       return kExitFolderRefused;
@@ -9,7 +9,8 @@ int ExitCodeOf(RemovalEnding ending, int failures) {
     case kDataNotSaved:
       return kExitDataNotSaved;
     case kRemovalCompleted:
-      return failures == 0 ? kExitNothingLeft : kExitTracesLeft;
+      if (failures > 0) return kExitTracesLeft;
+      return atRestart > 0 ? kExitRestartNeeded : kExitNothingLeft;
     case kRemovalNotRun:
     case kStartCancelled:
       break;

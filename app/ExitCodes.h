@@ -1,7 +1,6 @@
 // The program's exit codes: Windows system error codes, so that deployment
-// tools read them as they read an installer's. None of them is one that a
-// tool takes for success, a restart or a retry, except kExitBusy, which asks
-// for the retry.
+// tools read them as they read an installer's: kExitNothingLeft as success,
+// kExitRestartNeeded as success with a restart to come, kExitBusy as a retry.
 #pragma once
 
 const int kExitNothingLeft = 0;          // nothing of the product is left
@@ -13,8 +12,10 @@ const int kExitNoDesktop = 1459;         // ERROR_REQUIRES_INTERACTIVE_WINDOWSTA
 const int kExitCancelled = 1602;         // ERROR_INSTALL_USEREXIT; nothing changed
 const int kExitTracesLeft = 1603;        // ERROR_INSTALL_FAILURE; the log lists them
 const int kExitBusy = 1618;              // ERROR_INSTALL_ALREADY_RUNNING; nothing changed
+const int kExitRestartNeeded = 3010;     // ERROR_SUCCESS_REBOOT_REQUIRED; the rest goes at restart
 
 #include "app/RemoverDlg.h"
 
-// The exit code of a Remove that ended as `ending` with `failures` entries left.
-int ExitCodeOf(RemovalEnding ending, int failures);
+// The exit code of a Remove that ended as `ending` with `failures` entries
+// left and `atRestart` entries that Windows deletes when it next starts.
+int ExitCodeOf(RemovalEnding ending, int failures, int atRestart);

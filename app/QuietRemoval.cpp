@@ -45,6 +45,7 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   remover.m_givenLocation = remover.m_installPath;
 
   remover.m_allUsers = line.allUsers;
+  remover.m_noClose = line.noClose;
   remover.m_givenSave = !line.noSave;
   if (line.noSave) log.Line("The student data is not saved (/nosave).");
   if (!line.saveTo.IsEmpty()) {
@@ -65,6 +66,8 @@ const char* OutcomeText(int code) {
   switch (code) {
     case kExitNothingLeft:
       return "Nothing of Kelmora is left.";
+    case kExitRestartNeeded:
+      return "Kelmora has been removed; Windows removes the rest when the computer restarts.";
     case kExitTracesLeft:
       return "The removal left traces of Kelmora, listed above.";
     case kExitBusy:
@@ -88,7 +91,8 @@ int RemoveQuietly(const CCommandLine& line, CRemovalLog& log) {
     log.Line("Student data saved in " + remover.m_savedFolder + ": " +
              DecimalText(remover.m_filesCopied) + " files.");
   }
-  code = ExitCodeOf(remover.m_ending, remover.m_failures.GetSize());
+  code = ExitCodeOf(remover.m_ending, remover.m_failures.GetSize(),
+                    remover.m_removedAtRestart.GetSize());
   log.Line(OutcomeText(code));
   return code;
 }

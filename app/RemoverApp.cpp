@@ -12,10 +12,12 @@ namespace {
 const char kUsage[] =
     "RemoveKM.exe\n"
     "    opens the Kelmora Manual Uninstaller.\n"
-    "RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers]\n"
+    "RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] "
+    "[/noclose]\n"
     "    removes Kelmora with no window and no question. The student data is saved to the "
     "desktop, into DIR with /saveto, or not at all with /nosave. /folder names the install "
-    "folder; /allusers also removes the shortcuts of every user profile.\n"
+    "folder; /allusers also removes the shortcuts of every user profile. Kelmora's running "
+    "programs are closed first; /noclose leaves them running.\n"
     "RemoveKM.exe /check [/log FILE]\n"
     "    lists what is left of Kelmora and changes nothing.\n"
     "RemoveKM.exe /?\n"
@@ -24,7 +26,7 @@ const char kUsage[] =
     "Exit codes: 0 nothing of Kelmora is left; 1 traces found by /check; 87 invalid command "
     "line; 266 the student data could not be saved, nothing removed; 267 the folder was "
     "refused, nothing changed; 1603 traces were left, see the log; 1618 another removal is "
-    "running, try again later.";
+    "running, try again later; 3010 removed, restart the computer to finish.";
 
 }  // namespace
 
@@ -77,5 +79,6 @@ int CRemoverApp::RunDialog() {
   // Without a desktop (run as a service) the dialog cannot open at all.
   if (result == -1) return kExitNoDesktop;
   if (result != IDOK) return kExitCancelled;
-  return ExitCodeOf(dialog.m_ending, dialog.m_failures.GetSize());
+  return ExitCodeOf(dialog.m_ending, dialog.m_failures.GetSize(),
+                    dialog.m_removedAtRestart.GetSize());
 }

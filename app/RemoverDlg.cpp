@@ -24,6 +24,7 @@ CRemoverDlg::CRemoverDlg(CWnd* parent)
       m_log(NULL),
       m_givenSave(true),
       m_allUsers(false),
+      m_noClose(false),
       m_ending(kRemovalNotRun),
       m_filesCopied(0) {}
 

@@ -49,6 +49,14 @@ class CRemoverDlg : public CDialog {
 
   // ---- Removal.
   void OnOK() override;
+  // Before step 1: the product's running programs are closed (the user is
+  // asked first; unattended they are closed and logged, or with m_noClose
+  // left running). False when the user chose to stop: nothing changed.
+  bool CloseProductPrograms();
+  // A product folder or file that `form` names in the report and that could
+  // not be deleted now: what is left of it is deleted when Windows restarts
+  // (m_removedAtRestart), or, when that cannot be arranged, it is reported.
+  void ReportLeft(LPCSTR form, const CWidePath& path);
   bool CopyTree(const CWidePath& source, const CWidePath& destination);
   bool DeleteTree(CString& parent, const CString& name);
   bool ShellDeleteFolder(const CWidePath& path);
@@ -74,6 +82,9 @@ class CRemoverDlg : public CDialog {
 
   CStringArray m_shortcuts;
   CStringArray m_failures;
+  // Entries in the report's form whose every remaining piece Windows deletes
+  // when it next starts.
+  CStringArray m_removedAtRestart;
   CProgressDlg m_progress;
   int m_osMinor;
   int m_osMajor;
@@ -96,6 +107,7 @@ class CRemoverDlg : public CDialog {
   bool m_givenSave;         // the save box's tick
   CString m_saveParent;     // where step 1 saves; "" = the user's desktop
   bool m_allUsers;          // steps 4 and 5 also in every user profile
+  bool m_noClose;           // the product's running programs are left running
   // What the last Remove did, for the exit code and the log.
   RemovalEnding m_ending;
   CString m_savedFolder;  // step 1's folder; "" when nothing was saved

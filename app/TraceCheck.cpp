@@ -1,9 +1,12 @@
 #include "app/TraceCheck.h"
 
+#include <cstring>
+
 #include "app/ExitCodes.h"
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
+#include "removal/PathBelow.h"
 #include "removal/PathExists.h"
 #include "removal/ProductTraces.h"
 #include "removal/ProgramFilesPaths.h"
@@ -11,21 +14,64 @@
 
 namespace {
 
+const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingOperations[] = "PendingFileRenameOperations";
+const char kAtRestart[] = " (removed when Windows restarts)";
+
+// The paths Windows deletes when it next starts: the operations' pairs whose
+// second path is empty, without their "\??\" prefix. The empty strings are
+// part of the value, so it is read by its size.
+void ReadPendingDeletes(CStringArray& paths) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return;
+  DWORD type = 0, size = 0;
+  char* data = NULL;
+  if (RegQueryValueExA(key, kPendingOperations, NULL, &type, NULL, &size) == ERROR_SUCCESS &&
+      type == REG_MULTI_SZ) {
+    data = new char[size + 2];
+    if (RegQueryValueExA(key, kPendingOperations, NULL, NULL, (LPBYTE)data, &size) != ERROR_SUCCESS)
+      size = 0;
+    data[size] = data[size + 1] = 0;
+  }
+  RegCloseKey(key);
+  for (DWORD at = 0; data != NULL && at < size && data[at] != 0;) {
+    const char* from = data + at;
+    at += (DWORD)strlen(from) + 1;
+    const char* to = data + at;
+    at += (DWORD)strlen(to) + 1;
+    if (*to != 0) continue;
+    paths.Add(from[0] == '\\' && from[1] == '?' && from[2] == '?' && from[3] == '\\' ? from + 4
+                                                                                     : from);
+  }
+  delete[] data;
+}
+
 class CTraceList {
  public:
-  explicit CTraceList(CRemovalLog& log) : m_log(log), m_count(0) {}
+  explicit CTraceList(CRemovalLog& log) : m_log(log), m_count(0) { ReadPendingDeletes(m_pending); }
   void Add(const CString& entry) {
     m_log.Line(entry);
     ++m_count;
   }
+  // A trace that Windows deletes at the next start is there until then.
   void AddIfPresent(const char* form, const CWidePath& path) {
-    if (PathMayExist(path)) Add(form + path.Shown());
+    if (PathMayExist(path)) Add(form + path.Shown() + (IsPending(path.Shown()) ? kAtRestart : ""));
   }
   int Count() const { return m_count; }
 
  private:
+  bool IsPending(const CString& path) const {
+    CString rest;
+    for (int i = 0; i < m_pending.GetSize(); ++i) {
+      if (PathBelow(path, m_pending[i], rest) && rest.IsEmpty()) return true;
+    }
+    return false;
+  }
+
   CRemovalLog& m_log;
   int m_count;
+  CStringArray m_pending;
 };
 
 // What steps 4 and 5 remove at one desktop and Start Menu folder, which are

@@ -24,6 +24,12 @@ add_executable(uidriver ${REMOVEKM_UIDRIVER_SOURCES})
 target_link_options(uidriver PRIVATE -static)
 set_target_properties(uidriver PROPERTIES SUFFIX .exe)
 
+# A stand-in for a running Kelmora program, which the end-to-end tests place in
+# the install folder (beside the driver: run-case.sh finds it there).
+add_executable(standin e2e/standin/StandIn.cpp)
+target_link_options(standin PRIVATE -static -mwindows)
+set_target_properties(standin PROPERTIES SUFFIX .exe)
+
 enable_testing()
 
 # The rules of the executable itself: PE32 GUI, subsystem 4.0, size, imports.

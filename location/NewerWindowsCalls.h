@@ -13,3 +13,13 @@ UINT SystemWow64Directory(LPSTR buffer, UINT size);
 // SHGetFolderPathA (Windows 2000 on) for the current user, into a MAX_PATH
 // buffer; before, SHGetSpecialFolderPathA, with E_FAIL for any failure.
 HRESULT FolderPath(int csidl, LPSTR path);
+// The Toolhelp calls (Windows 2000 on): CreateToolhelp32Snapshot, else
+// INVALID_HANDLE_VALUE with ERROR_CALL_NOT_IMPLEMENTED; Process32FirstW,
+// Process32NextW and Module32FirstW, else FALSE with that error.
+HANDLE ToolhelpSnapshot(DWORD flags, DWORD processId);
+BOOL FirstProcess(HANDLE snapshot, PROCESSENTRY32W* entry);
+BOOL NextProcess(HANDLE snapshot, PROCESSENTRY32W* entry);
+BOOL FirstModule(HANDLE snapshot, MODULEENTRY32W* entry);
+// QueryFullProcessImageNameW (Vista on), in Win32 form; else FALSE with
+// ERROR_CALL_NOT_IMPLEMENTED.
+BOOL FullProcessImageName(HANDLE process, LPWSTR name, DWORD* size);

@@ -6,6 +6,8 @@
 #ifdef _WIN32
 #include <shlobj.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 #else
 #include "sim/HostWin32.h"
 #endif

@@ -22,10 +22,21 @@ const char kBusyMessage[] =
     "ended.";
 const char kFailuresHeader[] =
     "Unable to remove the following components...please remove them manually:\n\n";
+const char kRemovedAtRestart[] =
+    "Kelmora has been removed.  Some of its files were in use; Windows will remove them when the "
+    "computer restarts.  Please restart the computer.";
+const char kRestartHeader[] = "Windows will remove these when the computer restarts:";
 
 const char kStep1[] = "Step 1 of 6: Copying student data to desktop...";
 const char kStep2[] = "Step 2 of 6: Deleting InstallShield folder...";
 const char kStep3[] = "Step 3 of 6: Deleting Kelmora folder...";
+
+// The entries, one a line.
+CString Lines(const CStringArray& entries) {
+  CString text;
+  for (int i = 0; i < entries.GetSize(); ++i) text += entries[i] + "\n";
+  return text;
+}
 
 // The copy of step 1 leaves the current directory inside the install folder,
 // which could then not be deleted.
@@ -45,6 +56,7 @@ void CRemoverDlg::OnOK() {
   m_ending = kLocationDeclined;
   if (!RecheckLocation()) return;
   m_failures.SetSize(0);
+  m_removedAtRestart.SetSize(0);
   m_ending = kStartCancelled;
   if (AskUser(kStartQuestion, "", MB_OKCANCEL) == IDCANCEL) return;
   // Held until the handler returns: two removals at once would each report
@@ -55,6 +67,9 @@ void CRemoverDlg::OnOK() {
     AskUser(kBusyMessage, NULL, MB_OK);
     return;
   }
+  // Cancel at the question about running programs ends as at the start.
+  m_ending = kStartCancelled;
+  if (!CloseProductPrograms()) return;
 
   // By their whole names: a school's desktop may be named with letters the
   // code page cannot spell.
@@ -91,14 +106,14 @@ void CRemoverDlg::OnOK() {
     CStringArray paths;
     ProgramFilesPaths(cache, paths);
     for (int i = 0; i < paths.GetSize(); ++i) {
-      if (!DeleteFolderIfPresent(paths[i])) m_failures.Add("Folder: " + paths[i]);
+      if (!DeleteFolderIfPresent(paths[i])) ReportLeft("Folder: ", paths[i]);
     }
   }
   m_progress.m_item.SetWindowTextA("");
 
   LeaveInstallFolder();
   ShowStep(kStep3);
-  if (!DeleteFolderIfPresent(m_installPath)) m_failures.Add("Folder: " + m_installPath);
+  if (!DeleteFolderIfPresent(m_installPath)) ReportLeft("Folder: ", m_installPath);
   m_progress.m_item.SetWindowTextA("");
 
   RemoveShortcuts(commonDesktop, commonStartMenu);
@@ -108,11 +123,14 @@ void CRemoverDlg::OnOK() {
 
   m_progress.DestroyWindow();
   m_ending = kRemovalCompleted;
-  if (m_failures.GetSize() == 0) {
+  if (m_failures.GetSize() == 0 && m_removedAtRestart.GetSize() == 0) {
     AskUser(kSuccessMessage, kSuccessCaption, MB_OK);
+  } else if (m_failures.GetSize() == 0) {
+    AskUser(kRemovedAtRestart + CString("\n\n") + Lines(m_removedAtRestart), NULL, MB_OK);
   } else {
-    CString report = kFailuresHeader;
-    for (int i = 0; i < m_failures.GetSize(); ++i) report += m_failures[i] + "\n";
+    CString report = kFailuresHeader + Lines(m_failures);
+    if (m_removedAtRestart.GetSize() > 0)
+      report += "\n" + CString(kRestartHeader) + "\n" + Lines(m_removedAtRestart);
     AskUser(report, NULL, MB_OK);
   }
   CDialog::OnOK();

@@ -67,8 +67,7 @@ void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolder
   // A shortcut that would not go alone may have gone with its folder.
   for (int i = 0; i < shortcutsLeft.GetSize(); ++i) {
     const CWidePath path = location + shortcutsLeft[i];
-    if (PathMayExist(path)) m_failures.Add("File: " + path.Shown());
+    if (PathMayExist(path)) ReportLeft("File: ", path);
   }
-  for (int i = 0; i < foldersLeft.GetSize(); ++i)
-    m_failures.Add("Folder: " + (location + foldersLeft[i]).Shown());
+  for (int i = 0; i < foldersLeft.GetSize(); ++i) ReportLeft("Folder: ", location + foldersLeft[i]);
 }

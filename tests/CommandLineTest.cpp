@@ -13,6 +13,7 @@ struct Case {
   const char* saveTo = "";
   const char* folder = "";
   const char* logFile = "";
+  bool noClose = false;
 };
 
 // Invalid rows check the mode and whether /quiet was seen (which decides
@@ -38,6 +39,8 @@ const Case kCases[] = {
     {"RemoveKM /check /log \"C:\\logs\\check.log\"", kRunCheck, false, false, false, "", "",
      "C:\\logs\\check.log"},
     {"RemoveKM /?", kRunUsage, false, false, false, "", "", ""},
+    {"RemoveKM /q /NoClose", kRunQuiet, true, false, false, "", "", "", true},
+    {"RemoveKM /noclose", kRunInvalid, false},
     {"RemoveKM /quiet /bogus", kRunInvalid, true},
     {"RemoveKM /quiet/nosave", kRunInvalid, false},
     {"RemoveKM //quiet", kRunInvalid, false},
@@ -69,6 +72,7 @@ TEST(CommandLineTest, SwitchesValuesAndQuotingAsWindowsSplitsThem) {
     EXPECT_STREQ(line.saveTo, c.saveTo);
     EXPECT_STREQ(line.folder, c.folder);
     EXPECT_STREQ(line.logFile, c.logFile);
+    EXPECT_EQ(line.noClose, c.noClose);
   }
 }
 

@@ -44,6 +44,8 @@ void RemovalTest::ExpectOtherProgramsSurvive() const {
   EXPECT_TRUE(m.KeyExists(kUninstall + std::string("\\{00000000-OTHER}\\Details")));
 }
 
+void RemovalTest::NotAnAdministrator() { sim::machine().DenyKey(kSessionManager); }
+
 void RemovalTest::OpenProgress(const char* stepText) {
   dialog->m_progress.SetStepText(stepText);
   ASSERT_TRUE(dialog->m_progress.Create(IDD_PROGRESS, NULL));

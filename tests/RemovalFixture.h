@@ -20,6 +20,7 @@ const char kUserStartMenu[] = "C:\\Documents and Settings\\user1\\Start Menu";
 const char kSaved[] = "C:\\Documents and Settings\\user1\\Desktop\\Kelmora Saved Student Data";
 const char kProductKey[] = "HKLM\\SOFTWARE\\Dravenhall\\Kelmora";
 const char kUninstall[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kSessionManager[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
 }  // namespace removal_paths
 
@@ -31,6 +32,9 @@ class RemovalTest : public MainDialogTest {
   // Things of other programs next to the product's, that must survive.
   void AddOtherPrograms();
   void ExpectOtherProgramsSurvive() const;
+  // Windows refuses this account the deletes at restart (no administrator):
+  // what stays is reported.
+  static void NotAnAdministrator();
   // The progress window, open as the removal opens it.
   void OpenProgress(const char* stepText = "Step 1 of 6: Copying student data to desktop...");
 

@@ -353,6 +353,7 @@ TEST_F(RemovalSequenceTest, ReportListsEveryEntryOnALineOfItsOwn) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare();
+    NotAnAdministrator();
     sim::Machine& m = sim::machine();
     c.arrange(m);
     OpenDialog();
@@ -391,6 +392,7 @@ TEST_F(RemovalSequenceTest, LinksGoAsLinksAndTheDataBehindThemSurvives) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare();
+    NotAnAdministrator();
     sim::Machine& m = sim::machine();
     const std::string kind = c.kind;
     if (kind == "junction") m.AddJunction(c.link, other);
@@ -439,6 +441,7 @@ TEST_F(RemovalSequenceTest, CachesGoFromEachProgramFilesFolderInTurn) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare();
+    NotAnAdministrator();
     sim::Machine& m = sim::machine();
     m.SetSpecialFolder(CSIDL_PROGRAM_FILES, c.programFiles);
     const std::vector<std::string> caches = {fixed + kEntry1, fixed + kEntry2, c.parent + kEntry1,
@@ -499,6 +502,7 @@ TEST_F(RemovalSequenceTest, NoInstallFolderNamesNothingWhateverTheLookupsSay) {
 TEST_F(RemovalSequenceTest, TypedFolderEndingInASeparatorIsNotPassedOver) {
   sim::Machine& m = sim::machine();
   const std::string typed = kInstall + std::string("\\");
+  NotAnAdministrator();
   OpenDialog();
   m.Type(window, IDC_LOCATION, typed);
 
@@ -564,3 +568,106 @@ TEST_F(RemovalSequenceTest, NothingOfTheProductPresentIsASuccess) {
 }
 
 }  // namespace
+
+namespace {
+
+const char kRunningQuestion[] =
+    "These Kelmora programs are running and will be closed.  Work not saved in them will be "
+    "lost:\n\nkelmora.exe\n\nClick OK to close them and continue, or Cancel to stop.";
+const char kRemovedAtRestart[] =
+    "Kelmora has been removed.  Some of its files were in use; Windows will remove them when the "
+    "computer restarts.  Please restart the computer.\n\n";
+
+}  // namespace
+
+// The product's running program is closed after one question, and never
+// another program; what another program holds is left to the restart.
+TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
+  const std::string program = kInstall + std::string("\\bin\\kelmora.exe");
+  const std::string other = "C:\\Program Files\\Other\\other.exe";
+  const std::string jar = kInstall + std::string("\\km2.jar");
+  const struct {
+    const char* what;
+    std::string image;  // of the running program
+    std::string held;   // by it, besides its own file
+    bool administrator;
+    int answer;  // to the question about running programs
+    std::vector<std::string> messages;
+    const char* endedBy;  // "" while it runs
+    std::vector<std::string> pending;
+  } cases[] = {
+      {"product program holding a pupil's file",
+       program,
+       kInstall + std::string("\\Students\\bob.txt"),
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "WM_CLOSE",
+       {}},
+      {"Cancel at the question", program, "", true, IDCANCEL, {kRunningQuestion}, "", {}},
+      {"another program holding a product file",
+       other,
+       jar,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall),
+        kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n"},
+       "",
+       {jar, kInstall}},
+      {"the same, and a registry value left",
+       other,
+       jar,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall),
+        kReportHeader +
+            std::string("Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, "
+                        "InstallPath\n\nWindows will remove these when the computer restarts:\n"
+                        "Folder: ") +
+            kInstall + "\n"},
+       "",
+       {jar, kInstall}},
+      {"no administrator",
+       other,
+       jar,
+       false,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall),
+        kReportHeader + ("Folder: " + std::string(kInstall)) + "\n"},
+       "",
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    Prepare();
+    sim::Machine& m = sim::machine();
+    sim::Machine::Process process;
+    process.image = c.image;
+    if (!c.held.empty()) process.holds = {c.held};
+    m.StartProcess(process);
+    if (!c.administrator) NotAnAdministrator();
+    if (std::string(c.what).find("registry") != std::string::npos)
+      m.Fail(sim::Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED);
+    m.QueueMessageBoxAnswer(IDOK);
+    m.QueueMessageBoxAnswer(c.answer);
+    OpenDialog();
+
+    dialog->OnOK();
+
+    ExpectMessages(c.messages);
+    EXPECT_EQ(m.Processes()[0].endedBy, c.endedBy);
+    EXPECT_TRUE(m.Exists(other));
+    EXPECT_EQ(m.PendingDeletes(), c.pending);
+    EXPECT_EQ(m.OpenProcessHandles(), 0);
+    ExpectOtherProgramsSurvive();
+    if (c.answer == IDCANCEL) {
+      ExpectProductUntouched();
+      continue;
+    }
+    EXPECT_EQ(m.Tree(kSaved), kStudents);
+    m.Restart();
+    EXPECT_EQ(m.Exists(kInstall), !c.administrator);
+    EXPECT_TRUE(m.Exists(other));
+  }
+}

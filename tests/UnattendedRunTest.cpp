@@ -63,6 +63,22 @@ std::string NestedPastMaxPath() {
   return path + "\\page.html";
 }
 
+const char kProgram[] = "C:\\Program Files\\Kelmora\\bin\\kelmora.exe";
+const char kOutsider[] = "C:\\Program Files\\Other\\other.exe";
+
+// A program of the product, or another, running; the first process started
+// gets id 0x600.
+void Running(const char* image, std::vector<std::string> holds, bool closes = true) {
+  sim::Machine::Process process;
+  process.image = image;
+  process.holds = holds;
+  process.closesOnRequest = closes;
+  sim::machine().AddFile(kOutsider, "other");
+  sim::machine().StartProcess(process);
+}
+
+bool StillRuns(int index) { return sim::machine().Processes().at(index).running; }
+
 class UnattendedRunTest : public RemovalTest {
  protected:
   int Run(const std::string& arguments) {
@@ -88,6 +104,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
   const std::vector<std::string> none;
   auto failShell = [] {
     sim::machine().Fail(sim::Op::ShellDelete, kInstall, ERROR_SHARING_VIOLATION);
+    NotAnAdministrator();
   };
   auto failCopy = [&] { sim::machine().Fail(sim::Op::CopyFile, studentFile, ERROR_DISK_FULL); };
   auto holdLock = [] { CreateMutexA(NULL, FALSE, kMutex); };
@@ -132,17 +149,63 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
                    (std::vector<std::string>{"homework.txt", "Kelmora Saved Student Data"}));
          EXPECT_TRUE(m.List(kWideProfile + std::string("\\Start Menu\\Programs")).empty());
        }},
-      {"/quiet", nest, 1603, true,
+      {"/quiet", nest, 3010, true,
        {"Could not delete: C:\\Program Files\\Kelmora",
-        "Student data saved in " + std::string(kSaved) + ": 3 files.", "Exit code 1603."},
-       {"Folder: C:\\Program Files\\Kelmora"}, [&] {
-         const sim::Machine& m = sim::machine();
+        "Student data saved in " + std::string(kSaved) + ": 3 files.", "Exit code 3010."},
+       none, [&] {
+         sim::Machine& m = sim::machine();
          EXPECT_EQ(m.ReadFile(kSaved + nested), "deep work");
-         // Out of the shell's reach, the folder is not handed to it at all.
+         // Out of the shell's reach, the folder is not handed to it at all but
+         // left whole to the restart, which takes it.
          EXPECT_EQ(m.ReadFile(kInstall + ("\\Students" + nested)), "deep work");
-         EXPECT_TRUE(m.Exists(kInstall + std::string("\\km2.jar")));
          EXPECT_FALSE(m.Exists(kUserDesktop + std::string("\\Kelmora Vessik.lnk")));
+         m.Restart();
+         EXPECT_FALSE(m.Exists(kInstall));
+         EXPECT_EQ(m.ReadFile(kSaved + nested), "deep work");
        }},
+      // A pupil's file the product holds is saved once the product is closed.
+      {"/quiet", [] { Running(kProgram, {std::string(kInstall) + "\\Students\\bob.txt"}); },
+       0, true, {"Closed: " + std::string(kProgram), "Exit code 0."}, none,
+       [] { EXPECT_EQ(sim::machine().ReadFile(kSaved + std::string("\\bob.txt")), "bob's work"); }},
+      {"/quiet", [] { Running(kProgram, {}, false); }, 0, true,
+       {"Ended, as it did not close: " + std::string(kProgram), "Exit code 0."}},
+      // Another program holding a product file is never closed: Windows deletes
+      // the file at restart, and nothing is left after it.
+      {"/quiet /nosave", [] { Running(kOutsider, {std::string(kInstall) + "\\km2.jar"}); }, 3010,
+       true,
+       {"Kelmora has been removed.  Some of its files were in use; Windows will remove them when "
+        "the computer restarts.  Please restart the computer.",
+        "Folder: C:\\Program Files\\Kelmora", "Exit code 3010."}, none, [&] {
+         sim::Machine& m = sim::machine();
+         EXPECT_TRUE(StillRuns(0));
+         EXPECT_EQ(m.PendingDeletes(), (std::vector<std::string>{std::string(kInstall) + "\\km2.jar",
+                                                                 kInstall}));
+         EXPECT_EQ(Run("/check"), 1);
+         const std::vector<std::string> lines = LogLines();
+         EXPECT_EQ(lines.end()[-3],
+                   "Folder: C:\\Program Files\\Kelmora (removed when Windows restarts)");
+         m.Restart();
+         EXPECT_FALSE(m.Exists(kInstall));
+         EXPECT_TRUE(m.Exists(kOutsider));
+         EXPECT_EQ(Run("/check"), 0);
+       }},
+      {"/quiet /nosave /noclose", [] { Running(kProgram, {}); }, 3010, true,
+       {"Left running (/noclose): " + std::string(kProgram), "Exit code 3010."}, none,
+       [] { EXPECT_TRUE(StillRuns(0)); }},
+      // Started from inside the install folder, the program leaves its own
+      // running file to the restart.
+      {"/quiet /nosave", [] {
+         sim::machine().AddFile(kInstall + std::string("\\RemoveKM.exe"));
+         sim::machine().SetModulePath(kInstall + std::string("\\RemoveKM.exe"));
+       }, 3010, true, {"Exit code 3010."}, none, [] {
+         EXPECT_EQ(sim::machine().PendingDeletes(),
+                   (std::vector<std::string>{kInstall + std::string("\\RemoveKM.exe"), kInstall}));
+       }},
+      // Without an administrator's rights nothing can wait for the restart.
+      {"/quiet /nosave", [] { Running(kOutsider, {std::string(kInstall) + "\\km2.jar"});
+                             NotAnAdministrator(); }, 1603, true,
+       {"Exit code 1603."}, {"Folder: C:\\Program Files\\Kelmora"},
+       [] { EXPECT_TRUE(sim::machine().PendingDeletes().empty()); }},
       {"/quiet /log C:\\k.log /nosave /saveto C:\\x", nothing, 87, false,
        {"Invalid command line: /nosave and /saveto exclude each other. Exit code 87."}},
   };
@@ -179,6 +242,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       report.push_back(*line);
     EXPECT_EQ(report, c.report);
     EXPECT_EQ(m.OpenFileHandles(), 0);
+    EXPECT_EQ(m.OpenProcessHandles(), 0);
     EXPECT_EQ(m.OpenMutexHandles(), othersMutexes);
     c.verify();
   }

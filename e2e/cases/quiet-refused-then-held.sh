@@ -4,9 +4,10 @@
 # with its exit code (1459) rather than 0. Then a file held open in the first
 # installer cache stays with its folder; everything else goes, the student
 # data is saved into a new folder with blanks in its name given by /saveto,
-# nothing lands on the desktop, and the exit code (1603) and the log tell what
-# was left. A pupil's page nested past MAX_PATH is saved with the rest; it is
-# out of the shell's reach, so the install folder stays whole and is reported.
+# nothing lands on the desktop, and the exit code (3010: restart to finish) and
+# the log tell what Windows deletes at the next restart. A pupil's page nested
+# past MAX_PATH is saved with the rest; it is out of the shell's reach, so the
+# install folder is left whole to the restart too.
 nested='%PROGRAMFILES%\Kelmora\Students\carol'
 while [ ${#nested} -lt 270 ]; do nested+='\project inside a project'; done
 nested+='\page.html'
@@ -29,7 +30,7 @@ act() {
     'run "" 1459'
   e2e_expect_unchanged_since before
   e2e_quiet "hold-open \"$held\\setup.ini\"" \
-    'run "/s /saveto \"C:\Saved Data\PC 01\" /log \"C:\Removal Logs.txt\"" 1603'
+    'run "/s /saveto \"C:\Saved Data\PC 01\" /log \"C:\Removal Logs.txt\"" 3010'
 }
 
 verify() {
@@ -45,5 +46,5 @@ verify() {
   e2e_expect_log_lines 'C:\Removal Logs.txt' "Could not delete: $held" "Folder: $held" \
     'Could not delete: %PROGRAMFILES%\Kelmora' 'Folder: %PROGRAMFILES%\Kelmora' \
     'Student data saved in C:\Saved Data\PC 01\Kelmora Saved Student Data: 7 files.' \
-    'Exit code 1603.'
+    'Exit code 3010.'
 }

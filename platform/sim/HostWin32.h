@@ -261,6 +261,65 @@ typedef struct _OSVERSIONINFOA {
 } OSVERSIONINFOA, *LPOSVERSIONINFOA;
 BOOL GetVersionExA(LPOSVERSIONINFOA info);
 
+// Programs running on the machine: listing them (Toolhelp, Windows 2000 on;
+// QueryFullProcessImageNameW, Vista on: both reached through GetProcAddress),
+// asking their windows to close, ending them.
+#define TH32CS_SNAPPROCESS 0x00000002
+#define TH32CS_SNAPMODULE 0x00000008
+typedef struct tagPROCESSENTRY32W {
+  DWORD dwSize;
+  DWORD cntUsage;
+  DWORD th32ProcessID;
+  ULONG_PTR th32DefaultHeapID;
+  DWORD th32ModuleID;
+  DWORD cntThreads;
+  DWORD th32ParentProcessID;
+  LONG pcPriClassBase;
+  DWORD dwFlags;
+  WCHAR szExeFile[MAX_PATH];
+} PROCESSENTRY32W, *LPPROCESSENTRY32W;
+#define MAX_MODULE_NAME32 255
+typedef struct tagMODULEENTRY32W {
+  DWORD dwSize;
+  DWORD th32ModuleID;
+  DWORD th32ProcessID;
+  DWORD GlblcntUsage;
+  DWORD ProccntUsage;
+  BYTE* modBaseAddr;
+  DWORD modBaseSize;
+  HMODULE hModule;
+  WCHAR szModule[MAX_MODULE_NAME32 + 1];
+  WCHAR szExePath[MAX_PATH];
+} MODULEENTRY32W, *LPMODULEENTRY32W;
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+BOOL Module32FirstW(HANDLE snapshot, LPMODULEENTRY32W entry);
+#define PROCESS_TERMINATE 0x0001
+#define PROCESS_QUERY_INFORMATION 0x0400
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+#define SYNCHRONIZE 0x00100000L
+#define WAIT_OBJECT_0 0x00000000L
+#define WAIT_TIMEOUT 258L
+#define ERROR_PARTIAL_COPY 299L
+typedef DWORD* PDWORD;
+DWORD GetCurrentProcessId();
+HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
+BOOL QueryFullProcessImageNameW(HANDLE process, DWORD flags, LPWSTR name, PDWORD size);
+BOOL TerminateProcess(HANDLE process, UINT exitCode);
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
+DWORD GetTickCount();
+typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM param);
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId);
+BOOL IsWindowVisible(HWND window);
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// What stays held is deleted when Windows next starts: the session manager
+// reads PendingFileRenameOperations (REG_MULTI_SZ, pairs of "\??\" paths,
+// an empty second one for a delete) under this key.
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
+#define REG_MULTI_SZ 7
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags);
 // Registry.
 #define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)((LONG)0x80000002))
 #define KEY_QUERY_VALUE 0x0001

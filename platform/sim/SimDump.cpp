@@ -106,6 +106,17 @@ std::string Machine::Dump() const {
   for (const auto& variable : s.environment)
     out << "  %" << variable.first << "% = " << variable.second << "\n";
 
+  out << "  Program " << s.modulePath << ", tick count " << s.tickCount << "\n";
+  for (const Process& process : s.processes) {
+    out << "  Process " << Hex(process.id) << " " << process.image
+        << (process.running ? " running" : " ended by " + process.endedBy)
+        << (process.hasWindow ? "" : ", no window")
+        << (process.closesOnRequest ? "" : ", ignores WM_CLOSE")
+        << (process.denied ? ", another account's" : "") << "\n";
+    for (const std::string& held : process.holds) out << "    holds " << held << "\n";
+  }
+  for (const std::string& path : PendingDeletes()) out << "  Deleted at restart: " << path << "\n";
+
   out << "== Live windows\n";
   for (const auto& entry : s.windows)
     if (IsDialog(*entry.second) && !entry.second->destroyed) DumpWindow(out, *this, *entry.second);

@@ -272,7 +272,7 @@ BOOL DeleteFileA(LPCSTR path) {
   if (call.error) return sim::Refuse(call.error);
   FileLookup found = sim::Look(s, call.path);
   if (DWORD error = EntryError(found, call.path)) return sim::Refuse(error);
-  if (found.node->IsFolder()) return sim::Refuse(ERROR_ACCESS_DENIED);
+  if (found.node->IsFolder() || found.node->runningImage) return sim::Refuse(ERROR_ACCESS_DENIED);
   if (sim::IsLocked(s, found.node)) return sim::Refuse(ERROR_SHARING_VIOLATION);
   if (found.node->attributes & FILE_ATTRIBUTE_READONLY) return sim::Refuse(ERROR_ACCESS_DENIED);
   sim::EraseEntry(s, found.folder, found.node->name);
@@ -423,7 +423,7 @@ DWORD GetLongPathNameA(LPCSTR path, LPSTR buffer, DWORD size) {
 
 BOOL CloseHandle(HANDLE handle) {
   auto& s = sim::Enter();
-  if (s.files.erase(handle)) return TRUE;
+  if (s.files.erase(handle) || sim::CloseProcessHandle(s, handle)) return TRUE;
   auto mutex = s.mutexes.find(handle);
   if (mutex == s.mutexes.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
   // The last handle ends the named object.

@@ -29,6 +29,7 @@ bool IsPathOp(Op op) {
     case Op::SetFileAttributes:
     case Op::ShellDelete:
     case Op::SHGetPathFromIDList:
+    case Op::MoveFileEx:
       return true;
     default:
       return false;
@@ -103,6 +104,8 @@ const char* OpName(Op op) {
       return "CoInitialize";
     case Op::SHGetPathFromIDList:
       return "SHGetPathFromIDList";
+    case Op::MoveFileEx:
+      return "MoveFileEx";
   }
   return "?";
 }
@@ -144,6 +147,7 @@ Machine::Machine() : state_(std::make_unique<State>()) {
   });
   s.currentFolder = s.root.children.at("C:").get();
   AddKey("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  AddKey(kSessionManagerKey);
 }
 
 Machine::~Machine() = default;

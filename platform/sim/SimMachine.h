@@ -49,6 +49,7 @@ enum class Op {
   LoadString,           // matched on the string id as text
   CoInitialize,         // target ""
   SHGetPathFromIDList,  // matched on the chosen path
+  MoveFileEx,           // MoveFileExW with MOVEFILE_DELAY_UNTIL_REBOOT: matched on the path
 };
 const char* OpName(Op op);
 
@@ -142,6 +143,36 @@ class Machine {
   // What SHFileOperationA moved to the Recycle Bin (FOF_ALLOWUNDO), full paths in order.
   std::vector<std::string> RecycledPaths() const;
 
+  // ---- Programs running besides this one. A running program holds its
+  // program file (DeleteFile answers ERROR_ACCESS_DENIED) and the files of
+  // `holds` open without sharing; when it ends, they are free again.
+  struct Process {
+    std::string image;               // its program file, a full path
+    bool hasWindow = true;           // a visible top-level window
+    bool closesOnRequest = true;     // WM_CLOSE to that window ends it
+    bool denied = false;             // another account's: only SYNCHRONIZE and
+                                     // PROCESS_QUERY_LIMITED_INFORMATION open it
+    std::vector<std::string> holds;  // files held open without sharing
+    // Kept by the machine:
+    DWORD id = 0;
+    bool running = true;
+    std::string endedBy;  // "WM_CLOSE", "TerminateProcess" or "restart"
+  };
+  // Starts `process` (its files must exist); returns its id.
+  DWORD StartProcess(const Process& process);
+  std::vector<Process> Processes() const;
+  // This program's own file, as GetModuleFileNameA and the process list give
+  // it; "C:\Temp\RemoveKM.exe" unless set.
+  void SetModulePath(const std::string& path);
+  // Windows restarts: every program ends, every file is let go, and the
+  // operations of PendingFileRenameOperations are carried out in order, as
+  // the session manager does (a folder is deleted only when empty, a link as
+  // a link); the value is then removed.
+  void Restart();
+  // The paths PendingFileRenameOperations asks to delete, in order, without
+  // their "\??\" prefix.
+  std::vector<std::string> PendingDeletes() const;
+
   // ---- Registry. Key paths start with "HKLM\".
   void AddKey(const std::string& keyPath);  // parents made as needed
   void SetValue(const std::string& keyPath, const std::string& name, const std::string& data,
@@ -230,6 +261,7 @@ class Machine {
   int OpenFileHandles() const;
   int OpenKeys() const;
   int OpenMutexHandles() const;
+  int OpenProcessHandles() const;  // processes and Toolhelp snapshots
   int LiveWindows() const;
   int ComInitDepth() const;
   int LiveItemIdLists() const;

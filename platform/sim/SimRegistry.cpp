@@ -95,6 +95,10 @@ bool IsStringType(DWORD type) { return type == REG_SZ || type == 2 /* REG_EXPAND
 
 }  // namespace
 
+sim::KeyNode* sim::FindKey(const sim::Machine::State& s, const std::string& path) {
+  return TestKey(s, path, false);
+}
+
 void sim::Machine::AddKey(const std::string& keyPath) { TestKey(*state_, keyPath, true); }
 
 void sim::Machine::SetValue(const std::string& keyPath, const std::string& name,

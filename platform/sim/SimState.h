@@ -30,6 +30,7 @@ struct FileNode {
   std::string shortName;       // 8.3 name, given when first asked for; "" until then
   DWORD index = 0;             // file index, given when first asked for
   bool heldOpen = false;       // by another process, without FILE_SHARE_DELETE
+  bool runningImage = false;   // a running program's file: DeleteFile is denied
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
   bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
@@ -85,6 +86,17 @@ struct KeyHandle {
   REGSAM access;
 };
 
+struct ProcessHandle {
+  DWORD id;
+  DWORD access;
+};
+
+// A Toolhelp snapshot: the processes, or one process's program file.
+struct Snapshot {
+  std::vector<std::pair<DWORD, std::string>> entries;  // id, program file
+  size_t next = 0;
+};
+
 struct Fault {
   Op op;
   std::string target;
@@ -122,7 +134,12 @@ struct Machine::State {
   // Named mutexes by name (case matters, as in Windows), and the open handles.
   std::map<std::string, int> mutexOpenCount;
   std::map<HANDLE, std::string> mutexes;
-  std::string wow64Directory;  // "" on 32-bit Windows
+  std::string modulePath = "C:\\Temp\\RemoveKM.exe";
+  std::vector<Machine::Process> processes;
+  std::map<HANDLE, ProcessHandle> processHandles;
+  std::map<HANDLE, Snapshot> snapshots;
+  DWORD tickCount = 0x01000000;  // GetTickCount, moved on by waits
+  std::string wow64Directory;    // "" on 32-bit Windows
   std::string tempDirectory = "C:\\Documents and Settings\\user1\\Local Settings\\Temp\\";
   std::map<std::string, std::string, NameLess> environment;
   DWORD nextFileIndex = 0x100;
@@ -190,6 +207,17 @@ struct PathCall {
 };
 // A path from the test API; throws std::invalid_argument when it cannot be one.
 WinPath TestPath(const Machine::State& state, const std::string& path);
+
+// The key at a test API path ("HKLM\\..."), or nullptr (SimRegistry.cpp).
+KeyNode* FindKey(const Machine::State& state, const std::string& path);
+
+// ---- Programs (SimProcesses.cpp).
+// Closes a process handle or a snapshot; false when `handle` is neither.
+bool CloseProcessHandle(Machine::State& state, HANDLE handle);
+const DWORD kOwnProcessId = 0x4D0;
+// Where Windows keeps what it carries out when it next starts.
+const char kSessionManagerKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const char kPendingValue[] = "PendingFileRenameOperations";
 
 // ---- Names (SimCodePage.cpp). A name is stored as the ANSI functions spell
 // it, in code page 1252, except that a character the code page has not is kept

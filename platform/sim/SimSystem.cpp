@@ -6,7 +6,6 @@
 
 namespace {
 
-const char kModulePath[] = "C:\\Temp\\RemoveKM.exe";
 const DWORD kPlatformNt = 2;        // VER_PLATFORM_WIN32_NT
 const DWORD kModuleNotFound = 126;  // ERROR_MOD_NOT_FOUND
 const DWORD kProcNotFound = 127;    // ERROR_PROC_NOT_FOUND
@@ -72,11 +71,11 @@ BOOL GetUserNameA(LPSTR buffer, LPDWORD size) {
 }
 
 HMODULE GetModuleHandleA(LPCSTR name) {
-  sim::Enter();
+  auto& s = sim::Enter();
   // The DLLs the program imports are loaded with it.
   if (name && sim::SameName(name, "kernel32.dll")) return kKernel32;
   if (name && sim::SameName(name, "shell32.dll")) return kShell32;
-  if (name && !sim::SameName(name, "RemoveKM.exe") && !sim::SameName(name, kModulePath)) {
+  if (name && !sim::SameName(name, "RemoveKM.exe") && !sim::SameName(name, s.modulePath)) {
     sim::Refuse(kModuleNotFound);
     return nullptr;
   }
@@ -94,14 +93,24 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     found = Exported(&GetSystemWow64DirectoryA);
   if (module == kShell32 && windows2000 && std::strcmp(name, "SHGetFolderPathA") == 0)
     found = Exported(&SHGetFolderPathA);
+  if (module == kKernel32 && windows2000) {
+    if (std::strcmp(name, "CreateToolhelp32Snapshot") == 0)
+      found = Exported(&CreateToolhelp32Snapshot);
+    if (std::strcmp(name, "Process32FirstW") == 0) found = Exported(&Process32FirstW);
+    if (std::strcmp(name, "Process32NextW") == 0) found = Exported(&Process32NextW);
+    if (std::strcmp(name, "Module32FirstW") == 0) found = Exported(&Module32FirstW);
+  }
+  if (module == kKernel32 && s.majorVersion >= 6 &&
+      std::strcmp(name, "QueryFullProcessImageNameW") == 0)
+    found = Exported(&QueryFullProcessImageNameW);
   if (!found) sim::Refuse(kProcNotFound);
   return found;
 }
 
 DWORD GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size) {
-  sim::Enter();
-  const int copied = sim::CopyTruncated(kModulePath, buffer, static_cast<int>(size));
-  if (copied < static_cast<int>(sizeof kModulePath - 1)) {
+  auto& s = sim::Enter();
+  const int copied = sim::CopyTruncated(s.modulePath, buffer, static_cast<int>(size));
+  if (copied < static_cast<int>(s.modulePath.size())) {
     // Cut short: the buffer's size is returned, with the error of newer Windows.
     sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
     return size;

@@ -13,6 +13,11 @@ const char kSuccessText[] = "The Kelmora has been removed from your computer.";
 const char kSuccessCaption[] = "Success!";
 const char kReportHeader[] =
     "Unable to remove the following components...please remove them manually:\n\n";
+const char kRestartText[] =
+    "Kelmora has been removed.  Some of its files were in use; Windows will remove them when the "
+    "computer restarts.  Please restart the computer.\n\n";
+const char kRestartHeader[] = "Windows will remove these when the computer restarts:";
+const char kSessionManagerKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
@@ -72,6 +77,8 @@ class Checker {
       Violation("the removal started but ended with neither the final report nor the copy message");
     CheckFilesOutsideComponents();
     CheckRegistryOutsideComponents();
+    CheckClosedPrograms();
+    CheckDeletesAtRestart();
     return violations_;
   }
 
@@ -165,9 +172,45 @@ class Checker {
     for (const auto& key : run_.after.keys)
       if (!run_.before.keys.count(key.first))
         Violation("registry key made: " + Printable(key.second));
+    // What Windows deletes at restart is checked on its own (invariant 1b).
+    const std::string pending = RegistryKey(kSessionManagerKey) + ",pendingfilerenameoperations";
     for (const auto& value : run_.after.values)
-      if (!run_.before.values.count(value.first))
+      if (!run_.before.values.count(value.first) && value.first != pending)
         Violation("registry value made: " + Printable(value.second));
+  }
+
+  // ---- Invariant 1b: only the product's programs are closed, and only what
+  // the removal was deleting is left to the restart.
+  void CheckClosedPrograms() {
+    // An unattended run knows the folder only as it logged it: perhaps with
+    // "\\?\" or in short names, which no longer resolve once it is gone.
+    std::string taken =
+        run_.user.installFolder.empty() ? run_.user.installPath : run_.user.installFolder;
+    if (StartsWith(taken, "\\\\?\\")) taken = taken.substr(4);
+    const std::string longName = sim::machine().LongPath(taken);
+    if (!longName.empty()) taken = longName;
+    if (taken.find('~') != std::string::npos) taken = run_.facts.productFolder;
+    const std::string folder = PathKey(taken);
+    for (const sim::Machine::Process& process : sim::machine().Processes())
+      if (!process.endedBy.empty() &&
+          (taken.empty() || !IsSameOrBelow(PathKey(process.image), folder)))
+        Violation("a program outside the install folder ended by " + process.endedBy + ": " +
+                  Printable(process.image));
+  }
+
+  void CheckDeletesAtRestart() {
+    const std::string scheduled = "MoveFileEx ";
+    for (const std::string& event : run_.events) {
+      if (!StartsWith(event, scheduled)) continue;
+      const std::string path =
+          event.substr(scheduled.size(), event.rfind(" at restart") - scheduled.size());
+      const std::string longName = sim::machine().LongPath(path);
+      if (run_.ending.kind != RunEnding::Reported ||
+          !MayChangeFile(PathKey(longName.empty() ? path : longName)))
+        Violation("scheduled outside the product's components: " + Printable(path));
+      else if (run_.ending.success)
+        Violation("\"Success!\" shown, but left to the restart: " + Printable(path));
+    }
   }
 
   // ---- Invariant 2: the student data is saved whole before anything goes.
@@ -271,7 +314,9 @@ class Checker {
 
   void CheckReport() {
     std::vector<NamedThing> named;
-    for (const std::string& entry : run_.ending.entries) {
+    std::vector<std::string> entries = run_.ending.entries;
+    entries.insert(entries.end(), run_.ending.atRestart.begin(), run_.ending.atRestart.end());
+    for (const std::string& entry : entries) {
       NamedThing thing;
       if (!ParseEntry(entry, thing)) {
         Violation("report entry of no known form: \"" + Printable(entry) + "\"");
@@ -309,11 +354,20 @@ RunEnding ReadEnding(const std::vector<sim::MessageBoxRecord>& boxes, const User
     } else if (box.caption == kSuccessCaption && box.text == kSuccessText) {
       ending.kind = RunEnding::Reported;
       ending.success = true;
-    } else if (StartsWith(box.text, kReportHeader)) {
+    } else if (StartsWith(box.text, kReportHeader) || StartsWith(box.text, kRestartText)) {
       ending.kind = RunEnding::Reported;
-      std::string rest = box.text.substr(sizeof kReportHeader - 1);
-      for (size_t end; (end = rest.find('\n')) != std::string::npos; rest = rest.substr(end + 1))
-        ending.entries.push_back(rest.substr(0, end));
+      const bool restartOnly = StartsWith(box.text, kRestartText);
+      std::vector<std::string>* list = restartOnly ? &ending.atRestart : &ending.entries;
+      std::string rest =
+          box.text.substr(restartOnly ? sizeof kRestartText - 1 : sizeof kReportHeader - 1);
+      for (size_t end; (end = rest.find('\n')) != std::string::npos; rest = rest.substr(end + 1)) {
+        const std::string line = rest.substr(0, end);
+        if (line.empty() || line == kRestartHeader) {
+          list = &ending.atRestart;
+          continue;
+        }
+        list->push_back(line);
+      }
     }
   }
   if (ending.kind == RunEnding::NotStarted && user.removalStarted)

@@ -24,6 +24,9 @@ struct RunEnding {
   } kind = NotStarted;
   bool success = false;              // the report was the "Success!" message
   std::vector<std::string> entries;  // the report's lines after its header
+  // The entries that Windows deletes when it next starts: the whole message
+  // when nothing else is left, else the report's section of its own.
+  std::vector<std::string> atRestart;
 };
 
 RunEnding ReadEnding(const std::vector<sim::MessageBoxRecord>& boxes, const UserRecord& user);

@@ -48,6 +48,7 @@ class MachineBuilder {
     BuildRegistry();
     BuildSavedData();
     BuildOtherPrograms();
+    BuildRunningPrograms();
     ChooseLocations();
     return facts_;
   }
@@ -423,6 +424,40 @@ class MachineBuilder {
   }
 
   // ---- Other programs beside every piece of the product.
+  // The product's programs and others running, some holding files; and an
+  // account that may not be an administrator (no delete at restart).
+  void BuildRunningPrograms() {
+    std::vector<std::string> productFiles, otherFiles = {"C:\\Program Files\\Other App\\other.exe"};
+    if (!facts_.productFolder.empty())
+      for (const auto& file : m_.Tree(facts_.productFolder))
+        if (file.second.compare(0, 1, "<") != 0)
+          productFiles.push_back(JoinPath(facts_.productFolder, file.first));
+    for (int count = dice_.Between(0, 3); count > 0; --count) {
+      sim::Machine::Process process;
+      const bool product = !productFiles.empty() && dice_.Chance(0.6);
+      process.image =
+          product ? JoinPath(facts_.productFolder,
+                             dice_.Pick(std::vector<std::string>{"kelmora.exe", "bin\\km.exe"}))
+                  : dice_.Pick(otherFiles);
+      if (product) m_.AddFile(process.image, "program");
+      process.hasWindow = dice_.Chance(0.8);
+      process.closesOnRequest = dice_.Chance(0.7);
+      process.denied = dice_.Chance(0.1);
+      if (!productFiles.empty() && dice_.Chance(0.5))
+        process.holds.push_back(dice_.Pick(productFiles));
+      m_.StartProcess(process);
+      Note(std::string(product ? "product" : "other") + " program running: " + process.image +
+           (process.hasWindow ? "" : ", no window") +
+           (process.closesOnRequest ? "" : ", ignores WM_CLOSE") +
+           (process.denied ? ", another account's" : "") +
+           (process.holds.empty() ? "" : ", holding " + process.holds[0]));
+    }
+    if (dice_.Chance(0.1)) {
+      m_.DenyKey("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager");
+      Note("not an administrator: nothing can be deleted at restart");
+    }
+  }
+
   void BuildOtherPrograms() {
     m_.AddFile("C:\\Program Files\\Other App\\other.exe", "other program");
     m_.AddFile("C:\\Program Files\\Kelmora2\\km2.jar", "a different product with a like name");

@@ -40,6 +40,7 @@ void CheckAccounting(const std::vector<InjectedFault>& faults,
   expectNone(m.LiveWindows(), "windows");
   expectNone(m.ComInitDepth(), "COM initialisations");
   expectNone(m.LiveItemIdLists(), "folder-browser item lists");
+  expectNone(m.OpenProcessHandles(), "process handles");
 }
 
 // What the program read at start-up, where no fault stood in its way.
@@ -78,7 +79,9 @@ void CheckExitCode(const CommandLinePlan& commandLine, const RunEnding& ending, 
                    std::vector<std::string>& violations) {
   if (code == -1) return;  // the run did not end
   int expected = code;
-  if (ending.kind == RunEnding::Reported) expected = ending.success ? 0 : 1603;
+  if (ending.kind == RunEnding::Reported) {
+    expected = ending.success ? 0 : ending.entries.empty() ? 3010 : 1603;
+  }
   if (ending.kind == RunEnding::StoppedAtCopy) expected = 266;
   const bool removal = commandLine.arguments.find("/check") == std::string::npos;
   if (ending.kind == RunEnding::NotStarted && code == 0 && removal &&
@@ -87,6 +90,19 @@ void CheckExitCode(const CommandLinePlan& commandLine, const RunEnding& ending, 
   if (code != expected)
     violations.push_back("exit code " + std::to_string(code) + " after the ending \"" +
                          EndingName(ending.kind) + "\"");
+}
+
+// Invariant 5: with only what Windows deletes at restart left, a restart
+// leaves nothing of it.
+void CheckRestart(const RunEnding& ending, std::vector<std::string>& violations) {
+  if (ending.kind != RunEnding::Reported || !ending.entries.empty() || ending.atRestart.empty())
+    return;
+  sim::Machine& m = sim::machine();
+  m.Restart();
+  for (const std::string& entry : ending.atRestart) {
+    const std::string path = entry.substr(entry.find(": ") + 2);
+    if (m.Exists(path)) violations.push_back("still there after the restart: " + Printable(path));
+  }
 }
 
 std::string DescribeRun(uint64_t seed, const CommandLinePlan& commandLine,
@@ -166,6 +182,7 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
            {facts, player.Record(), faults.Injected(), before, after, ending, m.events}))
     if (!TakenByAllUsers(commandLine, violation)) result.violations.push_back(violation);
   if (!faults.CallLimitReached()) CheckAccounting(faults.Injected(), result.violations);
+  CheckRestart(ending, result.violations);
   CheckStartUp(facts, player.Record(), faults.Injected(), result.violations);
 
   result.ending = std::string(EndingName(ending.kind)) + (ending.success ? " (Success!)" : "");

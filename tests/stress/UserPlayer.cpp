@@ -20,6 +20,10 @@ const char kUnusedAnswer[] = "stress test: an answer queued for a box that did n
 const char kReportHeader[] =
     "Unable to remove the following components...please remove them manually:";
 const char kSuccessText[] = "The Kelmora has been removed from your computer.";
+const char kRestartText[] =
+    "Kelmora has been removed.  Some of its files were in use; Windows will remove them when the "
+    "computer restarts.  Please restart the computer.";
+const char kRestartHeader[] = "Windows will remove these when the computer restarts:";
 const char kCopyFailed[] = "Unable to copy your student data.";
 
 bool StartsWith(const std::string& text, const std::string& start) {
@@ -247,9 +251,13 @@ void UserPlayer::ReadLog(const CommandLinePlan& plan, const std::string& log,
       boxes.push_back({nullptr, line, false, "Success!", MB_OK, IDOK});
     } else if (StartsWith(line, kCopyFailed)) {
       boxes.push_back({nullptr, line, true, "", MB_OK, IDOK});
-    } else if (line == kReportHeader) {
+    } else if (line == kReportHeader || line == kRestartText) {
       std::string report = line + "\n\n";
       while (i + 1 < lines.size() && IsReportEntry(lines[i + 1])) report += lines[++i] + "\n";
+      if (i + 1 < lines.size() && lines[i + 1] == kRestartHeader) {
+        report += "\n" + lines[++i] + "\n";
+        while (i + 1 < lines.size() && IsReportEntry(lines[i + 1])) report += lines[++i] + "\n";
+      }
       boxes.push_back({nullptr, report, true, "", MB_OK, IDOK});
     }
   }

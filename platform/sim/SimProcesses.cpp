@@ -1,0 +1,297 @@
+// Programs running beside this one: Toolhelp's lists, opening, waiting for and
+// ending a process, their top-level windows, and the test API that starts
+// them. Time passes only in waits that run out (GetTickCount).
+#include <cstring>
+#include <stdexcept>
+
+#include "SimState.h"
+
+using sim::FileNode;
+using sim::Machine;
+
+namespace {
+
+const DWORD kSystemProcessId = 4;
+const uintptr_t kWindowBase = 0x7F000000;  // process windows' handles, above the dialogs'
+const DWORD kBadLength = 24;               // ERROR_BAD_LENGTH
+const DWORD kWaitFailed = 0xFFFFFFFF;
+
+FileNode* Entry(const Machine::State& s, const std::string& path) {
+  sim::WinPath parsed;
+  if (sim::ParsePath(path, "C:\\", parsed) != 0) return nullptr;
+  return sim::Look(s, parsed).node;
+}
+
+Machine::Process* Find(Machine::State& s, DWORD id) {
+  for (Machine::Process& process : s.processes)
+    if (process.id == id) return &process;
+  return nullptr;
+}
+
+// What a running program keeps from being deleted.
+void Hold(Machine::State& s, const Machine::Process& process, bool held) {
+  if (FileNode* image = Entry(s, process.image)) image->heldOpen = image->runningImage = held;
+  for (const std::string& path : process.holds)
+    if (FileNode* file = Entry(s, path)) file->heldOpen = held;
+}
+
+void End(Machine::State& s, Machine::Process& process, const char* how) {
+  process.running = false;
+  process.endedBy = how;
+  Hold(s, process, false);
+  // A file that another running program holds stays held.
+  for (const Machine::Process& other : s.processes)
+    if (other.running) Hold(s, other, true);
+  sim::Log(std::string(how) + " ended " + process.image);
+}
+
+std::string FileName(const std::string& path) {
+  const size_t separator = path.rfind('\\');
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+HANDLE NewHandle(Machine::State& s) {
+  s.nextHandle += 4;
+  return reinterpret_cast<HANDLE>(s.nextHandle);
+}
+
+HANDLE NoHandle(DWORD error, HANDLE none) {
+  sim::Refuse(error);
+  return none;
+}
+
+HWND WindowOf(const Machine::Process& process) {
+  return reinterpret_cast<HWND>(kWindowBase + process.id);
+}
+
+Machine::Process* ProcessOfWindow(Machine::State& s, HWND window) {
+  const uintptr_t value = reinterpret_cast<uintptr_t>(window);
+  if (value <= kWindowBase) return nullptr;
+  Machine::Process* process = Find(s, static_cast<DWORD>(value - kWindowBase));
+  return process && process->running && process->hasWindow ? process : nullptr;
+}
+
+sim::ProcessHandle* OpenedProcess(Machine::State& s, HANDLE handle) {
+  auto found = s.processHandles.find(handle);
+  return found == s.processHandles.end() ? nullptr : &found->second;
+}
+
+// The program file of `id` as seen from this process, or the error.
+DWORD ImageOf(Machine::State& s, DWORD id, std::string& image) {
+  if (id == sim::kOwnProcessId) {
+    image = s.modulePath;
+    return 0;
+  }
+  const Machine::Process* process = Find(s, id);
+  if (!process) return ERROR_INVALID_PARAMETER;
+  image = process->image;
+  return 0;
+}
+
+sim::Snapshot* SnapshotOf(Machine::State& s, HANDLE handle) {
+  auto found = s.snapshots.find(handle);
+  if (found != s.snapshots.end()) return &found->second;
+  sim::Refuse(ERROR_INVALID_HANDLE);
+  return nullptr;
+}
+
+BOOL NextProcess(HANDLE handle, LPPROCESSENTRY32W entry, bool first) {
+  auto& s = sim::Enter();
+  sim::Snapshot* snapshot = SnapshotOf(s, handle);
+  if (!snapshot) return FALSE;
+  if (entry->dwSize < sizeof *entry) return sim::Refuse(kBadLength);
+  if (first) snapshot->next = 0;
+  if (snapshot->next >= snapshot->entries.size()) return sim::Refuse(ERROR_NO_MORE_FILES);
+  const auto& found = snapshot->entries[snapshot->next++];
+  std::memset(reinterpret_cast<char*>(entry) + sizeof entry->dwSize, 0,
+              sizeof *entry - sizeof entry->dwSize);
+  entry->th32ProcessID = found.first;
+  sim::FillWide(FileName(found.second), entry->szExeFile, MAX_PATH);
+  return TRUE;
+}
+
+}  // namespace
+
+namespace sim {
+
+bool CloseProcessHandle(Machine::State& s, HANDLE handle) {
+  return s.processHandles.erase(handle) || s.snapshots.erase(handle);
+}
+
+DWORD Machine::StartProcess(const Process& started) {
+  State& s = *state_;
+  if (!Entry(s, started.image)) throw std::invalid_argument("sim: no program " + started.image);
+  for (const std::string& path : started.holds)
+    if (!Entry(s, path)) throw std::invalid_argument("sim: no file to hold: " + path);
+  Process process = started;
+  process.id = 0x600 + 4 * static_cast<DWORD>(s.processes.size());
+  process.running = true;
+  process.endedBy = "";
+  Hold(s, process, true);
+  s.processes.push_back(process);
+  return process.id;
+}
+
+std::vector<Machine::Process> Machine::Processes() const { return state_->processes; }
+
+void Machine::SetModulePath(const std::string& path) {
+  state_->modulePath = path;
+  if (FileNode* image = Entry(*state_, path)) image->heldOpen = image->runningImage = true;
+}
+
+int Machine::OpenProcessHandles() const {
+  return static_cast<int>(state_->processHandles.size() + state_->snapshots.size());
+}
+
+}  // namespace sim
+
+DWORD GetCurrentProcessId() {
+  sim::Enter();
+  return sim::kOwnProcessId;
+}
+
+DWORD GetTickCount() { return sim::Enter().tickCount; }
+
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD id) {
+  auto& s = sim::Enter();
+  sim::Snapshot snapshot;
+  if (flags == TH32CS_SNAPPROCESS) {
+    snapshot.entries = {
+        {0, "[System Process]"}, {kSystemProcessId, "System"}, {sim::kOwnProcessId, s.modulePath}};
+    for (const Machine::Process& process : s.processes)
+      if (process.running) snapshot.entries.push_back({process.id, process.image});
+  } else if (flags == TH32CS_SNAPMODULE) {
+    // Listing modules reads the process's memory.
+    if (id == 0) id = sim::kOwnProcessId;
+    const Machine::Process* process = Find(s, id);
+    if (id == kSystemProcessId || (process && process->denied))
+      return NoHandle(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    if (id != sim::kOwnProcessId && (!process || !process->running))
+      return NoHandle(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+    std::string image;
+    ImageOf(s, id, image);
+    snapshot.entries = {{id, image}};
+  } else {
+    return NoHandle(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  }
+  HANDLE handle = NewHandle(s);
+  s.snapshots[handle] = snapshot;
+  return handle;
+}
+
+BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
+  return NextProcess(snapshot, entry, true);
+}
+
+BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
+  return NextProcess(snapshot, entry, false);
+}
+
+BOOL Module32FirstW(HANDLE handle, LPMODULEENTRY32W entry) {
+  auto& s = sim::Enter();
+  sim::Snapshot* snapshot = SnapshotOf(s, handle);
+  if (!snapshot) return FALSE;
+  if (entry->dwSize < sizeof *entry) return sim::Refuse(kBadLength);
+  const auto& module = snapshot->entries[0];
+  entry->th32ProcessID = module.first;
+  sim::FillWide(FileName(module.second), entry->szModule, MAX_MODULE_NAME32 + 1);
+  sim::FillWide(module.second, entry->szExePath, MAX_PATH);
+  return TRUE;
+}
+
+HANDLE OpenProcess(DWORD access, BOOL, DWORD id) {
+  auto& s = sim::Enter();
+  if (id == 0) return NoHandle(ERROR_INVALID_PARAMETER, nullptr);
+  if (id == kSystemProcessId) return NoHandle(ERROR_ACCESS_DENIED, nullptr);
+  const Machine::Process* process = Find(s, id);
+  if (id != sim::kOwnProcessId && (!process || !process->running))
+    return NoHandle(ERROR_INVALID_PARAMETER, nullptr);
+  // Windows before Vista knows no limited query right.
+  if ((access & PROCESS_QUERY_LIMITED_INFORMATION) && s.majorVersion < 6)
+    return NoHandle(ERROR_ACCESS_DENIED, nullptr);
+  if (process && process->denied &&
+      (access & ~(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION)) != 0)
+    return NoHandle(ERROR_ACCESS_DENIED, nullptr);
+  HANDLE handle = NewHandle(s);
+  s.processHandles[handle] = {id, access};
+  return handle;
+}
+
+BOOL QueryFullProcessImageNameW(HANDLE handle, DWORD, LPWSTR name, PDWORD size) {
+  auto& s = sim::Enter();
+  sim::ProcessHandle* opened = OpenedProcess(s, handle);
+  if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE);
+  if (!(opened->access & (PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_QUERY_INFORMATION)))
+    return sim::Refuse(ERROR_ACCESS_DENIED);
+  std::string image;
+  ImageOf(s, opened->id, image);
+  const DWORD length = static_cast<DWORD>(sim::Characters(image).size());
+  if (!name || !size || *size <= length) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  sim::FillWide(image, name, *size);
+  *size = length;
+  return TRUE;
+}
+
+BOOL TerminateProcess(HANDLE handle, UINT) {
+  auto& s = sim::Enter();
+  sim::ProcessHandle* opened = OpenedProcess(s, handle);
+  if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE);
+  Machine::Process* process = Find(s, opened->id);
+  if (!(opened->access & PROCESS_TERMINATE) || !process || !process->running)
+    return sim::Refuse(ERROR_ACCESS_DENIED);
+  End(s, *process, "TerminateProcess");
+  return TRUE;
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  auto& s = sim::Enter();
+  sim::ProcessHandle* opened = OpenedProcess(s, handle);
+  if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE), kWaitFailed;
+  if (!(opened->access & SYNCHRONIZE)) return sim::Refuse(ERROR_ACCESS_DENIED), kWaitFailed;
+  const Machine::Process* process = Find(s, opened->id);
+  if (process && !process->running) return WAIT_OBJECT_0;
+  s.tickCount += milliseconds;
+  return WAIT_TIMEOUT;
+}
+
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM param) {
+  auto& s = sim::Enter();
+  std::vector<HWND> topLevel;
+  for (const auto& window : s.windows)
+    if (!window.second->parent && !window.second->destroyed) topLevel.push_back(window.first);
+  for (const Machine::Process& process : s.processes)
+    if (process.running && process.hasWindow) topLevel.push_back(WindowOf(process));
+  for (HWND window : topLevel)
+    if (!callback(window, param)) break;
+  return TRUE;
+}
+
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD id) {
+  auto& s = sim::Enter();
+  DWORD owner = 0;
+  if (const Machine::Process* process = ProcessOfWindow(s, window)) {
+    owner = process->id;
+  } else if (sim::LiveWindow(window)) {
+    owner = sim::kOwnProcessId;
+  } else {
+    return 0;
+  }
+  if (id) *id = owner;
+  return owner + 4;  // its thread
+}
+
+BOOL IsWindowVisible(HWND window) {
+  auto& s = sim::Enter();
+  if (ProcessOfWindow(s, window)) return TRUE;
+  const sim::Window* own = sim::LiveWindow(window);
+  return own && own->visible;
+}
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM, LPARAM) {
+  auto& s = sim::Enter();
+  Machine::Process* process = ProcessOfWindow(s, window);
+  if (!process) return sim::LiveWindow(window) ? TRUE : FALSE;
+  sim::Log("PostMessage " + sim::Hex(message) + " " + process->image);
+  if (message == WM_CLOSE && process->closesOnRequest) End(s, *process, "WM_CLOSE");
+  return TRUE;
+}

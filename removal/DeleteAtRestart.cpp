@@ -1,0 +1,49 @@
+#include "removal/DeleteAtRestart.h"
+
+#include "removal/FolderListing.h"
+#include "removal/PathExists.h"
+
+namespace {
+
+bool Schedule(const CWidePath& path) {
+  return MoveFileExW(path.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+// The folders inside first (`folders`), then the rest, so that the deepest
+// files come first.
+bool ScheduleEntries(const CWidePath& folder, bool folders);
+
+bool ScheduleContents(const CWidePath& folder) {
+  return ScheduleEntries(folder, true) && ScheduleEntries(folder, false);
+}
+
+bool ScheduleEntries(const CWidePath& folder, bool folders) {
+  CFolderListing listing;
+  if (!listing.Open(folder)) return false;
+  WIN32_FIND_DATAW entry;
+  while (listing.Next(entry)) {
+    const bool isFolder = IsFolder(entry) && !IsLink(entry);
+    if (isFolder != folders) continue;
+    CWidePath path;
+    if (!path.Join(folder, entry.cFileName)) return false;
+    if (isFolder && !ScheduleContents(path)) return false;
+    if (!Schedule(path)) return false;
+  }
+  return listing.Complete();
+}
+
+}  // namespace
+
+RestartDelete DeleteAtRestart(const CWidePath& path) {
+  // The whole name, so that a piece nested past MAX_PATH can be scheduled too.
+  CWidePath wide = path;
+  if (!wide.Extend()) return kNotScheduled;
+  const DWORD attributes = GetFileAttributesW(wide.Text());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return IsNotFoundError(GetLastError()) ? kNothingLeft : kNotScheduled;
+  }
+  const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+  if (folder && !ScheduleContents(wide)) return kNotScheduled;
+  return Schedule(wide) ? kDeletedAtRestart : kNotScheduled;
+}

@@ -1,0 +1,15 @@
+#include "app/RemoverDlg.h"
+#include "removal/DeleteAtRestart.h"
+
+void CRemoverDlg::ReportLeft(LPCSTR form, const CWidePath& path) {
+  switch (DeleteAtRestart(path)) {
+    case kNothingLeft:
+      break;
+    case kDeletedAtRestart:
+      m_removedAtRestart.Add(form + path.Shown());
+      break;
+    case kNotScheduled:
+      m_failures.Add(form + path.Shown());
+      break;
+  }
+}
