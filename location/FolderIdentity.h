@@ -9,6 +9,9 @@ struct FolderIdentity {
   DWORD volume;
   DWORD indexHigh;
   DWORD indexLow;
+  // Where the folder lies as Windows resolves it through every link ("X:\..."
+  // or "\\server\share\..."); "" where this Windows cannot tell.
+  CString finalPath;
 
   bool operator==(const FolderIdentity& other) const {
     return volume == other.volume && indexHigh == other.indexHigh && indexLow == other.indexLow;

@@ -5,6 +5,10 @@ namespace {
 typedef DWORD(WINAPI* LongPathNameCall)(LPCSTR, LPSTR, DWORD);
 typedef UINT(WINAPI* SystemWow64DirectoryCall)(LPSTR, UINT);
 typedef HRESULT(WINAPI* FolderPathCall)(HWND, int, HANDLE, DWORD, LPSTR);
+typedef DWORD(WINAPI* FinalPathNameCall)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// VOLUME_NAME_DOS with FILE_NAME_NORMALIZED: "X:\..." or "UNC\server\...".
+const DWORD kDosVolumeName = 0;
 
 // The call, or NULL. The modules are loaded: the program imports from both.
 // The pointer passes through void (*)(), which any function pointer may.
@@ -39,4 +43,11 @@ HRESULT FolderPath(int csidl, LPSTR path) {
   // The older call cannot tell a folder this Windows lacks from a failure.
   return SHGetSpecialFolderPathA(NULL, path, csidl & ~CSIDL_FLAG_DONT_VERIFY, FALSE) ? S_OK
                                                                                      : E_FAIL;
+}
+
+DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size) {
+  FinalPathNameCall call = Exported<FinalPathNameCall>("kernel32.dll", "GetFinalPathNameByHandleW");
+  if (call != NULL) return call(file, buffer, size, kDosVolumeName);
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return 0;
 }

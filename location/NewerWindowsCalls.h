@@ -13,3 +13,7 @@ UINT SystemWow64Directory(LPSTR buffer, UINT size);
 // SHGetFolderPathA (Windows 2000 on) for the current user, into a MAX_PATH
 // buffer; before, SHGetSpecialFolderPathA, with E_FAIL for any failure.
 HRESULT FolderPath(int csidl, LPSTR path);
+// GetFinalPathNameByHandleW (Vista on) with VOLUME_NAME_DOS: the path of an
+// open file or folder through every link, "\\?\" first; else 0 with
+// ERROR_CALL_NOT_IMPLEMENTED.
+DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size);

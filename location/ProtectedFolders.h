@@ -27,3 +27,7 @@ enum FolderVerdict {
 FolderVerdict JudgeFolder(const CString& folder);
 // Anything but erasable.
 bool IsProtectedFolder(const CString& folder);
+// Whether `folder` is `outer` or lies inside it, both full, judged like the
+// protected folders by what the names lead to (short names, links, final
+// paths). True also when that cannot be told.
+bool MayLieInside(const CString& folder, const CString& outer);
