@@ -239,8 +239,8 @@ class FolderJudge {
     ExaminedFolder& examined = m_seen[m_seenCount < kSeenFolders ? m_seenCount++ : kSeenFolders];
     examined.named = folder;
     examined.lookup = IdentifyFolder(Openable(folder), examined.identity);
-    bool final = examined.lookup == kIdentityKnown && !examined.identity.finalPath.IsEmpty();
-    examined.real = final ? Canonical(examined.identity.finalPath) : CanonicalFolder();
+    bool toldFinal = examined.lookup == kIdentityKnown && !examined.identity.finalPath.IsEmpty();
+    examined.real = toldFinal ? Canonical(examined.identity.finalPath) : CanonicalFolder();
     return examined;
   }
 

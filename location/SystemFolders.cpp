@@ -42,14 +42,15 @@ const char* const k64BitProgramFolders[] = {"ProgramW6432", "CommonProgramW6432"
 // larger one a folder that did not fit.
 bool Fits(DWORD length) { return length > 0 && length < MAX_PATH; }
 
-// The search for the needed folders, which ends early once the sink has had
-// enough (`done`). Each step is false when the system could not name a folder.
+// The search for the needed folders, which looks nothing more up once the
+// sink has had enough (`done`). Each step is false when the system could not
+// name a folder.
 class CFolderSearch {
  public:
   explicit CFolderSearch(CNeededFolderSink& sink) : done(false), m_sink(sink) {}
 
   void Give(const CString& folder, bool profile = false) {
-    done = done || m_sink.Take(folder, profile);
+    if (!done) done = m_sink.Take(folder, profile);
   }
 
   // The 32-bit system folder and the 64-bit Program Files of 64-bit Windows;
@@ -82,7 +83,7 @@ class CFolderSearch {
     if (result == E_INVALIDARG) return true;  // a folder this Windows does not have
     if (result != S_OK || buffer[0] == '\0') return false;
     Give(buffer, csidl == CSIDL_PROFILE);
-    if (csidl == CSIDL_PROGRAM_FILES && !done) Give(JoinedPath(buffer, kInstallerCachesParent));
+    if (csidl == CSIDL_PROGRAM_FILES) Give(JoinedPath(buffer, kInstallerCachesParent));
     return true;
   }
 
@@ -106,7 +107,7 @@ bool FindSystemFolders(CNeededFolderSink& sink) {
   // Named by the removal itself, so needed whatever the system reports; and
   // known without asking.
   search.Give(kFixedProgramFiles);
-  if (!search.done) search.Give(JoinedPath(kFixedProgramFiles, kInstallerCachesParent));
+  search.Give(JoinedPath(kFixedProgramFiles, kInstallerCachesParent));
   char buffer[MAX_PATH];
   if (!search.done) {
     if (!Fits(GetSystemDirectoryA(buffer, MAX_PATH))) return false;
