@@ -41,6 +41,9 @@
 #   BENCH_REPS           repetitions per size; medians are reported (default 3)
 #   BENCH_STARTUP_REPS   start-up repetitions (default 15)
 #   BENCH_ONLY_STARTUP   1: measure the start-up only, no removal sizes
+#   BENCH_PREBUILT       1: use the programs already built in the build folder
+#                        (where this machine cannot build them, such as an
+#                        emulated machine that only runs Wine)
 #   BENCH_ANALYSIS_MAX   largest size with the analysis measurements (10000)
 #   BENCH_BUILD_DIR      Windows build folder (default build/windows)
 #   BENCH_WORK_DIR       work folder (default out/bench); the results go to
@@ -74,6 +77,13 @@ if chrt -f 1 true 2>/dev/null; then REALTIME=(chrt -f 1); fi
 bench_log() { printf '[%s] %s\n' "$(date +%T)" "$*" >&2; }
 
 build() {
+  if [ "${BENCH_PREBUILT:-0}" = 1 ]; then
+    local exe
+    for exe in RemoveKM uidriver floor-removal floor-cleanup floor-dialog progress-recorder; do
+      [ -f "$BUILD/$exe.exe" ] || e2e_die "BENCH_PREBUILT: $BUILD/$exe.exe is missing"
+    done
+    return
+  fi
   bash "$ROOT/scripts/install-deps.sh"
   cmake --preset windows -B "$BUILD" >/dev/null
   cmake --build "$BUILD" -j2 --target RemoveKM uidriver floor-removal floor-cleanup floor-dialog \
@@ -391,8 +401,9 @@ write_facts() {
     echo "priority: $priority"
     echo "load average at start: $(cut -d ' ' -f 1-3 /proc/loadavg)"
     echo "exe: $REMOVEKM $(wc -c <"$REMOVEKM") bytes"
-    echo "imports: $(i686-w64-mingw32-objdump -p "$REMOVEKM" | sed -n 's/^[[:space:]]*DLL Name: //p' |
-      tr -d '\r' | tr '\n' ' ')"
+    # A machine that only runs Wine may have no MinGW tools.
+    echo "imports: $(i686-w64-mingw32-objdump -p "$REMOVEKM" 2>/dev/null |
+      sed -n 's/^[[:space:]]*DLL Name: //p' | tr -d '\r' | tr '\n' ' ')"
   } >"$FACTS"
 }
 
