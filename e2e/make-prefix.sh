@@ -5,6 +5,7 @@
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
+e2e_skip_without_wine
 
 [ $# -eq 1 ] || [ $# -eq 2 ] || e2e_die "usage: $0 WORK-DIR [win32|win64]"
 e2e_set_arch "${2:-win32}"

@@ -17,6 +17,7 @@
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
+e2e_skip_without_wine
 
 usage="usage: $0 [--arch win32|win64] --exe RemoveKM.exe --driver uidriver.exe --work WORK-DIR NAME"
 exe='' driver='' work='' name=''

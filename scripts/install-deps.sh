@@ -1,33 +1,47 @@
 #!/bin/sh
 # Installs what building and testing RemoveKM needs on Debian 12, as root:
-# the host build with its unit tests, the MinGW-w64 cross-compiler, Wine
-# (32-bit) and the X tools of the end-to-end tests, clang-format, and Python
-# for the benchmark's generator.
+# the host build with its unit tests, the MinGW-w64 cross-compiler,
+# clang-format, Python for the benchmark's generator and, on a machine that
+# runs 32-bit x86 programs, Wine (32- and 64-bit) and the X tools of the
+# end-to-end tests. Elsewhere those run in the emulated machine, which
+# scripts/emulated-machine.sh makes with packages of its own.
 # Prints nothing when everything is installed already.
 set -eu
+cd "$(dirname "$0")/.."
 
-PACKAGES="cmake g++ googletest libgtest-dev clang-format g++-mingw-w64-i686
-wine wine32:i386 wine64 xvfb x11-apps netpbm xdotool python3"
+PACKAGES="cmake g++ googletest libgtest-dev clang-format g++-mingw-w64-i686 python3"
+WINE_PACKAGES="wine wine32:i386 wine64 xvfb x11-apps netpbm xdotool"
 
 installed() {
     [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
 }
+missing_of() {
+    for package in "$@"; do
+        installed "$package" || printf ' %s' "$package"
+    done
+}
+install() {
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "install-deps: missing:$*; run this script as root to install them" >&2
+        exit 1
+    fi
+    # wine32 and the loader that tells whether 32-bit programs run are i386 packages.
+    if [ "$(uname -m)" = x86_64 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        apt-get update
+    fi
+    [ -n "${updated:-}" ] || apt-get update
+    updated=yes
+    echo "install-deps: installing$*"
+    # shellcheck disable=SC2086 # one argument per package
+    DEBIAN_FRONTEND=noninteractive apt-get install -y $*
+}
 
-missing=""
-for package in $PACKAGES; do
-    installed "$package" || missing="$missing $package"
-done
-[ -n "$missing" ] || exit 0
-
-if [ "$(id -u)" -ne 0 ]; then
-    echo "install-deps: missing:$missing; run this script as root to install them" >&2
-    exit 1
-fi
-# wine32 is an i386 package.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    dpkg --add-architecture i386
-fi
-echo "install-deps: installing$missing"
-apt-get update
 # shellcheck disable=SC2086 # one argument per package
-DEBIAN_FRONTEND=noninteractive apt-get install -y $missing
+[ "$(uname -m)" = x86_64 ] && PACKAGES="$PACKAGES libc6:i386"
+missing=$(missing_of $PACKAGES)
+[ -z "$missing" ] || install $missing
+if sh scripts/x86-32-check.sh >/dev/null; then
+    missing=$(missing_of $WINE_PACKAGES)
+    [ -z "$missing" ] || install $missing
+fi

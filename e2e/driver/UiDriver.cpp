@@ -5,9 +5,11 @@
 // Buttons are pressed with PostMessage, never SendMessage: a click that opens
 // a modal window would block a SendMessage until that window closed.
 //
-// Usage: uidriver --program EXE [--no-start] [--timeout SECONDS] [--snap-dir DIR]
-//                 (SCENARIO-FILE | -c STEP [-c STEP ...])
-// With --no-start the program runs only when a "run" step starts it.
+// Usage: uidriver --program EXE [--no-start] [--timeout SECONDS] [--time-factor N]
+//                 [--snap-dir DIR] (SCENARIO-FILE | -c STEP [-c STEP ...])
+// With --no-start the program runs only when a "run" step starts it. With
+// --time-factor every wait is N times as long: for a machine that emulates
+// the processor.
 //
 // Steps:
 //   timeout SECONDS          later steps wait at most this long (default 10)
@@ -57,8 +59,10 @@ const DWORD kSnapIdleWaitMs = 2000;
 
 class UiDriver {
  public:
-  UiDriver(const std::string& snap_dir, DWORD timeout_ms)
-      : snap_dir_(snap_dir), timeout_ms_(timeout_ms) {}
+  UiDriver(const std::string& snap_dir, int timeout_seconds, int time_factor)
+      : snap_dir_(snap_dir), time_factor_(time_factor) {
+    SetTimeoutSeconds(timeout_seconds);
+  }
   ~UiDriver();
 
   // Checks that every step is known and has the right number of arguments.
@@ -121,6 +125,10 @@ class UiDriver {
   std::string CurrentWindowName() const { return "window " + QuoteForScenario(window_caption_); }
 
   std::string snap_dir_;
+  void SetTimeoutSeconds(int seconds) {
+    timeout_ms_ = static_cast<DWORD>(seconds) * static_cast<DWORD>(time_factor_) * 1000;
+  }
+  int time_factor_;
   DWORD timeout_ms_;
   PROCESS_INFORMATION program_ = {};
   HWND window_ = NULL;
@@ -291,7 +299,7 @@ bool UiDriver::SetTimeout(const Args& args) {
   int seconds = 0;
   if (!ParseId(args[0], &seconds)) return false;
   if (seconds <= 0) return Fail("the timeout must be at least 1 second");
-  timeout_ms_ = static_cast<DWORD>(seconds) * 1000;
+  SetTimeoutSeconds(seconds);
   return true;
 }
 
@@ -648,7 +656,7 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
 int Usage(const char* problem) {
   std::fprintf(stderr,
                "uidriver: %s\nusage: uidriver --program EXE [--no-start] [--timeout SECONDS] "
-               "[--snap-dir DIR] (SCENARIO-FILE | -c STEP [-c STEP ...])\n",
+               "[--time-factor N] [--snap-dir DIR] (SCENARIO-FILE | -c STEP [-c STEP ...])\n",
                problem);
   return 2;
 }
@@ -662,6 +670,7 @@ int main(int argc, char** argv) {
   std::string scenario;
   bool start = true;
   int timeout_seconds = 10;
+  int time_factor = 1;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool has_value = i + 1 < argc;
@@ -673,6 +682,8 @@ int main(int argc, char** argv) {
       snap_dir = argv[++i];
     } else if (arg == "--timeout" && has_value) {
       timeout_seconds = std::atoi(argv[++i]);
+    } else if (arg == "--time-factor" && has_value) {
+      time_factor = std::atoi(argv[++i]);
     } else if (arg == "-c" && has_value) {
       scenario += std::string(argv[++i]) + "\n";
     } else if (arg[0] != '-' && scenario_file.empty()) {
@@ -683,6 +694,7 @@ int main(int argc, char** argv) {
   }
   if (program.empty()) return Usage("--program is required");
   if (timeout_seconds <= 0) return Usage("the timeout must be at least 1 second");
+  if (time_factor <= 0) return Usage("the time factor must be at least 1");
   if (scenario_file.empty() == scenario.empty()) {
     return Usage("give either a scenario file or -c steps");
   }
@@ -695,7 +707,7 @@ int main(int argc, char** argv) {
     return Usage(error.c_str());
   }
 
-  UiDriver driver(snap_dir, static_cast<DWORD>(timeout_seconds) * 1000);
+  UiDriver driver(snap_dir, timeout_seconds, time_factor);
   if (!start) {
     driver.SetProgram(program);
   } else if (!driver.StartProgram(program)) {

@@ -1,0 +1,48 @@
+#!/bin/bash
+# The first process of the emulated machine: mounts what Linux and Wine need,
+# shares the project folder at the same path as on the host, runs the host's
+# command there with its output on the second serial port, leaves the exit
+# status in the job folder and powers the machine off.
+export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+export HOME=/root LANG=C.UTF-8 TERM=dumb
+job=/removekm-job
+
+mount_once() { mountpoint -q "$3" || mount -t "$1" "$2" "$3"; }
+mount_once proc proc /proc
+mount_once sysfs sysfs /sys
+mount_once devtmpfs devtmpfs /dev
+mkdir -p /dev/pts /dev/shm
+mount_once devpts devpts /dev/pts
+mount_once tmpfs tmpfs /dev/shm
+mount_once tmpfs tmpfs /tmp
+mount_once tmpfs tmpfs /run
+stty -F /dev/ttyS1 raw -echo 2>/dev/null
+
+run() {
+  # shellcheck source=/dev/null
+  source "$job/setup" || return 1
+  mkdir -p "$PROJECT" &&
+    mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144,cache=loose project "$PROJECT" || return 1
+  # Wine prefixes and other bulk go to the machine's own disk, one folder of
+  # it for each project folder that uses the machine.
+  modprobe -a virtio_blk ext4 || return 1
+  local tries=0
+  until [ -b /dev/vda ]; do
+    [ $((tries += 1)) -le 50 ] || return 1
+    sleep 0.1
+  done
+  mkdir -p /scratch && mount /dev/vda /scratch || return 1
+  local folder
+  for folder in "${SCRATCH[@]}"; do
+    [ -n "$folder" ] || return 1
+    mkdir -p "/scratch$PROJECT/$folder" "$PROJECT/$folder" &&
+      mount --bind "/scratch$PROJECT/$folder" "$PROJECT/$folder" || return 1
+  done
+  echo "emulated: the machine is up after $(cut -d ' ' -f 1 /proc/uptime)s"
+  bash "$job/command" </dev/null
+}
+run >/dev/ttyS1 2>&1
+echo $? >"$job/status"
+sync
+echo o >/proc/sysrq-trigger
+sleep 60
