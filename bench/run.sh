@@ -188,7 +188,8 @@ wine_rt() {
 # the bench.
 drive() {
   e2e_check_no_links
-  if ! wine_rt "$DRIVER" --program "$(e2e_winpath "$2")" "$(e2e_winpath "$SCENARIOS/$1")" >"$3"; then
+  if ! wine_rt "$DRIVER" --program "$(e2e_winpath "$2")" --time-factor "$E2E_TIME_FACTOR" \
+    "$(e2e_winpath "$SCENARIOS/$1")" >"$3"; then
     cat -- "$3" >&2
     bench_fail "the scenario $1 did not run to its end"
   fi
