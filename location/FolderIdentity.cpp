@@ -31,7 +31,7 @@ CString FinalPath(HANDLE opened) {
 
 }  // namespace
 
-IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity) {
+IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity, bool askFinal) {
   // No access is asked for, so that any folder opens; the backup flag lets a
   // folder be opened at all.
   HANDLE opened = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
@@ -41,7 +41,7 @@ IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity) {
   }
   BY_HANDLE_FILE_INFORMATION info;
   BOOL read = GetFileInformationByHandle(opened, &info);
-  identity.finalPath = read ? FinalPath(opened) : "";
+  identity.finalPath = read && askFinal ? FinalPath(opened) : "";
   CloseHandle(opened);
   if (!read) return kIdentityUnknown;
   identity.volume = info.dwVolumeSerialNumber;

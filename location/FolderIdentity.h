@@ -24,4 +24,6 @@ enum IdentityLookup {
   kIdentityUnknown,  // it may be there, but could not be opened or read
 };
 
-IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity);
+// `askFinal`: the final path is asked for too, which costs as much as several
+// opens under Wine; else it is left "".
+IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity, bool askFinal);

@@ -137,6 +137,7 @@ struct ExaminedFolder {
   IdentityLookup lookup;
   FolderIdentity identity;
   CanonicalFolder real;  // its final path; "" where Windows cannot tell it
+  bool askedFinal = false;
 
   bool HasReal() const { return !real.path.IsEmpty(); }
   // No link and no other name on its way: each folder above it is the one
@@ -166,7 +167,7 @@ bool PlacedAtOrBelow(const ExaminedFolder& inner, const ExaminedFolder& outer) {
 class FolderJudge {
  public:
   explicit FolderJudge(const CString& candidate) : m_seenCount(0) {
-    m_candidate = Examine(candidate);
+    m_candidate = Examine(candidate, true);
     m_unknown = m_candidate.lookup == kIdentityUnknown;
   }
 
@@ -181,11 +182,14 @@ class FolderJudge {
     if (m_candidate.lookup != kIdentityKnown) {
       return IsAtOrBelow(LongNamed(Placed(needed)).path, m_candidate.named.path);
     }
-    ExaminedFolder folder = Examine(needed);
+    // Its final path is not asked for: comparing the candidate with every
+    // folder above it tells as much, and each open costs less.
+    ExaminedFolder folder = Examine(needed, false);
     if (PlacedAtOrBelow(folder, m_candidate)) return true;
     // The needed folders share most of the folders above them: each is
     // opened once.
-    for (ExaminedFolder at = folder; !WasCompared(at.named.path); at = Seen(ParentOf(at.named))) {
+    for (ExaminedFolder at = folder; !WasCompared(at.named.path);
+         at = Seen(ParentOf(at.named), false)) {
       m_compared.Add(at.named.path);
       m_unknown = m_unknown || at.lookup == kIdentityUnknown;
       if (at.lookup == kIdentityKnown && at.identity == m_candidate.identity) return true;
@@ -196,11 +200,11 @@ class FolderJudge {
 
   // The candidate is `outer` or lies inside it.
   bool IsSameOrInside(const CString& outer) {
-    ExaminedFolder folder = Examine(outer);
+    ExaminedFolder folder = Examine(outer, true);
     if (PlacedAtOrBelow(m_candidate, folder)) return true;
     m_unknown = m_unknown || folder.lookup == kIdentityUnknown;
     if (folder.lookup != kIdentityKnown) return false;
-    for (ExaminedFolder at = m_candidate;; at = Seen(ParentOf(at.named))) {
+    for (ExaminedFolder at = m_candidate;; at = Seen(ParentOf(at.named), false)) {
       m_unknown = m_unknown || at.lookup == kIdentityUnknown;
       if (at.lookup == kIdentityKnown && at.identity == folder.identity) return true;
       if ((at.Direct() && folder.HasReal()) || at.named.isRoot) return false;
@@ -214,42 +218,40 @@ class FolderJudge {
     if (folder.isRoot) return false;
     CanonicalFolder above = ParentOf(m_candidate.named);
     if (above.path == folder.path) return true;
-    ExaminedFolder shared = Seen(folder);
+    ExaminedFolder shared = Seen(folder, false);
     m_unknown = m_unknown || shared.lookup == kIdentityUnknown;
-    CString realAbove = m_candidate.HasReal() ? Parent(m_candidate.real.path) : "";
-    if (realAbove == folder.path ||
-        (shared.HasReal() && (realAbove == shared.real.path || above.path == shared.real.path))) {
-      return true;
-    }
-    if (m_candidate.Direct() && shared.HasReal()) return false;
-    ExaminedFolder here = Seen(above);
+    // A link to another profile lies where it leads.
+    if (m_candidate.HasReal() && Parent(m_candidate.real.path) == folder.path) return true;
+    ExaminedFolder here = Seen(above, false);
     m_unknown = m_unknown || here.lookup == kIdentityUnknown;
     return shared.lookup == kIdentityKnown && here.lookup == kIdentityKnown &&
            here.identity == shared.identity;
   }
 
  private:
-  // `folder` opened, once in a judgement: the needed folders share most of
-  // the folders above them.
-  const ExaminedFolder& Seen(const CanonicalFolder& folder) {
-    for (int i = 0; i < m_seenCount; ++i) {
-      if (m_seen[i].named.path == folder.path) return m_seen[i];
-    }
+  // `folder` opened, once in a judgement (the needed folders share most of
+  // the folders above them), its final path asked for when `final`.
+  const ExaminedFolder& Seen(const CanonicalFolder& folder, bool final) {
+    int at = 0;
+    while (at < m_seenCount && m_seen[at].named.path != folder.path) ++at;
+    if (at < m_seenCount && (m_seen[at].askedFinal || !final)) return m_seen[at];
     // When all places are taken, the last one is opened afresh each time.
-    ExaminedFolder& examined = m_seen[m_seenCount < kSeenFolders ? m_seenCount++ : kSeenFolders];
+    if (at == m_seenCount) at = m_seenCount < kSeenFolders ? m_seenCount++ : kSeenFolders;
+    ExaminedFolder& examined = m_seen[at];
     examined.named = folder;
-    examined.lookup = IdentifyFolder(Openable(folder), examined.identity);
+    examined.askedFinal = final;
+    examined.lookup = IdentifyFolder(Openable(folder), examined.identity, final);
     bool toldFinal = examined.lookup == kIdentityKnown && !examined.identity.finalPath.IsEmpty();
     examined.real = toldFinal ? Canonical(examined.identity.finalPath) : CanonicalFolder();
     return examined;
   }
 
-  // `path` (full) placed and opened. Short names are spelt long unless the
-  // final path shows there are none.
-  ExaminedFolder Examine(const CString& path) {
+  // `path` (full) placed and opened. With its final path, short names are
+  // spelt long unless that path shows there are none.
+  ExaminedFolder Examine(const CString& path, bool final) {
     CString placed = Placed(path);
-    ExaminedFolder examined = Seen(Canonical(placed));
-    if (!examined.Direct()) examined.named = LongNamed(placed);
+    ExaminedFolder examined = Seen(Canonical(placed), final);
+    if (final && !examined.Direct()) examined.named = LongNamed(placed);
     return examined;
   }
 
