@@ -5,15 +5,8 @@
 #include "app/RemoverDlg.h"
 #include "location/ProtectedFolders.h"
 #include "removal/DecimalText.h"
-#include "removal/PathBelow.h"
 
 namespace {
-
-// Whether `folder` is `outer` or lies inside it, both full paths.
-bool IsInside(const CString& folder, const CString& outer) {
-  CString rest;
-  return PathBelow(folder, outer, rest);
-}
 
 // Settles the install folder and where the data goes; false when the run
 // must end here, with `code`.
@@ -49,9 +42,11 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   remover.m_givenSave = !line.noSave;
   if (line.noSave) log.Line("The student data is not saved (/nosave).");
   if (!line.saveTo.IsEmpty()) {
-    // Placed now: the copy moves the current directory.
+    // Placed now: the copy moves the current directory. Judged by what the
+    // name leads to, as the install folder is: a short name or a link may
+    // lead inside it.
     if (!FullFolderPath(line.saveTo, remover.m_saveParent) ||
-        IsInside(remover.m_saveParent, remover.m_installPath)) {
+        MayLieInside(remover.m_saveParent, remover.m_installPath)) {
       log.Line("The student data cannot be saved in " + line.saveTo +
                ", which the removal would erase; nothing was removed.");
       code = kExitDataNotSaved;

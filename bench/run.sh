@@ -22,7 +22,10 @@
 #   - the unattended removal (/quiet /nosave, no display) against the floor
 #     without the copy, both timed by the shell from the process's start to
 #     its end, as a deployment tool sees them;
-# and, once before the sizes, the start-up of RemoveKM against floor-dialog.exe.
+# and, once before the sizes, the start-up of RemoveKM against floor-dialog.exe
+# (bare, and with RemoveKM's DLLs loaded): first with the product found
+# through the registry, then with nothing installed, each phase against the
+# floor measured in it.
 #
 # The UI driver works RemoveKM's dialogs up to OK at the start question and
 # then waits for the program to end; progress-recorder.exe times the removal
@@ -37,6 +40,10 @@
 #   BENCH_SIZES          installation sizes in files (default "1000 10000 50000")
 #   BENCH_REPS           repetitions per size; medians are reported (default 3)
 #   BENCH_STARTUP_REPS   start-up repetitions (default 15)
+#   BENCH_ONLY_STARTUP   1: measure the start-up only, no removal sizes
+#   BENCH_PREBUILT       1: use the programs already built in the build folder
+#                        (where this machine cannot build them, such as an
+#                        emulated machine that only runs Wine)
 #   BENCH_ANALYSIS_MAX   largest size with the analysis measurements (10000)
 #   BENCH_BUILD_DIR      Windows build folder (default build/windows)
 #   BENCH_WORK_DIR       work folder (default out/bench); the results go to
@@ -50,6 +57,7 @@ source "$ROOT/e2e/lib.sh"
 SIZES=${BENCH_SIZES:-"1000 10000 50000"}
 REPS=${BENCH_REPS:-3}
 STARTUP_REPS=${BENCH_STARTUP_REPS:-15}
+ONLY_STARTUP=${BENCH_ONLY_STARTUP:-0}
 ANALYSIS_MAX=${BENCH_ANALYSIS_MAX:-10000}
 BUILD=$(realpath -m -- "${BENCH_BUILD_DIR:-$ROOT/build/windows}")
 WORK=$(realpath -m -- "${BENCH_WORK_DIR:-$ROOT/out/bench}")
@@ -69,6 +77,13 @@ if chrt -f 1 true 2>/dev/null; then REALTIME=(chrt -f 1); fi
 bench_log() { printf '[%s] %s\n' "$(date +%T)" "$*" >&2; }
 
 build() {
+  if [ "${BENCH_PREBUILT:-0}" = 1 ]; then
+    local exe
+    for exe in RemoveKM uidriver floor-removal floor-cleanup floor-dialog progress-recorder; do
+      [ -f "$BUILD/$exe.exe" ] || e2e_die "BENCH_PREBUILT: $BUILD/$exe.exe is missing"
+    done
+    return
+  fi
   bash "$ROOT/scripts/install-deps.sh"
   cmake --preset windows -B "$BUILD" >/dev/null
   cmake --build "$BUILD" -j2 --target RemoveKM uidriver floor-removal floor-cleanup floor-dialog \
@@ -90,6 +105,17 @@ product_paths() {
 clear_product() {
   local path
   while IFS= read -r path; do rm -rf -- "$path"; done < <(product_paths)
+}
+
+# Nothing installed: no product files, and none of the product's keys (the
+# maker's other product stays).
+unseed() {
+  clear_product
+  printf '%s\n' REGEDIT4 '' '[-HKEY_LOCAL_MACHINE\SOFTWARE\Dravenhall\Kelmora]' \
+    '[-HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}]' \
+    '[-HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}]' |
+    e2e_regedit unseed
+  sync
 }
 
 # seed SIZE: a fresh installation of SIZE files, written to disk.
@@ -162,7 +188,8 @@ wine_rt() {
 # the bench.
 drive() {
   e2e_check_no_links
-  if ! wine_rt "$DRIVER" --program "$(e2e_winpath "$2")" "$(e2e_winpath "$SCENARIOS/$1")" >"$3"; then
+  if ! wine_rt "$DRIVER" --program "$(e2e_winpath "$2")" --time-factor "$E2E_TIME_FACTOR" \
+    "$(e2e_winpath "$SCENARIOS/$1")" >"$3"; then
     cat -- "$3" >&2
     bench_fail "the scenario $1 did not run to its end"
   fi
@@ -321,11 +348,23 @@ measure_startup_of() {
   record "$measure" "$(window_ms "$log")"
 }
 
+# measure_startup [SUFFIX]: one repetition of the start-up phase whose
+# figures are recorded with SUFFIX.
 measure_startup() {
-  measure_startup_of startup_removekm "$REMOVEKM"
-  measure_startup_of startup_floor "$BUILD/floor-dialog.exe"
+  local suffix=${1:-}
+  measure_startup_of "startup_removekm$suffix" "$REMOVEKM"
+  measure_startup_of "startup_floor$suffix" "$BUILD/floor-dialog.exe"
   # The floor with the DLLs that RemoveKM imports beyond it.
-  measure_startup_of startup_floor_dlls "$BUILD/floor-dialog.exe" shell32.dll advapi32.dll ole32.dll
+  measure_startup_of "startup_floor_dlls$suffix" "$BUILD/floor-dialog.exe" \
+    shell32.dll advapi32.dll ole32.dll
+}
+
+# measure_startup_phase SUFFIX WHAT: warms up, then the repetitions.
+measure_startup_phase() {
+  bench_log "start-up, $2, $STARTUP_REPS repetitions"
+  drive startup.scn "$REMOVEKM" "$LOGS/warm-up.log"
+  drive startup.scn "$BUILD/floor-dialog.exe" "$LOGS/warm-up.log"
+  for REP in $(seq "$STARTUP_REPS"); do measure_startup "$1"; done
 }
 
 measure_size() {
@@ -363,8 +402,9 @@ write_facts() {
     echo "priority: $priority"
     echo "load average at start: $(cut -d ' ' -f 1-3 /proc/loadavg)"
     echo "exe: $REMOVEKM $(wc -c <"$REMOVEKM") bytes"
-    echo "imports: $(i686-w64-mingw32-objdump -p "$REMOVEKM" | sed -n 's/^[[:space:]]*DLL Name: //p' |
-      tr -d '\r' | tr '\n' ' ')"
+    # A machine that only runs Wine may have no MinGW tools.
+    echo "imports: $(i686-w64-mingw32-objdump -p "$REMOVEKM" 2>/dev/null |
+      sed -n 's/^[[:space:]]*DLL Name: //p' | tr -d '\r' | tr '\n' ' ')"
   } >"$FACTS"
 }
 
@@ -399,15 +439,15 @@ main() {
   write_facts
   echo "size,files,rep,measure,ms,load1" >"$CSV"
 
-  # Start-up is recorded under size 0, with a small installation to find.
+  # Start-up is recorded under size 0, with a small installation to find,
+  # then with nothing installed.
   SIZE=0 REP=0 FILES=0
   seed 1000
-  bench_log "start-up, $STARTUP_REPS repetitions"
-  drive startup.scn "$REMOVEKM" "$LOGS/warm-up.log"
-  drive startup.scn "$BUILD/floor-dialog.exe" "$LOGS/warm-up.log"
-  for REP in $(seq "$STARTUP_REPS"); do measure_startup; done
+  measure_startup_phase "" "the product found through the registry"
+  unseed
+  measure_startup_phase _none "nothing installed"
 
-  for SIZE in $SIZES; do measure_size; done
+  [ "$ONLY_STARTUP" = 1 ] || for SIZE in $SIZES; do measure_size; done
   clear_product
   echo "load average at end: $(cut -d ' ' -f 1-3 /proc/loadavg)" >>"$FACTS"
   echo "run time: $((SECONDS / 60)) min $((SECONDS % 60)) s" >>"$FACTS"

@@ -17,3 +17,7 @@ target_compile_definitions(removekm_host PRIVATE REMOVEKM_RES_DIR="${CMAKE_SOURC
 
 enable_testing()
 add_subdirectory(tests)
+
+# The calls one protected-folder judgement makes (a benchmark figure, no test).
+add_executable(judgement-calls bench/probe/JudgementCalls.cpp)
+target_link_libraries(judgement-calls PRIVATE removekm_host)

@@ -1,5 +1,7 @@
 #include "location/FolderIdentity.h"
 
+#include "location/NewerWindowsCalls.h"
+
 namespace {
 
 // Errors that say nothing is at that name now (a missing folder, an empty
@@ -10,9 +12,26 @@ bool IsAbsent(DWORD error) {
          error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME;
 }
 
+// The final path of an open folder without its "\\?\" (or "\\?\UNC\")
+// prefix, in the ANSI code page; "" when Windows cannot give it. A name the
+// code page cannot spell comes out in its best fit, which is only compared.
+CString FinalPath(HANDLE opened) {
+  WCHAR wide[MAX_PATH + 8];
+  DWORD length = FinalPathName(opened, wide, MAX_PATH + 8);
+  char text[(MAX_PATH + 8) * 2];
+  if (length == 0 || length >= MAX_PATH + 8 ||
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL) <= 0) {
+    return "";
+  }
+  CString path = text;
+  if (path.Left(8) == "\\\\?\\UNC\\") return "\\" + CString((LPCSTR)path + 7);
+  if (path.Left(4) == "\\\\?\\") return (LPCSTR)path + 4;
+  return path;
+}
+
 }  // namespace
 
-IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity) {
+IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity, bool askFinal) {
   // No access is asked for, so that any folder opens; the backup flag lets a
   // folder be opened at all.
   HANDLE opened = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
@@ -22,6 +41,7 @@ IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity) {
   }
   BY_HANDLE_FILE_INFORMATION info;
   BOOL read = GetFileInformationByHandle(opened, &info);
+  identity.finalPath = read && askFinal ? FinalPath(opened) : "";
   CloseHandle(opened);
   if (!read) return kIdentityUnknown;
   identity.volume = info.dwVolumeSerialNumber;

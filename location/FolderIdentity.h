@@ -9,6 +9,9 @@ struct FolderIdentity {
   DWORD volume;
   DWORD indexHigh;
   DWORD indexLow;
+  // Where the folder lies as Windows resolves it through every link ("X:\..."
+  // or "\\server\share\..."); "" where this Windows cannot tell.
+  CString finalPath;
 
   bool operator==(const FolderIdentity& other) const {
     return volume == other.volume && indexHigh == other.indexHigh && indexLow == other.indexLow;
@@ -21,4 +24,6 @@ enum IdentityLookup {
   kIdentityUnknown,  // it may be there, but could not be opened or read
 };
 
-IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity);
+// `askFinal`: the final path is asked for too, which costs as much as several
+// opens under Wine; else it is left "".
+IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity, bool askFinal);

@@ -9,6 +9,10 @@ typedef HANDLE(WINAPI* SnapshotCall)(DWORD, DWORD);
 typedef BOOL(WINAPI* ProcessEntryCall)(HANDLE, PROCESSENTRY32W*);
 typedef BOOL(WINAPI* ModuleEntryCall)(HANDLE, MODULEENTRY32W*);
 typedef BOOL(WINAPI* ImageNameCall)(HANDLE, DWORD, LPWSTR, DWORD*);
+typedef DWORD(WINAPI* FinalPathNameCall)(HANDLE, LPWSTR, DWORD, DWORD);
+
+// VOLUME_NAME_DOS with FILE_NAME_NORMALIZED: "X:\..." or "UNC\server\...".
+const DWORD kDosVolumeName = 0;
 
 // The call, or NULL. The modules are loaded: the program imports from both.
 // The pointer passes through void (*)(), which any function pointer may.
@@ -74,4 +78,9 @@ BOOL FirstModule(HANDLE snapshot, MODULEENTRY32W* entry) {
 BOOL FullProcessImageName(HANDLE process, LPWSTR name, DWORD* size) {
   return CallIfPresent<ImageNameCall>("QueryFullProcessImageNameW", FALSE, process, DWORD(0), name,
                                       size);
+}
+
+DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size) {
+  return CallIfPresent<FinalPathNameCall>("GetFinalPathNameByHandleW", DWORD(0), file, buffer, size,
+                                          kDosVolumeName);
 }

@@ -23,3 +23,7 @@ BOOL FirstModule(HANDLE snapshot, MODULEENTRY32W* entry);
 // QueryFullProcessImageNameW (Vista on), in Win32 form; else FALSE with
 // ERROR_CALL_NOT_IMPLEMENTED.
 BOOL FullProcessImageName(HANDLE process, LPWSTR name, DWORD* size);
+// GetFinalPathNameByHandleW (Vista on) with VOLUME_NAME_DOS: the path of an
+// open file or folder through every link, "\\?\" first; else 0 with
+// ERROR_CALL_NOT_IMPLEMENTED.
+DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size);

@@ -11,7 +11,10 @@ namespace {
 // network path) followed by "\NAME" for each folder below, in upper case.
 struct CanonicalFolder {
   CString path;
-  bool isRoot;  // a drive, or a network server or share, as a whole
+  // The same names in the case they were given, which is how it is opened:
+  // Wine finds a name in the case it has on disk without listing its folder.
+  CString spelt;
+  bool isRoot = false;  // a drive, or a network server or share, as a whole
 };
 
 char UpperCase(char ch) { return ch >= 'a' && ch <= 'z' ? (char)(ch - 'a' + 'A') : ch; }
@@ -64,23 +67,32 @@ CanonicalFolder Canonical(const CString& path) {
     result.path += ':';
     start = 2;
   }
+  result.spelt = result.path;
 
-  CStringArray names;
+  CStringArray names, spelt;
   CString name;
+  int nameStart = start;
   for (int i = start; i <= path.GetLength(); ++i) {
     if (i < path.GetLength() && !IsPathSeparator(path[i])) {
       name += UpperCase(path[i]);
       continue;
     }
     AppendName(names, name);
+    AppendName(spelt, CString((LPCSTR)path + nameStart).Left(i - nameStart));
     name = "";
+    nameStart = i + 1;
   }
-  for (int i = 0; i < names.GetSize(); ++i) result.path += "\\" + names[i];
+  for (int i = 0; i < names.GetSize(); ++i) {
+    result.path += "\\" + names[i];
+    result.spelt += "\\" + spelt[i];
+  }
   result.isRoot = names.GetSize() <= (network ? 2 : 0);
   return result;
 }
 
 CString Parent(const CString& path) { return path.Left(path.ReverseFind('\\')); }
+
+CanonicalFolder ParentOf(const CanonicalFolder& folder) { return Canonical(Parent(folder.spelt)); }
 
 bool HasWildcard(const CString& folder) {
   // The '?' of a "\\?\" prefix is no wildcard.
@@ -91,9 +103,8 @@ bool HasWildcard(const CString& folder) {
   return false;
 }
 
-// `path` (full) without a "\\?\" prefix, placed, in long names where it
-// exists, in one spelling.
-CanonicalFolder Resolved(const CString& path) {
+// `path` (full) without a "\\?\" prefix, placed as Windows places it.
+CString Placed(const CString& path) {
   CString text = path;
   if (text.Left(8) == "\\\\?\\UNC\\") {
     text = "\\\\" + CString((LPCSTR)path + 8);
@@ -104,81 +115,144 @@ CanonicalFolder Resolved(const CString& path) {
   if (text.GetLength() == 2 && text[1] == ':') text += "\\";
   char buffer[MAX_PATH];
   DWORD length = GetFullPathNameA(text, MAX_PATH, buffer, NULL);
-  if (length > 0 && length < MAX_PATH) text = buffer;
-  length = LongPathName(text, buffer, MAX_PATH);
-  if (length > 0 && length < MAX_PATH) text = buffer;
-  return Canonical(text);
+  return length > 0 && length < MAX_PATH ? CString(buffer) : text;
+}
+
+// A placed path in long names where it exists, in one spelling.
+CanonicalFolder LongNamed(const CString& placed) {
+  char buffer[MAX_PATH];
+  DWORD length = LongPathName(placed, buffer, MAX_PATH);
+  return Canonical(length > 0 && length < MAX_PATH ? CString(buffer) : placed);
 }
 
 // A canonical folder as a name that opens it: a drive's root needs its "\".
 CString Openable(const CanonicalFolder& folder) {
-  return folder.isRoot ? folder.path + "\\" : folder.path;
+  return folder.isRoot ? folder.spelt + "\\" : folder.spelt;
 }
 
-// The folders a judgement compares, each by its canonical spelling and by
-// its identity. Opening a folder can fail without telling whether it is
-// there; the judgement is then left open.
+// A folder as the judgement sees it: its name, and when it is there, which
+// folder it is and where it lies through every link.
+struct ExaminedFolder {
+  CanonicalFolder named;
+  IdentityLookup lookup;
+  FolderIdentity identity;
+  CanonicalFolder real;  // its final path; "" where Windows cannot tell it
+  bool askedFinal = false;
+
+  bool HasReal() const { return !real.path.IsEmpty(); }
+  // No link and no other name on its way: each folder above it is the one
+  // its text names, so comparing texts tells what opening them would.
+  bool Direct() const { return HasReal() && real.path == named.path; }
+};
+
+// `folder` (canonical) is `top` or below it.
+bool IsAtOrBelow(const CString& folder, const CString& top) {
+  if (folder.IsEmpty() || top.IsEmpty()) return false;
+  CString below = top + "\\";
+  return folder == top || folder.Left(below.GetLength()) == below;
+}
+
+// By their texts: the name or the final path of `inner` is at or below the
+// name or the final path of `outer`.
+bool PlacedAtOrBelow(const ExaminedFolder& inner, const ExaminedFolder& outer) {
+  return IsAtOrBelow(inner.named.path, outer.named.path) ||
+         IsAtOrBelow(inner.named.path, outer.real.path) ||
+         IsAtOrBelow(inner.real.path, outer.named.path) ||
+         IsAtOrBelow(inner.real.path, outer.real.path);
+}
+
+// The folders a judgement compares, each by its canonical spelling, its final
+// path and its identity. Opening a folder can fail without telling whether it
+// is there; the judgement is then left open.
 class FolderJudge {
  public:
-  explicit FolderJudge(const CString& candidate) : m_candidate(Resolved(candidate)) {
-    m_lookup = IdentifyFolder(Openable(m_candidate), m_identity);
-    m_unknown = m_lookup == kIdentityUnknown;
+  explicit FolderJudge(const CString& candidate) : m_seenCount(0) {
+    m_candidate = Examine(candidate, true);
+    m_unknown = m_candidate.lookup == kIdentityUnknown;
   }
 
-  bool IsRoot() const { return m_candidate.isRoot; }
+  bool IsRoot() const {
+    return m_candidate.named.isRoot || (m_candidate.HasReal() && m_candidate.real.isRoot);
+  }
   bool Unknown() const { return m_unknown; }
 
   // The candidate is `needed`, or a folder above it.
   bool IsSameOrAbove(const CString& needed) {
-    CanonicalFolder folder = Resolved(needed);
-    if (IsAtOrBelow(folder.path, m_candidate.path)) return true;
-    if (m_lookup != kIdentityKnown) return false;
+    // Nothing there: only its name can be compared.
+    if (m_candidate.lookup != kIdentityKnown) {
+      return IsAtOrBelow(LongNamed(Placed(needed)).path, m_candidate.named.path);
+    }
+    // Its final path is not asked for: comparing the candidate with every
+    // folder above it tells as much, and each open costs less.
+    ExaminedFolder folder = Examine(needed, false);
+    if (PlacedAtOrBelow(folder, m_candidate)) return true;
     // The needed folders share most of the folders above them: each is
     // opened once.
-    for (; !WasCompared(folder.path); folder = Canonical(Parent(folder.path))) {
-      m_compared.Add(folder.path);
-      if (IsSame(folder)) return true;
-      if (folder.isRoot) return false;
+    for (ExaminedFolder at = folder; !WasCompared(at.named.path);
+         at = Seen(ParentOf(at.named), false)) {
+      m_compared.Add(at.named.path);
+      m_unknown = m_unknown || at.lookup == kIdentityUnknown;
+      if (at.lookup == kIdentityKnown && at.identity == m_candidate.identity) return true;
+      if ((at.Direct() && m_candidate.HasReal()) || at.named.isRoot) return false;
     }
     return false;
   }
 
-  // The candidate is `needed` or lies inside it.
-  bool IsSameOrInside(const CString& needed) {
-    FolderIdentity identity;
-    CanonicalFolder folder = Resolved(needed);
-    if (IsAtOrBelow(m_candidate.path, folder.path)) return true;
-    IdentityLookup lookup = IdentifyFolder(Openable(folder), identity);
-    m_unknown = m_unknown || lookup == kIdentityUnknown;
-    if (lookup != kIdentityKnown) return false;
-    for (CanonicalFolder at = m_candidate;; at = Canonical(Parent(at.path))) {
-      FolderIdentity here;
-      IdentityLookup found = IdentifyFolder(Openable(at), here);
-      m_unknown = m_unknown || found == kIdentityUnknown;
-      if (found == kIdentityKnown && here == identity) return true;
-      if (at.isRoot) return false;
+  // The candidate is `outer` or lies inside it.
+  bool IsSameOrInside(const CString& outer) {
+    ExaminedFolder folder = Examine(outer, true);
+    if (PlacedAtOrBelow(m_candidate, folder)) return true;
+    m_unknown = m_unknown || folder.lookup == kIdentityUnknown;
+    if (folder.lookup != kIdentityKnown) return false;
+    for (ExaminedFolder at = m_candidate;; at = Seen(ParentOf(at.named), false)) {
+      m_unknown = m_unknown || at.lookup == kIdentityUnknown;
+      if (at.lookup == kIdentityKnown && at.identity == folder.identity) return true;
+      if ((at.Direct() && folder.HasReal()) || at.named.isRoot) return false;
     }
   }
 
   // The candidate lies in the same folder as `sibling`, unless that is a
   // drive's root.
   bool IsBeside(const CString& sibling) {
-    CanonicalFolder folder = Canonical(Parent(Resolved(sibling).path));
+    CanonicalFolder folder = ParentOf(LongNamed(Placed(sibling)));
     if (folder.isRoot) return false;
-    CanonicalFolder above = Canonical(Parent(m_candidate.path));
+    CanonicalFolder above = ParentOf(m_candidate.named);
     if (above.path == folder.path) return true;
-    FolderIdentity identity, here;
-    IdentityLookup lookup = IdentifyFolder(Openable(folder), identity);
-    IdentityLookup found = IdentifyFolder(Openable(above), here);
-    m_unknown = m_unknown || lookup == kIdentityUnknown || found == kIdentityUnknown;
-    return lookup == kIdentityKnown && found == kIdentityKnown && here == identity;
+    ExaminedFolder shared = Seen(folder, false);
+    m_unknown = m_unknown || shared.lookup == kIdentityUnknown;
+    // A link to another profile lies where it leads.
+    if (m_candidate.HasReal() && Parent(m_candidate.real.path) == folder.path) return true;
+    ExaminedFolder here = Seen(above, false);
+    m_unknown = m_unknown || here.lookup == kIdentityUnknown;
+    return shared.lookup == kIdentityKnown && here.lookup == kIdentityKnown &&
+           here.identity == shared.identity;
   }
 
  private:
-  // `folder` (canonical) is `top` or below it.
-  static bool IsAtOrBelow(const CString& folder, const CString& top) {
-    CString below = top + "\\";
-    return folder == top || folder.Left(below.GetLength()) == below;
+  // `folder` opened, once in a judgement (the needed folders share most of
+  // the folders above them), its final path asked for when `final`.
+  const ExaminedFolder& Seen(const CanonicalFolder& folder, bool final) {
+    int at = 0;
+    while (at < m_seenCount && m_seen[at].named.path != folder.path) ++at;
+    if (at < m_seenCount && (m_seen[at].askedFinal || !final)) return m_seen[at];
+    // When all places are taken, the last one is opened afresh each time.
+    if (at == m_seenCount) at = m_seenCount < kSeenFolders ? m_seenCount++ : kSeenFolders;
+    ExaminedFolder& examined = m_seen[at];
+    examined.named = folder;
+    examined.askedFinal = final;
+    examined.lookup = IdentifyFolder(Openable(folder), examined.identity, final);
+    bool toldFinal = examined.lookup == kIdentityKnown && !examined.identity.finalPath.IsEmpty();
+    examined.real = toldFinal ? Canonical(examined.identity.finalPath) : CanonicalFolder();
+    return examined;
+  }
+
+  // `path` (full) placed and opened. With its final path, short names are
+  // spelt long unless that path shows there are none.
+  ExaminedFolder Examine(const CString& path, bool final) {
+    CString placed = Placed(path);
+    ExaminedFolder examined = Seen(Canonical(placed), final);
+    if (final && !examined.Direct()) examined.named = LongNamed(placed);
+    return examined;
   }
 
   bool WasCompared(const CString& path) const {
@@ -188,18 +262,31 @@ class FolderJudge {
     return false;
   }
 
-  bool IsSame(const CanonicalFolder& folder) {
-    FolderIdentity identity;
-    IdentityLookup lookup = IdentifyFolder(Openable(folder), identity);
-    m_unknown = m_unknown || lookup == kIdentityUnknown;
-    return lookup == kIdentityKnown && identity == m_identity;
-  }
-
-  CanonicalFolder m_candidate;
-  FolderIdentity m_identity;
-  IdentityLookup m_lookup;
+  static const int kSeenFolders = 64;
+  ExaminedFolder m_seen[kSeenFolders + 1];
+  int m_seenCount;
+  ExaminedFolder m_candidate;
   bool m_unknown;
   CStringArray m_compared;  // canonical folders already compared with the candidate
+};
+
+// Compares the candidate with each needed folder as the system names it, and
+// has had enough once one is the candidate or lies below it.
+class NeededFolderCheck : public CNeededFolderSink {
+ public:
+  explicit NeededFolderCheck(FolderJudge& judge) : needed(false), m_judge(judge) {}
+
+  bool Take(const CString& folder, bool profile) override {
+    // Every folder beside the user's profile is another user's profile (or
+    // the shared ones), unless the profiles sit in a drive's root.
+    needed = m_judge.IsSameOrAbove(folder) || (profile && m_judge.IsBeside(folder));
+    return needed;
+  }
+
+  bool needed;  // one of them is the candidate or lies below it
+
+ private:
+  FolderJudge& m_judge;
 };
 
 }  // namespace
@@ -236,18 +323,21 @@ FolderVerdict JudgeFolder(const CString& folder) {
   FolderJudge judge(full);
   if (judge.IsRoot()) return kFolderProtected;
 
-  SystemFolders system;
+  // The Windows folder first: what lies inside it needs no other lookup.
+  CString windows;
+  if (!FindWindowsFolder(windows)) return kFolderUnchecked;
+  if (judge.IsSameOrInside(windows)) return kFolderProtected;
+  NeededFolderCheck check(judge);
   // A folder the system will not name could be the very one chosen.
-  if (!FindSystemFolders(system)) return kFolderUnchecked;
-  bool needed = judge.IsSameOrInside(system.windows);
-  for (int i = 0; !needed && i < system.needed.GetSize(); ++i) {
-    needed = judge.IsSameOrAbove(system.needed[i]);
-  }
-  // Every folder beside the user's profile is another user's profile (or the
-  // shared ones), unless the profiles sit in a drive's root.
-  needed = needed || (!system.profile.IsEmpty() && judge.IsBeside(system.profile));
-  if (needed) return kFolderProtected;
+  if (!FindSystemFolders(check)) return kFolderUnchecked;
+  if (check.needed) return kFolderProtected;
   return judge.Unknown() ? kFolderUnchecked : kFolderErasable;
 }
 
 bool IsProtectedFolder(const CString& folder) { return JudgeFolder(folder) != kFolderErasable; }
+
+bool MayLieInside(const CString& folder, const CString& outer) {
+  if (outer.IsEmpty()) return false;
+  FolderJudge judge(folder);
+  return judge.IsSameOrInside(outer) || judge.Unknown();
+}

@@ -20,10 +20,16 @@ enum FolderVerdict {
 // Windows folder and everything in it, a user profile and every folder beside
 // it, and the folders the system names (see SystemFolders.h) with every folder
 // above them. It is judged by what the name leads to: case, separators, short
-// names, a "\\?\" prefix and links to such a folder do not matter; a relative
-// folder is judged where it is now. "" (no install folder) is erasable. When
+// names, a "\\?\" prefix and links to such a folder do not matter, and where
+// Windows tells a folder's final path (Vista on) a link is judged as the
+// folder it leads to, inside Windows or a profile too; a relative folder is
+// judged where it is now. "" (no install folder) is erasable. When
 // the system cannot name one of those folders, or a folder cannot be opened to
 // tell which it is, or a relative folder cannot be placed, it is unchecked.
 FolderVerdict JudgeFolder(const CString& folder);
 // Anything but erasable.
 bool IsProtectedFolder(const CString& folder);
+// Whether `folder` is `outer` or lies inside it, both full, judged like the
+// protected folders by what the names lead to (short names, links, final
+// paths). True also when that cannot be told.
+bool MayLieInside(const CString& folder, const CString& outer);

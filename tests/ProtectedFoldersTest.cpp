@@ -132,9 +132,14 @@ TEST_F(ProtectedFoldersTest, JudgesAFolderByWhatItsNameLeadsTo) {
   m.AddJunction("E:\\Links\\Windows", "C:\\WINDOWS");
   m.AddJunction("E:\\Links\\Profile", "C:\\Documents and Settings\\user1");
   m.AddJunction("E:\\Links\\Kelmora", "C:\\Program Files\\Kelmora");
+  m.AddFolder("C:\\WINDOWS\\Kelmora");
+  m.AddSymbolicLink("E:\\Links\\In Windows", "C:\\WINDOWS\\Kelmora", true);
+  m.AddFolder("C:\\Documents and Settings\\Default User");
+  m.AddJunction("E:\\Links\\Other Profile", "C:\\Documents and Settings\\Default User");
   const struct {
     std::string folder;
     FolderVerdict verdict;
+    bool byFinalPath = false;  // Windows before Vista cannot tell: erasable there
   } cases[] = {
       {m.ShortPath("C:\\Program Files"), kFolderProtected},
       {m.ShortPath("C:\\Program Files\\Kelmora"), kFolderErasable},
@@ -143,6 +148,9 @@ TEST_F(ProtectedFoldersTest, JudgesAFolderByWhatItsNameLeadsTo) {
       {"E:\\Links\\Windows\\Fonts", kFolderProtected},
       {"E:\\Links\\Profile", kFolderProtected},
       {"E:\\Links\\Kelmora", kFolderErasable},
+      {"E:\\Links\\In Windows", kFolderProtected, true},
+      {m.ShortPath("E:\\Links\\In Windows"), kFolderProtected, true},
+      {"E:\\Links\\Other Profile", kFolderProtected, true},
       {"\\\\?\\C:\\Program Files", kFolderProtected},
       {"\\\\?\\C:\\Program Files\\Kelmora", kFolderErasable},
       {"C:\\WINDOWS\\Fonts", kFolderProtected},
@@ -155,7 +163,13 @@ TEST_F(ProtectedFoldersTest, JudgesAFolderByWhatItsNameLeadsTo) {
       {"C:\\Program Files\\*", kFolderNameWithWildcards},
       {"E:\\Kel?ora", kFolderNameWithWildcards},
   };
-  for (const auto& c : cases) EXPECT_EQ(JudgeFolder(c.folder.c_str()), c.verdict) << c.folder;
+  for (DWORD major : {5, 6}) {
+    m.SetVersion(major, 1);
+    for (const auto& c : cases) {
+      FolderVerdict verdict = c.byFinalPath && major < 6 ? kFolderErasable : c.verdict;
+      EXPECT_EQ(JudgeFolder(c.folder.c_str()), verdict) << c.folder << ", Windows " << major;
+    }
+  }
 }
 
 TEST_F(ProtectedFoldersTest, SixtyFourBitWindowsHasBothProgramFolders) {

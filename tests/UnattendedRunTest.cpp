@@ -127,6 +127,9 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave /folder C:\\WINDOWS", nothing, 267, false, {"C:\\WINDOWS", "Exit code 267."}},
       {"/quiet", failCopy, 266, false, {"Exit code 266."}},
       {"/quiet /saveto \"C:\\Program Files\\Kelmora\\Backup\"", nothing, 266, false, {"Exit code 266."}},
+      {"/quiet /saveto C:\\PROGRA~1\\Kelmora\\Backup", nothing, 266, false, {"Exit code 266."}},
+      {"/quiet /saveto C:\\Backups\\PC01", [] { sim::machine().AddJunction("C:\\Backups", kInstall); },
+       266, false, {"Exit code 266."}},
       {"/quiet", holdLock, 1618, false,
        {"Another removal of Kelmora is running on this computer.  Please try again when it has "
         "ended.", "Exit code 1618."}},

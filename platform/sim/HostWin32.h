@@ -221,11 +221,13 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info);
 DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* filePart);
 // Calls that older Windows versions lack, reached through GetProcAddress:
 // GetLongPathNameA and SHGetFolderPathA (Windows 2000 on),
-// GetSystemWow64DirectoryA (XP on; ERROR_CALL_NOT_IMPLEMENTED on 32-bit Windows).
+// GetSystemWow64DirectoryA (XP on; ERROR_CALL_NOT_IMPLEMENTED on 32-bit Windows),
+// GetFinalPathNameByHandleW (Vista on; only VOLUME_NAME_DOS, 0).
 typedef INT_PTR(WINAPI* FARPROC)();
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetLongPathNameA(LPCSTR path, LPSTR buffer, DWORD size);
 UINT GetSystemWow64DirectoryA(LPSTR buffer, UINT size);
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
 HMODULE GetModuleHandleA(LPCSTR name);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 

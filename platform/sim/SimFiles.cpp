@@ -335,8 +335,10 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
   const DWORD writing = GENERIC_WRITE | FILE_APPEND_DATA;
   if ((access & writing) && (file->attributes & FILE_ATTRIBUTE_READONLY))
     return NoHandle(ERROR_ACCESS_DENIED);
+  std::string finalPath;
+  sim::Respelt(s, real, false, finalPath);
   HANDLE handle = NewHandle(s);
-  s.files[handle] = {file, access, share, VolumeSerial(real.parts[0])};
+  s.files[handle] = {file, access, share, VolumeSerial(real.parts[0]), finalPath};
   // OPEN_ALWAYS tells whether the file was there.
   s.lastError = disposition == OPEN_ALWAYS && !made ? ERROR_ALREADY_EXISTS : 0;
   return handle;
@@ -373,6 +375,20 @@ BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info
   info->nNumberOfLinks = 1;
   info->nFileIndexLow = node->index;
   return TRUE;
+}
+
+// With VOLUME_NAME_DOS, as Windows gives it: "\\?\" and the path; its
+// length when it fits with its NUL, else the size needed.
+DWORD GetFinalPathNameByHandleW(HANDLE handle, LPWSTR path, DWORD size, DWORD flags) {
+  auto& s = sim::Enter();
+  auto file = s.files.find(handle);
+  if (file == s.files.end() || !file->second.node) return sim::Refuse(ERROR_INVALID_HANDLE);
+  if (flags != 0) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  const std::string text = "\\\\?\\" + file->second.finalPath;
+  const size_t length = sim::Characters(text).size();
+  if (size <= length) return static_cast<DWORD>(length + 1);
+  sim::FillWide(text, path, size);
+  return static_cast<DWORD>(length);
 }
 
 namespace {

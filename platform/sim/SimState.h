@@ -64,6 +64,7 @@ struct FileHandle {
   DWORD access;
   DWORD share;
   DWORD volumeSerial;
+  std::string finalPath;  // where it lies, no link on the way, in long names
 };
 
 struct RegValue {

@@ -86,11 +86,14 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   auto& s = sim::Enter();
   const bool windows2000 = s.majorVersion >= 5;
   const bool windowsXp = s.majorVersion > 5 || (s.majorVersion == 5 && s.minorVersion >= 1);
+  const bool windowsVista = s.majorVersion >= 6;
   FARPROC found = nullptr;
   if (module == kKernel32 && windows2000 && std::strcmp(name, "GetLongPathNameA") == 0)
     found = Exported(&GetLongPathNameA);
   if (module == kKernel32 && windowsXp && std::strcmp(name, "GetSystemWow64DirectoryA") == 0)
     found = Exported(&GetSystemWow64DirectoryA);
+  if (module == kKernel32 && windowsVista && std::strcmp(name, "GetFinalPathNameByHandleW") == 0)
+    found = Exported(&GetFinalPathNameByHandleW);
   if (module == kShell32 && windows2000 && std::strcmp(name, "SHGetFolderPathA") == 0)
     found = Exported(&SHGetFolderPathA);
   if (module == kKernel32 && windows2000) {
