@@ -42,7 +42,7 @@ bool LiesInside(const WCHAR* file, const FolderIdentity& folder) {
     above[end] = 0;
     CString ansi;
     FolderIdentity identity;
-    if (ToAnsi(above, ansi) && IdentifyFolder(ansi, identity) == kIdentityKnown &&
+    if (ToAnsi(above, ansi) && IdentifyFolder(ansi, identity, false) == kIdentityKnown &&
         identity == folder)
       return true;
   }
@@ -59,7 +59,8 @@ CProductPrograms::~CProductPrograms() {
 }
 
 void CProductPrograms::Find(const CString& installFolder) {
-  if (installFolder.IsEmpty() || IdentifyFolder(installFolder, m_folder) != kIdentityKnown) return;
+  if (installFolder.IsEmpty() || IdentifyFolder(installFolder, m_folder, false) != kIdentityKnown)
+    return;
   HANDLE processes = ToolhelpSnapshot(TH32CS_SNAPPROCESS, 0);
   if (processes == INVALID_HANDLE_VALUE) return;
   const DWORD own = GetCurrentProcessId();

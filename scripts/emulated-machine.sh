@@ -9,11 +9,12 @@
 #          makes the machine when it is missing or out of date; when it cannot
 #          be had, says why on its last line ("emulated: unavailable: ...")
 #          and exits 1
-#        emulated-machine.sh run [--scratch DIR]... COMMAND [ARG...]
+#        emulated-machine.sh run [--scratch DIR | --keep DIR]... COMMAND [ARG...]
 #          boots it, runs COMMAND in this project folder (shared at the same
 #          path), prints its output, and exits with its status; each DIR of
 #          the project is replaced by a folder of the machine's own disk,
-#          which outlives the run (Wine prefixes are slow to make there)
+#          which outlives the run (Wine prefixes are slow to make there); a
+#          kept DIR inside a scratch one stays this machine's folder
 set -euo pipefail
 project=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd)
 vm=${REMOVEKM_VM_DIR:-$project/out/vm}
@@ -62,12 +63,12 @@ build() {
 }
 
 run() {
-  local scratch=() folder kernel initrd job=$root/removekm-job variable status qemu tail_pid
-  while [ "${1:-}" = --scratch ]; do
-    scratch+=("$2")
+  local scratch=() keep=() folder kernel initrd job=$root/removekm-job variable status qemu tail_pid
+  while [ "${1:-}" = --scratch ] || [ "${1:-}" = --keep ]; do
+    if [ "$1" = --scratch ]; then scratch+=("$2"); else keep+=("$2"); fi
     shift 2
   done
-  [ $# -gt 0 ] || { echo "usage: $0 run [--scratch DIR]... COMMAND [ARG...]" >&2; exit 2; }
+  [ $# -gt 0 ] || { echo "usage: $0 run [--scratch DIR | --keep DIR]... COMMAND [ARG...]" >&2; exit 2; }
   [ -f "$root/.recipe" ] || { echo "emulated: no machine in $root; run '$0 build' first" >&2; exit 1; }
   kernel=$(find "$root/boot" -name 'vmlinuz-*' | sort | tail -n 1)
   initrd=$(find "$root/boot" -name 'initrd.img-*' | sort | tail -n 1)
@@ -78,6 +79,8 @@ run() {
   {
     printf 'PROJECT=%q\nSCRATCH=(\n' "$project"
     for folder in "${scratch[@]}"; do printf '  %q\n' "$folder"; done
+    printf ')\nKEEP=(\n'
+    for folder in "${keep[@]}"; do printf '  %q\n' "$folder"; done
     printf ')\n'
   } >"$job/setup"
   {
@@ -129,5 +132,5 @@ run() {
 case ${1:-} in
   build) lock && build ;;
   run) shift && lock && run "$@" ;;
-  *) echo "usage: $0 build | run [--scratch DIR]... COMMAND [ARG...]" >&2 && exit 2 ;;
+  *) echo "usage: $0 build | run [--scratch DIR | --keep DIR]... COMMAND [ARG...]" >&2 && exit 2 ;;
 esac

@@ -30,5 +30,5 @@ if [ "$WINDOWS_SIDE" = none ]; then
   echo "run: the program is built: $(pwd)/build/windows/RemoveKM.exe"
   exit 1
 fi
-windows_side_run bash e2e/demo/demo.sh --exe build/windows/RemoveKM.exe \
-  --driver build/windows/uidriver.exe --work out/demo
+windows_side_run --scratch out/demo --keep out/demo/shots bash e2e/demo/demo.sh \
+  --exe build/windows/RemoveKM.exe --driver build/windows/uidriver.exe --work out/demo

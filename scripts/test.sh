@@ -22,7 +22,7 @@ case $WINDOWS_SIDE in
   native) ctest --preset windows ;;
   emulated)
     ctest --preset windows -LE e2e
-    windows_side_run ctest --preset windows -L e2e -j2
+    windows_side_run --scratch build/windows/e2e ctest --preset windows -L e2e -j2
     ;;
   none)
     REMOVEKM_WINDOWS_SIDE_MISSING=$WINDOWS_SIDE_MISSING ctest --preset windows

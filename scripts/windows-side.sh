@@ -35,13 +35,15 @@ windows_side_ready() {
   cat out/emulated-build.txt
 }
 
-# windows_side_run COMMAND [ARG...]: runs COMMAND in the project folder on the
-# Windows side's machine. Wine prefixes go to the emulated machine's own disk.
+# windows_side_run [--scratch DIR | --keep DIR]... COMMAND [ARG...]: runs
+# COMMAND in the project folder on the Windows side's machine. In the emulated
+# machine each scratch DIR (where Wine prefixes go) is on its own disk, and a
+# kept DIR inside one is this machine's again (see scripts/emulated-machine.sh).
 windows_side_run() {
   if [ "$WINDOWS_SIDE" = emulated ]; then
-    bash scripts/emulated-machine.sh run --scratch build/windows/e2e --scratch out/demo/template \
-      --scratch out/demo/cases "$@"
-  else
-    "$@"
+    bash scripts/emulated-machine.sh run "$@"
+    return
   fi
+  while [ "$1" = --scratch ] || [ "$1" = --keep ]; do shift 2; done
+  "$@"
 }

@@ -33,10 +33,18 @@ run() {
   done
   mkdir -p /scratch && mount /dev/vda /scratch || return 1
   local folder
+  for folder in "${KEEP[@]}"; do
+    mkdir -p "$PROJECT/$folder" "/run/kept/$folder" && mount --bind "$PROJECT/$folder" "/run/kept/$folder" ||
+      return 1
+  done
   for folder in "${SCRATCH[@]}"; do
     [ -n "$folder" ] || return 1
     mkdir -p "/scratch$PROJECT/$folder" "$PROJECT/$folder" &&
       mount --bind "/scratch$PROJECT/$folder" "$PROJECT/$folder" || return 1
+  done
+  # What must come back to the host, inside a scratch folder.
+  for folder in "${KEEP[@]}"; do
+    mkdir -p "$PROJECT/$folder" && mount --bind "/run/kept/$folder" "$PROJECT/$folder" || return 1
   done
   echo "emulated: the machine is up after $(cut -d ' ' -f 1 /proc/uptime)s"
   bash "$job/command" </dev/null
