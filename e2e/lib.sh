@@ -131,14 +131,18 @@ e2e_copy_prefix() {
   tar -C "$1" "${excluded[@]}" -cf - . | tar -C "$2" -xpf -
 }
 
-# e2e_copy_template WORK NAME: a fresh copy of the template in WORK/cases/NAME,
-# which becomes the case folder E2E_CASE_DIR; screenshots go to WORK/shots/NAME
+# e2e_copy_template WORK NAME: a fresh copy of the template in WORK/cases/NAME
+# (WORK/cases64/NAME for a 64-bit prefix, so that both passes of a case may run
+# at once), which becomes the case folder E2E_CASE_DIR; screenshots go to
+# WORK/shots/NAME (WORK/shots64/NAME)
 # (E2E_SHOTS_DIR), which outlives the case. Sets E2E_USER, the Wine user.
 e2e_copy_template() {
   local template="$1/$E2E_TEMPLATE"
   [ -f "$template/ready" ] || e2e_die "no template prefix in $template: run make-prefix.sh first"
-  E2E_CASE_DIR="$1/cases/$2"
-  E2E_SHOTS_DIR="$1/shots/$2"
+  local pass=
+  [ "$E2E_ARCH" = win32 ] || pass=64
+  E2E_CASE_DIR="$1/cases$pass/$2"
+  E2E_SHOTS_DIR="$1/shots$pass/$2"
   rm -rf -- "$E2E_CASE_DIR" "$E2E_SHOTS_DIR"
   mkdir -p -- "$E2E_CASE_DIR/home" "$E2E_CASE_DIR/xdg" "$E2E_SHOTS_DIR"
   e2e_copy_prefix "$template/prefix" "$E2E_CASE_DIR/prefix"

@@ -13,7 +13,7 @@
 #
 # Usage: run-case.sh [--arch win32|win64] --exe RemoveKM.exe --driver uidriver.exe
 #                    --work WORK-DIR NAME
-# The case's prefix stays in WORK-DIR/cases/NAME when the case fails.
+# The case's prefix stays in WORK-DIR/cases/NAME (cases64/NAME) when the case fails.
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname -- "${BASH_SOURCE[0]}")/lib.sh"
