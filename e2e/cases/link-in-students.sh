@@ -1,8 +1,9 @@
 # A link inside Students (a Unix symbolic link, which Wine shows as a folder
 # reparse point) to a class folder elsewhere. Wine 8 removes such a link with
 # no call at all (RemoveDirectoryW answers 145, DeleteFileW 5), so the install
-# folder must stay and be reported, and the class folder's files are never
-# touched. Students is saved without what lies behind the link.
+# folder must stay, left to the restart with the link scheduled as a link, and
+# the class folder's files are never touched. Students is saved without what
+# lies behind the link.
 arrange() {
   e2e_without_trash
   e2e_seed_sample
