@@ -56,8 +56,10 @@ foreach(arch win32 win64)
   endif()
   add_test(NAME ${pass}.prefix
     COMMAND bash ${CMAKE_SOURCE_DIR}/e2e/make-prefix.sh ${REMOVEKM_E2E_WORK} ${arch})
+  # The two kinds are never made at once: two first wineboots side by side on
+  # a slow machine have failed where one alone did not.
   set_tests_properties(${pass}.prefix PROPERTIES LABELS "e2e;${arch}" FIXTURES_SETUP ${pass}_prefix
-    TIMEOUT ${REMOVEKM_E2E_PREFIX_TIMEOUT} SKIP_RETURN_CODE 77)
+    RESOURCE_LOCK wineboot TIMEOUT ${REMOVEKM_E2E_PREFIX_TIMEOUT} SKIP_RETURN_CODE 77)
   foreach(case_checks ${REMOVEKM_E2E_CASES})
     get_filename_component(case ${case_checks} NAME_WE)
     add_test(NAME ${pass}.${case}

@@ -22,7 +22,7 @@ missing_of() {
 }
 install() {
     if [ "$(id -u)" -ne 0 ]; then
-        echo "install-deps: missing:$*; run this script as root to install them" >&2
+        echo "install-deps: missing: $*; run this script as root to install them" >&2
         exit 1
     fi
     # wine32 and the loader that tells whether 32-bit programs run are i386 packages.
@@ -32,7 +32,7 @@ install() {
     fi
     [ -n "${updated:-}" ] || apt-get update
     updated=yes
-    echo "install-deps: installing$*"
+    echo "install-deps: installing $* ..."
     # shellcheck disable=SC2086 # one argument per package
     DEBIAN_FRONTEND=noninteractive apt-get install -y $*
 }
