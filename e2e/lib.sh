@@ -98,19 +98,24 @@ e2e_make_template() {
     echo "e2e: template prefix $WINEPREFIX is ready ($version)"
     return
   fi
-  # A first wineboot on a fresh, busy machine has been seen to fail for no
-  # reason of ours ("could not load kernel32.dll"): one more try from an empty
-  # folder, with the first log kept beside the second.
+  # Wine gives the first start in a new prefix 5 minutes to make it, and then
+  # fails with "could not load kernel32.dll" while the wineboot it started
+  # goes on: on a slow or busy machine (software emulation) that happens. So
+  # a failed wineboot is tried once more after that one has ended, in the
+  # same folder, and then once from an empty one; the first log is kept.
   if ! e2e_boot_empty_prefix "$dir"; then
-    echo "e2e: wineboot failed, see $dir/wineboot.log; its last lines: $(e2e_last_lines "$dir/wineboot.log"); trying once more from an empty folder"
-    local first
-    first=$(mktemp)
-    mv -- "$dir/wineboot.log" "$first"
-    e2e_boot_empty_prefix "$dir" || {
+    echo "e2e: wineboot failed, see $dir/wineboot.log; its last lines: $(e2e_last_lines "$dir/wineboot.log"); trying once more"
+    mv -- "$dir/wineboot.log" "$dir/wineboot.first.log"
+    if ! e2e_boot_prefix "$dir"; then
+      local first
+      first=$(mktemp)
+      mv -- "$dir/wineboot.first.log" "$first"
+      e2e_boot_empty_prefix "$dir" || {
+        mv -- "$first" "$dir/wineboot.first.log"
+        e2e_die "wineboot failed in a new folder twice, see $dir/wineboot.log (the first try's: $dir/wineboot.first.log); its last lines: $(e2e_last_lines "$dir/wineboot.log")"
+      }
       mv -- "$first" "$dir/wineboot.first.log"
-      e2e_die "wineboot failed twice, see $dir/wineboot.log (the first try's: $dir/wineboot.first.log); its last lines: $(e2e_last_lines "$dir/wineboot.log")"
-    }
-    mv -- "$first" "$dir/wineboot.first.log"
+    fi
   fi
   e2e_replace_profile_links
   {
@@ -127,17 +132,22 @@ e2e_make_template() {
 }
 
 # e2e_boot_empty_prefix DIR: makes the prefix of DIR (set by e2e_use_prefix)
-# from an empty folder with wineboot, its output in DIR/wineboot.log; fails
-# as wineboot does.
+# from an empty folder; see e2e_boot_prefix.
 e2e_boot_empty_prefix() {
   wineserver -k 2>/dev/null || true
   rm -rf -- "$1"
   mkdir -p -- "$1" "$HOME" "$XDG_DATA_HOME"
-  if ! DISPLAY='' wineboot -i >"$1/wineboot.log" 2>&1; then
-    wineserver -k 2>/dev/null || true
-    return 1
-  fi
+  e2e_boot_prefix "$1"
+}
+
+# e2e_boot_prefix DIR: wineboot in the prefix of DIR, its output (with Wine's
+# own errors about starting up) in DIR/wineboot.log; fails as wineboot does,
+# once every process it started has ended.
+e2e_boot_prefix() {
+  local status=0
+  DISPLAY='' WINEDEBUG=-all,err+environ wineboot -i >"$1/wineboot.log" 2>&1 || status=$?
   wineserver -w
+  return $status
 }
 
 # e2e_last_lines FILE: its last three lines, on one line, for a message that
