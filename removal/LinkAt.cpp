@@ -1,17 +1,21 @@
 #include "removal/LinkAt.h"
 
 #include "removal/FolderListing.h"
+#include "removal/PathExists.h"
 
 bool IsLinkAt(const CWidePath& path) {
-  const DWORD attributes = GetFileAttributesW(path.Text());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return false;
   // Only the listing of its folder tells what kind of reparse point it is.
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW(path.Text(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return true;  // cannot be told: a link for all we know
-  FindClose(find);
-  return IsLink(entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    FindClose(find);
+    return IsLink(entry);
+  }
+  // A second opinion before anything is taken as no link; what cannot be
+  // told at all is taken for a link.
+  const DWORD attributes = GetFileAttributesW(path.Text());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return !IsNotFoundError(GetLastError());
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 bool RemoveLink(const CWidePath& path) {

@@ -5,7 +5,8 @@
 
 #include "removal/WidePath.h"
 
-// True when `path` itself is a junction or symbolic link (not followed).
+// True when `path` itself is a junction or symbolic link (not followed), or
+// when what it is cannot be told; false when nothing is there.
 bool IsLinkAt(const CWidePath& path);
 // Removes the link at `path` as a link; what it leads to is not touched.
 bool RemoveLink(const CWidePath& path);

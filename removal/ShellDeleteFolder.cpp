@@ -48,15 +48,13 @@ bool ShellTakesWhole(HWND owner, const CWidePath& path) {
 
 bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
   bool deleted = false;
-  if (IsLinkAt(path)) {
+  if (!HasWildcard(path)) {
     // A link goes as a link: the shell (Wine's, for one) would enter it and
-    // delete what it leads to.
-    deleted = RemoveLink(path);
-  } else if (!HasWildcard(path)) {
-    // What the shell cannot take whole (a path past MAX_PATH, a file held
-    // open) is deleted here as far as it goes, so that only what is really
-    // held is left for the restart.
-    deleted = ShellTakesWhole(m_hWnd, path) || DeleteEntryByEntry(path);
+    // delete what it leads to. What the shell cannot take whole (a path past
+    // MAX_PATH, a file held open) is deleted here as far as it goes, so that
+    // only what is really held is left for the restart.
+    deleted = IsLinkAt(path) ? RemoveLink(path)
+                             : ShellTakesWhole(m_hWnd, path) || DeleteEntryByEntry(path);
   }
   if (!deleted) AskUser("Could not delete: " + path.Shown(), "Error", MB_OK);
   return deleted;
