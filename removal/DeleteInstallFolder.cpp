@@ -44,9 +44,10 @@ void CRemoverDlg::DeleteInstallFolder(const CWidePath& folder) {
   }
   // The product was moved and a link left in its place: the link goes as a
   // link, then the folder it leads to is judged as a typed folder would be.
-  // Where that folder cannot be told, the link stays to show the way to it.
+  // Where that folder cannot be told (or is told as a link still), the link
+  // stays to show the way to it.
   CWidePath target;
-  if (!FolderBehind(folder, target)) {
+  if (!FolderBehind(folder, target) || IsLinkAt(target)) {
     m_failures.Add("Folder: " + folder.Shown());
     return;
   }

@@ -55,10 +55,9 @@ void CRemoverDlg::RemoveShortcuts(const CWidePath& desktop, const CWidePath& sta
 }
 
 void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolders) {
-  // What would not go, by its name at `location`.
   // A pupil may make any folder of their Start Menu a link: what lies behind
   // one is not the product's and is not entered; a link in the product's own
-  // place goes as a link.
+  // place goes as a link. What would not go, by its name at `location`:
   CStringArray shortcutsLeft;
   for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
     const CWidePath path = location + "\\" + m_shortcuts[i];
