@@ -67,6 +67,10 @@ class CRemoverDlg : public CDialog {
   // Deletes the folder through the shell when it may exist. False when it is
   // still there (the shell's message has been shown).
   bool DeleteFolderIfPresent(const CWidePath& path);
+  // Step 3. An install folder that is a link goes as a link, and the folder
+  // it leads to goes too when it passes the checks of a typed folder; else it
+  // is reported.
+  void DeleteInstallFolder(const CWidePath& folder);
   // Steps 4 and 5 of one pass; an empty folder is one the system cannot name.
   void RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu);
   // With /allusers: steps 4 and 5 in every other user profile, at the places

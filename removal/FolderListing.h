@@ -33,7 +33,12 @@ inline bool IsFolder(const WIN32_FIND_DATAW& entry) {
   return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// True for a junction or a symbolic link, to a folder or to a file.
+// True for a junction or a symbolic link, to a folder or to a file: a reparse
+// point that names another entry. Deduplicated, cloud, HSM and compressed
+// files and folders are reparse points too, but hold their own data. Where
+// the system gives no tag (0: Wine), the entry is taken for a link, since
+// what lies behind it cannot be told.
 inline bool IsLink(const WIN32_FIND_DATAW& entry) {
-  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         (entry.dwReserved0 == 0 || IsReparseTagNameSurrogate(entry.dwReserved0));
 }

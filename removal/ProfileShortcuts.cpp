@@ -1,5 +1,6 @@
 #include "app/RemoverDlg.h"
 #include "removal/FolderListing.h"
+#include "removal/LinkAt.h"
 #include "removal/PathBelow.h"
 #include "removal/SpecialFolder.h"
 
@@ -30,11 +31,6 @@ CWidePath ProfilesFolder(const CWidePath& ownProfile) {
   return ownProfile.Parent();
 }
 
-bool IsLink(const CWidePath& path) {
-  const DWORD attributes = GetFileAttributesW(path.Text());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // `profile` + "\" + `part`, or "" when a folder on the way from the profile
 // is a junction or symbolic link: what lies behind one is not the profile's.
 CWidePath InsideProfile(const CWidePath& profile, const CWidePath& part) {
@@ -44,7 +40,7 @@ CWidePath InsideProfile(const CWidePath& profile, const CWidePath& part) {
     if (i < part.GetLength() && part[i] != L'\\') continue;
     path.Append(L"\\", 1).Append(part.Text() + start, i - start);
     start = i + 1;
-    if (IsLink(path)) return CWidePath();
+    if (IsLinkAt(path)) return CWidePath();
   }
   return path;
 }

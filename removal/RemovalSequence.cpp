@@ -113,7 +113,7 @@ void CRemoverDlg::OnOK() {
 
   LeaveInstallFolder();
   ShowStep(kStep3);
-  if (!DeleteFolderIfPresent(m_installPath)) ReportLeft("Folder: ", m_installPath);
+  if (!m_installPath.IsEmpty()) DeleteInstallFolder(m_installPath);
   m_progress.m_item.SetWindowTextA("");
 
   RemoveShortcuts(commonDesktop, commonStartMenu);

@@ -1,6 +1,8 @@
 #include <cstring>
 
 #include "app/RemoverDlg.h"
+#include "removal/DeleteEntryByEntry.h"
+#include "removal/LinkAt.h"
 #include "removal/ReadyForShell.h"
 
 namespace {
@@ -22,26 +24,38 @@ bool HasWildcard(const CWidePath& path) {
   return false;
 }
 
-}  // namespace
-
-bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
+// The shell's delete, when it can take the folder whole: true once it is gone.
+bool ShellTakesWhole(HWND owner, const CWidePath& path) {
   const int length = path.GetLength();
   // The shell takes a list of paths ended by two NULs; a path that is too
   // long for the system is refused rather than cut short.
-  if (length < MAX_PATH && !HasWildcard(path) && ReadyForShell(path)) {
-    WCHAR list[MAX_PATH + 1] = {0};
-    memcpy(list, path.Text(), length * sizeof(WCHAR));
+  if (length >= MAX_PATH || !ReadyForShell(path)) return false;
+  WCHAR list[MAX_PATH + 1] = {0};
+  memcpy(list, path.Text(), length * sizeof(WCHAR));
 
-    SHFILEOPSTRUCTW operation;
-    memset(&operation, 0, sizeof operation);
-    operation.hwnd = m_hWnd;
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = list;
-    operation.pTo = NULL;
-    // No error dialog, no question, no progress; into the Recycle Bin.
-    operation.fFlags = FOF_NOERRORUI | FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
-    if (SHFileOperationW(&operation) == 0 && IsGone(path)) return true;
+  SHFILEOPSTRUCTW operation;
+  memset(&operation, 0, sizeof operation);
+  operation.hwnd = owner;
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = list;
+  operation.pTo = NULL;
+  // No error dialog, no question, no progress; into the Recycle Bin.
+  operation.fFlags = FOF_NOERRORUI | FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
+  return SHFileOperationW(&operation) == 0 && IsGone(path);
+}
+
+}  // namespace
+
+bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
+  bool deleted = false;
+  if (!HasWildcard(path)) {
+    // A link goes as a link: the shell (Wine's, for one) would enter it and
+    // delete what it leads to. What the shell cannot take whole (a path past
+    // MAX_PATH, a file held open) is deleted here as far as it goes, so that
+    // only what is really held is left for the restart.
+    deleted = IsLinkAt(path) ? RemoveLink(path)
+                             : ShellTakesWhole(m_hWnd, path) || DeleteEntryByEntry(path);
   }
-  AskUser("Could not delete: " + path.Shown(), "Error", MB_OK);
-  return false;
+  if (!deleted) AskUser("Could not delete: " + path.Shown(), "Error", MB_OK);
+  return deleted;
 }

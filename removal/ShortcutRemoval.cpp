@@ -1,4 +1,5 @@
 #include "app/RemoverDlg.h"
+#include "removal/LinkAt.h"
 #include "removal/PathExists.h"
 #include "removal/ProductTraces.h"
 
@@ -54,14 +55,19 @@ void CRemoverDlg::RemoveShortcuts(const CWidePath& desktop, const CWidePath& sta
 }
 
 void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolders) {
-  // What would not go, by its name at `location`.
+  // A pupil may make any folder of their Start Menu a link: what lies behind
+  // one is not the product's and is not entered; a link in the product's own
+  // place goes as a link. What would not go, by its name at `location`:
   CStringArray shortcutsLeft;
   for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
     const CWidePath path = location + "\\" + m_shortcuts[i];
-    if (PathMayExist(path) && !DeleteFileW(path.Text())) shortcutsLeft.Add("\\" + m_shortcuts[i]);
+    if (!PathMayExist(path) || LinkOnTheWay(location, m_shortcuts[i])) continue;
+    if (!DeleteFileW(path.Text()) && !(IsLinkAt(path) && RemoveLink(path)))
+      shortcutsLeft.Add("\\" + m_shortcuts[i]);
   }
   CStringArray foldersLeft;
   for (int i = 0; i < programFolders; ++i) {
+    if (LinkOnTheWay(location, kProgramFolders[i])) continue;
     if (!DeleteFolderIfPresent(location + kProgramFolders[i])) foldersLeft.Add(kProgramFolders[i]);
   }
   // A shortcut that would not go alone may have gone with its folder.

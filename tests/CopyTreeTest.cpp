@@ -90,6 +90,26 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
        },
        true,
        {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
+      // Deduplicated, cloud (OneDrive) and HSM entries hold the pupils' data.
+      {"reparse points that are no links",
+       "C:\\src",
+       [](sim::Machine& m) {
+         m.AddFile("C:\\src\\cloud\\c.txt", "c");
+         m.AddReparsePoint("C:\\src\\a.txt", 0x80000013);
+         m.AddReparsePoint("C:\\src\\cloud", 0x9000001A);
+         m.AddReparsePoint("C:\\src\\cloud\\c.txt", 0xC0000004);
+       },
+       true,
+       {{"a.txt", "a"}, {"sub\\b.txt", "b"}, {"cloud\\c.txt", "c"}}},
+      {"junction whose kind the system does not tell",
+       "C:\\src",
+       [](sim::Machine& m) {
+         m.AddFile("C:\\Outside\\secret.txt", "not the product's");
+         m.AddJunction("C:\\src\\link", "C:\\Outside");
+         m.HideReparseTags();
+       },
+       true,
+       {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
       {"names the code page cannot spell, under their real names",
        "C:\\src",
        [](sim::Machine& m) {

@@ -46,6 +46,11 @@ void RemovalTest::ExpectOtherProgramsSurvive() const {
 
 void RemovalTest::NotAnAdministrator() { sim::machine().DenyKey(kSessionManager); }
 
+void RemovalTest::Undeletable(const std::string& folder) {
+  sim::machine().Fail(sim::Op::ShellDelete, folder, ERROR_SHARING_VIOLATION);
+  sim::machine().Fail(sim::Op::RemoveDirectory, folder, ERROR_SHARING_VIOLATION);
+}
+
 void RemovalTest::OpenProgress(const char* stepText) {
   dialog->m_progress.SetStepText(stepText);
   ASSERT_TRUE(dialog->m_progress.Create(IDD_PROGRESS, NULL));

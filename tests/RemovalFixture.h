@@ -35,6 +35,8 @@ class RemovalTest : public MainDialogTest {
   // Windows refuses this account the deletes at restart (no administrator):
   // what stays is reported.
   static void NotAnAdministrator();
+  // The folder refuses to go, to the shell and to the program's own delete.
+  static void Undeletable(const std::string& folder);
   // The progress window, open as the removal opens it.
   void OpenProgress(const char* stepText = "Step 1 of 6: Copying student data to desktop...");
 

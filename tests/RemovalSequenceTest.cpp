@@ -335,13 +335,13 @@ TEST_F(RemovalSequenceTest, ReportListsEveryEntryOnALineOfItsOwn) {
     std::string report;
   } cases[] = {
       {"one entry",
-       [cache1](sim::Machine& m) { m.Fail(Op::ShellDelete, cache1, ERROR_SHARING_VIOLATION); },
+       [cache1](sim::Machine&) { Undeletable(cache1); },
        {"Could not delete: " + cache1},
        kReportHeader + ("Folder: " + cache1) + "\n"},
       {"several entries",
        [cache1, heldShortcut](sim::Machine& m) {
-         m.Fail(Op::ShellDelete, cache1, ERROR_SHARING_VIOLATION);
-         m.Fail(Op::ShellDelete, kInstall, ERROR_SHARING_VIOLATION);
+         Undeletable(cache1);
+         Undeletable(kInstall);
          m.HoldOpen(heldShortcut);
          m.Fail(Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED);
        },
@@ -413,6 +413,64 @@ TEST_F(RemovalSequenceTest, LinksGoAsLinksAndTheDataBehindThemSurvives) {
       ExpectMessages({"Could not delete: " + std::string(kInstall),
                       kReportHeader + ("Folder: " + std::string(kInstall)) + "\n"});
     }
+    ExpectDialogEnded();
+  }
+}
+
+// The product moved to another drive with a link left in its place: the link
+// goes as a link, and the folder behind it goes only when it would be taken
+// as a typed folder would; else it is reported, never "Success!".
+TEST_F(RemovalSequenceTest, InstallFolderThatIsALinkGoesAsALinkAndItsFolderIsJudged) {
+  const std::string moved = "D:\\Kelmora";
+  const std::string profile = "C:\\Documents and Settings\\teacher";
+  const struct {
+    const char* what;
+    std::function<void(sim::Machine&)> change;  // after the folder was taken
+    DWORD major;                                // the Windows version
+    bool linkGoes;
+    std::string report;  // "" for success
+  } cases[] = {
+      {"moved to D:", nullptr, 6, true, ""},
+      {"marker gone", [&](sim::Machine&) { DeleteFileA((moved + "\\km2.jar").c_str()); }, 6, true,
+       "Folder: " + moved},
+      {"now a link to a profile",
+       [&](sim::Machine& m) {
+         RemoveDirectoryA(kInstall);
+         m.AddFile(profile + "\\km2.jar");
+         m.AddJunction(kInstall, profile);
+       },
+       6, true, "Folder: " + profile},
+      // Before Vista the folder behind a link cannot be told: the link shows the way.
+      {"Windows XP", nullptr, 5, false, std::string("Folder: ") + kInstall},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    Prepare();
+    sim::Machine& m = sim::machine();
+    m.SetVersion(c.major, 1);
+    for (const auto& file : installed) m.AddFile(moved + "\\" + file.first, file.second);
+    SHFILEOPSTRUCTA operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = "C:\\Program Files\\Kelmora\0";
+    ASSERT_EQ(SHFileOperationA(&operation), 0);
+    m.AddJunction(kInstall, moved);
+    OpenDialog();
+    m.Click(window, IDC_SAVE_DATA);
+    if (c.change) c.change(m);
+    const Files behind = m.Tree(m.Exists(kInstall) ? kInstall : moved);
+
+    dialog->OnOK();
+
+    EXPECT_EQ(m.Exists(kInstall), !c.linkGoes);
+    if (c.report.empty()) {
+      ExpectMessages({kSuccess});
+      EXPECT_FALSE(m.Exists(moved));
+    } else {
+      ExpectMessages({kReportHeader + c.report + "\n"});
+      EXPECT_EQ(m.Tree(c.report.substr(8)), behind);
+    }
+    ExpectOtherProgramsSurvive();
     ExpectDialogEnded();
   }
 }
@@ -508,10 +566,9 @@ TEST_F(RemovalSequenceTest, TypedFolderEndingInASeparatorIsNotPassedOver) {
 
   dialog->OnOK();
 
-  // The search finds no folder spelt this way, and the shell leaves it.
-  const std::string folderEntry = "Folder: " + typed;
-  ExpectMessages({"Could not delete: " + typed, kReportHeader + folderEntry + "\n"});
-  EXPECT_EQ(m.Tree(kInstall), installed);
+  // The shell leaves a folder spelt this way; the program deletes it itself.
+  ExpectMessages({kSuccess});
+  EXPECT_FALSE(m.Exists(kInstall));
   EXPECT_EQ(m.Tree(kSaved), kStudents);
   ExpectDialogEnded();
 }

@@ -1,3 +1,4 @@
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,10 @@ TEST_F(ShellDeleteFolderTest, FolderThatIsNotGoneIsAFailure) {
   const struct {
     const char* what;
     const char* path;
-    bool shellRefuses;
+    bool held;  // a file inside is held open: neither the shell nor the program take it
   } cases[] = {
       {"missing", "C:\\d\\missing", false},
-      {"shell refuses", "C:\\d\\tree", true},
-      // The shell reports success for this spelling and does nothing.
-      {"trailing separator", "C:\\d\\tree\\", false},
+      {"file held open", "C:\\d\\tree", true},
       // The shell would delete what the wildcard matches, and the name is no
       // folder that could be found afterwards.
       {"wildcard", "C:\\d\\tree\\*", false},
@@ -46,7 +45,7 @@ TEST_F(ShellDeleteFolderTest, FolderThatIsNotGoneIsAFailure) {
     FreshMachine();
     sim::Machine& m = sim::machine();
     m.AddFile("C:\\d\\tree\\a.txt", "a");
-    if (c.shellRefuses) m.Fail(sim::Op::ShellDelete, "C:\\d\\tree", ERROR_SHARING_VIOLATION);
+    if (c.held) m.HoldOpen("C:\\d\\tree\\a.txt");
     OpenDialog();
 
     EXPECT_FALSE(dialog->ShellDeleteFolder(c.path));
@@ -88,6 +87,59 @@ TEST_F(ShellDeleteFolderTest, PathsOfMaxPathCharactersAreRefused) {
     EXPECT_EQ(shellCalls, accepted ? 1 : 0);
     EXPECT_EQ(m.ReadFile("C:\\long\\keep.txt"), "sibling");
     m.faultHook = nullptr;
+  }
+}
+
+// The shell cannot take a folder with an entry past MAX_PATH, and it follows
+// links: the program deletes such a folder itself, a link as a link, and
+// leaves only what is held.
+TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThroughALink) {
+  std::string deep = "C:\\d\\tree";
+  while (deep.size() < MAX_PATH) deep += "\\nested folder";
+  const std::string outside = "C:\\Outside";
+  const struct {
+    const char* what;
+    std::string folder;
+    std::string held;  // a file held open, or ""
+    bool linkStays;    // the link named cannot be removed
+    bool deleted;
+    std::string left;  // the one file left in C:\d\tree, or ""
+  } cases[] = {
+      {"past MAX_PATH", "C:\\d\\tree", "", false, true, ""},
+      {"past MAX_PATH, a file held", "C:\\d\\tree", deep + "\\held.txt", false, false,
+       deep.substr(10) + "\\held.txt"},
+      {"the folder named is a link", "C:\\d\\link", "", false, true, ""},
+      {"the folder named is a link that stays", "C:\\d\\link", "", true, false, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    m.AddFile(deep + "\\page.html", "deep");
+    m.AddFile(deep + "\\held.txt", "held");
+    m.AddFile(deep + "\\ro.txt", "ro", FILE_ATTRIBUTE_READONLY);
+    m.AddFile("C:\\d\\tree\\cloud\\c.txt", "c");
+    m.AddReparsePoint("C:\\d\\tree\\cloud", 0x9000001A);
+    m.AddFile(outside + "\\secret.txt", "not the product's");
+    m.AddJunction(outside + "\\inner", "C:\\WINDOWS");
+    m.AddJunction(deep + "\\junction", outside);
+    m.AddSymbolicLink("C:\\d\\tree\\file link", outside + "\\secret.txt", false);
+    m.AddJunction("C:\\d\\link", outside);
+    if (!c.held.empty()) m.HoldOpen(c.held);
+    if (c.linkStays) m.Fail(sim::Op::RemoveDirectory, c.folder, ERROR_DIR_NOT_EMPTY);
+    const auto outsideTree = m.Tree(outside);
+    OpenDialog();
+
+    EXPECT_EQ(dialog->ShellDeleteFolder(c.folder.c_str()), c.deleted);
+
+    EXPECT_EQ(m.Exists(c.folder), !c.deleted);
+    if (!c.deleted) {
+      EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Could not delete: " + c.folder}));
+    }
+    if (!c.left.empty()) {
+      EXPECT_EQ(m.Tree("C:\\d\\tree"), (std::map<std::string, std::string>{{c.left, "held"}}));
+    }
+    EXPECT_EQ(m.Tree(outside), outsideTree);
   }
 }
 

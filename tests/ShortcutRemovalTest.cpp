@@ -212,4 +212,57 @@ TEST_F(ShortcutRemovalTest, ShortcutThatCannotBeLookedForIsDeletedAllTheSame) {
   EXPECT_EQ(m.ReadFile(kCommonDesktop + std::string("\\Other.lnk")), "other");
 }
 
+// A pupil can make any folder of their Start Menu a link: nothing behind one is
+// deleted, and a link in a program folder's or a shortcut's place goes as a link.
+TEST_F(ShortcutRemovalTest, LinksAtEveryLevelOfTheShortcutFoldersAreNeverEntered) {
+  const std::string outside = "C:\\Outside";
+  const std::string menu = std::string(kNameStartMenu) + "\\";  // both folders go there
+  const struct {
+    const char* what;
+    std::string link;
+    bool symbolic;
+    bool refused;  // the link refuses to go
+    bool untold;   // what it is cannot be told
+    bool linkGoes;
+  } cases[] = {
+      // Not the product's: left as it is.
+      {"Programs", menu + "\\Programs", false, false, false, false},
+      {"Programs, untold", menu + "\\Programs", false, false, true, false},
+      {"Programs\\Kelmora", menu + "\\Programs\\Kelmora", false, false, false, true},
+      {"Programs\\Kelmora Vessik", menu + "\\Programs\\Kelmora Vessik", true, false, false, true},
+      {"a Start Menu shortcut", menu + "\\Programs\\Kelmora\\Kelmora.lnk", false, false, false,
+       true},
+      {"a desktop shortcut", kNameDesktop + std::string("\\Kelmora.lnk"), false, false, false,
+       true},
+      {"a link that stays", menu + "\\Programs\\Kelmora", false, true, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    for (const char* name : {"Kelmora.lnk", "Uninstall.lnk", "Kelmora\\Kelmora.lnk",
+                             "Kelmora Vessik\\Uninstall.lnk", "sentinel.txt"})
+      m.AddFile(outside + "\\" + name, "outside");
+    m.AddJunction(outside + "\\sentinel link", "C:\\WINDOWS");
+    if (c.symbolic)
+      m.AddSymbolicLink(c.link, outside, true);
+    else
+      m.AddJunction(c.link, outside);
+    if (c.refused) m.Fail(sim::Op::RemoveDirectory, c.link, ERROR_ACCESS_DENIED);
+    if (c.untold) {
+      m.Fail(sim::Op::FindFirstFile, c.link, ERROR_ACCESS_DENIED);
+      m.Fail(sim::Op::GetFileAttributes, c.link, ERROR_ACCESS_DENIED);
+    }
+    const Files before = m.Tree(outside);
+    Open();
+
+    dialog->RemoveShortcuts(kCommonDesktop, kCommonStartMenu);
+
+    EXPECT_EQ(m.Tree(outside), before);
+    EXPECT_EQ(m.Exists(c.link), !c.linkGoes);
+    EXPECT_EQ(Failures(), c.refused ? std::vector<std::string>{"Folder: " + c.link}
+                                    : std::vector<std::string>{});
+  }
+}
+
 }  // namespace

@@ -68,14 +68,23 @@ TEST_F(SimFilesTest, RecordsCarryAttributesAndSizes) {
   machine().AddFile("C:\\d\\f.txt", "12345", FILE_ATTRIBUTE_READONLY);
   machine().AddFile("C:\\d\\plain", "", 0);
   machine().AddJunction("C:\\d\\link", "C:\\WINDOWS");
+  machine().AddSymbolicLink("C:\\d\\file link", "C:\\d\\f.txt", false);
+  machine().AddFile("C:\\d\\dedup", "123", 0);
+  machine().AddReparsePoint("C:\\d\\dedup", 0x80000013);
   struct Case {
     const char* pattern;
     DWORD attributes;
     DWORD size;
+    DWORD tag;
   } cases[] = {
-      {"C:\\d\\f.txt", FILE_ATTRIBUTE_READONLY, 5},
-      {"C:\\d\\plain", FILE_ATTRIBUTE_NORMAL, 0},
-      {"C:\\d\\link", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 0},
+      {"C:\\d\\f.txt", FILE_ATTRIBUTE_READONLY, 5, 0},
+      {"C:\\d\\plain", FILE_ATTRIBUTE_NORMAL, 0, 0},
+      {"C:\\d\\link", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, 0,
+       IO_REPARSE_TAG_MOUNT_POINT},
+      {"C:\\d\\file link", FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_ARCHIVE, 0,
+       IO_REPARSE_TAG_SYMLINK},
+      // No link: its data is its own, and paths do not lead through it.
+      {"C:\\d\\dedup", FILE_ATTRIBUTE_REPARSE_POINT, 3, 0x80000013},
   };
   for (const Case& c : cases) {
     WIN32_FIND_DATAA data;
@@ -84,6 +93,7 @@ TEST_F(SimFilesTest, RecordsCarryAttributesAndSizes) {
     ASSERT_NE(find, INVALID_HANDLE_VALUE) << c.pattern;
     EXPECT_EQ(data.dwFileAttributes, c.attributes) << c.pattern;
     EXPECT_EQ(data.nFileSizeLow, c.size) << c.pattern;
+    EXPECT_EQ(data.dwReserved0, c.tag) << c.pattern;
     FindClose(find);
   }
 }

@@ -113,6 +113,9 @@ typedef uintptr_t DWORD_PTR;
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+#define IO_REPARSE_TAG_MOUNT_POINT 0xA0000003
+#define IO_REPARSE_TAG_SYMLINK 0xA000000C
+#define IsReparseTagNameSurrogate(tag) (((tag)&0x20000000) != 0)
 #define GENERIC_READ 0x80000000
 #define GENERIC_WRITE 0x40000000
 #define FILE_SHARE_READ 0x00000001
@@ -198,6 +201,7 @@ DWORD GetFileAttributesW(LPCWSTR path);
 // Only the wide calls take "\\?\" paths past MAX_PATH, up to 32,767 characters.
 DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
+BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
 DWORD GetTempPathA(DWORD size, LPSTR buffer);

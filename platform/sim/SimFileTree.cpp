@@ -237,6 +237,7 @@ void Machine::AddJunction(const std::string& path, const std::string& target) {
   std::unique_ptr<FileNode>& entry = MakeParents(*state_, parsed)->children[parsed.Leaf()];
   if (entry) throw std::invalid_argument("sim: something is in the way: " + path);
   entry = NewFolder(parsed.Leaf(), FILE_ATTRIBUTE_REPARSE_POINT);
+  entry->reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
   entry->junctionTarget = TestPath(*state_, target).Text();
 }
 
@@ -251,9 +252,20 @@ void Machine::AddSymbolicLink(const std::string& path, const std::string& target
     entry->name = parsed.Leaf();
     entry->attributes = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_ARCHIVE;
   }
+  entry->reparseTag = IO_REPARSE_TAG_SYMLINK;
   entry->junctionTarget = TestPath(*state_, target).Text();
   entry->symbolic = true;
 }
+
+void Machine::AddReparsePoint(const std::string& path, DWORD tag) {
+  FileNode& entry = ExistingEntry(*state_, path);
+  if (entry.IsJunction() || IsReparseTagNameSurrogate(tag))
+    throw std::invalid_argument("sim: links are made with AddJunction or AddSymbolicLink: " + path);
+  entry.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  entry.reparseTag = tag;
+}
+
+void Machine::HideReparseTags() { state_->reparseTagsHidden = true; }
 
 void Machine::HoldOpen(const std::string& path, bool held) {
   ExistingEntry(*state_, path).heldOpen = held;

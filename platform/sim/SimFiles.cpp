@@ -13,8 +13,6 @@ namespace {
 
 const DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-const DWORD kMountPointTag = 0xA0000003;    // IO_REPARSE_TAG_MOUNT_POINT
-const DWORD kSymbolicLinkTag = 0xA000000C;  // IO_REPARSE_TAG_SYMLINK
 const DWORD kInvalidFileSize = 0xFFFFFFFF;
 // The longest "\\?\" path the wide calls take, its NUL included.
 const size_t kLongestExtendedPath = 32767;
@@ -155,7 +153,8 @@ HANDLE FindFirst(LPCSTR pattern, const sim::FoundEntry*& first) {
   for (const auto& child : folder->children) {
     const FileNode& node = *child.second;
     if (!sim::MatchesPattern(wanted, node.name)) continue;
-    const DWORD tag = !node.IsJunction() ? 0 : node.symbolic ? kSymbolicLinkTag : kMountPointTag;
+    const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.reparseTagsHidden;
+    const DWORD tag = reparse ? node.reparseTag : 0;
     find.entries.push_back({node.name, ReportedAttributes(node),
                             static_cast<DWORD>(node.IsFolder() ? 0 : node.content.size()), tag});
   }
@@ -261,7 +260,8 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
     copy->name = to.path.Leaf();
   }
   copy->content = file->content;
-  copy->attributes = file->attributes | FILE_ATTRIBUTE_ARCHIVE;
+  // The copy holds the data; whatever kept it elsewhere stays with the original.
+  copy->attributes = (file->attributes & ~FILE_ATTRIBUTE_REPARSE_POINT) | FILE_ATTRIBUTE_ARCHIVE;
   sim::Log(std::string("CopyFile ") + existing + " -> " + target);
   return TRUE;
 }
@@ -497,3 +497,7 @@ BOOL DeleteFileW(LPCWSTR path) { return DeleteFileA(sim::WideArg(path)); }
 BOOL RemoveDirectoryW(LPCWSTR path) { return RemoveDirectoryA(sim::WideArg(path)); }
 
 DWORD GetFileAttributesW(LPCWSTR path) { return GetFileAttributesA(sim::WideArg(path)); }
+
+BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
+  return SetFileAttributesA(sim::WideArg(path), attributes);
+}

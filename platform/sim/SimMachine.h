@@ -115,6 +115,11 @@ class Machine {
   // A symbolic link at `path` to a folder (attributes like a junction's) or to
   // a file (reparse point without the folder bit).
   void AddSymbolicLink(const std::string& path, const std::string& target, bool toFolder);
+  // Makes an existing file or folder a reparse point of `tag` that is no link
+  // (IO_REPARSE_TAG_DEDUP, a cloud file's, ...): it keeps its own contents.
+  void AddReparsePoint(const std::string& path, DWORD tag);
+  // Listings give 0 for every reparse tag, as Wine 8 does for its links.
+  void HideReparseTags();
   // Another process holds the file open without FILE_SHARE_DELETE: deleting or
   // moving it fails with ERROR_SHARING_VIOLATION, opening it with the same.
   void HoldOpen(const std::string& path, bool held = true);

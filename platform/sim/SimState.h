@@ -27,6 +27,7 @@ struct FileNode {
   std::string content;
   std::string junctionTarget;  // full path; set only on links
   bool symbolic = false;       // a symbolic link rather than a junction
+  DWORD reparseTag = 0;        // with FILE_ATTRIBUTE_REPARSE_POINT: what kind of reparse point
   std::string shortName;       // 8.3 name, given when first asked for; "" until then
   DWORD index = 0;             // file index, given when first asked for
   bool heldOpen = false;       // by another process, without FILE_SHARE_DELETE
@@ -34,7 +35,11 @@ struct FileNode {
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
   bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-  bool IsJunction() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+  // A link: a reparse point that names another entry. Others (deduplicated,
+  // cloud, HSM, WOF-compressed) hold their own data.
+  bool IsJunction() const {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparseTag);
+  }
 };
 
 // Where a path leads: the folder whose contents hold the last part (junctions
@@ -132,6 +137,7 @@ struct Machine::State {
   std::string commandLine = "\"C:\\Temp\\RemoveKM.exe\" ";
   std::string computerName = "PC01";
   bool outputRedirected = false;
+  bool reparseTagsHidden = false;  // listings give 0 for every tag, as Wine 8 does
   // Named mutexes by name (case matters, as in Windows), and the open handles.
   std::map<std::string, int> mutexOpenCount;
   std::map<HANDLE, std::string> mutexes;

@@ -32,6 +32,20 @@ bool IsSavedDataName(const std::string& name) {
   return !number.empty() && number.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// `path` ("\\?\" and short names allowed) in long names as far as it still
+// exists; what the run deleted below that keeps its spelling.
+std::string LongName(const std::string& path) {
+  std::string head = StartsWith(path, "\\\\?\\") ? path.substr(4) : path;
+  std::string rest;
+  for (size_t cut; !head.empty(); head = head.substr(0, cut)) {
+    const std::string longName = sim::machine().LongPath(head);
+    if (!longName.empty()) return longName + rest;
+    if ((cut = head.rfind('\\')) == std::string::npos) break;
+    rest = head.substr(cut) + rest;
+  }
+  return path;
+}
+
 // A report entry as the thing it names.
 struct NamedThing {
   enum Kind { File, Key, Value } kind;
@@ -138,7 +152,7 @@ class Checker {
       if (!StartsWith(event, attributesSet)) continue;
       const std::string path =
           event.substr(attributesSet.size(), event.rfind(' ') - attributesSet.size());
-      if (!MayChangeFile(PathKey(path)))
+      if (!MayChangeFile(PathKey(LongName(path))))
         Violation("attributes changed outside the product's components: " + Printable(path));
     }
     for (const auto& entry : run_.after.files)

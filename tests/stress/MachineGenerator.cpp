@@ -45,6 +45,7 @@ class MachineBuilder {
     BuildProduct();
     BuildInstallerCaches();
     BuildShortcuts();
+    PlantLinksInShortcutFolders();
     BuildRegistry();
     BuildSavedData();
     BuildOtherPrograms();
@@ -243,7 +244,24 @@ class MachineBuilder {
     int budget = dice_.Between(0, 60);
     FillTree(students, dice_.Between(0, 4), dice_.Between(1, 6), budget, 0.02);
     Note("Students tree of " + std::to_string(m_.Tree(students).size()) + " files");
+    if (dice_.Chance(0.3)) MarkReparsePoints(students);
     if (dice_.Chance(0.15)) AddJunctionIn(students);
+  }
+
+  // Deduplicated, cloud, HSM and compressed files and folders are reparse
+  // points that hold the pupils' data themselves.
+  void MarkReparsePoints(const std::string& folder) {
+    const std::vector<DWORD> tags = {0x80000013, 0x9000001A, 0xC0000004, 0x80000017};
+    int marked = 0;
+    for (const auto& file : m_.Tree(folder)) {
+      if (file.second.compare(0, 1, "<") == 0 || !dice_.Chance(0.3)) continue;
+      const std::string path = JoinPath(folder, file.first);
+      m_.AddReparsePoint(path, dice_.Pick(tags));
+      if (ParentPath(path) != folder && dice_.Chance(0.3))
+        m_.AddReparsePoint(ParentPath(path), dice_.Pick(tags));
+      ++marked;
+    }
+    Note(std::to_string(marked) + " reparse points that are no links in " + folder);
   }
 
   // A junction or symbolic link in `folder` to a folder that holds other data,
@@ -330,6 +348,43 @@ class MachineBuilder {
         if (dice_.Chance(0.3)) m_.AddFile(folder + "\\Tools\\Setup.lnk", "lnk");
         Note("Start Menu folder " + folder);
       }
+    }
+  }
+
+  // A pupil may make any folder or shortcut of their desktop and Start Menu a
+  // link, to a folder that holds files of the product's names: nothing there
+  // may be touched. Also in another profile, which /allusers reaches.
+  void PlantLinksInShortcutFolders() {
+    if (!dice_.Chance(0.3)) return;
+    const std::string& user = facts_.userName;
+    const std::string other = JoinPath(facts_.profilesFolder, "Administrator");
+    const std::string& userDesktop = facts_.shellFolders[1].path;
+    const std::string& userStart = facts_.shellFolders[3].path;
+    const std::string otherStart = other + userStart.substr(profile_.size());
+    std::vector<std::string> places = {otherStart, JoinPath(userDesktop, "Kelmora.lnk"),
+                                       other + "\\Desktop\\Kelmora Vessik.lnk"};
+    for (const std::string& startMenu :
+         {userStart, otherStart,
+          UserNameLocation(facts_.shellFolders[2].path, user, "\\Start Menu"),
+          UserNameLocation(userStart, user, "\\Start Menu")})
+      for (const char* below :
+           {"Programs", kProgramsKelmora, kProgramsVessik, "Programs\\Kelmora\\Kelmora.lnk",
+            "Programs\\Kelmora Vessik\\Uninstall.lnk"})
+        places.push_back(JoinPath(startMenu, below));
+    for (int links = dice_.Between(1, 3); links > 0; --links) {
+      const std::string place = dice_.Pick(places);
+      if (m_.Exists(place)) continue;
+      const std::string sentinel = "C:\\Sentinel " + std::to_string(links);
+      for (const char* name : {"Kelmora.lnk", "Kelmora Vessik.lnk", "Uninstall.lnk",
+                               "Kelmora\\Kelmora.lnk", "Kelmora Vessik\\Uninstall.lnk"})
+        m_.AddFile(JoinPath(sentinel, name), "sentinel");
+      if (!m_.Exists(sentinel + "\\sentinel link"))
+        m_.AddJunction(sentinel + "\\sentinel link", facts_.windowsFolder);
+      if (dice_.Chance(0.5))
+        m_.AddJunction(place, sentinel);
+      else
+        m_.AddSymbolicLink(place, sentinel, true);
+      Note("link " + place + " -> " + sentinel);
     }
   }
 

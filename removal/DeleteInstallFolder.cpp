@@ -1,0 +1,60 @@
+#include "app/RemoverDlg.h"
+#include "location/NewerWindowsCalls.h"
+#include "location/ProtectedFolders.h"
+#include "removal/LinkAt.h"
+
+namespace {
+
+const WCHAR kMarker[] = L"km2.jar";
+
+// The folder the link at `link` leads to, through every link, in its usual
+// form; false where this Windows cannot tell (before Vista) or the link leads
+// nowhere.
+bool FolderBehind(const CWidePath& link, CWidePath& target) {
+  CString name;
+  // A best fit of a name would open another folder.
+  if (!ToAnsi(link.Text(), name)) return false;
+  HANDLE opened = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+  if (opened == INVALID_HANDLE_VALUE) return false;
+  WCHAR final[MAX_PATH + 8];
+  const DWORD length = FinalPathName(opened, final, MAX_PATH + 8);
+  CloseHandle(opened);
+  if (length == 0 || length >= MAX_PATH + 8) return false;
+  target = CWidePath(final).Unextended();
+  return true;
+}
+
+// Whether `folder` would be taken as the install folder had it been typed:
+// no protected folder, and the product's marker in it. Nothing is asked.
+bool TakenAsInstallFolder(const CWidePath& folder) {
+  CString name;
+  CWidePath marker;
+  return ToAnsi(folder.Text(), name) && JudgeFolder(name) == kFolderErasable &&
+         marker.Join(folder, kMarker) &&
+         GetFileAttributesW(marker.Text()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+void CRemoverDlg::DeleteInstallFolder(const CWidePath& folder) {
+  if (!IsLinkAt(folder)) {
+    if (!DeleteFolderIfPresent(folder)) ReportLeft("Folder: ", folder);
+    return;
+  }
+  // The product was moved and a link left in its place: the link goes as a
+  // link, then the folder it leads to is judged as a typed folder would be.
+  // Where that folder cannot be told (or is told as a link still), the link
+  // stays to show the way to it.
+  CWidePath target;
+  if (!FolderBehind(folder, target) || IsLinkAt(target)) {
+    m_failures.Add("Folder: " + folder.Shown());
+    return;
+  }
+  if (!RemoveLink(folder)) ReportLeft("Folder: ", folder);
+  if (!TakenAsInstallFolder(target)) {
+    m_failures.Add("Folder: " + target.Shown());
+  } else if (!DeleteFolderIfPresent(target)) {
+    ReportLeft("Folder: ", target);
+  }
+}

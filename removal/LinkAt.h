@@ -1,0 +1,15 @@
+// Links met by name rather than in a listing: the folders the removal is given
+// to delete, and the folders on the way to them, may be junctions or symbolic
+// links that a pupil planted. Nothing is ever deleted through one.
+#pragma once
+
+#include "removal/WidePath.h"
+
+// True when `path` itself is a junction or symbolic link (not followed), or
+// when what it is cannot be told; false when nothing is there.
+bool IsLinkAt(const CWidePath& path);
+// Removes the link at `path` as a link; what it leads to is not touched.
+bool RemoveLink(const CWidePath& path);
+// True when a folder on the way from `base` to `base` + "\" + `below` (its
+// last part excepted) is a link: what lies there is not in `base`.
+bool LinkOnTheWay(const CWidePath& base, const CString& below);
