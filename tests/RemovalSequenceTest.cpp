@@ -239,6 +239,9 @@ TEST_F(RemovalSequenceTest, StudentDataIsSavedOnlyWhenAskedAndAFolderIsKnown) {
 
 TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
   using sim::Op;
+  static const char kSpeltDesktop[] = "C:\\Documents and Settings\\Łukasz\\Desktop";
+  static const char kBestFitSaved[] =
+      "C:\\Documents and Settings\\Lukasz\\Desktop\\Kelmora Saved Student Data";
   const struct {
     const char* what;
     bool withStudents;
@@ -255,12 +258,21 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
        [](sim::Machine& m) { m.Fail(Op::CreateDirectory, kSaved, ERROR_ACCESS_DENIED); }},
       {"desktop cannot be named", true,
        [](sim::Machine& m) { m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, ""); }, true},
+      {"desktop the code page cannot spell", true,
+       [](sim::Machine& m) {
+         m.AddFolder(kSpeltDesktop);
+         m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kSpeltDesktop);
+         m.Fail(Op::CopyFile, kInstall + std::string("\\Students\\alice\\work.txt"),
+                ERROR_DISK_FULL);
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare(c.withStudents);
     sim::Machine& m = sim::machine();
+    // Another account's, named as the best fit of the pupil's desktop.
+    m.AddFile(kBestFitSaved + std::string("\\work.txt"), "Lukasz's");
     if (c.arrange && !c.afterStart) c.arrange(m);
     OpenDialog();
     if (c.arrange && c.afterStart) c.arrange(m);
@@ -271,6 +283,7 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
     ExpectOtherProgramsSurvive();
     EXPECT_FALSE(m.Exists(kSaved));
     EXPECT_FALSE(m.Exists("C:\\Kelmora Saved Student Data"));
+    EXPECT_EQ(m.Tree(kBestFitSaved), (Files{{"work.txt", "Lukasz's"}}));
     EXPECT_EQ(m.List(kUserDesktop), (std::vector<std::string>{"Kelmora Vessik.lnk"}));
     ExpectMessages({kCopyFailed});
     ExpectLastMessage(theApp.GetAppName());
