@@ -55,13 +55,19 @@ void CheckStartUp(const MachineFacts& facts, const UserRecord& user,
 }
 
 // With /allusers the removal also takes the product's shortcuts and program
-// folder from other profiles, which the checker does not count as its own.
+// folder from other profiles, which the checker does not count as its own:
+// deleted now, or left to the restart when the delete is refused.
 bool TakenByAllUsers(const CommandLinePlan& commandLine, const std::string& violation) {
   const std::string deleted = "deleted outside the product's components (";
-  if (commandLine.arguments.find("/allusers") == std::string::npos ||
-      violation.compare(0, deleted.size(), deleted) != 0)
+  const std::string scheduled = "scheduled outside the product's components: ";
+  if (commandLine.arguments.find("/allusers") == std::string::npos) return false;
+  std::string path;
+  if (violation.compare(0, deleted.size(), deleted) == 0)
+    path = violation.substr(violation.find("): ") + 3);
+  else if (violation.compare(0, scheduled.size(), scheduled) == 0)
+    path = violation.substr(scheduled.size());
+  else
     return false;
-  const std::string path = violation.substr(violation.find("): ") + 3);
   auto endsWith = [&path](const std::string& end) {
     return path.size() >= end.size() &&
            path.compare(path.size() - end.size(), end.size(), end) == 0;
