@@ -148,6 +148,11 @@ class Machine {
   // (no protected DACL). SetFileSecurityW sets owner and DACL.
   void LetChange(const std::string& path, const std::string& account);
   void SetOwner(const std::string& path, const std::string& account);
+  // What `account` can do where it may change a folder or the folder above
+  // it: the entry at `path` is moved aside (renamed "... (moved)") and a
+  // junction to `target` made in its place. False, and nothing done, where
+  // it may change neither.
+  bool PlantLink(const std::string& account, const std::string& path, const std::string& target);
   bool MayChange(const std::string& account, const std::string& path) const;
   // A drive as GetDriveTypeW and QueryDosDeviceW see it ("S:", DRIVE_FIXED,
   // "\??\C:\Pupils" for a SUBST drive). Unset: a fixed disk of its own.

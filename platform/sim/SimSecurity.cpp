@@ -160,6 +160,26 @@ bool Machine::MayChange(const std::string& account, const std::string& path) con
   }
 }
 
+bool Machine::PlantLink(const std::string& account, const std::string& path,
+                        const std::string& target) {
+  State& s = *state_;
+  const WinPath parsed = TestPath(s, path);
+  if (parsed.IsDrive() ||
+      (!MayChange(account, path) && !MayChange(account, parsed.Parent().Text())))
+    return false;
+  FileLookup found = Look(s, parsed);
+  if (!found.node) return false;
+  auto entry = found.folder->children.find(found.node->name);
+  std::unique_ptr<FileNode> moved = std::move(entry->second);
+  found.folder->children.erase(entry);
+  moved->name += " (moved)";
+  const std::string name = moved->name;
+  found.folder->children[name] = std::move(moved);
+  AddJunction(path, target);
+  Log("Link planted by " + account + " at " + parsed.Text());
+  return true;
+}
+
 void Machine::SetDrive(const std::string& drive, UINT type, const std::string& device) {
   state_->drives[UpperCase(drive)] = {type, device};
 }
