@@ -38,9 +38,10 @@ bool CopyWideTree(const CWidePath& source, const CWidePath& destination, int& fi
       }
     } else if (CopyFileW(from.Text(), to.Text(), TRUE)) {
       ++filesCopied;
-    } else if (GetLastError() != ERROR_FILE_EXISTS) {
-      // A file that exists already keeps its contents; any other failure
-      // loses the file.
+    } else {
+      // The destination is a folder made for this copy, so a file that is
+      // there already is another of the same name (a folder that tells no
+      // case apart, a share that normalises names): this one is not saved.
       copiedAll = false;
     }
   }

@@ -1,5 +1,7 @@
 #include "removal/DeleteAtRestart.h"
 
+#include "removal/AdministratorsOnly.h"
+#include "removal/DriveAtBoot.h"
 #include "removal/FolderListing.h"
 #include "removal/PathExists.h"
 
@@ -42,8 +44,11 @@ RestartDelete DeleteAtRestart(const CWidePath& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     return IsNotFoundError(GetLastError()) ? kNothingLeft : kNotScheduled;
   }
+  if (!OnDriveAtBoot(wide)) return kNotScheduled;
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-  if (folder && !ScheduleContents(wide)) return kNotScheduled;
+  // Listed again once no one else can change it: what is scheduled is what
+  // will be there at the restart.
+  if (folder && (!MakeAdministratorsOnly(wide) || !ScheduleContents(wide))) return kNotScheduled;
   return Schedule(wide) ? kDeletedAtRestart : kNotScheduled;
 }

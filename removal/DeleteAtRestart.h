@@ -9,11 +9,13 @@
 enum RestartDelete {
   kNothingLeft,       // the path is gone already
   kDeletedAtRestart,  // every piece of it is scheduled
-  kNotScheduled,      // a piece could not be (no administrator, a folder that
-                      // cannot be listed whole, a name too long)
+  kNotScheduled,      // nothing, or not every piece, could be (no administrator,
+                      // a folder that cannot be listed whole or made
+                      // administrators' only, a name too long, a drive that
+                      // Windows has not at boot)
 };
 
 // Schedules `path` and everything in it: files first, deepest first, each
-// folder after its contents. A link (junction or symbolic link) is scheduled
-// as a link; its target is never entered.
+// folder after its contents, once every folder in it is administrators' only. A link (junction or
+// symbolic link) is scheduled as a link; its target is never entered.
 RestartDelete DeleteAtRestart(const CWidePath& path);

@@ -53,7 +53,11 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
     m_savedFolder = parent.Shown() + "\\" + name;
     return true;
   }
-  CString parentForDelete = parent.Shown();
-  DeleteTree(parentForDelete, name);
+  // Only by a spelling that names the folder just made: a best fit of a
+  // desktop the code page cannot spell ("Lukasz" for "Łukasz") may be
+  // another account's, with its own saved data. Otherwise the new folder,
+  // which holds nothing but copies, is left.
+  CString parentForDelete;
+  if (ToAnsi(parent.Text(), parentForDelete)) DeleteTree(parentForDelete, name);
   return false;
 }

@@ -239,6 +239,9 @@ TEST_F(RemovalSequenceTest, StudentDataIsSavedOnlyWhenAskedAndAFolderIsKnown) {
 
 TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
   using sim::Op;
+  static const char kSpeltDesktop[] = "C:\\Documents and Settings\\Łukasz\\Desktop";
+  static const char kBestFitSaved[] =
+      "C:\\Documents and Settings\\Lukasz\\Desktop\\Kelmora Saved Student Data";
   const struct {
     const char* what;
     bool withStudents;
@@ -255,12 +258,21 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
        [](sim::Machine& m) { m.Fail(Op::CreateDirectory, kSaved, ERROR_ACCESS_DENIED); }},
       {"desktop cannot be named", true,
        [](sim::Machine& m) { m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, ""); }, true},
+      {"desktop the code page cannot spell", true,
+       [](sim::Machine& m) {
+         m.AddFolder(kSpeltDesktop);
+         m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kSpeltDesktop);
+         m.Fail(Op::CopyFile, kInstall + std::string("\\Students\\alice\\work.txt"),
+                ERROR_DISK_FULL);
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare(c.withStudents);
     sim::Machine& m = sim::machine();
+    // Another account's, named as the best fit of the pupil's desktop.
+    m.AddFile(kBestFitSaved + std::string("\\work.txt"), "Lukasz's");
     if (c.arrange && !c.afterStart) c.arrange(m);
     OpenDialog();
     if (c.arrange && c.afterStart) c.arrange(m);
@@ -271,6 +283,7 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
     ExpectOtherProgramsSurvive();
     EXPECT_FALSE(m.Exists(kSaved));
     EXPECT_FALSE(m.Exists("C:\\Kelmora Saved Student Data"));
+    EXPECT_EQ(m.Tree(kBestFitSaved), (Files{{"work.txt", "Lukasz's"}}));
     EXPECT_EQ(m.List(kUserDesktop), (std::vector<std::string>{"Kelmora Vessik.lnk"}));
     ExpectMessages({kCopyFailed});
     ExpectLastMessage(theApp.GetAppName());
@@ -643,6 +656,13 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   const std::string program = kInstall + std::string("\\bin\\kelmora.exe");
   const std::string other = "C:\\Program Files\\Other\\other.exe";
   const std::string jar = kInstall + std::string("\\km2.jar");
+  // A folder of the product's that pupils may write in.
+  const std::string shared = kInstall + std::string("\\Shared");
+  const std::string classes = shared + "\\Classes";
+  const std::string list = classes + "\\list.dat";
+  const std::string leftToRestart = kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n";
+  const std::string reported = kReportHeader + ("Folder: " + std::string(kInstall)) + "\n";
+  using sim::Op;
   const struct {
     const char* what;
     std::string image;  // of the running program
@@ -652,6 +672,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     std::vector<std::string> messages;
     const char* endedBy;  // "" while it runs
     std::vector<std::string> pending;
+    std::function<void(sim::Machine&)> arrange = nullptr;
   } cases[] = {
       {"product program holding a pupil's file",
        program,
@@ -689,16 +710,54 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        jar,
        false,
        IDOK,
-       {"Could not delete: " + std::string(kInstall),
-        kReportHeader + ("Folder: " + std::string(kInstall)) + "\n"},
+       {"Could not delete: " + std::string(kInstall), reported},
        "",
        {}},
+      {"a pupil's folder left: made administrators' only first",
+       other,
+       list,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), leftToRestart},
+       "",
+       {list, classes, shared, kInstall}},
+      {"a pupil's folder that cannot be made administrators' only",
+       other,
+       list,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), reported},
+       "",
+       {},
+       [classes](sim::Machine& m) { m.Fail(Op::SetFileSecurity, classes, ERROR_ACCESS_DENIED); }},
+      {"on a network drive",
+       other,
+       jar,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), reported},
+       "",
+       {},
+       [](sim::Machine& m) { m.SetDrive("C:", DRIVE_REMOTE, "\\Device\\LanmanRedirector"); }},
+      {"on a drive given by SUBST",
+       other,
+       jar,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), reported},
+       "",
+       {},
+       [](sim::Machine& m) { m.SetDrive("c:", DRIVE_FIXED, "\\??\\D:\\School"); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     Prepare();
     sim::Machine& m = sim::machine();
+    m.AddFile(list, "pupils of 4b");
+    m.LetChange(shared, "pupil");
+    m.SetOwner(classes, "pupil");
+    installed = m.Tree(kInstall);
     sim::Machine::Process process;
     process.image = c.image;
     if (!c.held.empty()) process.holds = {c.held};
@@ -706,6 +765,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     if (!c.administrator) NotAnAdministrator();
     if (std::string(c.what).find("registry") != std::string::npos)
       m.Fail(sim::Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED);
+    if (c.arrange) c.arrange(m);
     m.QueueMessageBoxAnswer(IDOK);
     m.QueueMessageBoxAnswer(c.answer);
     OpenDialog();
@@ -716,6 +776,8 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     EXPECT_EQ(m.Processes()[0].endedBy, c.endedBy);
     EXPECT_TRUE(m.Exists(other));
     EXPECT_EQ(m.PendingDeletes(), c.pending);
+    // Nothing left to the restart lies where a pupil may still put a link.
+    for (const std::string& path : c.pending) EXPECT_FALSE(m.MayChange("pupil", path)) << path;
     EXPECT_EQ(m.OpenProcessHandles(), 0);
     ExpectOtherProgramsSurvive();
     if (c.answer == IDCANCEL) {
@@ -724,7 +786,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     }
     EXPECT_EQ(m.Tree(kSaved), kStudents);
     m.Restart();
-    EXPECT_EQ(m.Exists(kInstall), !c.administrator);
+    EXPECT_EQ(m.Exists(kInstall), c.messages.back() == reported);
     EXPECT_TRUE(m.Exists(other));
   }
 }

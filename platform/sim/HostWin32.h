@@ -202,6 +202,28 @@ DWORD GetFileAttributesW(LPCWSTR path);
 DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
+// Security: a self-relative descriptor as Windows lays it out in memory.
+typedef DWORD SECURITY_INFORMATION;
+typedef void* PSECURITY_DESCRIPTOR;
+#define OWNER_SECURITY_INFORMATION 0x00000001L
+#define DACL_SECURITY_INFORMATION 0x00000004L
+#define SE_DACL_PRESENT 0x0004
+#define SE_DACL_PROTECTED 0x1000
+#define SE_SELF_RELATIVE 0x8000
+#define ACCESS_ALLOWED_ACE_TYPE 0x0
+#define OBJECT_INHERIT_ACE 0x1
+#define CONTAINER_INHERIT_ACE 0x2
+#define FILE_ALL_ACCESS 0x001F01FFL
+#define ERROR_INVALID_OWNER 1307L
+#define ERROR_INVALID_SECURITY_DESCR 1338L
+BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security);
+// Drives.
+#define DRIVE_UNKNOWN 0
+#define DRIVE_NO_ROOT_DIR 1
+#define DRIVE_FIXED 3
+#define DRIVE_REMOTE 4
+UINT GetDriveTypeW(LPCWSTR root);
+DWORD QueryDosDeviceW(LPCWSTR device, LPWSTR targets, DWORD size);
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
 DWORD GetTempPathA(DWORD size, LPSTR buffer);

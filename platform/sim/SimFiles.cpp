@@ -400,7 +400,9 @@ DWORD FullPathText(LPCSTR path, std::string& text, size_t& leaf) {
   if (!path || !*path) return ERROR_INVALID_NAME;
   if (DWORD error = sim::ParsePath(path, s.currentDirectory, full, sim::Wildcards::InLastPart))
     return error;
-  text = (std::strncmp(path, "\\\\?\\", 4) == 0 ? "\\\\?\\" : "") + full.Text();
+  text = full.Text();
+  if (std::strncmp(path, "\\\\?\\", 4) == 0)
+    text = text.compare(0, 2, "\\\\") == 0 ? "\\\\?\\UNC" + text.substr(1) : "\\\\?\\" + text;
   if (full.trailingSeparator && !full.IsDrive()) text += "\\";
   leaf = text.find_last_of('\\') + 1;
   return 0;

@@ -30,6 +30,7 @@ bool IsPathOp(Op op) {
     case Op::ShellDelete:
     case Op::SHGetPathFromIDList:
     case Op::MoveFileEx:
+    case Op::SetFileSecurity:
       return true;
     default:
       return false;
@@ -106,6 +107,8 @@ const char* OpName(Op op) {
       return "SHGetPathFromIDList";
     case Op::MoveFileEx:
       return "MoveFileEx";
+    case Op::SetFileSecurity:
+      return "SetFileSecurity";
   }
   return "?";
 }

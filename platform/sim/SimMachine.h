@@ -50,6 +50,7 @@ enum class Op {
   CoInitialize,         // target ""
   SHGetPathFromIDList,  // matched on the chosen path
   MoveFileEx,           // MoveFileExW with MOVEFILE_DELAY_UNTIL_REBOOT: matched on the path
+  SetFileSecurity,      // SetFileSecurityW: matched on the path
 };
 const char* OpName(Op op);
 
@@ -145,6 +146,22 @@ class Machine {
   std::string ShortPath(const std::string& path) const;
   // The full path in long names, as GetLongPathNameA gives it; "" when missing.
   std::string LongPath(const std::string& path) const;
+  // Who may change an entry (add, delete or rename what it holds, or change
+  // its security), as its owner and DACL say. Administrators and SYSTEM
+  // always may; any other account when it owns the entry, is granted change
+  // on it, or may change the folder above while the entry inherits from it
+  // (no protected DACL). SetFileSecurityW sets owner and DACL.
+  void LetChange(const std::string& path, const std::string& account);
+  void SetOwner(const std::string& path, const std::string& account);
+  // What `account` can do where it may change a folder or the folder above
+  // it: the entry at `path` is moved aside (renamed "... (moved)") and a
+  // junction to `target` made in its place. False, and nothing done, where
+  // it may change neither.
+  bool PlantLink(const std::string& account, const std::string& path, const std::string& target);
+  bool MayChange(const std::string& account, const std::string& path) const;
+  // A drive as GetDriveTypeW and QueryDosDeviceW see it ("S:", DRIVE_FIXED,
+  // "\??\C:\Pupils" for a SUBST drive). Unset: a fixed disk of its own.
+  void SetDrive(const std::string& drive, UINT type, const std::string& device);
   // What SHFileOperationA moved to the Recycle Bin (FOF_ALLOWUNDO), full paths in order.
   std::vector<std::string> RecycledPaths() const;
 

@@ -77,12 +77,24 @@ DWORD ParsePath(const std::string& path, const std::string& currentDirectory, Wi
   if ((text.compare(0, 4, "\\\\?\\") == 0 || text.compare(0, 4, "\\\\.\\") == 0) &&
       IsDriveSpec(text.substr(4)))
     text = text.substr(4);
-  if (text.empty() || text.compare(0, 2, "\\\\") == 0) return ERROR_PATH_NOT_FOUND;
+  // "\\?\UNC\server\share\..." names the same as "\\server\share\...".
+  if (text.compare(0, 8, "\\\\?\\UNC\\") == 0) text = "\\" + text.substr(7);
+  if (text.empty() || text.compare(0, 3, "\\\\?") == 0 || text.compare(0, 3, "\\\\.") == 0)
+    return ERROR_PATH_NOT_FOUND;
 
   const std::string currentDrive = currentDirectory.substr(0, 2);
   std::vector<std::string> parts;
   std::string rest = text;
-  if (IsDriveSpec(text)) {
+  if (text.compare(0, 2, "\\\\") == 0) {
+    // A share stands where a drive would: "\\server\share" is its root.
+    const size_t server = text.find('\\', 2);
+    const size_t share = server == std::string::npos ? server : text.find('\\', server + 1);
+    if (server == std::string::npos || server == 2 || server + 1 == text.size() ||
+        share == server + 1)
+      return ERROR_BAD_PATHNAME;
+    parts.push_back(text.substr(0, share));
+    rest = share == std::string::npos ? "" : text.substr(share);
+  } else if (IsDriveSpec(text)) {
     rest = text.substr(2);
     bool relative = rest.empty() || !IsSeparator(rest[0]);
     if (relative && SameName(text.substr(0, 2), currentDrive)) {

@@ -32,6 +32,9 @@ struct FileNode {
   DWORD index = 0;             // file index, given when first asked for
   bool heldOpen = false;       // by another process, without FILE_SHARE_DELETE
   bool runningImage = false;   // a running program's file: DeleteFile is denied
+  std::string owner;           // an account other than Administrators; "" for them
+  std::vector<std::string> changers;  // accounts the DACL lets change the entry
+  bool protectedDacl = false;         // takes nothing from the folder above
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
   bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
@@ -150,6 +153,8 @@ struct Machine::State {
   std::string tempDirectory = "C:\\Documents and Settings\\user1\\Local Settings\\Temp\\";
   std::map<std::string, std::string, NameLess> environment;
   DWORD nextFileIndex = 0x100;
+  // Drives set by the test: type and device, by upper-case "X:".
+  std::map<std::string, std::pair<UINT, std::string>> drives;
   // WideArg objects alive: the call that runs came through a wide function.
   int wideArguments = 0;
 

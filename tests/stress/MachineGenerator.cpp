@@ -7,6 +7,7 @@
 
 #include "PathKey.h"
 #include "ProductLayout.h"
+#include "PupilLinks.h"
 #include "platform/sim/SimMachine.h"
 
 namespace stress {
@@ -241,6 +242,8 @@ class MachineBuilder {
 
   void BuildStudents(const std::string& students) {
     AddFolder(students);
+    // Every pupil saves there: they may change all of it.
+    m_.LetChange(students, kPupil);
     int budget = dice_.Between(0, 60);
     FillTree(students, dice_.Between(0, 4), dice_.Between(1, 6), budget, 0.02);
     Note("Students tree of " + std::to_string(m_.Tree(students).size()) + " files");

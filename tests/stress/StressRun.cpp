@@ -6,6 +6,7 @@
 #include "FaultInjector.h"
 #include "InvariantChecker.h"
 #include "MachineGenerator.h"
+#include "PupilLinks.h"
 #include "Snapshot.h"
 #include "UserPlayer.h"
 #include "app/RemoverApp.h"
@@ -55,8 +56,8 @@ void CheckStartUp(const MachineFacts& facts, const UserRecord& user,
 }
 
 // With /allusers the removal also takes the product's shortcuts and program
-// folder from other profiles, which the checker does not count as its own;
-// what of them will not go now is left to the restart like any other.
+// folder from other profiles, which the checker does not count as its own:
+// deleted now, or left to the restart when the delete is refused.
 bool TakenByAllUsers(const CommandLinePlan& commandLine, const std::string& violation) {
   const std::string deleted = "deleted outside the product's components (";
   const std::string scheduled = "scheduled outside the product's components: ";
@@ -99,12 +100,20 @@ void CheckExitCode(const CommandLinePlan& commandLine, const RunEnding& ending, 
 }
 
 // Invariant 5: with only what Windows deletes at restart left, a restart
-// leaves nothing of it.
-void CheckRestart(const RunEnding& ending, std::vector<std::string>& violations) {
-  if (ending.kind != RunEnding::Reported || !ending.entries.empty() || ending.atRestart.empty())
-    return;
+// leaves nothing of it. Invariant 6: a pupil's links planted before the
+// restart lead none of its deletes elsewhere.
+void CheckRestart(Dice& dice, const RunEnding& ending, std::vector<std::string>& violations) {
   sim::Machine& m = sim::machine();
+  if (m.PendingDeletes().empty()) return;
+  std::vector<std::string> tops;
+  const std::string folder = "Folder: ";
+  for (const std::string& entry : ending.atRestart)
+    if (entry.compare(0, folder.size(), folder) == 0 && entry.size() > folder.size())
+      tops.push_back(entry.substr(folder.size()));
+  const std::vector<Sentinel> sentinels = PlantPupilLinks(dice, tops);
   m.Restart();
+  CheckSentinels(sentinels, violations);
+  if (ending.kind != RunEnding::Reported || !ending.entries.empty() || !sentinels.empty()) return;
   for (const std::string& entry : ending.atRestart) {
     const std::string path = entry.substr(entry.find(": ") + 2);
     if (m.Exists(path)) violations.push_back("still there after the restart: " + Printable(path));
@@ -148,6 +157,8 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
   // Its own dice, so that the machines, faults and users of other seeds stay.
   Dice commandDice(dice.Fork());
   const CommandLinePlan commandLine = PlanCommandLine(commandDice, facts);
+  // The pupil's, last, so that every other choice of a seed stays as it was.
+  Dice pupilDice(dice.Fork());
   m.SetCommandLine("\"C:\\Temp\\RemoveKM.exe\" " + commandLine.arguments);
   m.RedirectStandardOutput();
 
@@ -188,7 +199,7 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
            {facts, player.Record(), faults.Injected(), before, after, ending, m.events}))
     if (!TakenByAllUsers(commandLine, violation)) result.violations.push_back(violation);
   if (!faults.CallLimitReached()) CheckAccounting(faults.Injected(), result.violations);
-  CheckRestart(ending, result.violations);
+  CheckRestart(pupilDice, ending, result.violations);
   CheckStartUp(facts, player.Record(), faults.Injected(), result.violations);
 
   result.ending = std::string(EndingName(ending.kind)) + (ending.success ? " (Success!)" : "");

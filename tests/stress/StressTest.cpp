@@ -36,4 +36,14 @@ TEST_P(StressBlock, InvariantsHoldOnRandomMachines) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, StressBlock, ::testing::Range(0, kBlocks));
 
+// Seeds of longer soaks that once found a fault, in the program or in the
+// checker.
+TEST(StressSeeds, OnceFailedSeedsHold) {
+  // /allusers, another profile's desktop shortcut left to the restart.
+  for (const uint64_t seed : {109473173ull}) {
+    stress::RunResult result = stress::RunOnce(seed, true);
+    EXPECT_TRUE(result.violations.empty()) << "seed " << seed << "\n" << result.description;
+  }
+}
+
 }  // namespace

@@ -1,0 +1,187 @@
+// Who may change what: owners and DACLs, as far as they tell whether an
+// account other than Administrators and SYSTEM may still change an entry;
+// and drives, as far as they tell whether the system has them at boot.
+#include <cstring>
+#include <stdexcept>
+
+#include "SimState.h"
+
+using sim::FileNode;
+using sim::Machine;
+
+namespace {
+
+const char kAdministrators[] = "S-1-5-32-544";
+const char kSystem[] = "S-1-5-18";
+
+// The SID at `offset` of a descriptor `size` bytes long, as "S-1-5-..."; ""
+// when it does not fit.
+std::string SidText(const BYTE* bytes, size_t size, size_t offset) {
+  if (offset + 8 > size) return "";
+  const size_t count = bytes[offset + 1];
+  if (bytes[offset] != 1 || offset + 8 + 4 * count > size) return "";
+  unsigned long long authority = 0;
+  for (int i = 2; i < 8; ++i) authority = authority << 8 | bytes[offset + i];
+  std::string text = "S-1-" + std::to_string(authority);
+  for (size_t i = 0; i < count; ++i) {
+    DWORD sub;
+    std::memcpy(&sub, bytes + offset + 8 + 4 * i, 4);
+    text += "-" + std::to_string(sub);
+  }
+  return text;
+}
+
+DWORD At(const BYTE* bytes, size_t offset, size_t width) {
+  DWORD value = 0;
+  std::memcpy(&value, bytes + offset, width);
+  return value;
+}
+
+bool Privileged(const std::string& sid) { return sid == kAdministrators || sid == kSystem; }
+
+// The node a path names, or nullptr.
+FileNode* Node(const Machine::State& s, const std::string& path) {
+  return sim::Look(s, sim::TestPath(s, path)).node;
+}
+
+}  // namespace
+
+BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security) {
+  auto& s = sim::Enter();
+  sim::WideArg narrow(path);
+  sim::PathCall call(sim::Op::SetFileSecurity, narrow);
+  if (call.error) return sim::Refuse(call.error);
+  sim::FileLookup found = sim::Look(s, call.path);
+  if (!found.node) return sim::Refuse(found.error);
+  // The name is opened: a link named last is followed.
+  FileNode* node = sim::Followed(s, found.node);
+  if (!node) return sim::Refuse(ERROR_FILE_NOT_FOUND);
+  // Only the self-relative form is read; the program builds no other.
+  const BYTE* bytes = static_cast<const BYTE*>(security);
+  const size_t header = 20;
+  const WORD control = WORD(At(bytes, 2, 2));
+  if (bytes[0] != 1 || !(control & SE_SELF_RELATIVE))
+    return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+  size_t size = header;
+  // The descriptor's size is where its last part ends.
+  const DWORD ownerAt = At(bytes, 4, 4), daclAt = At(bytes, 16, 4);
+  if (ownerAt) size = std::max<size_t>(size, ownerAt + 8 + 4 * bytes[ownerAt + 1]);
+  if (daclAt) size = std::max<size_t>(size, daclAt + At(bytes, daclAt + 2, 2));
+
+  std::string owner = node->owner;
+  if (what & OWNER_SECURITY_INFORMATION) {
+    const std::string sid = ownerAt ? SidText(bytes, size, ownerAt) : "";
+    if (sid.empty()) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+    // An administrator may make Administrators or itself the owner, no other.
+    if (sid != kAdministrators) return sim::Refuse(ERROR_INVALID_OWNER);
+    owner = "";
+  }
+  std::vector<std::string> changers = node->changers;
+  bool protectedDacl = node->protectedDacl;
+  if (what & DACL_SECURITY_INFORMATION) {
+    if (!(control & SE_DACL_PRESENT) || !daclAt) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+    changers.clear();
+    const size_t count = At(bytes, daclAt + 4, 2);
+    size_t ace = daclAt + 8;
+    for (size_t i = 0; i < count; ++i) {
+      if (ace + 8 > size) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+      const std::string sid = SidText(bytes, size, ace + 8);
+      if (sid.empty()) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+      if (bytes[ace] == ACCESS_ALLOWED_ACE_TYPE && !Privileged(sid)) changers.push_back(sid);
+      ace += At(bytes, ace + 2, 2);
+    }
+    protectedDacl = (control & SE_DACL_PROTECTED) != 0;
+  }
+  node->owner = owner;
+  node->changers = changers;
+  node->protectedDacl = protectedDacl;
+  sim::Log("SetFileSecurity " + call.path.Text());
+  return TRUE;
+}
+
+UINT GetDriveTypeW(LPCWSTR root) {
+  auto& s = sim::Enter();
+  const std::string text = static_cast<LPCSTR>(sim::WideArg(root));
+  if (text.compare(0, 2, "\\\\") == 0) return DRIVE_REMOTE;
+  auto set = s.drives.find(sim::UpperCase(text.substr(0, 2)));
+  if (set != s.drives.end()) return set->second.first;
+  sim::WinPath path;
+  if (sim::ParsePath(text, s.currentDirectory, path) != 0) return DRIVE_NO_ROOT_DIR;
+  return sim::Child(&s.root, path.parts[0]) ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+}
+
+DWORD QueryDosDeviceW(LPCWSTR device, LPWSTR targets, DWORD size) {
+  auto& s = sim::Enter();
+  const std::string name = sim::UpperCase(static_cast<LPCSTR>(sim::WideArg(device)));
+  std::string target;
+  auto set = s.drives.find(name);
+  if (set != s.drives.end()) {
+    target = set->second.second;
+  } else if (name.size() == 2 && name[1] == ':' && sim::Child(&s.root, name)) {
+    target = "\\Device\\HarddiskVolume" + std::to_string(name[0] - 'A' - 1);
+  } else {
+    return sim::Refuse(ERROR_FILE_NOT_FOUND);
+  }
+  // The list of targets ends in a second NUL.
+  const DWORD length = DWORD(sim::Characters(target).size());
+  if (size < length + 2) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  sim::FillWide(target, targets, size);
+  targets[length + 1] = 0;
+  return length + 2;
+}
+
+namespace sim {
+
+void Machine::LetChange(const std::string& path, const std::string& account) {
+  FileNode* node = Node(*state_, path);
+  if (!node) throw std::invalid_argument("no such entry: " + path);
+  node->changers.push_back(account);
+}
+
+void Machine::SetOwner(const std::string& path, const std::string& account) {
+  FileNode* node = Node(*state_, path);
+  if (!node) throw std::invalid_argument("no such entry: " + path);
+  node->owner = account;
+}
+
+bool Machine::MayChange(const std::string& account, const std::string& path) const {
+  if (Privileged(account)) return true;
+  const State& s = *state_;
+  WinPath real;
+  if (!RealPath(s, TestPath(s, path), real)) return false;
+  for (;;) {
+    const FileNode* node = Look(s, real).node;
+    if (!node) return false;
+    if (node->owner == account) return true;
+    for (const std::string& changer : node->changers)
+      if (changer == account) return true;
+    if (node->protectedDacl || real.IsDrive()) return false;
+    real = real.Parent();
+  }
+}
+
+bool Machine::PlantLink(const std::string& account, const std::string& path,
+                        const std::string& target) {
+  State& s = *state_;
+  const WinPath parsed = TestPath(s, path);
+  if (parsed.IsDrive() ||
+      (!MayChange(account, path) && !MayChange(account, parsed.Parent().Text())))
+    return false;
+  FileLookup found = Look(s, parsed);
+  if (!found.node) return false;
+  auto entry = found.folder->children.find(found.node->name);
+  std::unique_ptr<FileNode> moved = std::move(entry->second);
+  found.folder->children.erase(entry);
+  moved->name += " (moved)";
+  const std::string name = moved->name;
+  found.folder->children[name] = std::move(moved);
+  AddJunction(path, target);
+  Log("Link planted by " + account + " at " + parsed.Text());
+  return true;
+}
+
+void Machine::SetDrive(const std::string& drive, UINT type, const std::string& device) {
+  state_->drives[UpperCase(drive)] = {type, device};
+}
+
+}  // namespace sim
