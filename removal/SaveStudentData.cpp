@@ -50,7 +50,7 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
   if (!CreateNewSaveFolder(extendedParent, name, folder)) return false;
   m_filesCopied = 0;
   if (CopyTree(m_installPath + "\\Students", folder)) {
-    m_savedFolder = parent.Shown() + "\\" + name;
+    m_savedFolder = parent.Utf8() + "\\" + CWidePath(name).Utf8();
     return true;
   }
   CString parentForDelete = parent.Shown();

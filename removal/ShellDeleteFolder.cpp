@@ -42,6 +42,6 @@ bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
     operation.fFlags = FOF_NOERRORUI | FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
     if (SHFileOperationW(&operation) == 0 && IsGone(path)) return true;
   }
-  AskUser("Could not delete: " + path.Shown(), "Error", MB_OK);
+  AskUser("Could not delete: " + path.Utf8(), "Error", MB_OK);
   return false;
 }

@@ -32,12 +32,12 @@ class BrowseForFolderTest : public MainDialogTest {
   void ExpectUntouched() {
     EXPECT_EQ(Text(IDC_STATUS), kFoundStatus);
     EXPECT_EQ(Text(IDC_LOCATION), kDefaultFolder);
-    EXPECT_EQ(std::string(dialog->m_installPath), kDefaultFolder);
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), kDefaultFolder);
   }
   void ExpectTaken(const std::string& folder) {
     EXPECT_EQ(Text(IDC_STATUS), kBrowsedStatus);
     EXPECT_EQ(Text(IDC_LOCATION), folder);
-    EXPECT_EQ(std::string(dialog->m_installPath), folder);
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), folder);
   }
   // COM and the browser's item list are given back whichever way it went.
   void ExpectCleanedUp() {

@@ -39,7 +39,7 @@ TEST_F(MainDialogInitTest, ShowsWhatStartUpFound) {
 
     EXPECT_EQ(Text(IDC_STATUS), c.status);
     EXPECT_EQ(Text(IDC_LOCATION), c.location);
-    EXPECT_EQ(std::string(dialog->m_installPath), c.installPath);
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), c.installPath);
     EXPECT_TRUE(m.GetWindow(window)->visible);
     EXPECT_TRUE(m.Exists("D:\\Apps\\Kelmora"));
   }
@@ -67,7 +67,7 @@ TEST_F(MainDialogInitTest, UserNameOnlyFromVersionFive) {
 
     EXPECT_EQ(dialog->m_osMajor, (int)c.major);
     EXPECT_EQ(dialog->m_osMinor, (int)c.minor);
-    EXPECT_EQ(std::string(dialog->m_userName), c.userName);
+    EXPECT_EQ(sim::StoredName(dialog->m_userName.Text()), c.userName);
     EXPECT_EQ(userNameCalls, c.major >= 5 ? 1 : 0);
   }
 }
@@ -77,7 +77,7 @@ TEST_F(MainDialogInitTest, FailedUserNameLeavesItEmpty) {
 
   OpenDialog();
 
-  EXPECT_EQ(std::string(dialog->m_userName), "");
+  EXPECT_EQ(sim::StoredName(dialog->m_userName.Text()), "");
   EXPECT_EQ(dialog->m_osMajor, 5);
 }
 

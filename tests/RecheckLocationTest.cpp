@@ -61,7 +61,7 @@ TEST_F(RecheckLocationTest, TypedFolderIsTestedAgainstTheFolderFound) {
     if (c.box == Box::Unchecked) ExpectRefusal(m.messageBoxes[0], c.typed, kUnchecked);
     if (c.box == Box::Wildcards) ExpectRefusal(m.messageBoxes[0], c.typed, kWildcards);
     EXPECT_EQ(Text(IDC_STATUS), c.taken ? kTypedStatus : kFoundStatus);
-    EXPECT_EQ(std::string(dialog->m_installPath), c.taken ? c.typed : kDefaultFolder);
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), c.taken ? c.typed : kDefaultFolder);
     EXPECT_EQ(Text(IDC_LOCATION), c.typed);
     EXPECT_TRUE(m.Exists("D:\\Kelmora\\km2.jar"));
     EXPECT_TRUE(m.Exists("D:\\Other"));
@@ -77,7 +77,7 @@ TEST_F(RecheckLocationTest, TrailingBackslashIsKeptAsTyped) {
   EXPECT_TRUE(dialog->RecheckLocation());
 
   EXPECT_TRUE(m.messageBoxes.empty());
-  EXPECT_EQ(std::string(dialog->m_installPath), "D:\\Kelmora\\");
+  EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), "D:\\Kelmora\\");
   EXPECT_EQ(Text(IDC_STATUS), kTypedStatus);
 }
 
@@ -108,7 +108,7 @@ TEST_F(RecheckLocationTest, TypedFolderCountsWhenNoneWasFound) {
     ASSERT_EQ(m.messageBoxes.size(), c.box == Box::None ? 0u : 1u);
     if (c.box == Box::Question) ExpectQuestion(m.messageBoxes[0]);
     if (c.box == Box::Refusal) ExpectRefusal(m.messageBoxes[0], c.typed);
-    EXPECT_EQ(std::string(dialog->m_installPath), c.taken ? c.typed : "");
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), c.taken ? c.typed : "");
     EXPECT_EQ(Text(IDC_STATUS), c.taken ? kTypedStatus : kNotFoundStatus);
   }
 }
@@ -126,7 +126,7 @@ TEST_F(RecheckLocationTest, RelativeFolderTakenOnceIsNotAskedAboutAgain) {
   EXPECT_TRUE(dialog->RecheckLocation());
 
   EXPECT_EQ(m.messageBoxes.size(), 1u);
-  EXPECT_EQ(std::string(dialog->m_installPath), "D:\\Other");
+  EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), "D:\\Other");
   EXPECT_EQ(Text(IDC_LOCATION), "Other");
 }
 
@@ -143,7 +143,7 @@ TEST_F(RecheckLocationTest, DeclinedFolderEndsRemoveWithTheDialogOpen) {
   ExpectQuestion(m.messageBoxes[0]);
   EXPECT_FALSE(m.GetWindow(window)->ended);
   EXPECT_EQ(dialog->m_failures.GetSize(), 1);
-  EXPECT_EQ(std::string(dialog->m_installPath), kDefaultFolder);
+  EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), kDefaultFolder);
   EXPECT_TRUE(m.Exists("C:\\Program Files\\Kelmora\\km2.jar"));
 }
 

@@ -528,7 +528,7 @@ TEST_F(RemovalSequenceTest, RelativeTypedFolderIsErasedWhereItWasTaken) {
 
   dialog->OnOK();
 
-  EXPECT_EQ(std::string(dialog->m_installPath), kInstall);
+  EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), kInstall);
   ExpectProductRemoved();
   EXPECT_EQ(m.Tree(kSaved), kStudents);
   EXPECT_TRUE(m.Exists(decoy));

@@ -106,6 +106,8 @@ const char* OpName(Op op) {
       return "SHGetPathFromIDList";
     case Op::MoveFileEx:
       return "MoveFileEx";
+    case Op::WideCall:
+      return "WideCall";
   }
   return "?";
 }
