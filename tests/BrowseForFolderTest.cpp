@@ -27,6 +27,7 @@ class BrowseForFolderTest : public MainDialogTest {
   void OpenWithChoices() {
     sim::machine().AddFile("D:\\Kelmora\\km2.jar");
     sim::machine().AddFolder("D:\\Other");
+    sim::machine().AddFile(kPolishFolder + std::string("\\km2.jar"));
     OpenWithDefaultInstall();
   }
   void ExpectUntouched() {
@@ -51,6 +52,7 @@ TEST_F(BrowseForFolderTest, ChosenFolderIsTakenOnlyWhenMarkedOrConfirmed) {
   const Case cases[] = {
       {"cancelled", "", IDYES, Box::None, false},
       {"marker present", "D:\\Kelmora", IDNO, Box::None, true},
+      {"named with letters the code page has not", kPolishFolder, IDNO, Box::None, true},
       {"no marker, No", "D:\\Other", IDNO, Box::Question, false},
       {"no marker, Yes", "D:\\Other", IDYES, Box::Question, true},
       {"drive root", "D:\\", IDYES, Box::Refusal, false},

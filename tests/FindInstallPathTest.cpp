@@ -13,10 +13,6 @@ const char kX86[] = "C:\\Program Files (x86)";
 const char kX86Folder[] = "C:\\Program Files (x86)\\Kelmora";
 const char kX86Marker[] = "C:\\Program Files (x86)\\Kelmora\\km2.jar";
 const DWORD kRegBinary = 3;  // read as text all the same
-// As the machine stores it: "ó" is a letter of the code page, "Ł" and "ź" are not.
-const char kPolishFolder[] =
-    "C:\\Programy\\Kelmora \u0141\xF3"
-    "d\u017A";
 // The same name as Windows without the wide calls reads it, in UTF-8.
 const char kPolishBestFit[] =
     "C:\\Programy\\Kelmora L\u00F3"

@@ -24,12 +24,15 @@ TEST_F(MainDialogInitTest, ShowsWhatStartUpFound) {
       {"registry folder", "d:\\apps\\Kelmora", kFoundStatus, "d:\\apps\\Kelmora",
        "d:\\apps\\Kelmora"},
       {"nothing found", "", kNotFoundStatus, kNotFoundLocation, ""},
+      {"named with letters the code page has not, shown whole", kPolishFolder, kFoundStatus,
+       kPolishFolder, kPolishFolder},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     sim::Machine& m = sim::machine();
     m.AddFolder("D:\\Apps\\Kelmora");
+    m.AddFolder(kPolishFolder);
     if (!c.registryValue.empty()) {
       m.AddKey("HKLM\\SOFTWARE\\Dravenhall\\Kelmora");
       m.SetValue("HKLM\\SOFTWARE\\Dravenhall\\Kelmora", "InstallPath", c.registryValue);
@@ -49,13 +52,21 @@ TEST_F(MainDialogInitTest, UserNameOnlyFromVersionFive) {
   struct Case {
     DWORD major, minor;
     std::string userName;
+    std::string account = "user1";
   };
-  const Case cases[] = {{4, 0, ""}, {4, 10, ""}, {5, 0, "user1"}, {5, 1, "user1"}, {6, 1, "user1"}};
+  const Case cases[] = {{4, 0, ""},
+                        {4, 10, ""},
+                        {5, 0, "user1"},
+                        {5, 1, "user1"},
+                        {6, 1, "user1"},
+                        // Whole, as the profile folders named after it are.
+                        {6, 1, "\u0141ucja", "\u0141ucja"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor));
     FreshMachine();
     sim::Machine& m = sim::machine();
     m.SetVersion(c.major, c.minor);
+    m.SetUserName(c.account);
     int userNameCalls = 0;
     m.faultHook = [&userNameCalls](sim::Op op, const std::string&) -> DWORD {
       if (op == sim::Op::GetUserName) ++userNameCalls;

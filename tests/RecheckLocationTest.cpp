@@ -24,6 +24,7 @@ class RecheckLocationTest : public MainDialogTest {
   void OpenWithChoices() {
     sim::machine().AddFile("D:\\Kelmora\\km2.jar");
     sim::machine().AddFolder("D:\\Other");
+    sim::machine().AddFile(kPolishFolder + std::string("\\km2.jar"));
     OpenWithDefaultInstall();
   }
 };
@@ -33,6 +34,9 @@ TEST_F(RecheckLocationTest, TypedFolderIsTestedAgainstTheFolderFound) {
       {"unchanged", kDefaultFolder, IDNO, Box::None, true, false},
       {"only the case differs", "c:\\program files\\kelmora", IDNO, Box::None, true, true},
       {"other marked folder", "D:\\Kelmora", IDNO, Box::None, true, true},
+      {"marked, named with letters the code page has not", kPolishFolder, IDNO, Box::None, true,
+       true},
+      {"refused, and named whole", "C:\\WINDOWS\\\u0141\u017A", IDYES, Box::Refusal, false, false},
       {"no marker, No", "D:\\Other", IDNO, Box::Question, false, false},
       {"no marker, Yes", "D:\\Other", IDYES, Box::Question, true, true},
       {"emptied, No", "", IDNO, Box::Question, false, false},
