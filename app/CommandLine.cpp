@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "removal/WidePath.h"
+
 namespace {
 
 enum Switch {
@@ -165,4 +167,9 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
     return Invalid(line, "the removal's switches need /quiet");
   }
   return line;
+}
+
+CString CommandLineText() {
+  LPCWSTR wide = GetCommandLineW();
+  return wide != NULL ? CWidePath(wide).Utf8() : CWidePath(GetCommandLineA()).Utf8();
 }

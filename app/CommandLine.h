@@ -12,6 +12,7 @@
 
 enum RunMode { kRunDialog, kRunQuiet, kRunCheck, kRunUsage, kRunInvalid };
 
+// Its texts are UTF-8, so that a folder the code page cannot spell is given whole.
 struct CCommandLine {
   RunMode mode;
   // Also set on an invalid command line, as far as it was read: its refusal
@@ -27,6 +28,10 @@ struct CCommandLine {
   CString problem;    // why it is invalid
 };
 
-// Reads a whole command line, program name first (GetCommandLineA), splitting
-// it by the C runtime's rules for blanks, quotes and backslashes.
+// Reads a whole command line in UTF-8, program name first, splitting it by
+// the C runtime's rules for blanks, quotes and backslashes.
 CCommandLine ParseCommandLine(LPCSTR commandLine);
+
+// This process's command line whole, in UTF-8 (GetCommandLineW; in the code
+// page's spelling where Windows lacks that call).
+CString CommandLineText();

@@ -15,25 +15,29 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   // What the shortcut steps go by.
   CString system =
       "Windows " + DecimalText(remover.m_osMajor) + "." + DecimalText(remover.m_osMinor);
-  if (!remover.m_userName.IsEmpty()) system += ", user " + remover.m_userName;
+  if (!remover.m_userName.IsEmpty()) system += ", user " + remover.m_userName.Utf8();
   log.Line(system + ".");
   remover.m_installPath = remover.FindInstallPath();
+  if (!remover.m_unreachedFolder.IsEmpty()) {
+    log.Line("This Windows cannot reach the install folder the registry names: " +
+             remover.m_unreachedFolder);
+  }
   if (!line.folder.IsEmpty()) {
     // The checks of a folder the user picks; nobody is there to confirm one
     // without the product's marker.
-    CString folder = line.folder;
-    log.Line("Install folder given: " + folder);
+    CWidePath folder = CWidePath::FromUtf8(line.folder);
+    log.Line("Install folder given: " + line.folder);
     if (!remover.ConfirmLocation(folder)) {
       log.Line("The folder is refused; nothing was changed.");
       code = kExitFolderRefused;
       return false;
     }
     remover.m_installPath = folder;
-    log.Line("Install folder: " + folder + " (given with /folder)");
+    log.Line("Install folder: " + folder.Utf8() + " (given with /folder)");
   } else if (remover.m_installPath.IsEmpty()) {
     log.Line("No install folder found; the removal runs without one.");
   } else {
-    log.Line("Install folder: " + remover.m_installPath + " (found at start)");
+    log.Line("Install folder: " + remover.m_installPath.Utf8() + " (found at start)");
   }
   remover.m_givenLocation = remover.m_installPath;
 
@@ -45,14 +49,14 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
     // Placed now: the copy moves the current directory. Judged by what the
     // name leads to, as the install folder is: a short name or a link may
     // lead inside it.
-    if (!FullFolderPath(line.saveTo, remover.m_saveParent) ||
+    if (!FullFolderPath(CWidePath::FromUtf8(line.saveTo), remover.m_saveParent) ||
         MayLieInside(remover.m_saveParent, remover.m_installPath)) {
       log.Line("The student data cannot be saved in " + line.saveTo +
                ", which the removal would erase; nothing was removed.");
       code = kExitDataNotSaved;
       return false;
     }
-    log.Line("The student data goes into " + remover.m_saveParent);
+    log.Line("The student data goes into " + remover.m_saveParent.Utf8());
   }
   return true;
 }

@@ -1,6 +1,7 @@
 #include "app/RemovalLog.h"
 
 #include "removal/DecimalText.h"
+#include "removal/WidePath.h"
 
 namespace {
 
@@ -8,6 +9,7 @@ namespace {
 const char kVersion[] = "1.0.0.1";
 const char kLogName[] = "\\Logs\\RemoveKM.log";
 const DWORD kNameSize = 256;
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool IsHandle(HANDLE handle) { return handle != NULL && handle != INVALID_HANDLE_VALUE; }
 
@@ -20,14 +22,18 @@ CString Now() {
          DecimalText(time.wMinute, 2) + ":" + DecimalText(time.wSecond, 2) + " ";
 }
 
-// A name that the system writes into a buffer (the computer's, the
-// account's); "" when it cannot give it.
-CString SystemName(BOOL(WINAPI* get)(LPSTR, LPDWORD)) {
-  CString name;
+// The computer's name; "" when the system cannot give it.
+CString ComputerName() {
+  char name[kNameSize];
   DWORD size = kNameSize;
-  if (!get(name.GetBuffer(kNameSize), &size)) name.GetBuffer(1)[0] = '\0';
-  name.ReleaseBuffer();
-  return name;
+  return GetComputerNameA(name, &size) ? CWidePath(name).Utf8() : CString();
+}
+
+// The account's name whole; "" when the system cannot give it.
+CString AccountName() {
+  WCHAR name[kNameSize];
+  DWORD size = kNameSize;
+  return GetUserNameW(name, &size) ? CWidePath(name).Utf8() : CString();
 }
 
 }  // namespace
@@ -48,14 +54,19 @@ void CRemovalLog::Open(const CString& path) {
     const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) windows[0] = '\0';
     CreateDirectoryA(CString(windows) + "\\Logs", NULL);
-    file = CString(windows) + kLogName;
+    file = CWidePath(CString(windows) + kLogName).Utf8();
   }
   // Appends go to the end whoever else writes: two runs at once keep their lines whole.
-  m_file = CreateFileA(file, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+  m_file = CreateFileW(CWidePath::FromUtf8(file).Text(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       NULL);
   if (!IsHandle(m_file)) {
     Line("Cannot open the log " + file + " (error " + DecimalText(GetLastError()) + ").");
+    return;
   }
+  DWORD written = 0;
+  if (GetFileSize(m_file, NULL) == 0)
+    WriteFile(m_file, kByteOrderMark, sizeof kByteOrderMark - 1, &written, NULL);
 }
 
 void CRemovalLog::Line(const CString& text) { Write(Now() + text + "\r\n"); }
@@ -73,8 +84,8 @@ void CRemovalLog::Message(const CString& text) {
 }
 
 void CRemovalLog::Start(const CString& arguments) {
-  Line(CString("RemoveKM ") + kVersion + " on computer " + SystemName(GetComputerNameA) +
-       ", account " + SystemName(GetUserNameA) + ".");
+  Line(CString("RemoveKM ") + kVersion + " on computer " + ComputerName() + ", account " +
+       AccountName() + ".");
   Line("Command line: " + arguments);
 }
 

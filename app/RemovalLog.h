@@ -1,6 +1,7 @@
-// The log of an unattended run: plain text, one event a line, each line
-// after the local date and time; appended to a file and, when the caller
-// redirected it, written to the standard output as well.
+// The log of an unattended run: text in UTF-8, one event a line, each line
+// after the local date and time; appended to a file (a new one begins with
+// the byte-order mark, so that any reader takes it for UTF-8) and, when the
+// caller redirected it, written to the standard output as well.
 #pragma once
 
 #include "platform/Afx.h"
@@ -12,10 +13,11 @@ class CRemovalLog {
   CRemovalLog(const CRemovalLog&) = delete;
   CRemovalLog& operator=(const CRemovalLog&) = delete;
 
-  // Appends to `path`, or to %WINDIR%\Logs\RemoveKM.log when it is "" (that
+  // Appends to `path` (UTF-8), or to %WINDIR%\Logs\RemoveKM.log when it is "" (that
   // folder is made when missing). A log that cannot be opened is said so on
   // the standard output; the run goes on without it.
   void Open(const CString& path);
+  // `text` in UTF-8.
   void Line(const CString& text);
   // Each line of a message that is not empty, in order.
   void Message(const CString& text);

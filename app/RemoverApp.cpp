@@ -38,7 +38,7 @@ BOOL CRemoverApp::InitInstance() {
   AfxEnableControlContainer();
   Enable3dControls();
 
-  const CCommandLine line = ParseCommandLine(GetCommandLineA());
+  const CCommandLine line = ParseCommandLine(CommandLineText());
   switch (line.mode) {
     case kRunDialog:
       m_exitCode = RunDialog();

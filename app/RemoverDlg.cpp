@@ -53,12 +53,12 @@ BOOL CRemoverDlg::OnInitDialog() {
   SendMessageA(WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
 
   m_installPath = FindInstallPath();
-  if (m_installPath == "") {
+  if (m_installPath.IsEmpty()) {
     m_status.SetWindowTextA(kNotFoundStatus);
     m_location.SetWindowTextA(kNotFoundLocation);
   } else {
     m_status.SetWindowTextA(kFoundStatus);
-    m_location.SetWindowTextA(m_installPath);
+    m_location.SetWindowTextW(m_installPath.Text());
   }
 
   ReadSystemFacts();
@@ -75,14 +75,12 @@ void CRemoverDlg::ReadSystemFacts() {
   m_osMajor = (int)m_osvi.dwMajorVersion;
   m_osMinor = (int)m_osvi.dwMinorVersion;
 
+  // The name whole: the shortcut folders named after it are found by it.
+  m_userName = CWidePath();
   if (m_osMajor >= 5) {
-    CString name;
+    WCHAR name[kUserNameSize] = {0};
     DWORD size = kUserNameSize;
-    GetUserNameA(name.GetBuffer(kUserNameSize), &size);
-    name.ReleaseBuffer();
-    m_userName = name;
-  } else {
-    m_userName = "";
+    if (GetUserNameW(name, &size)) m_userName = CWidePath(name);
   }
 }
 
@@ -136,7 +134,10 @@ void CRemoverDlg::OnPaint() {
 HCURSOR CRemoverDlg::OnQueryDragIcon() { return (HCURSOR)m_hIcon; }
 
 int CRemoverDlg::AskUser(LPCSTR text, LPCSTR caption, UINT type) {
-  if (m_log == NULL) return MessageBoxA(text, caption, type);
+  if (m_log == NULL) {
+    return MessageBoxW(CWidePath::FromUtf8(text).Text(),
+                       caption ? CWidePath::FromUtf8(caption).Text() : NULL, type);
+  }
   m_log->Message(text);
   // Nothing that needs a "Yes" is done. OK goes on: the only question with
   // OK and Cancel asks to start, and the command line has already said so.

@@ -32,12 +32,14 @@ class CRemoverDlg : public CDialog {
   // Everything the program tells or asks the user while it works passes here:
   // a message box owned by the dialog. Returns the answer. Unattended, the
   // text goes to the log and the safe answer is given.
+  // Texts are UTF-8, so that a name the code page cannot spell is shown whole.
   int AskUser(LPCSTR text, LPCSTR caption, UINT type);
   // The OS version and, from version 5, the user's name.
   void ReadSystemFacts();
 
   // ---- Installation location.
-  CString FindInstallPath();
+  // Also sets m_unreachedFolder.
+  CWidePath FindInstallPath();
   void OnBrowse();
   // The first steps of Remove: a typed folder is tested and confirmed.
   // False when the user declined (the handler ends there).
@@ -45,7 +47,7 @@ class CRemoverDlg : public CDialog {
   // Whether `folder` may become the install folder: a protected folder is
   // refused with a message; another is taken when it holds the product's
   // marker file or the user confirms it. A taken `folder` is made full.
-  bool ConfirmLocation(CString& folder);
+  bool ConfirmLocation(CWidePath& folder);
 
   // ---- Removal.
   void OnOK() override;
@@ -85,20 +87,24 @@ class CRemoverDlg : public CDialog {
   void ShowStep(LPCSTR text);
 
   CStringArray m_shortcuts;
-  CStringArray m_failures;
+  CStringArray m_failures;  // entries in UTF-8, as all texts the user reads
   // Entries in the report's form whose every remaining piece Windows deletes
   // when it next starts.
   CStringArray m_removedAtRestart;
   CProgressDlg m_progress;
   int m_osMinor;
   int m_osMajor;
-  CString m_userName;
+  CWidePath m_userName;
   OSVERSIONINFOA m_osvi;
-  CString m_installPath;
+  CWidePath m_installPath;
   // The location box's text from which m_installPath was taken at Remove, so
   // that the same text (a relative folder made full) counts as unchanged;
   // "" when m_installPath was not typed.
-  CString m_typedLocation;
+  CWidePath m_typedLocation;
+  // The registry's install folder in UTF-8 as this Windows converts it, when
+  // Windows lacks the wide call that would read it whole and the converted
+  // name leads nowhere: it may still be there, so it is reported as left.
+  CString m_unreachedFolder;
   CButton m_saveData;
   CStatic m_status;
   CEdit m_location;
@@ -106,15 +112,15 @@ class CRemoverDlg : public CDialog {
 
   // ---- The unattended front end: with no window, these stand in for the
   // controls, and m_log for the person in front of them.
-  CRemovalLog* m_log;       // set: unattended
-  CString m_givenLocation;  // the location box's text
-  bool m_givenSave;         // the save box's tick
-  CString m_saveParent;     // where step 1 saves; "" = the user's desktop
-  bool m_allUsers;          // steps 4 and 5 also in every user profile
-  bool m_noClose;           // the product's running programs are left running
+  CRemovalLog* m_log;         // set: unattended
+  CWidePath m_givenLocation;  // the location box's text
+  bool m_givenSave;           // the save box's tick
+  CWidePath m_saveParent;     // where step 1 saves; "" = the user's desktop
+  bool m_allUsers;            // steps 4 and 5 also in every user profile
+  bool m_noClose;             // the product's running programs are left running
   // What the last Remove did, for the exit code and the log.
   RemovalEnding m_ending;
-  CString m_savedFolder;  // step 1's folder; "" when nothing was saved
+  CString m_savedFolder;  // step 1's folder in UTF-8; "" when nothing was saved
   int m_filesCopied;      // by CopyTree since step 1 began
 
  protected:

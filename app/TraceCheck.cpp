@@ -15,34 +15,37 @@
 namespace {
 
 const char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-const char kPendingOperations[] = "PendingFileRenameOperations";
+const WCHAR kPendingOperations[] = L"PendingFileRenameOperations";
 const char kAtRestart[] = " (removed when Windows restarts)";
 
 // The paths Windows deletes when it next starts: the operations' pairs whose
-// second path is empty, without their "\??\" prefix. The empty strings are
+// second path is empty, without their "\??\" prefix, in UTF-8. The empty strings are
 // part of the value, so it is read by its size.
 void ReadPendingDeletes(CStringArray& paths) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     return;
   DWORD type = 0, size = 0;
-  char* data = NULL;
-  if (RegQueryValueExA(key, kPendingOperations, NULL, &type, NULL, &size) == ERROR_SUCCESS &&
+  WCHAR* data = NULL;
+  if (RegQueryValueExW(key, kPendingOperations, NULL, &type, NULL, &size) == ERROR_SUCCESS &&
       type == REG_MULTI_SZ) {
-    data = new char[size + 2];
-    if (RegQueryValueExA(key, kPendingOperations, NULL, NULL, (LPBYTE)data, &size) != ERROR_SUCCESS)
+    data = new WCHAR[size / sizeof(WCHAR) + 2];
+    if (RegQueryValueExW(key, kPendingOperations, NULL, NULL, (LPBYTE)data, &size) != ERROR_SUCCESS)
       size = 0;
+    size /= sizeof(WCHAR);
     data[size] = data[size + 1] = 0;
   }
   RegCloseKey(key);
   for (DWORD at = 0; data != NULL && at < size && data[at] != 0;) {
-    const char* from = data + at;
-    at += (DWORD)strlen(from) + 1;
-    const char* to = data + at;
-    at += (DWORD)strlen(to) + 1;
+    const WCHAR* from = data + at;
+    while (data[at] != 0) ++at;
+    const WCHAR* to = data + ++at;
+    while (data[at] != 0) ++at;
+    ++at;
     if (*to != 0) continue;
-    paths.Add(from[0] == '\\' && from[1] == '?' && from[2] == '?' && from[3] == '\\' ? from + 4
-                                                                                     : from);
+    const bool prefixed =
+        from[0] == L'\\' && from[1] == L'?' && from[2] == L'?' && from[3] == L'\\';
+    paths.Add(CWidePath(prefixed ? from + 4 : from).Utf8());
   }
   delete[] data;
 }
@@ -56,7 +59,7 @@ class CTraceList {
   }
   // A trace that Windows deletes at the next start is there until then.
   void AddIfPresent(const char* form, const CWidePath& path) {
-    if (PathMayExist(path)) Add(form + path.Shown() + (IsPending(path.Shown()) ? kAtRestart : ""));
+    if (PathMayExist(path)) Add(form + path.Utf8() + (IsPending(path.Utf8()) ? kAtRestart : ""));
   }
   int Count() const { return m_count; }
 
@@ -98,7 +101,7 @@ void ListRegistry(CTraceList& traces) {
       FILETIME written;
       if (RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, &written) != ERROR_SUCCESS)
         break;
-      traces.Add(kProductKeyEntry + CString("\\") + name);
+      traces.Add(kProductKeyEntry + CString("\\") + CWidePath(name).Utf8());
     }
     if (RegQueryValueExA(key, "InstallPath", NULL, NULL, NULL, NULL) != ERROR_FILE_NOT_FOUND)
       traces.Add(kInstallPathEntry);
@@ -129,6 +132,8 @@ int RunTraceCheck(const CCommandLine& line) {
   }
   CRemoverDlg finder;
   traces.AddIfPresent("Folder: ", finder.FindInstallPath());
+  // Named by the registry, but this Windows cannot reach it by that name.
+  if (!finder.m_unreachedFolder.IsEmpty()) traces.Add("Folder: " + finder.m_unreachedFolder);
   ListShortcuts(traces, ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
                 ShellFolder(CSIDL_COMMON_STARTMENU));
   ListShortcuts(traces, ShellFolder(CSIDL_DESKTOPDIRECTORY), ShellFolder(CSIDL_STARTMENU));

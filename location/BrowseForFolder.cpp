@@ -4,7 +4,7 @@
 
 namespace {
 
-const char kBrowserTitle[] = "Please select the folder in which the Kelmora is installed.";
+const WCHAR kBrowserTitle[] = L"Please select the folder in which the Kelmora is installed.";
 const char kBrowsedStatus[] =
     "Kelmora folder selected.  Please BE SURE that this is the correct location before "
     "continuing, as its contents will be COMPLETELY ERASED.";
@@ -25,31 +25,30 @@ class ComScope {
 
 // The folder the user picked; "" when cancelled or when the item is not a
 // folder of the file system.
-CString AskForFolder() {
-  BROWSEINFOA info;
+CWidePath AskForFolder() {
+  BROWSEINFOW info;
   memset(&info, 0, sizeof info);
   // No owner: the main dialog stays usable while the browser is open.
   info.lpszTitle = kBrowserTitle;
   info.ulFlags = BIF_EDITBOX;
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
+  LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
 
-  CString path;
+  WCHAR path[MAX_PATH] = {0};
   if (chosen != NULL) {
-    SHGetPathFromIDListA(chosen, path.GetBuffer(MAX_PATH));
-    path.ReleaseBuffer();
+    if (!SHGetPathFromIDListW(chosen, path)) path[0] = 0;
     CoTaskMemFree(chosen);
   }
-  return path;
+  return CWidePath(path);
 }
 
 }  // namespace
 
 void CRemoverDlg::OnBrowse() {
   ComScope com;
-  CString path = AskForFolder();
+  CWidePath path = AskForFolder();
   if (path.IsEmpty() || !ConfirmLocation(path)) return;
   m_status.SetWindowTextA(kBrowsedStatus);
-  m_location.SetWindowTextA(path);
+  m_location.SetWindowTextW(path.Text());
   m_installPath = path;
-  m_typedLocation = "";
+  m_typedLocation = CWidePath();
 }

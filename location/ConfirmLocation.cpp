@@ -29,22 +29,21 @@ LPCSTR RefusalText(FolderVerdict verdict) {
 
 }  // namespace
 
-bool CRemoverDlg::ConfirmLocation(CString& folder) {
+bool CRemoverDlg::ConfirmLocation(CWidePath& folder) {
   // Placed once, now: the removal changes the current directory before it
   // erases, and a relative folder would then name another one.
-  CString full;
+  CWidePath full;
   FolderVerdict verdict = JudgeFolder(folder);
   if (verdict == kFolderErasable && !FullFolderPath(folder, full)) verdict = kFolderUnchecked;
   // Refused before the question, so that the user is never asked to confirm
   // erasing a folder such as C:\ that must not be erased at all.
   if (verdict != kFolderErasable) {
-    AskUser(RefusalText(verdict) + CString(folder), NULL, MB_OK | MB_ICONSTOP);
+    AskUser(RefusalText(verdict) + folder.Utf8(), NULL, MB_OK | MB_ICONSTOP);
     return false;
   }
   // The folder is tested as given: a trailing backslash of its own is not
   // trimmed before the suffix's.
-  CFileFind finder;
-  if (!finder.FindFile(full + kMarkerSuffix) &&
+  if (GetFileAttributesW((full + kMarkerSuffix).Text()) == INVALID_FILE_ATTRIBUTES &&
       AskUser(kQuestion, kQuestionCaption, MB_YESNO) != IDYES) {
     return false;
   }

@@ -8,43 +8,71 @@ namespace {
 
 const char kProductKey[] = "SOFTWARE\\Dravenhall\\Kelmora";
 const char kInstallPathValue[] = "InstallPath";
+const WCHAR kWideInstallPathValue[] = L"InstallPath";
 // The default install folder, relative to a Program Files folder.
 const char kDefaultFolder[] = "Kelmora";
 const char kMarkerSuffix[] = "\\km2.jar";
-const DWORD kValueBufferSize = 1000;
+const DWORD kValueBufferSize = 1000;  // in characters
+
+bool Exists(const CWidePath& path) {
+  return !path.IsEmpty() && GetFileAttributesW(path.Text()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The install folder the installer recorded, whole. Where this Windows lacks
+// the wide call, the value comes in the code page's spelling and `converted`
+// is true. False when there is no value to take. Data that fills the whole
+// buffer has no room left for its end.
+bool ReadRecord(HKEY key, CWidePath& recorded, bool& converted) {
+  WCHAR wide[kValueBufferSize];
+  memset(wide, 0, sizeof wide);
+  DWORD size = sizeof wide;
+  LONG result = RegQueryValueExW(key, kWideInstallPathValue, NULL, NULL, (LPBYTE)wide, &size);
+  converted = result == ERROR_CALL_NOT_IMPLEMENTED;
+  if (!converted) {
+    if (result != ERROR_SUCCESS || wide[kValueBufferSize - 1] != 0) return false;
+    recorded = CWidePath(wide);
+    return true;
+  }
+  char ansi[kValueBufferSize];
+  memset(ansi, 0, sizeof ansi);
+  size = sizeof ansi;
+  if (RegQueryValueExA(key, kInstallPathValue, NULL, NULL, (LPBYTE)ansi, &size) != ERROR_SUCCESS ||
+      memchr(ansi, '\0', sizeof ansi) == NULL)
+    return false;
+  recorded = CWidePath(ansi);
+  return true;
+}
 
 }  // namespace
 
-CString CRemoverDlg::FindInstallPath() {
-  CString result;
-  char value[kValueBufferSize];
-  memset(value, 0, sizeof value);
-  DWORD size = kValueBufferSize;
-  CFileFind finder;
+CWidePath CRemoverDlg::FindInstallPath() {
+  CWidePath result;
+  m_unreachedFolder = "";
 
   // The installer's record is taken when the path exists, marker or not.
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    CString folder;
-    // Data that fills the whole buffer has no room left for its end. A
-    // relative record is placed now, before anything moves the current
+    CWidePath recorded, folder;
+    bool converted = false;
+    // A relative record is placed now, before anything moves the current
     // directory.
-    if (RegQueryValueExA(key, kInstallPathValue, NULL, NULL, (LPBYTE)value, &size) ==
-            ERROR_SUCCESS &&
-        memchr(value, '\0', sizeof value) != NULL && FullFolderPath(value, folder) &&
-        finder.FindFile(folder) && !IsProtectedFolder(folder)) {
-      result = folder;
+    if (ReadRecord(key, recorded, converted) && FullFolderPath(recorded, folder)) {
+      if (Exists(folder)) {
+        if (!IsProtectedFolder(folder)) result = folder;
+      } else if (converted && !folder.IsEmpty()) {
+        // The converted name may be a best fit of one that is there.
+        m_unreachedFolder = folder.Utf8();
+      }
     }
     RegCloseKey(key);
   }
 
   // The default folder needs its marker: the path alone proves nothing.
   CStringArray defaults;
-  if (result == "") ProgramFilesPaths(kDefaultFolder, defaults);
-  for (int i = 0; i < defaults.GetSize() && result == ""; ++i) {
-    if (finder.FindFile(defaults[i] + kMarkerSuffix) && !IsProtectedFolder(defaults[i])) {
-      result = defaults[i];
-    }
+  if (result.IsEmpty()) ProgramFilesPaths(kDefaultFolder, defaults);
+  for (int i = 0; i < defaults.GetSize() && result.IsEmpty(); ++i) {
+    const CWidePath folder(defaults[i]);
+    if (Exists(folder + kMarkerSuffix) && !IsProtectedFolder(folder)) result = folder;
   }
   return result;
 }

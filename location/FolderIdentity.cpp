@@ -13,17 +13,12 @@ bool IsAbsent(DWORD error) {
 }
 
 // The final path of an open folder without its "\\?\" (or "\\?\UNC\")
-// prefix, in the ANSI code page; "" when Windows cannot give it. A name the
-// code page cannot spell comes out in its best fit, which is only compared.
+// prefix, in UTF-8; "" when Windows cannot give it.
 CString FinalPath(HANDLE opened) {
   WCHAR wide[MAX_PATH + 8];
   DWORD length = FinalPathName(opened, wide, MAX_PATH + 8);
-  char text[(MAX_PATH + 8) * 2];
-  if (length == 0 || length >= MAX_PATH + 8 ||
-      WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL) <= 0) {
-    return "";
-  }
-  CString path = text;
+  if (length == 0 || length >= MAX_PATH + 8) return "";
+  CString path = CWidePath(wide).Utf8();
   if (path.Left(8) == "\\\\?\\UNC\\") return "\\" + CString((LPCSTR)path + 7);
   if (path.Left(4) == "\\\\?\\") return (LPCSTR)path + 4;
   return path;
@@ -31,11 +26,12 @@ CString FinalPath(HANDLE opened) {
 
 }  // namespace
 
-IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity, bool askFinal) {
+IdentityLookup IdentifyFolder(const CWidePath& path, FolderIdentity& identity, bool askFinal) {
   // No access is asked for, so that any folder opens; the backup flag lets a
   // folder be opened at all.
-  HANDLE opened = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+  HANDLE opened =
+      CreateFileW(path.Text(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
   if (opened == INVALID_HANDLE_VALUE) {
     return IsAbsent(GetLastError()) ? kNoSuchFolder : kIdentityUnknown;
   }

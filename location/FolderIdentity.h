@@ -3,14 +3,14 @@
 // prefixes and other drives onto the same folder all do).
 #pragma once
 
-#include "platform/Afx.h"
+#include "removal/WidePath.h"
 
 struct FolderIdentity {
   DWORD volume;
   DWORD indexHigh;
   DWORD indexLow;
   // Where the folder lies as Windows resolves it through every link ("X:\..."
-  // or "\\server\share\..."); "" where this Windows cannot tell.
+  // or "\\server\share\..."), in UTF-8; "" where this Windows cannot tell.
   CString finalPath;
 
   bool operator==(const FolderIdentity& other) const {
@@ -26,4 +26,4 @@ enum IdentityLookup {
 
 // `askFinal`: the final path is asked for too, which costs as much as several
 // opens under Wine; else it is left "".
-IdentityLookup IdentifyFolder(const CString& path, FolderIdentity& identity, bool askFinal);
+IdentityLookup IdentifyFolder(const CWidePath& path, FolderIdentity& identity, bool askFinal);

@@ -2,7 +2,7 @@
 
 namespace {
 
-typedef DWORD(WINAPI* LongPathNameCall)(LPCSTR, LPSTR, DWORD);
+typedef DWORD(WINAPI* LongPathNameCall)(LPCWSTR, LPWSTR, DWORD);
 typedef UINT(WINAPI* SystemWow64DirectoryCall)(LPSTR, UINT);
 typedef HRESULT(WINAPI* FolderPathCall)(HWND, int, HANDLE, DWORD, LPSTR);
 typedef HANDLE(WINAPI* SnapshotCall)(DWORD, DWORD);
@@ -34,8 +34,8 @@ Result CallIfPresent(LPCSTR name, Result missing, Arguments... arguments) {
 
 }  // namespace
 
-DWORD LongPathName(LPCSTR path, LPSTR buffer, DWORD size) {
-  LongPathNameCall call = Exported<LongPathNameCall>("kernel32.dll", "GetLongPathNameA");
+DWORD LongPathName(LPCWSTR path, LPWSTR buffer, DWORD size) {
+  LongPathNameCall call = Exported<LongPathNameCall>("kernel32.dll", "GetLongPathNameW");
   if (call != NULL) return call(path, buffer, size);
   SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   return 0;

@@ -5,8 +5,8 @@
 
 #include "platform/Win32.h"
 
-// GetLongPathNameA (Windows 2000 on); else 0 with ERROR_CALL_NOT_IMPLEMENTED.
-DWORD LongPathName(LPCSTR path, LPSTR buffer, DWORD size);
+// GetLongPathNameW (Windows 2000 on); else 0 with ERROR_CALL_NOT_IMPLEMENTED.
+DWORD LongPathName(LPCWSTR path, LPWSTR buffer, DWORD size);
 // GetSystemWow64DirectoryA (XP on); else 0 with ERROR_CALL_NOT_IMPLEMENTED,
 // as 32-bit Windows answers it.
 UINT SystemWow64Directory(LPSTR buffer, UINT size);

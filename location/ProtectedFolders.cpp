@@ -5,7 +5,13 @@
 #include "location/PathText.h"
 #include "location/SystemFolders.h"
 
+// The judgement works on names in UTF-8, so that a name the code page cannot
+// spell is compared and opened whole; the system folders are named to it in
+// the code page and converted once.
+
 namespace {
+
+CString Utf8OfAnsi(const CString& ansi) { return CWidePath(ansi).Utf8(); }
 
 // A folder as Windows resolves it, in one spelling: "X:" (or "\\" for a
 // network path) followed by "\NAME" for each folder below, in upper case.
@@ -26,9 +32,9 @@ bool IsNetworkPath(const CString& path) {
 bool HasDrive(const CString& path) { return path.GetLength() >= 2 && path[1] == ':'; }
 
 CString CurrentDirectory() {
-  char buffer[MAX_PATH] = "";
-  DWORD length = GetCurrentDirectoryA(MAX_PATH, buffer);
-  return length > 0 && length < MAX_PATH ? buffer : "";
+  WCHAR buffer[MAX_PATH] = {0};
+  DWORD length = GetCurrentDirectoryW(MAX_PATH, buffer);
+  return length > 0 && length < MAX_PATH ? CWidePath(buffer).Utf8() : "";
 }
 
 // "X:" of a drive path, "\\server\share" of a network one.
@@ -113,16 +119,16 @@ CString Placed(const CString& path) {
   }
   // A bare "X:" is taken for the drive's root (see FullFolderPath).
   if (text.GetLength() == 2 && text[1] == ':') text += "\\";
-  char buffer[MAX_PATH];
-  DWORD length = GetFullPathNameA(text, MAX_PATH, buffer, NULL);
-  return length > 0 && length < MAX_PATH ? CString(buffer) : text;
+  WCHAR buffer[MAX_PATH];
+  DWORD length = GetFullPathNameW(CWidePath::FromUtf8(text).Text(), MAX_PATH, buffer, NULL);
+  return length > 0 && length < MAX_PATH ? CWidePath(buffer).Utf8() : text;
 }
 
 // A placed path in long names where it exists, in one spelling.
 CanonicalFolder LongNamed(const CString& placed) {
-  char buffer[MAX_PATH];
-  DWORD length = LongPathName(placed, buffer, MAX_PATH);
-  return Canonical(length > 0 && length < MAX_PATH ? CString(buffer) : placed);
+  WCHAR buffer[MAX_PATH];
+  DWORD length = LongPathName(CWidePath::FromUtf8(placed).Text(), buffer, MAX_PATH);
+  return Canonical(length > 0 && length < MAX_PATH ? CWidePath(buffer).Utf8() : placed);
 }
 
 // A canonical folder as a name that opens it: a drive's root needs its "\".
@@ -240,7 +246,8 @@ class FolderJudge {
     ExaminedFolder& examined = m_seen[at];
     examined.named = folder;
     examined.askedFinal = final;
-    examined.lookup = IdentifyFolder(Openable(folder), examined.identity, final);
+    examined.lookup =
+        IdentifyFolder(CWidePath::FromUtf8(Openable(folder)), examined.identity, final);
     bool toldFinal = examined.lookup == kIdentityKnown && !examined.identity.finalPath.IsEmpty();
     examined.real = toldFinal ? Canonical(examined.identity.finalPath) : CanonicalFolder();
     return examined;
@@ -276,7 +283,8 @@ class NeededFolderCheck : public CNeededFolderSink {
  public:
   explicit NeededFolderCheck(FolderJudge& judge) : needed(false), m_judge(judge) {}
 
-  bool Take(const CString& folder, bool profile) override {
+  bool Take(const CString& ansiFolder, bool profile) override {
+    const CString folder = Utf8OfAnsi(ansiFolder);
     // Every folder beside the user's profile is another user's profile (or
     // the shared ones), unless the profiles sit in a drive's root.
     needed = m_judge.IsSameOrAbove(folder) || (profile && m_judge.IsBeside(folder));
@@ -289,9 +297,8 @@ class NeededFolderCheck : public CNeededFolderSink {
   FolderJudge& m_judge;
 };
 
-}  // namespace
-
-bool FullFolderPath(const CString& folder, CString& full) {
+// FullFolderPath on a name in UTF-8.
+bool FullFolderText(const CString& folder, CString& full) {
   full = folder;
   if (folder.IsEmpty()) return true;
   bool drive = HasDrive(folder);
@@ -314,19 +321,29 @@ bool FullFolderPath(const CString& folder, CString& full) {
   return true;
 }
 
-FolderVerdict JudgeFolder(const CString& folder) {
+}  // namespace
+
+bool FullFolderPath(const CWidePath& folder, CWidePath& full) {
+  CString text;
+  if (!FullFolderText(folder.Utf8(), text)) return false;
+  full = CWidePath::FromUtf8(text);
+  return true;
+}
+
+FolderVerdict JudgeFolder(const CWidePath& wideFolder) {
+  const CString folder = wideFolder.Utf8();
   if (folder.IsEmpty()) return kFolderErasable;
   if (HasWildcard(folder)) return kFolderNameWithWildcards;
   CString full;
   // A relative folder that cannot be placed could be any folder at all.
-  if (!FullFolderPath(folder, full)) return kFolderUnchecked;
+  if (!FullFolderText(folder, full)) return kFolderUnchecked;
   FolderJudge judge(full);
   if (judge.IsRoot()) return kFolderProtected;
 
   // The Windows folder first: what lies inside it needs no other lookup.
   CString windows;
   if (!FindWindowsFolder(windows)) return kFolderUnchecked;
-  if (judge.IsSameOrInside(windows)) return kFolderProtected;
+  if (judge.IsSameOrInside(Utf8OfAnsi(windows))) return kFolderProtected;
   NeededFolderCheck check(judge);
   // A folder the system will not name could be the very one chosen.
   if (!FindSystemFolders(check)) return kFolderUnchecked;
@@ -334,10 +351,10 @@ FolderVerdict JudgeFolder(const CString& folder) {
   return judge.Unknown() ? kFolderUnchecked : kFolderErasable;
 }
 
-bool IsProtectedFolder(const CString& folder) { return JudgeFolder(folder) != kFolderErasable; }
+bool IsProtectedFolder(const CWidePath& folder) { return JudgeFolder(folder) != kFolderErasable; }
 
-bool MayLieInside(const CString& folder, const CString& outer) {
+bool MayLieInside(const CWidePath& folder, const CWidePath& outer) {
   if (outer.IsEmpty()) return false;
-  FolderJudge judge(folder);
-  return judge.IsSameOrInside(outer) || judge.Unknown();
+  FolderJudge judge(folder.Utf8());
+  return judge.IsSameOrInside(outer.Utf8()) || judge.Unknown();
 }

@@ -2,12 +2,12 @@
 // whole, so none of these may ever become it, however it is spelt.
 #pragma once
 
-#include "platform/Afx.h"
+#include "removal/WidePath.h"
 
 // `folder` placed where Windows would find it now: a relative folder (also
 // "\name" or "X:name") is joined to the current directory; a full one and ""
 // are kept as they are. False when the current directory cannot be read.
-bool FullFolderPath(const CString& folder, CString& full);
+bool FullFolderPath(const CWidePath& folder, CWidePath& full);
 
 enum FolderVerdict {
   kFolderErasable,
@@ -26,10 +26,10 @@ enum FolderVerdict {
 // judged where it is now. "" (no install folder) is erasable. When
 // the system cannot name one of those folders, or a folder cannot be opened to
 // tell which it is, or a relative folder cannot be placed, it is unchecked.
-FolderVerdict JudgeFolder(const CString& folder);
+FolderVerdict JudgeFolder(const CWidePath& folder);
 // Anything but erasable.
-bool IsProtectedFolder(const CString& folder);
+bool IsProtectedFolder(const CWidePath& folder);
 // Whether `folder` is `outer` or lies inside it, both full, judged like the
 // protected folders by what the names lead to (short names, links, final
 // paths). True also when that cannot be told.
-bool MayLieInside(const CString& folder, const CString& outer);
+bool MayLieInside(const CWidePath& folder, const CWidePath& outer);

@@ -29,9 +29,10 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal() {
+  // Made by the wide call, so that its controls hold any name Windows can.
   INT_PTR result =
-      DialogBoxParamA(AfxFindResourceHandle(MAKEINTRESOURCEA(m_templateId), NULL),
-                      MAKEINTRESOURCEA(m_templateId), OwnerWindow(), DialogProc, (LPARAM)this);
+      DialogBoxParamW(AfxFindResourceHandle(MAKEINTRESOURCEA(m_templateId), NULL),
+                      MAKEINTRESOURCEW(m_templateId), OwnerWindow(), DialogProc, (LPARAM)this);
   ReleaseWindow();
   return result;
 }
@@ -40,8 +41,8 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
   m_templateId = templateId;
   m_pParentWnd = parent;
   HWND window =
-      CreateDialogParamA(AfxFindResourceHandle(MAKEINTRESOURCEA(templateId), NULL),
-                         MAKEINTRESOURCEA(templateId), OwnerWindow(), DialogProc, (LPARAM)this);
+      CreateDialogParamW(AfxFindResourceHandle(MAKEINTRESOURCEA(templateId), NULL),
+                         MAKEINTRESOURCEW(templateId), OwnerWindow(), DialogProc, (LPARAM)this);
   // A modeless window may be opened by a handler that keeps the thread busy;
   // paint it now rather than when the message loop next runs.
   if (window) UpdateWindow(window);

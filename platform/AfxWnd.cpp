@@ -27,9 +27,28 @@ CString CWnd::GetWindowTextA() const {
   return text;
 }
 
+void CWnd::SetWindowTextW(LPCWSTR text) {
+  if (m_hWnd) ::SetWindowTextW(m_hWnd, text);
+}
+
+int CWnd::GetWindowTextLengthW() const { return m_hWnd ? ::GetWindowTextLengthW(m_hWnd) : 0; }
+
+void CWnd::GetWindowTextW(LPWSTR buffer, int size) const {
+  if (size > 0) buffer[0] = 0;
+  if (m_hWnd) ::GetWindowTextW(m_hWnd, buffer, size);
+}
+
 int CWnd::MessageBoxA(LPCSTR text, LPCSTR caption, UINT type) {
   if (caption == NULL) caption = AfxGetApp() ? AfxGetApp()->GetAppName() : "";
   return ::MessageBoxA(m_hWnd, text, caption, type);
+}
+
+int CWnd::MessageBoxW(LPCWSTR text, LPCWSTR caption, UINT type) {
+  WCHAR appName[MAX_PATH] = {0};
+  if (caption == NULL && AfxGetApp() &&
+      MultiByteToWideChar(CP_ACP, 0, AfxGetApp()->GetAppName(), -1, appName, MAX_PATH) <= 0)
+    appName[0] = 0;
+  return ::MessageBoxW(m_hWnd, text, caption ? caption : appName, type);
 }
 
 LRESULT CWnd::SendMessageA(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -24,9 +24,15 @@ class CWnd {
 
   void SetWindowTextA(LPCSTR text);
   CString GetWindowTextA() const;
+  // The text whole, for a name the code page cannot spell (the dialogs are
+  // made by the wide calls).
+  void SetWindowTextW(LPCWSTR text);
+  int GetWindowTextLengthW() const;
+  void GetWindowTextW(LPWSTR buffer, int size) const;
   // A message box owned by this window; a NULL caption shows the
   // application's name.
   int MessageBoxA(LPCSTR text, LPCSTR caption = NULL, UINT type = MB_OK);
+  int MessageBoxW(LPCWSTR text, LPCWSTR caption = NULL, UINT type = MB_OK);
   LRESULT SendMessageA(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
   CMenu* GetSystemMenu(BOOL revert) const;
   BOOL IsIconic() const;

@@ -11,11 +11,9 @@ const WCHAR kMarker[] = L"km2.jar";
 // form; false where this Windows cannot tell (before Vista) or the link leads
 // nowhere.
 bool FolderBehind(const CWidePath& link, CWidePath& target) {
-  CString name;
-  // A best fit of a name would open another folder.
-  if (!ToAnsi(link.Text(), name)) return false;
-  HANDLE opened = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+  HANDLE opened =
+      CreateFileW(link.Text(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
   if (opened == INVALID_HANDLE_VALUE) return false;
   WCHAR final[MAX_PATH + 8];
   const DWORD length = FinalPathName(opened, final, MAX_PATH + 8);
@@ -28,10 +26,8 @@ bool FolderBehind(const CWidePath& link, CWidePath& target) {
 // Whether `folder` would be taken as the install folder had it been typed:
 // no protected folder, and the product's marker in it. Nothing is asked.
 bool TakenAsInstallFolder(const CWidePath& folder) {
-  CString name;
   CWidePath marker;
-  return ToAnsi(folder.Text(), name) && JudgeFolder(name) == kFolderErasable &&
-         marker.Join(folder, kMarker) &&
+  return JudgeFolder(folder) == kFolderErasable && marker.Join(folder, kMarker) &&
          GetFileAttributesW(marker.Text()) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -48,12 +44,12 @@ void CRemoverDlg::DeleteInstallFolder(const CWidePath& folder) {
   // stays to show the way to it.
   CWidePath target;
   if (!FolderBehind(folder, target) || IsLinkAt(target)) {
-    m_failures.Add("Folder: " + folder.Shown());
+    m_failures.Add("Folder: " + folder.Utf8());
     return;
   }
   if (!RemoveLink(folder)) ReportLeft("Folder: ", folder);
   if (!TakenAsInstallFolder(target)) {
-    m_failures.Add("Folder: " + target.Shown());
+    m_failures.Add("Folder: " + target.Utf8());
   } else if (!DeleteFolderIfPresent(target)) {
     ReportLeft("Folder: ", target);
   }

@@ -57,15 +57,15 @@ bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
       // A name the code page cannot spell would name another entry, or
       // none: the delete stops here rather than guess.
       if (!spelled) {
-        AskUser(
-            (IsFolder(entry) ? "Could not delete directory: " : "Could not delete file: ") + file,
-            "Error", MB_OK);
+        AskUser((IsFolder(entry) ? "Could not delete directory: " : "Could not delete file: ") +
+                    CWidePath(file).Utf8(),
+                "Error", MB_OK);
         return false;
       }
       if (entry.dwFileAttributes & kBlockingAttributes) ClearAttributes(file);
       m_progress.ShowItemNow(file);
       if (!DeleteFileA(file)) {
-        AskUser("Could not delete file: " + file, "Error", MB_OK);
+        AskUser("Could not delete file: " + CWidePath(file).Utf8(), "Error", MB_OK);
         return false;
       }
     }
@@ -76,6 +76,6 @@ bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
   // Out of the folder, which cannot be removed while it is current.
   SetCurrentDirectoryA(parent);
   if (RemoveDirectoryA(path)) return true;
-  AskUser("Could not delete directory: " + path, "Error", MB_OK);
+  AskUser("Could not delete directory: " + CWidePath(path).Utf8(), "Error", MB_OK);
   return false;
 }

@@ -29,7 +29,7 @@ bool ProgramFile(DWORD id, WCHAR (&path)[MAX_PATH]) {
 }
 
 // Whether a folder that holds `file` is `folder`. Each folder on the way up
-// is asked for its identity; one the code page cannot spell is passed over.
+// is asked for its identity.
 bool LiesInside(const WCHAR* file, const FolderIdentity& folder) {
   WCHAR above[MAX_PATH];
   int length = 0;
@@ -40,10 +40,8 @@ bool LiesInside(const WCHAR* file, const FolderIdentity& folder) {
   for (int end = length - 1; end > 2; --end) {
     if (file[end] != L'\\') continue;
     above[end] = 0;
-    CString ansi;
     FolderIdentity identity;
-    if (ToAnsi(above, ansi) && IdentifyFolder(ansi, identity, false) == kIdentityKnown &&
-        identity == folder)
+    if (IdentifyFolder(CWidePath(above), identity, false) == kIdentityKnown && identity == folder)
       return true;
   }
   return false;
@@ -58,7 +56,7 @@ CProductPrograms::~CProductPrograms() {
   delete[] m_items;
 }
 
-void CProductPrograms::Find(const CString& installFolder) {
+void CProductPrograms::Find(const CWidePath& installFolder) {
   if (installFolder.IsEmpty() || IdentifyFolder(installFolder, m_folder, false) != kIdentityKnown)
     return;
   HANDLE processes = ToolhelpSnapshot(TH32CS_SNAPPROCESS, 0);
@@ -102,8 +100,7 @@ void CProductPrograms::Add(DWORD id, LPCWSTR path) {
   program.id = id;
   program.process = NULL;
   program.askedToClose = false;
-  // A best-fit spelling still tells the user which program it is.
-  ToAnsi(path, program.path);
+  program.path = CWidePath(path).Utf8();
   const int separator = program.path.ReverseFind('\\');
   program.name = separator < 0 ? program.path : CString((LPCSTR)program.path + separator + 1);
 }

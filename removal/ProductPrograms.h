@@ -10,8 +10,8 @@
 
 struct ProductProgram {
   DWORD id;
-  CString path;  // for the log
-  CString name;  // its file's name, for the user
+  CString path;  // for the log, in UTF-8
+  CString name;  // its file's name, for the user, in UTF-8
   // While it is being closed:
   HANDLE process;     // NULL before, or when it cannot be opened
   bool askedToClose;  // WM_CLOSE went to one of its windows
@@ -26,7 +26,7 @@ class CProductPrograms {
 
   // Lists them; none when `installFolder` is "" or cannot be opened, or when
   // this Windows cannot list processes (Windows NT 4.0).
-  void Find(const CString& installFolder);
+  void Find(const CWidePath& installFolder);
   int GetSize() const { return m_size; }
   // Opens program `index` to be closed, and tells again whether it is one of
   // the product's: its id may have gone to another process since it was

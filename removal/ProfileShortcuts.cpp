@@ -62,7 +62,7 @@ void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CWidePath& userDesktop,
   CFolderListing listing;
   if (!PathBelow(userDesktop, ownProfile, desktopPart) ||
       !PathBelow(userStartMenu, ownProfile, startMenuPart) || !listing.Open(profiles)) {
-    m_failures.Add("Folder: " + profiles.Shown());
+    m_failures.Add("Folder: " + profiles.Utf8());
     return;
   }
   WIN32_FIND_DATAW entry;
@@ -74,5 +74,5 @@ void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CWidePath& userDesktop,
     if (PathBelow(profile, ownProfile, same) && same.IsEmpty()) continue;  // done already
     RemoveShortcuts(InsideProfile(profile, desktopPart), InsideProfile(profile, startMenuPart));
   }
-  if (!listing.Complete()) m_failures.Add("Folder: " + profiles.Shown());
+  if (!listing.Complete()) m_failures.Add("Folder: " + profiles.Utf8());
 }

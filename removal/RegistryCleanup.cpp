@@ -17,11 +17,9 @@ const int kMaxSubKeyAttempts = 100000;
 // What is already gone needs no removing.
 bool Failed(LONG result) { return result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND; }
 
-// The sub-key's name for the failure list, in the code page's spelling.
+// The sub-key's name for the failure list.
 CString SubKeyEntry(LPCWSTR name) {
-  CString ansi;
-  ToAnsi(name, ansi);
-  return kProductKeyEntry + CString("\\") + ansi;
+  return kProductKeyEntry + CString("\\") + CWidePath(name).Utf8();
 }
 
 // Deletes the product key's sub-keys (each a plain delete, in wide characters

@@ -92,7 +92,7 @@ void CRemoverDlg::OnOK() {
   const bool save = m_log ? m_givenSave : m_saveData.SendMessageA(BM_GETCHECK, 0, 0) != 0;
   m_savedFolder = "";
   if (save && !m_installPath.IsEmpty() &&
-      !SaveStudentData(m_saveParent.IsEmpty() ? userDesktop : CWidePath(m_saveParent))) {
+      !SaveStudentData(m_saveParent.IsEmpty() ? userDesktop : m_saveParent)) {
     // Nothing has been removed yet: the user copies the data and tries again.
     AskUser(kCopyFailedStart + CString(kSupportTelephoneNumber) + kCopyFailedEnd, NULL, MB_OK);
     m_progress.DestroyWindow();
@@ -114,6 +114,8 @@ void CRemoverDlg::OnOK() {
   LeaveInstallFolder();
   ShowStep(kStep3);
   if (!m_installPath.IsEmpty()) DeleteInstallFolder(m_installPath);
+  // Never reached, so never removed; it must not read as a success.
+  if (!m_unreachedFolder.IsEmpty()) m_failures.Add("Folder: " + m_unreachedFolder);
   m_progress.m_item.SetWindowTextA("");
 
   RemoveShortcuts(commonDesktop, commonStartMenu);

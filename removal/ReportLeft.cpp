@@ -6,10 +6,10 @@ void CRemoverDlg::ReportLeft(LPCSTR form, const CWidePath& path) {
     case kNothingLeft:
       break;
     case kDeletedAtRestart:
-      m_removedAtRestart.Add(form + path.Shown());
+      m_removedAtRestart.Add(form + path.Utf8());
       break;
     case kNotScheduled:
-      m_failures.Add(form + path.Shown());
+      m_failures.Add(form + path.Utf8());
       break;
   }
 }

@@ -1,5 +1,6 @@
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
+#include "removal/DeleteEntryByEntry.h"
 
 namespace {
 
@@ -50,14 +51,17 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
   if (!CreateNewSaveFolder(extendedParent, name, folder)) return false;
   m_filesCopied = 0;
   if (CopyTree(m_installPath + "\\Students", folder)) {
-    m_savedFolder = parent.Shown() + "\\" + name;
+    m_savedFolder = parent.Utf8() + "\\" + CWidePath(name).Utf8();
     return true;
   }
   // Only by a spelling that names the folder just made: a best fit of a
   // desktop the code page cannot spell ("Lukasz" for "Łukasz") may be
-  // another account's, with its own saved data. Otherwise the new folder,
-  // which holds nothing but copies, is left.
+  // another account's, with its own saved data; there the wide name it was
+  // made with is used.
   CString parentForDelete;
-  if (ToAnsi(parent.Text(), parentForDelete)) DeleteTree(parentForDelete, name);
+  if (ToAnsi(parent.Text(), parentForDelete))
+    DeleteTree(parentForDelete, name);
+  else
+    DeleteEntryByEntry(folder);
   return false;
 }

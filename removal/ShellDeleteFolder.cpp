@@ -56,6 +56,6 @@ bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
     deleted = IsLinkAt(path) ? RemoveLink(path)
                              : ShellTakesWhole(m_hWnd, path) || DeleteEntryByEntry(path);
   }
-  if (!deleted) AskUser("Could not delete: " + path.Shown(), "Error", MB_OK);
+  if (!deleted) AskUser("Could not delete: " + path.Utf8(), "Error", MB_OK);
   return deleted;
 }

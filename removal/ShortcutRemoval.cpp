@@ -24,9 +24,9 @@ void SetNames(CStringArray& list, const char* const (&names)[count]) {
 // The per-user folder where the product's installer also put shortcuts: the
 // folder cut back by three components, then the user's name and `lastPart`
 // (which ends with a separator, so the names joined to it get two).
-CWidePath UserNameLocation(CWidePath folder, const CString& userName, const char* lastPart) {
+CWidePath UserNameLocation(CWidePath folder, const CWidePath& userName, const char* lastPart) {
   for (int cut = 0; cut < 3; ++cut) folder = folder.Parent();
-  return folder.Append("\\" + userName + lastPart);
+  return folder.Append("\\").Append(userName).Append(lastPart);
 }
 
 }  // namespace

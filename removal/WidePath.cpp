@@ -37,6 +37,18 @@ CWidePath::CWidePath(LPCSTR path) : m_text(NULL), m_length(0), m_capacity(0) {
 
 CWidePath::CWidePath(const CString& path) : CWidePath((LPCSTR)path) {}
 
+CWidePath CWidePath::FromUtf8(LPCSTR text) {
+  CWidePath path;
+  const int bytes = (int)strlen(text);
+  const int length = bytes ? MultiByteToWideChar(CP_UTF8, 0, text, bytes, NULL, 0) : 0;
+  if (length <= 0) return path;
+  path.Reserve(length);
+  path.m_length = MultiByteToWideChar(CP_UTF8, 0, text, bytes, path.m_text, length);
+  if (path.m_length < 0) path.m_length = 0;
+  path.m_text[path.m_length] = 0;
+  return path;
+}
+
 CWidePath::CWidePath(LPCWSTR path) : m_text(NULL), m_length(0), m_capacity(0) {
   Reserve(0);
   Append(path, LengthOf(path));
@@ -85,6 +97,13 @@ bool CWidePath::Join(const CWidePath& folder, LPCWSTR name) {
   return true;
 }
 
+bool CWidePath::operator==(const CWidePath& other) const {
+  if (m_length != other.m_length) return false;
+  for (int i = 0; i < m_length; ++i)
+    if (m_text[i] != other.m_text[i]) return false;
+  return true;
+}
+
 CWidePath CWidePath::Parent() const {
   int separator = m_length - 1;
   while (separator >= 0 && m_text[separator] != L'\\') --separator;
@@ -127,16 +146,18 @@ CWidePath CWidePath::Unextended() const {
   return path;
 }
 
-CString CWidePath::Shown() const {
-  CString shown;
-  if (IsEmpty()) return shown;
-  const int size = WideCharToMultiByte(CP_ACP, 0, m_text, m_length, NULL, 0, NULL, NULL);
-  if (size <= 0) return shown;
-  LPSTR buffer = shown.GetBuffer(size);
-  const int length = WideCharToMultiByte(CP_ACP, 0, m_text, m_length, buffer, size, NULL, NULL);
+CString CWidePath::Utf8() const { return Converted(CP_UTF8); }
+
+CString CWidePath::Converted(UINT codePage) const {
+  CString text;
+  if (IsEmpty()) return text;
+  const int size = WideCharToMultiByte(codePage, 0, m_text, m_length, NULL, 0, NULL, NULL);
+  if (size <= 0) return text;
+  LPSTR buffer = text.GetBuffer(size);
+  const int length = WideCharToMultiByte(codePage, 0, m_text, m_length, buffer, size, NULL, NULL);
   buffer[length > 0 ? length : 0] = 0;
-  shown.ReleaseBuffer();
-  return shown;
+  text.ReleaseBuffer();
+  return text;
 }
 
 bool ToAnsi(LPCWSTR name, CString& ansi) {

@@ -12,6 +12,8 @@ class CWidePath {
   CWidePath(LPCSTR path);
   CWidePath(const CString& path);
   explicit CWidePath(LPCWSTR path);
+  // The wide form of UTF-8 text, the program's form of what the user reads.
+  static CWidePath FromUtf8(LPCSTR text);
   CWidePath(const CWidePath& other);
   CWidePath& operator=(const CWidePath& other);
   ~CWidePath();
@@ -37,12 +39,16 @@ class CWidePath {
   int GetLength() const { return m_length; }
   bool IsEmpty() const { return m_length == 0; }
   WCHAR operator[](int index) const { return m_text[index]; }
-  // The path as Windows converts it to the ANSI code page, for the texts the
-  // user reads; a name the code page cannot spell comes in its best fit.
-  CString Shown() const;
+  // The same characters, case and all.
+  bool operator==(const CWidePath& other) const;
+  bool operator!=(const CWidePath& other) const { return !(*this == other); }
+  // The path whole in UTF-8: how messages, the failure list and the log carry
+  // it, so that a name the code page cannot spell is shown as it is.
+  CString Utf8() const;
 
  private:
   void Reserve(int length);
+  CString Converted(UINT codePage) const;
 
   WCHAR* m_text;
   int m_length;

@@ -27,17 +27,18 @@ class BrowseForFolderTest : public MainDialogTest {
   void OpenWithChoices() {
     sim::machine().AddFile("D:\\Kelmora\\km2.jar");
     sim::machine().AddFolder("D:\\Other");
+    sim::machine().AddFile(kPolishFolder + std::string("\\km2.jar"));
     OpenWithDefaultInstall();
   }
   void ExpectUntouched() {
     EXPECT_EQ(Text(IDC_STATUS), kFoundStatus);
     EXPECT_EQ(Text(IDC_LOCATION), kDefaultFolder);
-    EXPECT_EQ(std::string(dialog->m_installPath), kDefaultFolder);
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), kDefaultFolder);
   }
   void ExpectTaken(const std::string& folder) {
     EXPECT_EQ(Text(IDC_STATUS), kBrowsedStatus);
     EXPECT_EQ(Text(IDC_LOCATION), folder);
-    EXPECT_EQ(std::string(dialog->m_installPath), folder);
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), folder);
   }
   // COM and the browser's item list are given back whichever way it went.
   void ExpectCleanedUp() {
@@ -51,6 +52,7 @@ TEST_F(BrowseForFolderTest, ChosenFolderIsTakenOnlyWhenMarkedOrConfirmed) {
   const Case cases[] = {
       {"cancelled", "", IDYES, Box::None, false},
       {"marker present", "D:\\Kelmora", IDNO, Box::None, true},
+      {"named with letters the code page has not", kPolishFolder, IDNO, Box::None, true},
       {"no marker, No", "D:\\Other", IDNO, Box::Question, false},
       {"no marker, Yes", "D:\\Other", IDYES, Box::Question, true},
       {"drive root", "D:\\", IDYES, Box::Refusal, false},

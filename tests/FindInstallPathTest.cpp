@@ -13,6 +13,10 @@ const char kX86[] = "C:\\Program Files (x86)";
 const char kX86Folder[] = "C:\\Program Files (x86)\\Kelmora";
 const char kX86Marker[] = "C:\\Program Files (x86)\\Kelmora\\km2.jar";
 const DWORD kRegBinary = 3;  // read as text all the same
+// The same name as Windows without the wide calls reads it, in UTF-8.
+const char kPolishBestFit[] =
+    "C:\\Programy\\Kelmora L\u00F3"
+    "dz";
 
 enum class Registry { NoKey, KeyOnly, Value };
 
@@ -25,6 +29,8 @@ struct Case {
   std::vector<std::string> files;
   std::string expected;
   std::string programFiles = "C:\\Program Files";  // as the system names it
+  bool lacksWideCalls = false;  // an older Windows: RegQueryValueExW is not there
+  std::string unreached = "";   // what it reports it cannot reach
 };
 
 // `text` and its NUL, padded with NULs to `size` bytes.
@@ -138,6 +144,32 @@ TEST_F(FindInstallPathTest, RegistryFirstThenDefaultFolder) {
        kDefaultFolder,
        kX86},
       {"64-bit Windows: no marker", Registry::NoKey, "", REG_SZ, {kX86Folder}, {}, "", kX86},
+      {"a name the code page cannot spell",
+       Registry::Value,
+       kPolishFolder,
+       REG_SZ,
+       {kPolishFolder},
+       {kDefaultMarker},
+       kPolishFolder},
+      {"without the wide read, such a name is reported as unreached",
+       Registry::Value,
+       kPolishFolder,
+       REG_SZ,
+       {kPolishFolder},
+       {},
+       "",
+       "C:\\Program Files",
+       true,
+       kPolishBestFit},
+      {"without the wide read, a name the code page spells is found",
+       Registry::Value,
+       stored,
+       REG_SZ,
+       {stored},
+       {},
+       stored,
+       "C:\\Program Files",
+       true},
       {"Windows on D:",
        Registry::NoKey,
        "",
@@ -153,6 +185,7 @@ TEST_F(FindInstallPathTest, RegistryFirstThenDefaultFolder) {
     m.SetSpecialFolder(CSIDL_PROGRAM_FILES, c.programFiles);
     if (c.registry != Registry::NoKey) m.AddKey(kProductKey);
     if (c.registry == Registry::Value) m.SetValue(kProductKey, "InstallPath", c.value, c.type);
+    if (c.lacksWideCalls) m.Fail(sim::Op::WideCall, "RegQueryValueExW", ERROR_CALL_NOT_IMPLEMENTED);
     for (const std::string& folder : c.folders) m.AddFolder(folder);
     for (const std::string& file : c.files) m.AddFile(file);
     int closes = 0;
@@ -161,7 +194,9 @@ TEST_F(FindInstallPathTest, RegistryFirstThenDefaultFolder) {
       return 0;
     };
 
-    EXPECT_EQ(std::string(CRemoverDlg().FindInstallPath()), c.expected);
+    CRemoverDlg finder;
+    EXPECT_EQ(sim::StoredName(finder.FindInstallPath().Text()), c.expected);
+    EXPECT_EQ(std::string(finder.m_unreachedFolder), c.unreached);
 
     // The key is closed exactly when it was opened; nothing is changed.
     EXPECT_EQ(closes, c.registry == Registry::NoKey ? 0 : 1);

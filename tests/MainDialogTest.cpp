@@ -24,12 +24,15 @@ TEST_F(MainDialogInitTest, ShowsWhatStartUpFound) {
       {"registry folder", "d:\\apps\\Kelmora", kFoundStatus, "d:\\apps\\Kelmora",
        "d:\\apps\\Kelmora"},
       {"nothing found", "", kNotFoundStatus, kNotFoundLocation, ""},
+      {"named with letters the code page has not, shown whole", kPolishFolder, kFoundStatus,
+       kPolishFolder, kPolishFolder},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     sim::Machine& m = sim::machine();
     m.AddFolder("D:\\Apps\\Kelmora");
+    m.AddFolder(kPolishFolder);
     if (!c.registryValue.empty()) {
       m.AddKey("HKLM\\SOFTWARE\\Dravenhall\\Kelmora");
       m.SetValue("HKLM\\SOFTWARE\\Dravenhall\\Kelmora", "InstallPath", c.registryValue);
@@ -39,7 +42,7 @@ TEST_F(MainDialogInitTest, ShowsWhatStartUpFound) {
 
     EXPECT_EQ(Text(IDC_STATUS), c.status);
     EXPECT_EQ(Text(IDC_LOCATION), c.location);
-    EXPECT_EQ(std::string(dialog->m_installPath), c.installPath);
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), c.installPath);
     EXPECT_TRUE(m.GetWindow(window)->visible);
     EXPECT_TRUE(m.Exists("D:\\Apps\\Kelmora"));
   }
@@ -49,13 +52,21 @@ TEST_F(MainDialogInitTest, UserNameOnlyFromVersionFive) {
   struct Case {
     DWORD major, minor;
     std::string userName;
+    std::string account = "user1";
   };
-  const Case cases[] = {{4, 0, ""}, {4, 10, ""}, {5, 0, "user1"}, {5, 1, "user1"}, {6, 1, "user1"}};
+  const Case cases[] = {{4, 0, ""},
+                        {4, 10, ""},
+                        {5, 0, "user1"},
+                        {5, 1, "user1"},
+                        {6, 1, "user1"},
+                        // Whole, as the profile folders named after it are.
+                        {6, 1, "\u0141ucja", "\u0141ucja"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor));
     FreshMachine();
     sim::Machine& m = sim::machine();
     m.SetVersion(c.major, c.minor);
+    m.SetUserName(c.account);
     int userNameCalls = 0;
     m.faultHook = [&userNameCalls](sim::Op op, const std::string&) -> DWORD {
       if (op == sim::Op::GetUserName) ++userNameCalls;
@@ -67,7 +78,7 @@ TEST_F(MainDialogInitTest, UserNameOnlyFromVersionFive) {
 
     EXPECT_EQ(dialog->m_osMajor, (int)c.major);
     EXPECT_EQ(dialog->m_osMinor, (int)c.minor);
-    EXPECT_EQ(std::string(dialog->m_userName), c.userName);
+    EXPECT_EQ(sim::StoredName(dialog->m_userName.Text()), c.userName);
     EXPECT_EQ(userNameCalls, c.major >= 5 ? 1 : 0);
   }
 }
@@ -77,7 +88,7 @@ TEST_F(MainDialogInitTest, FailedUserNameLeavesItEmpty) {
 
   OpenDialog();
 
-  EXPECT_EQ(std::string(dialog->m_userName), "");
+  EXPECT_EQ(sim::StoredName(dialog->m_userName.Text()), "");
   EXPECT_EQ(dialog->m_osMajor, 5);
 }
 

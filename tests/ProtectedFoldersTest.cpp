@@ -233,11 +233,11 @@ TEST_F(ProtectedFoldersTest, RelativeFolderIsPlacedOnceAndForAll) {
     SCOPED_TRACE(c.folder);
     sim::machine().AddFolder("C:\\Apps");
     ASSERT_TRUE(SetCurrentDirectoryA(c.current));
-    CString full = "sentinel";
+    CWidePath full("sentinel");
 
     EXPECT_TRUE(FullFolderPath(c.folder, full));
 
-    EXPECT_EQ(std::string(full), c.full);
+    EXPECT_EQ(sim::StoredName(full.Text()), c.full);
   }
 }
 
@@ -245,7 +245,7 @@ TEST_F(ProtectedFoldersTest, RelativeFolderIsPlacedOnceAndForAll) {
 // is still placed.
 TEST_F(ProtectedFoldersTest, RelativeFolderWithoutACurrentDirectoryIsRefused) {
   sim::machine().Fail(sim::Op::GetCurrentDirectory, "", ERROR_ACCESS_DENIED);
-  CString full = "sentinel";
+  CWidePath full("sentinel");
 
   EXPECT_FALSE(FullFolderPath("Kelmora", full));
   EXPECT_TRUE(IsProtectedFolder("Kelmora"));

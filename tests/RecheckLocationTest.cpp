@@ -24,6 +24,7 @@ class RecheckLocationTest : public MainDialogTest {
   void OpenWithChoices() {
     sim::machine().AddFile("D:\\Kelmora\\km2.jar");
     sim::machine().AddFolder("D:\\Other");
+    sim::machine().AddFile(kPolishFolder + std::string("\\km2.jar"));
     OpenWithDefaultInstall();
   }
 };
@@ -33,6 +34,9 @@ TEST_F(RecheckLocationTest, TypedFolderIsTestedAgainstTheFolderFound) {
       {"unchanged", kDefaultFolder, IDNO, Box::None, true, false},
       {"only the case differs", "c:\\program files\\kelmora", IDNO, Box::None, true, true},
       {"other marked folder", "D:\\Kelmora", IDNO, Box::None, true, true},
+      {"marked, named with letters the code page has not", kPolishFolder, IDNO, Box::None, true,
+       true},
+      {"refused, and named whole", "C:\\WINDOWS\\\u0141\u017A", IDYES, Box::Refusal, false, false},
       {"no marker, No", "D:\\Other", IDNO, Box::Question, false, false},
       {"no marker, Yes", "D:\\Other", IDYES, Box::Question, true, true},
       {"emptied, No", "", IDNO, Box::Question, false, false},
@@ -61,7 +65,7 @@ TEST_F(RecheckLocationTest, TypedFolderIsTestedAgainstTheFolderFound) {
     if (c.box == Box::Unchecked) ExpectRefusal(m.messageBoxes[0], c.typed, kUnchecked);
     if (c.box == Box::Wildcards) ExpectRefusal(m.messageBoxes[0], c.typed, kWildcards);
     EXPECT_EQ(Text(IDC_STATUS), c.taken ? kTypedStatus : kFoundStatus);
-    EXPECT_EQ(std::string(dialog->m_installPath), c.taken ? c.typed : kDefaultFolder);
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), c.taken ? c.typed : kDefaultFolder);
     EXPECT_EQ(Text(IDC_LOCATION), c.typed);
     EXPECT_TRUE(m.Exists("D:\\Kelmora\\km2.jar"));
     EXPECT_TRUE(m.Exists("D:\\Other"));
@@ -77,7 +81,7 @@ TEST_F(RecheckLocationTest, TrailingBackslashIsKeptAsTyped) {
   EXPECT_TRUE(dialog->RecheckLocation());
 
   EXPECT_TRUE(m.messageBoxes.empty());
-  EXPECT_EQ(std::string(dialog->m_installPath), "D:\\Kelmora\\");
+  EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), "D:\\Kelmora\\");
   EXPECT_EQ(Text(IDC_STATUS), kTypedStatus);
 }
 
@@ -108,7 +112,7 @@ TEST_F(RecheckLocationTest, TypedFolderCountsWhenNoneWasFound) {
     ASSERT_EQ(m.messageBoxes.size(), c.box == Box::None ? 0u : 1u);
     if (c.box == Box::Question) ExpectQuestion(m.messageBoxes[0]);
     if (c.box == Box::Refusal) ExpectRefusal(m.messageBoxes[0], c.typed);
-    EXPECT_EQ(std::string(dialog->m_installPath), c.taken ? c.typed : "");
+    EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), c.taken ? c.typed : "");
     EXPECT_EQ(Text(IDC_STATUS), c.taken ? kTypedStatus : kNotFoundStatus);
   }
 }
@@ -126,7 +130,7 @@ TEST_F(RecheckLocationTest, RelativeFolderTakenOnceIsNotAskedAboutAgain) {
   EXPECT_TRUE(dialog->RecheckLocation());
 
   EXPECT_EQ(m.messageBoxes.size(), 1u);
-  EXPECT_EQ(std::string(dialog->m_installPath), "D:\\Other");
+  EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), "D:\\Other");
   EXPECT_EQ(Text(IDC_LOCATION), "Other");
 }
 
@@ -143,7 +147,7 @@ TEST_F(RecheckLocationTest, DeclinedFolderEndsRemoveWithTheDialogOpen) {
   ExpectQuestion(m.messageBoxes[0]);
   EXPECT_FALSE(m.GetWindow(window)->ended);
   EXPECT_EQ(dialog->m_failures.GetSize(), 1);
-  EXPECT_EQ(std::string(dialog->m_installPath), kDefaultFolder);
+  EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), kDefaultFolder);
   EXPECT_TRUE(m.Exists("C:\\Program Files\\Kelmora\\km2.jar"));
 }
 

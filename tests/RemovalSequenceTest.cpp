@@ -284,6 +284,7 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
     EXPECT_FALSE(m.Exists(kSaved));
     EXPECT_FALSE(m.Exists("C:\\Kelmora Saved Student Data"));
     EXPECT_EQ(m.Tree(kBestFitSaved), (Files{{"work.txt", "Lukasz's"}}));
+    EXPECT_FALSE(m.Exists(kSpeltDesktop + std::string("\\Kelmora Saved Student Data")));
     EXPECT_EQ(m.List(kUserDesktop), (std::vector<std::string>{"Kelmora Vessik.lnk"}));
     ExpectMessages({kCopyFailed});
     ExpectLastMessage(theApp.GetAppName());
@@ -598,7 +599,7 @@ TEST_F(RemovalSequenceTest, RelativeTypedFolderIsErasedWhereItWasTaken) {
 
   dialog->OnOK();
 
-  EXPECT_EQ(std::string(dialog->m_installPath), kInstall);
+  EXPECT_EQ(sim::StoredName(dialog->m_installPath.Text()), kInstall);
   ExpectProductRemoved();
   EXPECT_EQ(m.Tree(kSaved), kStudents);
   EXPECT_TRUE(m.Exists(decoy));

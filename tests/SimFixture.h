@@ -8,6 +8,13 @@
 
 #include "platform/sim/SimMachine.h"
 
+// A school's own name for the install folder, as the machine stores it: "ó"
+// is a letter of code page 1252, "Ł" and "ź" are not (the ANSI calls see
+// "Lódz").
+const char kPolishFolder[] =
+    "C:\\Programy\\Kelmora \u0141\xF3"
+    "d\u017A";
+
 class SimTest : public ::testing::Test {
  protected:
   void SetUp() override { sim::reset(); }

@@ -5,7 +5,7 @@ namespace {
 
 class WidePathTest : public SimTest {};
 
-std::string Narrow(const CWidePath& path) { return std::string(path.Shown()); }
+std::string Narrow(const CWidePath& path) { return std::string(path.Utf8()); }
 
 TEST_F(WidePathTest, ExtendGivesTheFormTheWideCallsTakeAndUnextendedGivesItBack) {
   const struct {

@@ -48,15 +48,22 @@ bool AskWindow(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT*
 }
 
 bool ReadWindowText(HWND window, std::string* text) {
-  LRESULT length = 0;
-  if (!AskWindow(window, WM_GETTEXTLENGTH, 0, 0, &length)) return false;
-  std::vector<char> buffer(length + 1, '\0');
-  LRESULT copied = 0;
-  if (!AskWindow(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                 &copied)) {
+  // Read wide, so that a name the code page cannot spell is compared whole.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, answer_timeout_ms,
+                           &length)) {
     return false;
   }
-  text->assign(buffer.data());
+  std::vector<wchar_t> wide(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data()),
+                           SMTO_ABORTIFHUNG, answer_timeout_ms, &copied)) {
+    return false;
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, NULL, 0, NULL, NULL);
+  std::vector<char> utf8(size > 0 ? size : 1, '\0');
+  if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, utf8.data(), size, NULL, NULL);
+  text->assign(utf8.data());
   return true;
 }
 

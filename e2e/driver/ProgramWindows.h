@@ -16,8 +16,9 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD pid);
 // The first visible top-level window of `pid` for which `accept` is true, or NULL.
 HWND FindVisibleTopLevel(DWORD pid, const std::function<bool(HWND)>& accept);
 
-// The window's text (caption or control text), read with WM_GETTEXT. False
-// when the window does not answer in time.
+// The window's text (caption or control text), read with WM_GETTEXT, in
+// UTF-8 as the scenarios are written. False when the window does not answer
+// in time.
 bool ReadWindowText(HWND window, std::string* text);
 
 // The window class name, e.g. "#32770" for dialogs and message boxes.

@@ -61,6 +61,7 @@ typedef HKEY* PHKEY;
 #define MAX_PATH 260
 
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define MAKEINTRESOURCEW(i) ((LPWSTR)((ULONG_PTR)((WORD)(i))))
 #define IS_INTRESOURCE(r) ((((ULONG_PTR)(r)) >> 16) == 0)
 #define RT_GROUP_ICON MAKEINTRESOURCEA(14)
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
@@ -126,6 +127,7 @@ typedef uintptr_t DWORD_PTR;
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
 #define FILE_APPEND_DATA 0x00000004
+#define FILE_READ_ATTRIBUTES 0x00000080
 
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
@@ -153,6 +155,7 @@ typedef WCHAR* LPWSTR;
 typedef const WCHAR* LPCWSTR;
 typedef BOOL* LPBOOL;
 #define CP_ACP 0
+#define CP_UTF8 65001
 
 typedef struct _WIN32_FIND_DATAW {
   DWORD dwFileAttributes;
@@ -173,6 +176,7 @@ DWORD GetLastError();
 void SetLastError(DWORD error);
 BOOL SetCurrentDirectoryA(LPCSTR path);
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer);
 HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data);
 BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data);
 BOOL FindClose(HANDLE find);
@@ -181,6 +185,8 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists);
 BOOL DeleteFileA(LPCSTR path);
 BOOL RemoveDirectoryA(LPCSTR path);
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile);
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                    DWORD disposition, DWORD flags, HANDLE templateFile);
 BOOL CloseHandle(HANDLE handle);
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
@@ -252,6 +258,7 @@ DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* filePart);
 typedef INT_PTR(WINAPI* FARPROC)();
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetLongPathNameA(LPCSTR path, LPSTR buffer, DWORD size);
+DWORD GetLongPathNameW(LPCWSTR path, LPWSTR buffer, DWORD size);
 UINT GetSystemWow64DirectoryA(LPSTR buffer, UINT size);
 DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
 HMODULE GetModuleHandleA(LPCSTR name);
@@ -271,6 +278,7 @@ typedef struct _SYSTEMTIME {
   WORD wMilliseconds;
 } SYSTEMTIME, *LPSYSTEMTIME;
 LPSTR GetCommandLineA();
+LPWSTR GetCommandLineW();
 HANDLE GetStdHandle(DWORD which);
 BOOL WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, void* overlapped);
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCSTR name);
@@ -362,6 +370,7 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags);
 #define REG_SZ 1
 
 BOOL GetUserNameA(LPSTR buffer, LPDWORD size);
+BOOL GetUserNameW(LPWSTR buffer, LPDWORD size);
 LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LONG RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD size);
@@ -454,6 +463,16 @@ typedef struct _browseinfoA {
   LPARAM lParam;
   int iImage;
 } BROWSEINFOA, *LPBROWSEINFOA;
+typedef struct _browseinfoW {
+  HWND hwndOwner;
+  LPCITEMIDLIST pidlRoot;
+  LPWSTR pszDisplayName;
+  LPCWSTR lpszTitle;
+  UINT ulFlags;
+  BFFCALLBACK lpfn;
+  LPARAM lParam;
+  int iImage;
+} BROWSEINFOW, *LPBROWSEINFOW;
 
 BOOL SHGetSpecialFolderPathA(HWND owner, LPSTR path, int csidl, BOOL create);
 // E_INVALIDARG for a CSIDL this Windows does not have.
@@ -464,6 +483,8 @@ BOOL SHGetSpecialFolderPathW(HWND owner, LPWSTR path, int csidl, BOOL create);
 int SHFileOperationW(LPSHFILEOPSTRUCTW operation);
 LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info);
 BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path);
+LPITEMIDLIST SHBrowseForFolderW(LPBROWSEINFOW info);
+BOOL SHGetPathFromIDListW(LPCITEMIDLIST list, LPWSTR path);
 HRESULT CoInitialize(LPVOID reserved);
 void CoUninitialize();
 void CoTaskMemFree(LPVOID memory);
@@ -528,6 +549,11 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DL
                         LPARAM param);
 HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
                         LPARAM param);
+// A dialog made by the wide calls: its windows' texts hold any character.
+INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC proc,
+                        LPARAM param);
+HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC proc,
+                        LPARAM param);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
@@ -535,10 +561,14 @@ HWND GetDlgItem(HWND dialog, int id);
 BOOL SetWindowTextA(HWND window, LPCSTR text);
 int GetWindowTextA(HWND window, LPSTR buffer, int size);
 int GetWindowTextLengthA(HWND window);
+BOOL SetWindowTextW(HWND window, LPCWSTR text);
+int GetWindowTextW(HWND window, LPWSTR buffer, int size);
+int GetWindowTextLengthW(HWND window);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
 LONG_PTR GetWindowLongPtrA(HWND window, int index);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 HMENU GetSystemMenu(HWND window, BOOL revert);
 BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);

@@ -16,12 +16,13 @@ const char32_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x20
                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 // What Windows' best fit makes of characters the code page has not (the
-// Greek capital omega as measured under Wine, the Polish L with stroke from
-// Windows' best-fit table for 1252); every other such character becomes "?".
+// Greek capital omega as measured under Wine, the Polish L with stroke and z
+// with acute from Windows' best-fit table for 1252); every other such
+// character becomes "?".
 const struct {
   char32_t character;
   char ansi;
-} kBestFit[] = {{0x03A9, 'O'}, {0x0141, 'L'}, {0x0142, 'l'}};
+} kBestFit[] = {{0x03A9, 'O'}, {0x0141, 'L'}, {0x0142, 'l'}, {0x017A, 'z'}};
 
 char32_t FromAnsiByte(unsigned char byte) {
   return byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : byte;
@@ -34,6 +35,8 @@ int AnsiByte(char32_t character) {
     if (kHighControls[i] == character) return 0x80 + i;
   return -1;
 }
+
+}  // namespace
 
 // The character of a UTF-8 sequence at `text`, with its length; 0 when none.
 size_t Utf8Sequence(const unsigned char* text, size_t left, char32_t& character) {
@@ -50,6 +53,10 @@ size_t Utf8Sequence(const unsigned char* text, size_t left, char32_t& character)
 }
 
 void AppendUtf8(std::string& text, char32_t c) {
+  if (c < 0x80) {
+    text += char(c);
+    return;
+  }
   if (c < 0x800) {
     text += char(0xC0 | (c >> 6));
   } else if (c < 0x10000) {
@@ -62,6 +69,8 @@ void AppendUtf8(std::string& text, char32_t c) {
   }
   text += char(0x80 | (c & 0x3F));
 }
+
+namespace {
 
 char BestFit(char32_t character) {
   const int byte = AnsiByte(character);
@@ -114,6 +123,18 @@ std::string Ansi(const std::string& stored, bool* usedDefault) {
 
 std::string AnsiSpelling(const std::string& stored) { return Ansi(stored); }
 
+std::string StoredName(LPCWSTR wide) {
+  std::u32string characters;
+  for (; wide && *wide; ++wide) characters += char32_t(*wide);
+  return Stored(characters);
+}
+
+DWORD MissingWideCall(const char* name) {
+  if (!Faulted(Op::WideCall, name)) return 0;
+  SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+  return ERROR_CALL_NOT_IMPLEMENTED;
+}
+
 WideArg::WideArg(LPCWSTR wide) : null_(wide == nullptr) {
   std::u32string characters;
   if (wide)
@@ -140,21 +161,52 @@ DWORD CopyWideIfFits(const std::string& stored, LPWSTR buffer, DWORD size) {
 
 }  // namespace sim
 
+namespace {
+
+// UTF-8 text as characters; a byte that begins no sequence stands for U+FFFD,
+// as Windows converts it.
+std::u32string FromUtf8(const char* text, size_t count) {
+  std::u32string characters;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  for (size_t i = 0; i < count;) {
+    char32_t character = 0;
+    if (bytes[i] < 0x80) {
+      characters += bytes[i++];
+    } else if (const size_t length = sim::Utf8Sequence(bytes + i, count - i, character)) {
+      characters += character;
+      i += length;
+    } else {
+      characters += U'\xFFFD';
+      ++i;
+    }
+  }
+  return characters;
+}
+
+}  // namespace
+
 int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide,
                         int wideLength) {
   sim::Enter();
-  if (codePage != CP_ACP || !text || wideLength < 0) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  if ((codePage != CP_ACP && codePage != CP_UTF8) || !text || wideLength < 0)
+    return sim::Refuse(ERROR_INVALID_PARAMETER);
   const size_t count = length < 0 ? std::strlen(text) + 1 : size_t(length);
-  if (wideLength == 0) return int(count);
-  if (count > size_t(wideLength)) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
-  for (size_t i = 0; i < count; ++i) wide[i] = WCHAR(sim::Characters(std::string(1, text[i]))[0]);
-  return int(count);
+  std::u32string characters;
+  if (codePage == CP_UTF8)
+    characters = FromUtf8(text, count);
+  else
+    for (size_t i = 0; i < count; ++i) characters += sim::Characters(std::string(1, text[i]))[0];
+  if (wideLength == 0) return int(characters.size());
+  if (characters.size() > size_t(wideLength)) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  for (size_t i = 0; i < characters.size(); ++i) wide[i] = WCHAR(characters[i]);
+  return int(characters.size());
 }
 
 int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideLength, LPSTR text, int length,
                         LPCSTR, LPBOOL usedDefault) {
   sim::Enter();
-  if (codePage != CP_ACP || !wide || length < 0) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  if ((codePage != CP_ACP && codePage != CP_UTF8) || !wide || length < 0)
+    return sim::Refuse(ERROR_INVALID_PARAMETER);
   std::u32string characters;
   const WCHAR* end = wide;
   if (wideLength < 0)
@@ -164,10 +216,19 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideLength, LPST
     end = wide + wideLength;
   for (const WCHAR* c = wide; c < end; ++c) characters += char32_t(*c);
   bool defaulted = false;
-  const std::string ansi = sim::Ansi(sim::Stored(characters), &defaulted);
+  std::string ansi;
+  if (codePage == CP_UTF8)
+    for (char32_t character : characters) sim::AppendUtf8(ansi, character);
+  else
+    ansi = sim::Ansi(sim::Stored(characters), &defaulted);
   if (usedDefault) *usedDefault = defaulted;
   if (length == 0) return int(ansi.size());
   if (ansi.size() > size_t(length)) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(text, ansi.data(), ansi.size());
   return int(ansi.size());
+}
+
+std::string sim::StoredFromUtf8(const std::string& utf8) {
+  const size_t start = utf8.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  return Stored(FromUtf8(utf8.data() + start, utf8.size() - start));
 }

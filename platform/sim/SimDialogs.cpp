@@ -159,7 +159,7 @@ LRESULT Dispatch(Window& window, UINT message, WPARAM wParam, LPARAM lParam) {
 // Makes the dialog and its controls from the template and initialises it.
 // nullptr, with the last error set, when there is no such template.
 HWND CreateFromTemplate(sim::Machine::State& s, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param,
-                        bool modal) {
+                        bool modal, bool unicode) {
   const int id = IS_INTRESOURCE(name) ? LOWORD(name) : -1;
   if (DWORD error = sim::Faulted(sim::Op::CreateDialog, std::to_string(id))) return NoWindow(error);
   if (owner && !sim::LiveWindow(owner)) return nullptr;
@@ -176,6 +176,7 @@ HWND CreateFromTemplate(sim::Machine::State& s, LPCSTR name, HWND owner, DLGPROC
   dialog.exStyle = layout.exStyle;
   Place(dialog, layout.x, layout.y, layout.cx, layout.cy);
   dialog.modal = modal;
+  dialog.unicode = unicode;
   dialog.parent = owner;
   dialog.proc = proc;
   HWND handle = AddWindow(s, dialog);
@@ -189,6 +190,7 @@ HWND CreateFromTemplate(sim::Machine::State& s, LPCSTR name, HWND owner, DLGPROC
     control.style = item.style;
     Place(control, item.x, item.y, item.cx, item.cy);
     control.visible = (item.style & kVisible) != 0;
+    control.unicode = unicode;
     control.parent = handle;
     HWND child = AddWindow(s, control);
     sim::machine().GetWindow(handle)->children.push_back(child);
@@ -206,9 +208,11 @@ HWND CreateFromTemplate(sim::Machine::State& s, LPCSTR name, HWND owner, DLGPROC
 
 }  // namespace
 
-INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+namespace {
+
+INT_PTR RunModal(LPCSTR name, HWND owner, DLGPROC proc, LPARAM param, bool unicode) {
   auto& s = sim::Enter();
-  HWND handle = CreateFromTemplate(s, name, owner, proc, param, true);
+  HWND handle = CreateFromTemplate(s, name, owner, proc, param, true, unicode);
   if (!handle) return -1;
   Window& dialog = *sim::machine().GetWindow(handle);
   auto user = sim::machine().modalUser;  // the user may replace itself
@@ -222,9 +226,26 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR name, HWND owner, DLGPROC proc, LPARAM
   return dialog.endResult;
 }
 
+}  // namespace
+
+INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+  return RunModal(name, owner, proc, param, false);
+}
+
+INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+  if (sim::MissingWideCall("DialogBoxParamW")) return -1;
+  return RunModal(reinterpret_cast<LPCSTR>(name), owner, proc, param, true);
+}
+
 HWND CreateDialogParamA(HINSTANCE, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param) {
   auto& s = sim::Enter();
-  return CreateFromTemplate(s, name, owner, proc, param, false);
+  return CreateFromTemplate(s, name, owner, proc, param, false, false);
+}
+
+HWND CreateDialogParamW(HINSTANCE, LPCWSTR name, HWND owner, DLGPROC proc, LPARAM param) {
+  auto& s = sim::Enter();
+  if (sim::MissingWideCall("CreateDialogParamW")) return nullptr;
+  return CreateFromTemplate(s, reinterpret_cast<LPCSTR>(name), owner, proc, param, false, true);
 }
 
 BOOL EndDialog(HWND handle, INT_PTR result) {

@@ -127,6 +127,12 @@ DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
   return sim::CopyIfFits(sim::Ansi(s.currentDirectory), buffer, size);
 }
 
+DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer) {
+  auto& s = sim::Enter();
+  if (DWORD error = sim::Faulted(Op::GetCurrentDirectory, "")) return sim::Refuse(error);
+  return sim::CopyWideIfFits(s.currentDirectory, buffer, size);
+}
+
 namespace {
 
 // The listing of a pattern: its handle, with the first entry; or
@@ -436,7 +442,23 @@ DWORD GetLongPathNameA(LPCSTR path, LPSTR buffer, DWORD size) {
   if (call.error) return sim::Refuse(call.error);
   std::string text;
   if (DWORD error = sim::Respelt(s, call.path, false, text)) return sim::Refuse(error);
-  return sim::CopyIfFits(text, buffer, size);
+  return sim::CopyIfFits(sim::Ansi(text), buffer, size);
+}
+
+DWORD GetLongPathNameW(LPCWSTR path, LPWSTR buffer, DWORD size) {
+  auto& s = sim::Enter();
+  const sim::WideArg stored(path);
+  PathCall call(Op::GetLongPathName, stored);
+  if (call.error) return sim::Refuse(call.error);
+  std::string text;
+  if (DWORD error = sim::Respelt(s, call.path, false, text)) return sim::Refuse(error);
+  return sim::CopyWideIfFits(text, buffer, size);
+}
+
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                   DWORD disposition, DWORD flags, HANDLE templateFile) {
+  const sim::WideArg stored(path);
+  return CreateFileA(stored, access, share, security, disposition, flags, templateFile);
 }
 
 BOOL CloseHandle(HANDLE handle) {

@@ -51,8 +51,14 @@ enum class Op {
   SHGetPathFromIDList,  // matched on the chosen path
   MoveFileEx,           // MoveFileExW with MOVEFILE_DELAY_UNTIL_REBOOT: matched on the path
   SetFileSecurity,      // SetFileSecurityW: matched on the path
+  WideCall,  // a wide call that this Windows lacks (ERROR_CALL_NOT_IMPLEMENTED, as Windows 95
+             // answers): matched on its name, e.g. "RegQueryValueExW"
 };
 const char* OpName(Op op);
+// A wide text in the form a test writes names (see Machine::AddFolder).
+std::string StoredName(LPCWSTR wide);
+// UTF-8 text (the program's log) in that form, without a leading byte-order mark.
+std::string StoredFromUtf8(const std::string& utf8);
 
 // One message box as the program showed it.
 struct MessageBoxRecord {
@@ -90,6 +96,7 @@ struct Window {
   bool destroyed = false;
   bool modal = false;
   bool ended = false;
+  bool unicode = false;  // made by a wide call: its texts hold any character
   INT_PTR endResult = 0;
   HWND parent = nullptr;
   std::vector<HWND> children;

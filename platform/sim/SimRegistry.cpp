@@ -92,6 +92,8 @@ LONG Walk(KeyNode* key, const std::string& subKey, KeyNode*& found) {
 }
 
 bool IsStringType(DWORD type) { return type == REG_SZ || type == 2 /* REG_EXPAND_SZ */; }
+// Texts the code page conversion applies to, lists of strings included.
+bool IsTextType(DWORD type) { return IsStringType(type) || type == REG_MULTI_SZ; }
 
 }  // namespace
 
@@ -163,7 +165,10 @@ LONG RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE da
   if (value == open.key->values.end()) return ERROR_FILE_NOT_FOUND;
   if (data && !size) return ERROR_INVALID_PARAMETER;
 
-  const std::string& stored = value->second.data;
+  // An ANSI caller reads a string in the code page's best fit; the wide call
+  // reads it whole through here.
+  const bool ansi = IsTextType(value->second.type) && s.wideArguments == 0;
+  const std::string stored = ansi ? sim::Ansi(value->second.data) : value->second.data;
   // A string stored without its NUL comes back with one added.
   bool addNul = IsStringType(value->second.type) && (stored.empty() || stored.back() != '\0');
   DWORD needed = static_cast<DWORD>(stored.size() + (addNul ? 1 : 0));
@@ -284,6 +289,7 @@ LONG RegCloseKey(HKEY handle) {
 
 // A string value in wide characters, its NULs included; other data as stored.
 LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+  if (DWORD error = sim::MissingWideCall("RegQueryValueExW")) return LONG(error);
   sim::WideArg valueName(name);
   DWORD storedType = 0, storedSize = 0;
   if (LONG error = RegQueryValueExA(handle, valueName, NULL, &storedType, NULL, &storedSize))
@@ -291,7 +297,7 @@ LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE d
   std::string bytes(storedSize, '\0');
   if (LONG error = RegQueryValueExA(handle, valueName, NULL, NULL, (LPBYTE)&bytes[0], &storedSize))
     return error;
-  if (IsStringType(storedType)) {
+  if (IsTextType(storedType)) {
     const std::u32string characters = sim::Characters(bytes);
     const std::basic_string<WCHAR> wide(characters.begin(), characters.end());
     bytes.assign(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(WCHAR));

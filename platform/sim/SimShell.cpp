@@ -160,11 +160,14 @@ HRESULT SHGetFolderPathA(HWND, int csidl, HANDLE, DWORD, LPSTR path) {
   return S_OK;
 }
 
-LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info) {
+namespace {
+
+// The browser of both calls; `display` gets the chosen item's name as stored.
+LPITEMIDLIST BrowseForFolder(HWND owner, const std::string& title, UINT flags, bool rootNull,
+                             std::string* display) {
   auto& s = sim::Enter();
   sim::Machine& m = sim::machine();
-  const std::string title = info->lpszTitle ? info->lpszTitle : "";
-  m.browsers.push_back({info->hwndOwner, title, info->ulFlags, info->pidlRoot == nullptr});
+  m.browsers.push_back({owner, title, flags, rootNull});
   std::string answer;
   if (!s.browserAnswers.empty()) {
     answer = s.browserAnswers.front();
@@ -172,14 +175,42 @@ LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info) {
   }
   sim::Log("BrowseForFolder " + title + " -> " + (answer.empty() ? "Cancel" : answer));
   if (answer.empty()) return nullptr;
-  if (info->pszDisplayName) {
-    const std::string name = answer.substr(answer.find_last_of('\\') + 1);
-    sim::CopyTruncated(name, info->pszDisplayName, MAX_PATH);
-  }
+  if (display) *display = answer.substr(answer.find_last_of('\\') + 1);
   auto list = std::make_unique<ITEMIDLIST>();
   list->path = answer;
   LPITEMIDLIST chosen = list.get();
   s.itemIdLists[chosen] = std::move(list);
+  return chosen;
+}
+
+// The chosen folder's path as stored, or the error.
+DWORD ChosenPath(LPCITEMIDLIST list, std::string& chosen) {
+  auto& s = sim::Enter();
+  auto known = s.itemIdLists.find(list);
+  if (known == s.itemIdLists.end()) return ERROR_INVALID_PARAMETER;
+  chosen = known->second->path;
+  return sim::Faulted(Op::SHGetPathFromIDList, chosen);
+}
+
+}  // namespace
+
+LPITEMIDLIST SHBrowseForFolderA(LPBROWSEINFOA info) {
+  std::string display;
+  LPITEMIDLIST chosen = BrowseForFolder(info->hwndOwner, info->lpszTitle ? info->lpszTitle : "",
+                                        info->ulFlags, info->pidlRoot == nullptr, &display);
+  if (chosen && info->pszDisplayName)
+    sim::CopyTruncated(sim::Ansi(display), info->pszDisplayName, MAX_PATH);
+  return chosen;
+}
+
+LPITEMIDLIST SHBrowseForFolderW(LPBROWSEINFOW info) {
+  sim::Enter();
+  if (sim::MissingWideCall("SHBrowseForFolderW")) return nullptr;
+  const sim::WideArg title(info->lpszTitle);
+  std::string display;
+  LPITEMIDLIST chosen = BrowseForFolder(info->hwndOwner, title ? static_cast<LPCSTR>(title) : "",
+                                        info->ulFlags, info->pidlRoot == nullptr, &display);
+  if (chosen && info->pszDisplayName) sim::FillWide(display, info->pszDisplayName, MAX_PATH);
   return chosen;
 }
 
@@ -188,13 +219,18 @@ void sim::Machine::QueueBrowserAnswer(const std::string& path) {
 }
 
 BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path) {
-  auto& s = sim::Enter();
   path[0] = '\0';
-  auto known = s.itemIdLists.find(list);
-  if (known == s.itemIdLists.end()) return sim::Refuse(ERROR_INVALID_PARAMETER);
-  const std::string& chosen = known->second->path;
-  if (DWORD error = sim::Faulted(Op::SHGetPathFromIDList, chosen)) return sim::Refuse(error);
-  sim::CopyTruncated(chosen, path, MAX_PATH);
+  std::string chosen;
+  if (DWORD error = ChosenPath(list, chosen)) return sim::Refuse(error);
+  sim::CopyTruncated(sim::Ansi(chosen), path, MAX_PATH);
+  return TRUE;
+}
+
+BOOL SHGetPathFromIDListW(LPCITEMIDLIST list, LPWSTR path) {
+  path[0] = 0;
+  std::string chosen;
+  if (DWORD error = ChosenPath(list, chosen)) return sim::Refuse(error);
+  sim::FillWide(chosen, path, MAX_PATH);
   return TRUE;
 }
 

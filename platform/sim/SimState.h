@@ -138,6 +138,8 @@ struct Machine::State {
   std::string windowsDirectory = "C:\\WINDOWS";
   std::string systemDirectory = "C:\\WINDOWS\\system32";
   std::string commandLine = "\"C:\\Temp\\RemoveKM.exe\" ";
+  std::string ansiCommandLine;               // GetCommandLineA's buffer
+  std::basic_string<WCHAR> wideCommandLine;  // GetCommandLineW's buffer
   std::string computerName = "PC01";
   bool outputRedirected = false;
   bool reparseTagsHidden = false;  // listings give 0 for every tag, as Wine 8 does
@@ -238,6 +240,12 @@ std::u32string Characters(const std::string& stored);
 std::string Stored(const std::u32string& characters);
 // A stored name as an ANSI function hands it out: Windows' best fit, else "?".
 std::string Ansi(const std::string& stored, bool* usedDefault = nullptr);
+// The character of a UTF-8 sequence at `text`, with its length; 0 when none.
+size_t Utf8Sequence(const unsigned char* text, size_t left, char32_t& character);
+void AppendUtf8(std::string& text, char32_t character);
+// ERROR_CALL_NOT_IMPLEMENTED when the test made this Windows lack the wide
+// call `name` (Op::WideCall); else 0.
+DWORD MissingWideCall(const char* name);
 // A wide argument in the stored form, for the ANSI call that does the work.
 // While it lives, that call is a wide one (see PathCall).
 class WideArg {

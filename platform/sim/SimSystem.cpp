@@ -60,12 +60,28 @@ BOOL GetUserNameA(LPSTR buffer, LPDWORD size) {
   auto& s = sim::Enter();
   if (DWORD error = sim::Faulted(sim::Op::GetUserName, "")) return sim::Refuse(error);
   if (!size) return sim::Refuse(ERROR_INVALID_PARAMETER);
-  const DWORD needed = static_cast<DWORD>(s.userName.size() + 1);
+  const std::string name = sim::Ansi(s.userName);
+  const DWORD needed = static_cast<DWORD>(name.size() + 1);
   if (!buffer || *size < needed) {
     *size = needed;
     return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
   }
-  std::memcpy(buffer, s.userName.c_str(), needed);
+  std::memcpy(buffer, name.c_str(), needed);
+  *size = needed;
+  return TRUE;
+}
+
+BOOL GetUserNameW(LPWSTR buffer, LPDWORD size) {
+  auto& s = sim::Enter();
+  if (DWORD error = sim::MissingWideCall("GetUserNameW")) return sim::Refuse(error);
+  if (DWORD error = sim::Faulted(sim::Op::GetUserName, "")) return sim::Refuse(error);
+  if (!size) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  const DWORD needed = static_cast<DWORD>(sim::Characters(s.userName).size() + 1);
+  if (!buffer || *size < needed) {
+    *size = needed;
+    return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  }
+  sim::FillWide(s.userName, buffer, needed);
   *size = needed;
   return TRUE;
 }
@@ -90,6 +106,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   FARPROC found = nullptr;
   if (module == kKernel32 && windows2000 && std::strcmp(name, "GetLongPathNameA") == 0)
     found = Exported(&GetLongPathNameA);
+  if (module == kKernel32 && windows2000 && std::strcmp(name, "GetLongPathNameW") == 0)
+    found = Exported(&GetLongPathNameW);
   if (module == kKernel32 && windowsXp && std::strcmp(name, "GetSystemWow64DirectoryA") == 0)
     found = Exported(&GetSystemWow64DirectoryA);
   if (module == kKernel32 && windowsVista && std::strcmp(name, "GetFinalPathNameByHandleW") == 0)
@@ -131,7 +149,19 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
 
 // ---- The unattended run's calls.
 
-LPSTR GetCommandLineA() { return &sim::Enter().commandLine[0]; }
+LPSTR GetCommandLineA() {
+  auto& s = sim::Enter();
+  s.ansiCommandLine = sim::Ansi(s.commandLine);
+  return &s.ansiCommandLine[0];
+}
+
+LPWSTR GetCommandLineW() {
+  auto& s = sim::Enter();
+  if (sim::MissingWideCall("GetCommandLineW")) return nullptr;
+  const std::u32string characters = sim::Characters(s.commandLine);
+  s.wideCommandLine.assign(characters.begin(), characters.end());
+  return &s.wideCommandLine[0];
+}
 
 HANDLE GetStdHandle(DWORD which) {
   auto& s = sim::Enter();

@@ -46,6 +46,13 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   return answer;
 }
 
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+  sim::Enter();
+  if (sim::MissingWideCall("MessageBoxW")) return 0;
+  const sim::WideArg storedText(text), storedCaption(caption);
+  return MessageBoxA(owner, storedText, storedCaption, type);
+}
+
 void sim::Machine::QueueMessageBoxAnswer(int answer) {
   state_->messageBoxAnswers.push_back(answer);
 }

@@ -21,19 +21,50 @@ BOOL SetWindowTextA(HWND handle, LPCSTR text) {
   return TRUE;
 }
 
+// A window made by an ANSI call keeps its text in the code page.
+BOOL SetWindowTextW(HWND handle, LPCWSTR text) {
+  sim::Enter();
+  if (sim::MissingWideCall("SetWindowTextW")) return FALSE;
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return FALSE;
+  const sim::WideArg stored(text);
+  const std::string given = stored ? static_cast<LPCSTR>(stored) : "";
+  return SetWindowTextA(handle, (window->unicode ? given : sim::Ansi(given)).c_str());
+}
+
 int GetWindowTextA(HWND handle, LPSTR buffer, int size) {
   sim::Enter();
   if (!buffer || size <= 0) return 0;
   buffer[0] = '\0';
   Window* window = sim::LiveWindow(handle);
   if (!window) return 0;
-  return sim::CopyTruncated(window->text, buffer, size);
+  return sim::CopyTruncated(sim::Ansi(window->text), buffer, size);
+}
+
+int GetWindowTextW(HWND handle, LPWSTR buffer, int size) {
+  sim::Enter();
+  if (!buffer || size <= 0) return 0;
+  buffer[0] = 0;
+  if (sim::MissingWideCall("GetWindowTextW")) return 0;
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return 0;
+  sim::FillWide(window->text, buffer, size_t(size));
+  int length = 0;
+  while (buffer[length]) ++length;
+  return length;
 }
 
 int GetWindowTextLengthA(HWND handle) {
   sim::Enter();
   Window* window = sim::LiveWindow(handle);
-  return window ? static_cast<int>(window->text.size()) : 0;
+  return window ? static_cast<int>(sim::Ansi(window->text).size()) : 0;
+}
+
+int GetWindowTextLengthW(HWND handle) {
+  sim::Enter();
+  if (sim::MissingWideCall("GetWindowTextLengthW")) return 0;
+  Window* window = sim::LiveWindow(handle);
+  return window ? static_cast<int>(sim::Characters(window->text).size()) : 0;
 }
 
 LONG_PTR SetWindowLongPtrA(HWND handle, int index, LONG_PTR value) {

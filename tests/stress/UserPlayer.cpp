@@ -157,8 +157,8 @@ void UserPlayer::Play(HWND dialog) {
   CRemoverDlg* main = MainDialog();
   record_.dialogShown = true;
   record_.osMajorSeen = main->m_osMajor;
-  record_.userNameSeen = static_cast<LPCSTR>(main->m_userName);
-  record_.foundAtStart = static_cast<LPCSTR>(main->m_installPath);
+  record_.userNameSeen = sim::StoredName(main->m_userName.Text());
+  record_.foundAtStart = sim::StoredName(main->m_installPath.Text());
   for (const UserAction& action : actions_) {
     const sim::Window* window = m.GetWindow(dialog);
     if (window->ended || window->destroyed) break;
@@ -195,8 +195,8 @@ void UserPlayer::Perform(HWND dialog, const UserAction& action) {
       // The location question comes first when the box's text is not the
       // folder already known; else the start question is the first box.
       const std::string typed = m.ControlText(dialog, IDC_LOCATION);
-      const std::string known = static_cast<LPCSTR>(main->m_installPath);
-      const std::string typedBefore = static_cast<LPCSTR>(main->m_typedLocation);
+      const std::string known = sim::StoredName(main->m_installPath.Text());
+      const std::string typedBefore = sim::StoredName(main->m_typedLocation.Text());
       const bool unchanged = typed == known || (!typedBefore.empty() && typed == typedBefore) ||
                              (known.empty() && (typed == kNotFoundLocation || typed.empty()));
       const bool locationQuestion = !unchanged && !MarkerExists(typed);
@@ -219,7 +219,7 @@ void UserPlayer::Watch(const sim::MessageBoxRecord& box) {
   if (box.text == kStartQuestion && box.answer != IDCANCEL && !record_.removalStarted) {
     sim::Machine& m = sim::machine();
     record_.removalStarted = true;
-    record_.installPath = static_cast<LPCSTR>(MainDialog()->m_installPath);
+    record_.installPath = sim::StoredName(MainDialog()->m_installPath.Text());
     const std::string longName = m.LongPath(record_.installPath);
     record_.installFolder = longName.empty() ? record_.installPath : longName;
     record_.saveTicked = m.GetWindow(m.Control(mainDialog_, IDC_SAVE_DATA))->check != 0;
@@ -227,8 +227,9 @@ void UserPlayer::Watch(const sim::MessageBoxRecord& box) {
   }
 }
 
-void UserPlayer::ReadLog(const CommandLinePlan& plan, const std::string& log,
+void UserPlayer::ReadLog(const CommandLinePlan& plan, const std::string& utf8Log,
                          std::vector<sim::MessageBoxRecord>& boxes) {
+  const std::string log = sim::StoredFromUtf8(utf8Log);
   std::vector<std::string> lines;
   for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2)
     lines.push_back(log.substr(start + 20, end - start - 20));  // after the date and time
