@@ -571,9 +571,12 @@ TEST_F(RemovalSequenceTest, NothingOfTheProductPresentIsASuccess) {
 
 namespace {
 
-const char kRunningQuestion[] =
-    "These Kelmora programs are running and will be closed.  Work not saved in them will be "
-    "lost:\n\nkelmora.exe\n\nClick OK to close them and continue, or Cancel to stop.";
+std::string RunningQuestion(const std::string& names) {
+  return "These Kelmora programs are running and will be closed.  Work not saved in them will "
+         "be lost:\n\n" +
+         names + "\n\nClick OK to close them and continue, or Cancel to stop.";
+}
+const std::string kRunningQuestion = RunningQuestion("kelmora.exe");
 const char kRemovedAtRestart[] =
     "Kelmora has been removed.  Some of its files were in use; Windows will remove them when the "
     "computer restarts.  Please restart the computer.\n\n";
@@ -581,11 +584,16 @@ const char kRemovedAtRestart[] =
 }  // namespace
 
 // The product's running program is closed after one question, and never
-// another program; what another program holds is left to the restart.
+// another program; what another program holds is left to the restart. From
+// Vista on the Restart Manager closes it in any session, and a Java program
+// running the product's km2.jar with it.
 TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   const std::string program = kInstall + std::string("\\bin\\kelmora.exe");
   const std::string other = "C:\\Program Files\\Other\\other.exe";
   const std::string jar = kInstall + std::string("\\km2.jar");
+  const std::string java = "C:\\Program Files\\Java\\bin\\javaw.exe";
+  const std::string explorer = "C:\\WINDOWS\\explorer.exe";
+  using Manager = sim::Machine::RestartManager;
   const struct {
     const char* what;
     std::string image;  // of the running program
@@ -595,7 +603,61 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     std::vector<std::string> messages;
     const char* endedBy;  // "" while it runs
     std::vector<std::string> pending;
+    bool vista = false;
+    Manager manager = Manager::Working;
+    DWORD session = 1;  // alice's when not this program's
   } cases[] = {
+      {"Vista: alice's program in her session, asked to close",
+       program,
+       "",
+       true,
+       IDOK,
+       {RunningQuestion("kelmora.exe (alice)"), kSuccess},
+       "RmShutdown",
+       {},
+       true,
+       Manager::Working,
+       2},
+      {"Vista: Java outside running km2.jar",
+       java,
+       jar,
+       true,
+       IDOK,
+       {RunningQuestion("javaw.exe"), kSuccess},
+       "RmShutdown",
+       {},
+       true},
+      {"Vista: Explorer holding a product file",
+       explorer,
+       program,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall),
+        kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n"},
+       "",
+       {program, kInstall + std::string("\\bin"), kInstall},
+       true},
+      {"Vista without a Restart Manager: another session's program is ended",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "TerminateProcess",
+       {},
+       true,
+       Manager::Missing,
+       2},
+      {"Vista with one that names nothing (Wine's): asked as before",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "WM_CLOSE",
+       {},
+       true,
+       Manager::Idle},
       {"product program holding a pupil's file",
        program,
        kInstall + std::string("\\Students\\bob.txt"),
@@ -644,7 +706,12 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     sim::Machine& m = sim::machine();
     sim::Machine::Process process;
     process.image = c.image;
+    if (!m.Exists(c.image)) m.AddFile(c.image, "program");
     if (!c.held.empty()) process.holds = {c.held};
+    process.session = c.session;
+    if (c.vista) m.SetVersion(6, 1);
+    m.SetRestartManager(c.manager);
+    m.SetSessionUser(2, "alice");
     m.StartProcess(process);
     if (!c.administrator) NotAnAdministrator();
     if (std::string(c.what).find("registry") != std::string::npos)
