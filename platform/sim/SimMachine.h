@@ -174,8 +174,9 @@ class Machine {
   // registered file (their program file or one they hold) or that were
   // registered themselves, and shuts them down: those that close on request,
   // or, forced, all. Failing: every call after RmStartSession fails. Idle:
-  // every call answers success and does nothing (Wine's).
-  enum class RestartManager { Working, Missing, Failing, Idle };
+  // every call answers success and does nothing (Wine's). Powerless: it
+  // names them, and its shutdown answers success and ends none.
+  enum class RestartManager { Working, Missing, Failing, Idle, Powerless };
   void SetRestartManager(RestartManager kind);
   std::vector<Process> Processes() const;
   // This program's own file, as GetModuleFileNameA and the process list give

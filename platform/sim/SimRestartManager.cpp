@@ -115,7 +115,7 @@ DWORD RmShutdown(DWORD handle, ULONG flags, RM_WRITE_STATUS_CALLBACK) {
   sim::RestartSession* session = SessionOf(s, handle);
   if (!session) return kInvalidHandle;
   if (DWORD error = Broken(s)) return error;
-  if (Idle(s)) return 0;
+  if (Idle(s) || s.restartManager == Machine::RestartManager::Powerless) return 0;
   bool left = false;
   const bool force = (flags & RmForceShutdown) != 0;
   for (Machine::Process& process : s.processes) {

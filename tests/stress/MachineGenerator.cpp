@@ -454,8 +454,9 @@ class MachineBuilder {
            (process.session != 1 ? ", in another session" : "") +
            (process.holds.empty() ? "" : ", holding " + process.holds[0]));
     }
-    const std::vector<const char*> managers = {"working", "missing", "failing", "idle"};
-    const size_t manager = dice_.Chance(0.6) ? 0 : static_cast<size_t>(dice_.Between(1, 3));
+    const std::vector<const char*> managers = {"working", "missing", "failing", "idle",
+                                               "powerless"};
+    const size_t manager = dice_.Chance(0.6) ? 0 : static_cast<size_t>(dice_.Between(1, 4));
     m_.SetRestartManager(static_cast<sim::Machine::RestartManager>(manager));
     if (facts_.osMajor >= 6) Note(std::string("Restart Manager: ") + managers[manager]);
     if (dice_.Chance(0.1)) {
