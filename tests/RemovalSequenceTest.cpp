@@ -606,7 +606,33 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     bool vista = false;
     Manager manager = Manager::Working;
     DWORD session = 1;  // alice's when not this program's
+    // While the question is up it exits, and another program gets its id.
+    bool idReused = false;
   } cases[] = {
+      {"its id reused by another program",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "exited",
+       {},
+       false,
+       Manager::Working,
+       1,
+       true},
+      {"Vista: its id reused by another program",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "exited",
+       {},
+       true,
+       Manager::Working,
+       1,
+       true},
       {"Vista: alice's program in her session, asked to close",
        program,
        "",
@@ -712,7 +738,17 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     if (c.vista) m.SetVersion(6, 1);
     m.SetRestartManager(c.manager);
     m.SetSessionUser(2, "alice");
-    m.StartProcess(process);
+    const DWORD id = m.StartProcess(process);
+    if (c.idReused) {
+      m.onMessageBox = [&](const sim::MessageBoxRecord& box) {
+        if (box.text != kRunningQuestion) return;
+        m.ExitProcess(id);
+        sim::Machine::Process successor;
+        successor.image = other;
+        successor.id = id;
+        m.StartProcess(successor);
+      };
+    }
     if (!c.administrator) NotAnAdministrator();
     if (std::string(c.what).find("registry") != std::string::npos)
       m.Fail(sim::Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED);
@@ -724,6 +760,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
 
     ExpectMessages(c.messages);
     EXPECT_EQ(m.Processes()[0].endedBy, c.endedBy);
+    for (size_t i = 1; i < m.Processes().size(); ++i) EXPECT_TRUE(m.Processes()[i].running);
     EXPECT_TRUE(m.Exists(other));
     EXPECT_EQ(m.PendingDeletes(), c.pending);
     EXPECT_EQ(m.OpenProcessHandles(), 0);

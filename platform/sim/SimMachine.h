@@ -164,6 +164,8 @@ class Machine {
   };
   // Starts `process` (its files must exist); returns its id.
   DWORD StartProcess(const Process& process);
+  // The running process of that id ends by itself ("exited").
+  void ExitProcess(DWORD id);
   // This program's session (1 unless set; SYSTEM's is 0): the windows of
   // other sessions are not listed to it.
   void SetOwnSession(DWORD session);

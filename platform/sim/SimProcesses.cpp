@@ -168,6 +168,12 @@ int Machine::OpenProcessHandles() const {
          s.loadedLibraries + s.userNameBuffers;
 }
 
+void Machine::ExitProcess(DWORD id) {
+  Process* process = Find(*state_, id);
+  if (!process || !process->running) throw std::invalid_argument("sim: no such process running");
+  EndProcess(*state_, *process, "exited");
+}
+
 void Machine::SetOwnSession(DWORD session) { state_->ownSession = session; }
 
 void Machine::SetSessionUser(DWORD session, const std::string& name) {

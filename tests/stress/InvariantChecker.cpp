@@ -283,11 +283,15 @@ class Checker {
 
   // A fault told the program that the component is not there.
   bool HiddenByFault(const Component& component) const {
-    for (const InjectedFault& fault : run_.faults)
+    for (const InjectedFault& fault : run_.faults) {
+      // The program may have named it in short names.
+      const std::string longName = sim::machine().LongPath(fault.target);
       if ((fault.op == sim::Op::FindFirstFile || fault.op == sim::Op::GetFileAttributes) &&
           (fault.error == ERROR_FILE_NOT_FOUND || fault.error == ERROR_PATH_NOT_FOUND) &&
-          component.kind == Component::FileOrFolder && PathKey(fault.target) == component.key)
+          component.kind == Component::FileOrFolder &&
+          PathKey(longName.empty() ? fault.target : longName) == component.key)
         return true;
+    }
     return false;
   }
 
