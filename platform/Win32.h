@@ -6,8 +6,10 @@
 #ifdef _WIN32
 #include <shlobj.h>
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
+#include <restartmanager.h>
 #include <tlhelp32.h>
+#include <wtsapi32.h>
 #else
 #include "sim/HostWin32.h"
 #endif

@@ -1,5 +1,6 @@
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
+#include "removal/DecimalText.h"
 #include "removal/ProductPrograms.h"
 
 namespace {
@@ -27,19 +28,50 @@ BOOL CALLBACK AskWindowToClose(HWND window, LPARAM param) {
   return TRUE;
 }
 
-// Each name once, one a line.
-CString ProgramNames(CProductPrograms& programs) {
+// Its name, and who uses it where that is another account.
+CString Named(const ProductProgram& program, const CString& currentUser) {
+  if (program.user.IsEmpty() || program.user == currentUser) return program.name;
+  return program.name + " (" + program.user + ")";
+}
+
+// Each once, one a line.
+CString ProgramNames(CProductPrograms& programs, const CString& currentUser) {
   CString names;
   for (int i = 0; i < programs.GetSize(); ++i) {
     bool named = false;
-    for (int j = 0; j < i; ++j) named = named || programs[j].name == programs[i].name;
-    if (!named) names += programs[i].name + "\n";
+    for (int j = 0; j < i; ++j)
+      named = named || Named(programs[j], currentUser) == Named(programs[i], currentUser);
+    if (!named) names += Named(programs[i], currentUser) + "\n";
   }
   return names;
 }
 
+// For the log: its program file, and its session where that is known.
+CString Described(const ProductProgram& program) {
+  if (!program.managed) return program.path;
+  CString session = " (session " + DecimalText(program.session);
+  if (!program.user.IsEmpty()) session += ", " + program.user;
+  return program.path + session + ")";
+}
+
 bool Ended(HANDLE process, DWORD wait) {
   return process != NULL && WaitForSingleObject(process, wait) == WAIT_OBJECT_0;
+}
+
+// What is left of the shared time to close since `start`.
+DWORD Left(DWORD start) {
+  const DWORD spent = GetTickCount() - start;
+  return spent < kCloseTime ? kCloseTime - spent : 0;
+}
+
+// Each window of the program's own desktop is asked to close.
+void AskWindows(CProductPrograms& programs) {
+  for (int i = 0; i < programs.GetSize(); ++i) {
+    CloseRequest request = {programs[i].id, false};
+    if (programs[i].process != NULL)
+      EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
+    programs[i].askedToClose = request.asked;
+  }
 }
 
 }  // namespace
@@ -47,42 +79,52 @@ bool Ended(HANDLE process, DWORD wait) {
 bool CRemoverDlg::CloseProductPrograms() {
   CProductPrograms programs;
   programs.Find(m_installPath);
+  CRestartManager closer;
+  CStringArray others;
+  const bool managed = programs.FindUsers(closer, others);
+  for (int i = 0; m_log && i < others.GetSize(); ++i)
+    m_log->Line("Left running, not Kelmora's: " + others[i]);
   if (programs.GetSize() == 0) return true;
   if (m_log == NULL) {
-    const CString question =
-        kRunningHeader + CString("\n\n") + ProgramNames(programs) + "\n" + kRunningFooter;
+    const CString question = kRunningHeader + CString("\n\n") +
+                             ProgramNames(programs, m_userName.Utf8()) + "\n" + kRunningFooter;
     if (AskUser(question, NULL, MB_OKCANCEL) == IDCANCEL) return false;
   } else if (m_noClose) {
     for (int i = 0; i < programs.GetSize(); ++i)
-      m_log->Line("Left running (/noclose): " + programs[i].path);
+      m_log->Line("Left running (/noclose): " + Described(programs[i]));
     return true;
   }
 
-  // All are asked at once and then share the time to close.
-  for (int i = 0; i < programs.GetSize(); ++i) {
-    ProductProgram& program = programs[i];
-    // One that has ended meanwhile is not asked, nor is another that took its id.
-    if (!programs.OpenToClose(i)) continue;
-    CloseRequest request = {program.id, false};
-    EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
-    program.askedToClose = request.asked;
-  }
+  // One that has ended meanwhile is not asked, nor is another that took its id.
+  for (int i = 0; i < programs.GetSize(); ++i) programs.OpenToClose(i);
+  // All are asked at once and then share the time to close: through the
+  // Restart Manager in every session, else on this desktop only.
   const DWORD start = GetTickCount();
+  if (managed)
+    closer.Shutdown(false);
+  else
+    AskWindows(programs);
+  bool left = false;
   for (int i = 0; i < programs.GetSize(); ++i) {
     ProductProgram& program = programs[i];
-    const DWORD spent = GetTickCount() - start;
-    CString outcome = "Closed: ";
-    if (program.process == NULL) {
-      if (m_log) m_log->Line("Ended before it was closed: " + program.path);
-      continue;
-    }
-    if (!program.askedToClose ||
-        !Ended(program.process, spent < kCloseTime ? kCloseTime - spent : 0)) {
-      outcome = TerminateProcess(program.process, 1) && Ended(program.process, kEndTime)
-                    ? "Ended, as it did not close: "
-                    : "Could not be closed; what it holds goes when Windows restarts: ";
-    }
-    if (m_log) m_log->Line(outcome + program.path);
+    // Through the Restart Manager it may have been asked without a window here.
+    program.outcome = (managed || program.askedToClose) && Ended(program.process, Left(start))
+                          ? "Closed: "
+                          : NULL;
+    left = left || (program.process != NULL && program.outcome == NULL);
+  }
+  if (managed && left) closer.Shutdown(true);
+  for (int i = 0; i < programs.GetSize(); ++i) {
+    ProductProgram& program = programs[i];
+    if (program.process == NULL)
+      program.outcome = "Ended before it was closed: ";
+    else if (program.outcome == NULL && managed && Ended(program.process, kEndTime))
+      program.outcome = "Forced to close: ";
+    else if (program.outcome == NULL)
+      program.outcome = TerminateProcess(program.process, 1) && Ended(program.process, kEndTime)
+                            ? "Ended, as it did not close: "
+                            : "Could not be closed; what it holds goes when Windows restarts: ";
+    if (m_log) m_log->Line(program.outcome + Described(program));
   }
   return true;
 }

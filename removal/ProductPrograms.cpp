@@ -2,9 +2,19 @@
 
 #include "location/FolderIdentity.h"
 #include "location/NewerWindowsCalls.h"
+#include "removal/DecimalText.h"
+#include "removal/FolderListing.h"
+#include "removal/SessionUser.h"
 #include "removal/WidePath.h"
 
 namespace {
+
+// The idle process and the system: their ids ask about nothing (0 would name
+// this program itself to Toolhelp).
+const DWORD kIdleProcessId = 0;
+const DWORD kSystemProcessId = 4;
+
+bool IsSystemProcess(DWORD id) { return id == kIdleProcessId || id == kSystemProcessId; }
 
 // The program file of process `id`: from Windows itself where it can say
 // (Vista on), else the process's first module. False when neither can tell
@@ -47,6 +57,42 @@ bool LiesInside(const WCHAR* file, const FolderIdentity& folder) {
   return false;
 }
 
+// A program file by its name: a Java archive, a program or a library.
+bool IsProgramFile(LPCWSTR name) {
+  static const char* const kEndings[] = {".exe", ".dll", ".jar"};
+  int length = 0;
+  while (name[length]) ++length;
+  for (const char* ending : kEndings) {
+    bool same = length > 4;
+    for (int i = 0; same && i < 4; ++i) {
+      const WCHAR c = name[length - 4 + i];
+      same = (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) == static_cast<WCHAR>(ending[i]);
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
+// Registers every program file below `folder`; links are not entered, so
+// that a pupil's link cannot make other programs' files the product's.
+bool AddProgramFiles(CRestartManager& finder, const CWidePath& folder) {
+  CFolderListing listing;
+  if (!listing.Open(folder)) return true;
+  WIN32_FIND_DATAW entry;
+  while (listing.Next(entry)) {
+    CWidePath path;
+    if (IsLink(entry) || !path.Join(folder, entry.cFileName)) continue;
+    if (IsFolder(entry) ? !AddProgramFiles(finder, path)
+                        : IsProgramFile(entry.cFileName) && !finder.AddFile(path.Text()))
+      return false;
+  }
+  return true;
+}
+
+bool SameStart(const FILETIME& one, const FILETIME& other) {
+  return one.dwLowDateTime == other.dwLowDateTime && one.dwHighDateTime == other.dwHighDateTime;
+}
+
 }  // namespace
 
 CProductPrograms::~CProductPrograms() {
@@ -59,6 +105,7 @@ CProductPrograms::~CProductPrograms() {
 void CProductPrograms::Find(const CWidePath& installFolder) {
   if (installFolder.IsEmpty() || IdentifyFolder(installFolder, m_folder, false) != kIdentityKnown)
     return;
+  m_installFolder = installFolder;
   HANDLE processes = ToolhelpSnapshot(TH32CS_SNAPPROCESS, 0);
   if (processes == INVALID_HANDLE_VALUE) return;
   const DWORD own = GetCurrentProcessId();
@@ -66,22 +113,82 @@ void CProductPrograms::Find(const CWidePath& installFolder) {
   entry.dwSize = sizeof entry;
   for (BOOL more = FirstProcess(processes, &entry); more; more = NextProcess(processes, &entry)) {
     WCHAR path[MAX_PATH];
-    if (entry.th32ProcessID != own && ProgramFile(entry.th32ProcessID, path) &&
-        LiesInside(path, m_folder))
+    if (entry.th32ProcessID != own && !IsSystemProcess(entry.th32ProcessID) &&
+        ProgramFile(entry.th32ProcessID, path) && LiesInside(path, m_folder))
       Add(entry.th32ProcessID, path);
   }
   CloseHandle(processes);
 }
 
+bool CProductPrograms::FindUsers(CRestartManager& closer, CStringArray& others) {
+  CRestartManager finder;
+  CWidePath marker;
+  RM_PROCESS_INFO* markerUsers = NULL;
+  RM_PROCESS_INFO* fileUsers = NULL;
+  UINT markerCount = 0, fileCount = 0;
+  bool complete = !m_installFolder.IsEmpty() && marker.Join(m_installFolder, L"km2.jar") &&
+                  closer.Start() && closer.AddFile(marker.Text()) &&
+                  closer.List(markerUsers, markerCount) && finder.Start() &&
+                  AddProgramFiles(finder, m_installFolder) && finder.List(fileUsers, fileCount);
+  for (UINT i = 0; complete && i < markerCount + fileCount; ++i) {
+    const bool holdsMarker = i < markerCount;
+    complete = Take(holdsMarker ? markerUsers[i] : fileUsers[i - markerCount], holdsMarker, closer,
+                    others);
+  }
+  delete[] markerUsers;
+  delete[] fileUsers;
+  // One that answers success and names nothing (Wine's) misses a program
+  // found by its file.
+  for (int i = 0; complete && i < m_size; ++i) complete = m_items[i].managed;
+  // Asked once more, now that the session holds the processes themselves.
+  RM_PROCESS_INFO* closed = NULL;
+  UINT closedCount = 0;
+  complete = complete && closer.List(closed, closedCount);
+  delete[] closed;
+  return complete;
+}
+
+bool CProductPrograms::Take(const RM_PROCESS_INFO& user, bool holdsMarker, CRestartManager& closer,
+                            CStringArray& others) {
+  const DWORD id = user.Process.dwProcessId;
+  if (id == GetCurrentProcessId() || IsSystemProcess(id)) return true;
+  int index = 0;
+  while (index < m_size && m_items[index].id != id) ++index;
+  WCHAR path[MAX_PATH];
+  const bool named = ProgramFile(id, path);
+  if (index < m_size) {
+    if (m_items[index].managed) return true;
+  } else if (holdsMarker || (named && LiesInside(path, m_folder))) {
+    Add(id, named ? path : user.strAppName);
+  } else {
+    others.Add(CWidePath(named ? path : user.strAppName).Utf8() + " (session " +
+               DecimalText(user.TSSessionId) + ")");
+    return true;
+  }
+  ProductProgram& program = m_items[index];
+  program.managed = true;
+  program.unique = user.Process;
+  program.session = user.TSSessionId;
+  program.user = SessionUser(user.TSSessionId);
+  return closer.AddProcess(user.Process);
+}
+
 bool CProductPrograms::OpenToClose(int index) {
   ProductProgram& program = m_items[index];
-  program.process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, program.id);
+  // Vista on, where the Restart Manager is, the start tells the process.
+  const DWORD query = program.managed ? PROCESS_QUERY_LIMITED_INFORMATION : 0;
+  program.process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | query, FALSE, program.id);
   // Another account's program may still close when asked.
-  if (program.process == NULL) program.process = OpenProcess(SYNCHRONIZE, FALSE, program.id);
+  if (program.process == NULL)
+    program.process = OpenProcess(SYNCHRONIZE | query, FALSE, program.id);
   if (program.process == NULL) return false;
   // While the handle is open, the id stays with this process.
+  FILETIME started, ended, kernel, user;
   WCHAR path[MAX_PATH];
-  if (ProgramFile(program.id, path) && LiesInside(path, m_folder)) return true;
+  if (program.managed ? GetProcessTimes(program.process, &started, &ended, &kernel, &user) &&
+                            SameStart(started, program.unique.ProcessStartTime)
+                      : ProgramFile(program.id, path) && LiesInside(path, m_folder))
+    return true;
   CloseHandle(program.process);
   program.process = NULL;
   return false;
@@ -98,8 +205,11 @@ void CProductPrograms::Add(DWORD id, LPCWSTR path) {
   }
   ProductProgram& program = m_items[m_size++];
   program.id = id;
+  program.managed = false;
+  program.session = 0;
   program.process = NULL;
   program.askedToClose = false;
+  program.outcome = NULL;
   program.path = CWidePath(path).Utf8();
   const int separator = program.path.ReverseFind('\\');
   program.name = separator < 0 ? program.path : CString((LPCSTR)program.path + separator + 1);

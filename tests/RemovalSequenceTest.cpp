@@ -642,9 +642,12 @@ TEST_F(RemovalSequenceTest, NothingOfTheProductPresentIsASuccess) {
 
 namespace {
 
-const char kRunningQuestion[] =
-    "These Kelmora programs are running and will be closed.  Work not saved in them will be "
-    "lost:\n\nkelmora.exe\n\nClick OK to close them and continue, or Cancel to stop.";
+std::string RunningQuestion(const std::string& names) {
+  return "These Kelmora programs are running and will be closed.  Work not saved in them will "
+         "be lost:\n\n" +
+         names + "\n\nClick OK to close them and continue, or Cancel to stop.";
+}
+const std::string kRunningQuestion = RunningQuestion("kelmora.exe");
 const char kRemovedAtRestart[] =
     "Kelmora has been removed.  Some of its files were in use; Windows will remove them when the "
     "computer restarts.  Please restart the computer.\n\n";
@@ -652,7 +655,9 @@ const char kRemovedAtRestart[] =
 }  // namespace
 
 // The product's running program is closed after one question, and never
-// another program; what another program holds is left to the restart.
+// another program; what another program holds is left to the restart. From
+// Vista on the Restart Manager closes it in any session, and a Java program
+// running the product's km2.jar with it.
 TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   const std::string program = kInstall + std::string("\\bin\\kelmora.exe");
   const std::string other = "C:\\Program Files\\Other\\other.exe";
@@ -664,6 +669,9 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   const std::string leftToRestart = kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n";
   const std::string reported = kReportHeader + ("Folder: " + std::string(kInstall)) + "\n";
   using sim::Op;
+  const std::string java = "C:\\Program Files\\Java\\bin\\javaw.exe";
+  const std::string explorer = "C:\\WINDOWS\\explorer.exe";
+  using Manager = sim::Machine::RestartManager;
   const struct {
     const char* what;
     std::string image;  // of the running program
@@ -673,8 +681,88 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     std::vector<std::string> messages;
     const char* endedBy;  // "" while it runs
     std::vector<std::string> pending;
+    bool vista = false;
+    Manager manager = Manager::Working;
+    DWORD session = 1;  // alice's when not this program's
+    // While the question is up it exits, and another program gets its id.
+    bool idReused = false;
     std::function<void(sim::Machine&)> arrange = nullptr;
   } cases[] = {
+      {"its id reused by another program",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "exited",
+       {},
+       false,
+       Manager::Working,
+       1,
+       true},
+      {"Vista: its id reused by another program",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "exited",
+       {},
+       true,
+       Manager::Working,
+       1,
+       true},
+      {"Vista: alice's program in her session, asked to close",
+       program,
+       "",
+       true,
+       IDOK,
+       {RunningQuestion("kelmora.exe (alice)"), kSuccess},
+       "RmShutdown",
+       {},
+       true,
+       Manager::Working,
+       2},
+      {"Vista: Java outside running km2.jar",
+       java,
+       jar,
+       true,
+       IDOK,
+       {RunningQuestion("javaw.exe"), kSuccess},
+       "RmShutdown",
+       {},
+       true},
+      {"Vista: Explorer holding a product file",
+       explorer,
+       program,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall),
+        kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n"},
+       "",
+       {program, kInstall + std::string("\\bin"), kInstall},
+       true},
+      {"Vista without a Restart Manager: another session's program is ended",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "TerminateProcess",
+       {},
+       true,
+       Manager::Missing,
+       2},
+      {"Vista with one that names nothing (Wine's): asked as before",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, kSuccess},
+       "WM_CLOSE",
+       {},
+       true,
+       Manager::Idle},
       {"product program holding a pupil's file",
        program,
        kInstall + std::string("\\Students\\bob.txt"),
@@ -730,6 +818,10 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        {"Could not delete: " + std::string(kInstall), reported},
        "",
        {},
+       false,
+       Manager::Working,
+       1,
+       false,
        [classes](sim::Machine& m) { m.Fail(Op::SetFileSecurity, classes, ERROR_ACCESS_DENIED); }},
       {"on a network drive",
        other,
@@ -739,6 +831,10 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        {"Could not delete: " + std::string(kInstall), reported},
        "",
        {},
+       false,
+       Manager::Working,
+       1,
+       false,
        [](sim::Machine& m) { m.SetDrive("C:", DRIVE_REMOTE, "\\Device\\LanmanRedirector"); }},
       {"on a drive given by SUBST",
        other,
@@ -748,6 +844,10 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        {"Could not delete: " + std::string(kInstall), reported},
        "",
        {},
+       false,
+       Manager::Working,
+       1,
+       false,
        [](sim::Machine& m) { m.SetDrive("c:", DRIVE_FIXED, "\\??\\D:\\School"); }},
   };
   for (const auto& c : cases) {
@@ -761,8 +861,23 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     installed = m.Tree(kInstall);
     sim::Machine::Process process;
     process.image = c.image;
+    if (!m.Exists(c.image)) m.AddFile(c.image, "program");
     if (!c.held.empty()) process.holds = {c.held};
-    m.StartProcess(process);
+    process.session = c.session;
+    if (c.vista) m.SetVersion(6, 1);
+    m.SetRestartManager(c.manager);
+    m.SetSessionUser(2, "alice");
+    const DWORD id = m.StartProcess(process);
+    if (c.idReused) {
+      m.onMessageBox = [&](const sim::MessageBoxRecord& box) {
+        if (box.text != kRunningQuestion) return;
+        m.ExitProcess(id);
+        sim::Machine::Process successor;
+        successor.image = other;
+        successor.id = id;
+        m.StartProcess(successor);
+      };
+    }
     if (!c.administrator) NotAnAdministrator();
     if (std::string(c.what).find("registry") != std::string::npos)
       m.Fail(sim::Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED);
@@ -775,6 +890,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
 
     ExpectMessages(c.messages);
     EXPECT_EQ(m.Processes()[0].endedBy, c.endedBy);
+    for (size_t i = 1; i < m.Processes().size(); ++i) EXPECT_TRUE(m.Processes()[i].running);
     EXPECT_TRUE(m.Exists(other));
     EXPECT_EQ(m.PendingDeletes(), c.pending);
     // Nothing left to the restart lies where a pupil may still put a link.

@@ -90,12 +90,44 @@ void InstallInPolishFolder(bool olderWindows) {
   if (olderWindows) m.Fail(sim::Op::WideCall, "RegQueryValueExW", ERROR_CALL_NOT_IMPLEMENTED);
 }
 
+// Deployed as SYSTEM (session 0) on Vista while alice, signed in to session
+// 1, runs the product, and Explorer reads the program's icon: that file
+// goes to the restart.
+void RunningForAlice(bool closes,
+                     sim::Machine::RestartManager manager = sim::Machine::RestartManager::Working) {
+  sim::Machine& m = sim::machine();
+  m.SetVersion(6, 1);
+  m.SetRestartManager(manager);
+  m.SetUserName("SYSTEM");
+  m.SetOwnSession(0);
+  m.SetSessionUser(1, "alice");
+  Running(kProgram, {}, closes);
+  sim::Machine::Process explorer;
+  explorer.image = "C:\\WINDOWS\\explorer.exe";
+  explorer.holds = {kProgram};
+  m.AddFile(explorer.image);
+  m.StartProcess(explorer);
+}
+
+void StartedInside(bool vista) {
+  sim::Machine& m = sim::machine();
+  if (vista) m.SetVersion(6, 1);
+  m.AddFile(kInstall + std::string("\\RemoveKM.exe"));
+  m.SetModulePath(kInstall + std::string("\\RemoveKM.exe"));
+  Running(kProgram, {});
+}
+
 class UnattendedRunTest : public RemovalTest {
  protected:
   int Run(const std::string& arguments) {
     sim::machine().SetCommandLine("\"C:\\Temp\\RemoveKM.exe\" " + arguments);
     EXPECT_FALSE(theApp.InitInstance());
     return theApp.ExitInstance();
+  }
+  void ExpectOwnLeft() const {
+    const std::string own = kInstall + std::string("\\RemoveKM.exe");
+    EXPECT_EQ(sim::machine().PendingDeletes(), (std::vector<std::string>{own, kInstall}));
+    for (const std::string& line : LogLines()) EXPECT_EQ(line.find(own), std::string::npos) << line;
   }
   // The log's lines without their date and time.
   std::vector<std::string> LogLines(const std::string& log = kLog) const {
@@ -221,18 +253,28 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
          EXPECT_TRUE(m.Exists(kOutsider));
          EXPECT_EQ(Run("/check"), 0);
        }},
+      {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true,
+       {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)",
+        "Closed: " + std::string(kProgram) + " (session 1, alice)", "Exit code 3010."}, none,
+       [] { EXPECT_EQ(sim::machine().Processes()[0].endedBy, "RmShutdown"); }},
+      {"/quiet /nosave", [] { RunningForAlice(false); }, 3010, true,
+       {"Forced to close: " + std::string(kProgram) + " (session 1, alice)", "Exit code 3010."}},
+      // Whatever it answers, each program is looked at again.
+      {"/quiet /nosave",
+       [] { RunningForAlice(true, sim::Machine::RestartManager::Powerless); }, 3010, true,
+       {"Ended, as it did not close: " + std::string(kProgram) + " (session 1, alice)",
+        "Exit code 3010."}},
       {"/quiet /nosave /noclose", [] { Running(kProgram, {}); }, 3010, true,
        {"Left running (/noclose): " + std::string(kProgram), "Exit code 3010."}, none,
        [] { EXPECT_TRUE(StillRuns(0)); }},
       // Started from inside the install folder, the program leaves its own
-      // running file to the restart.
-      {"/quiet /nosave", [] {
-         sim::machine().AddFile(kInstall + std::string("\\RemoveKM.exe"));
-         sim::machine().SetModulePath(kInstall + std::string("\\RemoveKM.exe"));
-       }, 3010, true, {"Exit code 3010."}, none, [] {
-         EXPECT_EQ(sim::machine().PendingDeletes(),
-                   (std::vector<std::string>{kInstall + std::string("\\RemoveKM.exe"), kInstall}));
-       }},
+      // running file to the restart, and never takes itself for one of the
+      // product's programs (the idle process's id 0 names it to Toolhelp).
+      {"/quiet /nosave", [] { StartedInside(false); }, 3010, true,
+       {"Closed: " + std::string(kProgram), "Exit code 3010."}, none, [&] { ExpectOwnLeft(); }},
+      {"/quiet /nosave", [] { StartedInside(true); }, 3010, true,
+       {"Closed: " + std::string(kProgram) + " (session 1, user1)", "Exit code 3010."}, none,
+       [&] { ExpectOwnLeft(); }},
       // Without an administrator's rights nothing can wait for the restart.
       {"/quiet /nosave", [] { Running(kOutsider, {std::string(kInstall) + "\\km2.jar"});
                              NotAnAdministrator(); }, 1603, true,

@@ -350,6 +350,58 @@ BOOL EnumWindows(WNDENUMPROC callback, LPARAM param);
 DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId);
 BOOL IsWindowVisible(HWND window);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Each process's start (identifies it beside its id, which Windows reuses).
+BOOL GetProcessTimes(HANDLE process, FILETIME* creation, FILETIME* exit, FILETIME* kernel,
+                     FILETIME* user);
+// Libraries that older Windows versions lack, loaded when they are used.
+HMODULE LoadLibraryA(LPCSTR name);
+BOOL FreeLibrary(HMODULE module);
+// The Restart Manager (rstrtmgr.dll, Vista on): which processes use a file,
+// in any session, and closing them as Windows does at sign-out.
+#define CCH_RM_SESSION_KEY 32
+#define CCH_RM_MAX_APP_NAME 255
+#define CCH_RM_MAX_SVC_NAME 63
+#define ERROR_FAIL_SHUTDOWN 351L
+typedef struct _RM_UNIQUE_PROCESS {
+  DWORD dwProcessId;
+  FILETIME ProcessStartTime;
+} RM_UNIQUE_PROCESS, *PRM_UNIQUE_PROCESS;
+typedef enum _RM_APP_TYPE {
+  RmUnknownApp = 0,
+  RmMainWindow = 1,
+  RmOtherWindow = 2,
+  RmService = 3,
+  RmExplorer = 4,
+  RmConsole = 5,
+  RmCritical = 1000
+} RM_APP_TYPE;
+typedef struct _RM_PROCESS_INFO {
+  RM_UNIQUE_PROCESS Process;
+  WCHAR strAppName[CCH_RM_MAX_APP_NAME + 1];
+  WCHAR strServiceShortName[CCH_RM_MAX_SVC_NAME + 1];
+  RM_APP_TYPE ApplicationType;
+  ULONG AppStatus;
+  DWORD TSSessionId;
+  BOOL bRestartable;
+} RM_PROCESS_INFO, *PRM_PROCESS_INFO;
+typedef enum _RM_SHUTDOWN_TYPE {
+  RmForceShutdown = 0x1,
+  RmShutdownOnlyRegistered = 0x10
+} RM_SHUTDOWN_TYPE;
+typedef void(WINAPI* RM_WRITE_STATUS_CALLBACK)(UINT percentComplete);
+DWORD RmStartSession(DWORD* session, DWORD flags, WCHAR key[]);
+DWORD RmRegisterResources(DWORD session, UINT fileCount, LPCWSTR files[], UINT processCount,
+                          RM_UNIQUE_PROCESS processes[], UINT serviceCount, LPCWSTR services[]);
+DWORD RmGetList(DWORD session, UINT* needed, UINT* count, RM_PROCESS_INFO processes[],
+                LPDWORD rebootReasons);
+DWORD RmShutdown(DWORD session, ULONG flags, RM_WRITE_STATUS_CALLBACK status);
+DWORD RmEndSession(DWORD session);
+// Who is signed in to a session (wtsapi32.dll).
+#define WTS_CURRENT_SERVER_HANDLE ((HANDLE)NULL)
+typedef enum _WTS_INFO_CLASS { WTSUserName = 5 } WTS_INFO_CLASS;
+BOOL WTSQuerySessionInformationW(HANDLE server, DWORD session, WTS_INFO_CLASS what, LPWSTR* buffer,
+                                 DWORD* bytes);
+void WTSFreeMemory(LPVOID memory);
 // What stays held is deleted when Windows next starts: the session manager
 // reads PendingFileRenameOperations (REG_MULTI_SZ, pairs of "\??\" paths,
 // an empty second one for a delete) under this key.

@@ -182,13 +182,33 @@ class Machine {
     bool denied = false;             // another account's: only SYNCHRONIZE and
                                      // PROCESS_QUERY_LIMITED_INFORMATION open it
     std::vector<std::string> holds;  // files held open without sharing
-    // Kept by the machine:
+    DWORD session = 1;               // its Terminal Services session
+    // An id of a process that has ended may be given again; 0: a new one.
     DWORD id = 0;
+    // Kept by the machine:
+    unsigned long long startTime = 0;  // as GetProcessTimes gives it
     bool running = true;
-    std::string endedBy;  // "WM_CLOSE", "TerminateProcess" or "restart"
+    // "WM_CLOSE", "TerminateProcess", "RmShutdown", "RmForceShutdown" or "restart"
+    std::string endedBy;
   };
   // Starts `process` (its files must exist); returns its id.
   DWORD StartProcess(const Process& process);
+  // The running process of that id ends by itself ("exited").
+  void ExitProcess(DWORD id);
+  // This program's session (1 unless set; SYSTEM's is 0): the windows of
+  // other sessions are not listed to it.
+  void SetOwnSession(DWORD session);
+  // Who is signed in to `session`; this program's own session has the
+  // account of GetUserNameA, any other nobody unless set.
+  void SetSessionUser(DWORD session, const std::string& name);
+  // The Restart Manager: from Vista on it names the processes that use a
+  // registered file (their program file or one they hold) or that were
+  // registered themselves, and shuts them down: those that close on request,
+  // or, forced, all. Failing: every call after RmStartSession fails. Idle:
+  // every call answers success and does nothing (Wine's). Powerless: it
+  // names them, and its shutdown answers success and ends none.
+  enum class RestartManager { Working, Missing, Failing, Idle, Powerless };
+  void SetRestartManager(RestartManager kind);
   std::vector<Process> Processes() const;
   // This program's own file, as GetModuleFileNameA and the process list give
   // it; "C:\Temp\RemoveKM.exe" unless set.
@@ -290,7 +310,9 @@ class Machine {
   int OpenFileHandles() const;
   int OpenKeys() const;
   int OpenMutexHandles() const;
-  int OpenProcessHandles() const;  // processes and Toolhelp snapshots
+  // Processes, Toolhelp snapshots, Restart Manager sessions, loaded
+  // libraries and session user names not freed.
+  int OpenProcessHandles() const;
   int LiveWindows() const;
   int ComInitDepth() const;
   int LiveItemIdLists() const;

@@ -16,17 +16,10 @@ const uintptr_t kWindowBase = 0x7F000000;  // process windows' handles, above th
 const DWORD kBadLength = 24;               // ERROR_BAD_LENGTH
 const DWORD kWaitFailed = 0xFFFFFFFF;
 
-FileNode* Entry(const Machine::State& s, const std::string& path) {
-  sim::WinPath parsed;
-  if (sim::ParsePath(path, "C:\\", parsed) != 0) return nullptr;
-  return sim::Look(s, parsed).node;
-}
+FileNode* Entry(const Machine::State& s, const std::string& path) { return sim::EntryAt(s, path); }
 
-Machine::Process* Find(Machine::State& s, DWORD id) {
-  for (Machine::Process& process : s.processes)
-    if (process.id == id) return &process;
-  return nullptr;
-}
+// The running one of that id; an ended one only when none runs.
+Machine::Process* Find(Machine::State& s, DWORD id) { return sim::FindProcess(s, id); }
 
 // What a running program keeps from being deleted.
 void Hold(Machine::State& s, const Machine::Process& process, bool held) {
@@ -36,13 +29,7 @@ void Hold(Machine::State& s, const Machine::Process& process, bool held) {
 }
 
 void End(Machine::State& s, Machine::Process& process, const char* how) {
-  process.running = false;
-  process.endedBy = how;
-  Hold(s, process, false);
-  // A file that another running program holds stays held.
-  for (const Machine::Process& other : s.processes)
-    if (other.running) Hold(s, other, true);
-  sim::Log(std::string(how) + " ended " + process.image);
+  sim::EndProcess(s, process, how);
 }
 
 std::string FileName(const std::string& path) {
@@ -74,6 +61,13 @@ Machine::Process* ProcessOfWindow(Machine::State& s, HWND window) {
 sim::ProcessHandle* OpenedProcess(Machine::State& s, HANDLE handle) {
   auto found = s.processHandles.find(handle);
   return found == s.processHandles.end() ? nullptr : &found->second;
+}
+
+// The process a handle opened; nullptr for this program itself.
+Machine::Process* ProcessOf(Machine::State& s, const sim::ProcessHandle& opened) {
+  for (Machine::Process& process : s.processes)
+    if (process.id == opened.id && process.startTime == opened.startTime) return &process;
+  return nullptr;
 }
 
 // The program file of `id` as seen from this process, or the error.
@@ -114,6 +108,32 @@ BOOL NextProcess(HANDLE handle, LPPROCESSENTRY32W entry, bool first) {
 
 namespace sim {
 
+FileNode* EntryAt(const Machine::State& s, const std::string& path) {
+  WinPath parsed;
+  if (ParsePath(path, "C:\\", parsed) != 0) return nullptr;
+  return Look(s, parsed).node;
+}
+
+Machine::Process* FindProcess(Machine::State& s, DWORD id) {
+  Machine::Process* ended = nullptr;
+  for (Machine::Process& process : s.processes) {
+    if (process.id != id) continue;
+    if (process.running) return &process;
+    ended = &process;
+  }
+  return ended;
+}
+
+void EndProcess(Machine::State& s, Machine::Process& process, const char* how) {
+  process.running = false;
+  process.endedBy = how;
+  Hold(s, process, false);
+  // A file that another running program holds stays held.
+  for (const Machine::Process& other : s.processes)
+    if (other.running) Hold(s, other, true);
+  Log(std::string(how) + " ended " + process.image);
+}
+
 bool CloseProcessHandle(Machine::State& s, HANDLE handle) {
   return s.processHandles.erase(handle) || s.snapshots.erase(handle);
 }
@@ -123,8 +143,11 @@ DWORD Machine::StartProcess(const Process& started) {
   if (!Entry(s, started.image)) throw std::invalid_argument("sim: no program " + started.image);
   for (const std::string& path : started.holds)
     if (!Entry(s, path)) throw std::invalid_argument("sim: no file to hold: " + path);
+  const Process* same = started.id ? Find(s, started.id) : nullptr;
+  if (same && same->running) throw std::invalid_argument("sim: the id is in use");
   Process process = started;
-  process.id = 0x600 + 4 * static_cast<DWORD>(s.processes.size());
+  if (!process.id) process.id = 0x600 + 4 * static_cast<DWORD>(s.processes.size());
+  process.startTime = s.nextStartTime += 10000000;  // a second later
   process.running = true;
   process.endedBy = "";
   Hold(s, process, true);
@@ -140,7 +163,21 @@ void Machine::SetModulePath(const std::string& path) {
 }
 
 int Machine::OpenProcessHandles() const {
-  return static_cast<int>(state_->processHandles.size() + state_->snapshots.size());
+  const State& s = *state_;
+  return static_cast<int>(s.processHandles.size() + s.snapshots.size() + s.restartSessions.size()) +
+         s.loadedLibraries + s.userNameBuffers;
+}
+
+void Machine::ExitProcess(DWORD id) {
+  Process* process = Find(*state_, id);
+  if (!process || !process->running) throw std::invalid_argument("sim: no such process running");
+  EndProcess(*state_, *process, "exited");
+}
+
+void Machine::SetOwnSession(DWORD session) { state_->ownSession = session; }
+
+void Machine::SetSessionUser(DWORD session, const std::string& name) {
+  state_->sessionUsers[session] = name;
 }
 
 }  // namespace sim
@@ -213,7 +250,7 @@ HANDLE OpenProcess(DWORD access, BOOL, DWORD id) {
       (access & ~(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION)) != 0)
     return NoHandle(ERROR_ACCESS_DENIED, nullptr);
   HANDLE handle = NewHandle(s);
-  s.processHandles[handle] = {id, access};
+  s.processHandles[handle] = {id, access, process ? process->startTime : sim::kOwnStartTime};
   return handle;
 }
 
@@ -223,8 +260,8 @@ BOOL QueryFullProcessImageNameW(HANDLE handle, DWORD, LPWSTR name, PDWORD size) 
   if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE);
   if (!(opened->access & (PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_QUERY_INFORMATION)))
     return sim::Refuse(ERROR_ACCESS_DENIED);
-  std::string image;
-  ImageOf(s, opened->id, image);
+  const Machine::Process* process = ProcessOf(s, *opened);
+  const std::string image = process ? process->image : s.modulePath;
   const DWORD length = static_cast<DWORD>(sim::Characters(image).size());
   if (!name || !size || *size <= length) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
   sim::FillWide(image, name, *size);
@@ -236,7 +273,7 @@ BOOL TerminateProcess(HANDLE handle, UINT) {
   auto& s = sim::Enter();
   sim::ProcessHandle* opened = OpenedProcess(s, handle);
   if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE);
-  Machine::Process* process = Find(s, opened->id);
+  Machine::Process* process = ProcessOf(s, *opened);
   if (!(opened->access & PROCESS_TERMINATE) || !process || !process->running)
     return sim::Refuse(ERROR_ACCESS_DENIED);
   End(s, *process, "TerminateProcess");
@@ -248,7 +285,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   sim::ProcessHandle* opened = OpenedProcess(s, handle);
   if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE), kWaitFailed;
   if (!(opened->access & SYNCHRONIZE)) return sim::Refuse(ERROR_ACCESS_DENIED), kWaitFailed;
-  const Machine::Process* process = Find(s, opened->id);
+  const Machine::Process* process = ProcessOf(s, *opened);
   if (process && !process->running) return WAIT_OBJECT_0;
   s.tickCount += milliseconds;
   return WAIT_TIMEOUT;
@@ -260,7 +297,8 @@ BOOL EnumWindows(WNDENUMPROC callback, LPARAM param) {
   for (const auto& window : s.windows)
     if (!window.second->parent && !window.second->destroyed) topLevel.push_back(window.first);
   for (const Machine::Process& process : s.processes)
-    if (process.running && process.hasWindow) topLevel.push_back(WindowOf(process));
+    if (process.running && process.hasWindow && process.session == s.ownSession)
+      topLevel.push_back(WindowOf(process));
   for (HWND window : topLevel)
     if (!callback(window, param)) break;
   return TRUE;
@@ -293,5 +331,19 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM, LPARAM) {
   if (!process) return sim::LiveWindow(window) ? TRUE : FALSE;
   sim::Log("PostMessage " + sim::Hex(message) + " " + process->image);
   if (message == WM_CLOSE && process->closesOnRequest) End(s, *process, "WM_CLOSE");
+  return TRUE;
+}
+
+BOOL GetProcessTimes(HANDLE handle, FILETIME* creation, FILETIME* exit, FILETIME* kernel,
+                     FILETIME* user) {
+  auto& s = sim::Enter();
+  sim::ProcessHandle* opened = OpenedProcess(s, handle);
+  if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE);
+  if (!(opened->access & (PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_QUERY_INFORMATION)))
+    return sim::Refuse(ERROR_ACCESS_DENIED);
+  const Machine::Process* process = ProcessOf(s, *opened);
+  const unsigned long long start = process ? process->startTime : sim::kOwnStartTime;
+  *creation = {static_cast<DWORD>(start), static_cast<DWORD>(start >> 32)};
+  *exit = *kernel = *user = {0, 0};
   return TRUE;
 }

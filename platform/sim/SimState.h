@@ -95,15 +95,23 @@ struct KeyHandle {
   REGSAM access;
 };
 
+// A handle stays with the process it opened, though its id goes to another.
 struct ProcessHandle {
   DWORD id;
   DWORD access;
+  unsigned long long startTime;
 };
 
 // A Toolhelp snapshot: the processes, or one process's program file.
 struct Snapshot {
   std::vector<std::pair<DWORD, std::string>> entries;  // id, program file
   size_t next = 0;
+};
+
+// A Restart Manager session: what was registered with it.
+struct RestartSession {
+  std::vector<const FileNode*> files;
+  std::vector<std::pair<DWORD, unsigned long long>> processes;  // id, start time
 };
 
 struct Fault {
@@ -150,6 +158,14 @@ struct Machine::State {
   std::vector<Machine::Process> processes;
   std::map<HANDLE, ProcessHandle> processHandles;
   std::map<HANDLE, Snapshot> snapshots;
+  unsigned long long nextStartTime = 0x01D0000000000000ULL;
+  DWORD ownSession = 1;
+  std::map<DWORD, std::string> sessionUsers;
+  Machine::RestartManager restartManager = Machine::RestartManager::Working;
+  std::map<DWORD, RestartSession> restartSessions;
+  DWORD nextRestartSession = 0;
+  int loadedLibraries = 0;
+  int userNameBuffers = 0;
   DWORD tickCount = 0x01000000;  // GetTickCount, moved on by waits
   std::string wow64Directory;    // "" on 32-bit Windows
   std::string tempDirectory = "C:\\Documents and Settings\\user1\\Local Settings\\Temp\\";
@@ -229,6 +245,13 @@ KeyNode* FindKey(const Machine::State& state, const std::string& path);
 // Closes a process handle or a snapshot; false when `handle` is neither.
 bool CloseProcessHandle(Machine::State& state, HANDLE handle);
 const DWORD kOwnProcessId = 0x4D0;
+const unsigned long long kOwnStartTime = 0x01C0000000000000ULL;
+// The process, or nullptr.
+Machine::Process* FindProcess(Machine::State& state, DWORD id);
+// Ends a running process, `how` telling by what, and lets go of its files.
+void EndProcess(Machine::State& state, Machine::Process& process, const char* how);
+// The entry a test API path names, or nullptr.
+FileNode* EntryAt(const Machine::State& state, const std::string& path);
 // Where Windows keeps what it carries out when it next starts.
 const char kSessionManagerKey[] = "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 const char kPendingValue[] = "PendingFileRenameOperations";

@@ -11,6 +11,8 @@ const DWORD kModuleNotFound = 126;  // ERROR_MOD_NOT_FOUND
 const DWORD kProcNotFound = 127;    // ERROR_PROC_NOT_FOUND
 const HMODULE kKernel32 = reinterpret_cast<HMODULE>(0x7C800000);
 const HMODULE kShell32 = reinterpret_cast<HMODULE>(0x7C9C0000);
+const HMODULE kRestartManager = reinterpret_cast<HMODULE>(0x76E00000);
+const HMODULE kTerminalServices = reinterpret_cast<HMODULE>(0x76F00000);
 
 DWORD BuildNumber(DWORD major, DWORD minor) {
   switch (major * 100 + minor) {
@@ -124,8 +126,47 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   if (module == kKernel32 && s.majorVersion >= 6 &&
       std::strcmp(name, "QueryFullProcessImageNameW") == 0)
     found = Exported(&QueryFullProcessImageNameW);
+  if (module == kRestartManager) {
+    if (std::strcmp(name, "RmStartSession") == 0) found = Exported(&RmStartSession);
+    if (std::strcmp(name, "RmRegisterResources") == 0) found = Exported(&RmRegisterResources);
+    if (std::strcmp(name, "RmGetList") == 0) found = Exported(&RmGetList);
+    if (std::strcmp(name, "RmShutdown") == 0) found = Exported(&RmShutdown);
+    if (std::strcmp(name, "RmEndSession") == 0) found = Exported(&RmEndSession);
+  }
+  if (module == kTerminalServices) {
+    if (std::strcmp(name, "WTSQuerySessionInformationW") == 0)
+      found = Exported(&WTSQuerySessionInformationW);
+    if (std::strcmp(name, "WTSFreeMemory") == 0) found = Exported(&WTSFreeMemory);
+  }
   if (!found) sim::Refuse(kProcNotFound);
   return found;
+}
+
+// The Restart Manager from Vista on, unless a test took it away; the
+// sessions' users from XP on.
+HMODULE LoadLibraryA(LPCSTR name) {
+  auto& s = sim::Enter();
+  HMODULE loaded = nullptr;
+  if (sim::SameName(name, "rstrtmgr.dll") && s.majorVersion >= 6 &&
+      s.restartManager != sim::Machine::RestartManager::Missing)
+    loaded = kRestartManager;
+  if (sim::SameName(name, "wtsapi32.dll") &&
+      (s.majorVersion > 5 || (s.majorVersion == 5 && s.minorVersion >= 1)))
+    loaded = kTerminalServices;
+  if (!loaded) {
+    sim::Refuse(kModuleNotFound);
+    return nullptr;
+  }
+  ++s.loadedLibraries;
+  return loaded;
+}
+
+BOOL FreeLibrary(HMODULE module) {
+  auto& s = sim::Enter();
+  if (module != kRestartManager && module != kTerminalServices)
+    return sim::Refuse(ERROR_INVALID_HANDLE);
+  --s.loadedLibraries;
+  return TRUE;
 }
 
 DWORD GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size) {

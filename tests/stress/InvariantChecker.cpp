@@ -205,8 +205,15 @@ class Checker {
     if (!longName.empty()) taken = longName;
     if (taken.find('~') != std::string::npos) taken = run_.facts.productFolder;
     const std::string folder = PathKey(taken);
+    // A program anywhere that holds the product's marker is the product's
+    // (Java running km2.jar).
+    auto holdsMarker = [&](const sim::Machine::Process& process) {
+      for (const std::string& held : process.holds)
+        if (!taken.empty() && PathKey(held) == JoinPath(folder, "km2.jar")) return true;
+      return false;
+    };
     for (const sim::Machine::Process& process : sim::machine().Processes())
-      if (!process.endedBy.empty() &&
+      if (!process.endedBy.empty() && !holdsMarker(process) &&
           (taken.empty() || !IsSameOrBelow(PathKey(process.image), folder)))
         Violation("a program outside the install folder ended by " + process.endedBy + ": " +
                   Printable(process.image));
@@ -290,11 +297,15 @@ class Checker {
 
   // A fault told the program that the component is not there.
   bool HiddenByFault(const Component& component) const {
-    for (const InjectedFault& fault : run_.faults)
+    for (const InjectedFault& fault : run_.faults) {
+      // The program may have named it in short names.
+      const std::string longName = sim::machine().LongPath(fault.target);
       if ((fault.op == sim::Op::FindFirstFile || fault.op == sim::Op::GetFileAttributes) &&
           (fault.error == ERROR_FILE_NOT_FOUND || fault.error == ERROR_PATH_NOT_FOUND) &&
-          component.kind == Component::FileOrFolder && PathKey(fault.target) == component.key)
+          component.kind == Component::FileOrFolder &&
+          PathKey(longName.empty() ? fault.target : longName) == component.key)
         return true;
+    }
     return false;
   }
 

@@ -501,6 +501,9 @@ class MachineBuilder {
       process.hasWindow = dice_.Chance(0.8);
       process.closesOnRequest = dice_.Chance(0.7);
       process.denied = dice_.Chance(0.1);
+      // Sessions and the Restart Manager matter from Vista on; older
+      // machines keep the draws they had.
+      if (facts_.osMajor >= 6) process.session = dice_.Chance(0.2) ? 2 : 1;
       if (!productFiles.empty() && dice_.Chance(0.5))
         process.holds.push_back(dice_.Pick(productFiles));
       m_.StartProcess(process);
@@ -508,7 +511,15 @@ class MachineBuilder {
            (process.hasWindow ? "" : ", no window") +
            (process.closesOnRequest ? "" : ", ignores WM_CLOSE") +
            (process.denied ? ", another account's" : "") +
+           (process.session != 1 ? ", in another session" : "") +
            (process.holds.empty() ? "" : ", holding " + process.holds[0]));
+    }
+    const std::vector<const char*> managers = {"working", "missing", "failing", "idle",
+                                               "powerless"};
+    if (facts_.osMajor >= 6) {
+      const size_t manager = dice_.Chance(0.6) ? 0 : static_cast<size_t>(dice_.Between(1, 4));
+      m_.SetRestartManager(static_cast<sim::Machine::RestartManager>(manager));
+      Note(std::string("Restart Manager: ") + managers[manager]);
     }
     if (dice_.Chance(0.1)) {
       m_.DenyKey("HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager");
