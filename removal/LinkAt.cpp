@@ -3,19 +3,30 @@
 #include "removal/FolderListing.h"
 #include "removal/PathExists.h"
 
-bool IsLinkAt(const CWidePath& path) {
+namespace {
+
+enum LinkKind { kNotALink, kALink, kUntold };
+
+LinkKind LinkKindAt(const CWidePath& path) {
   // Only the listing of its folder tells what kind of reparse point it is.
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW(path.Text(), &entry);
   if (find != INVALID_HANDLE_VALUE) {
     FindClose(find);
-    return IsLink(entry);
+    return IsLink(entry) ? kALink : kNotALink;
   }
-  // A second opinion before anything is taken as no link; what cannot be
-  // told at all is taken for a link.
+  // A second opinion before anything is taken as no link.
   const DWORD attributes = GetFileAttributesW(path.Text());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return !IsNotFoundError(GetLastError());
-  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return IsNotFoundError(GetLastError()) ? kNotALink : kUntold;
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? kALink : kNotALink;
+}
+
+}  // namespace
+
+bool IsLinkAt(const CWidePath& path) {
+  // What cannot be told at all is taken for a link.
+  return LinkKindAt(path) != kNotALink;
 }
 
 bool RemoveLink(const CWidePath& path) {
@@ -25,13 +36,15 @@ bool RemoveLink(const CWidePath& path) {
   return DeleteFileW(path.Text()) != FALSE;
 }
 
-bool LinkOnTheWay(const CWidePath& base, const CString& below) {
+WayVerdict LinkOnTheWay(const CWidePath& base, const CString& below) {
   CWidePath path = base;
   if (below.IsEmpty() || below[0] != '\\') path.Append(L"\\", 1);
   path.Append(CWidePath(below));
   // Each separator after the first part of `below` ends a folder on the way.
   for (int i = base.GetLength() + 1; i < path.GetLength(); ++i) {
-    if (path[i] == L'\\' && IsLinkAt(CWidePath().Append(path.Text(), i))) return true;
+    if (path[i] != L'\\') continue;
+    const LinkKind kind = LinkKindAt(CWidePath().Append(path.Text(), i));
+    if (kind != kNotALink) return kind == kALink ? kWayThroughLink : kWayUntold;
   }
-  return false;
+  return kWayPlain;
 }

@@ -58,17 +58,23 @@ void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolder
   // A pupil may make any folder of their Start Menu a link: what lies behind
   // one is not the product's and is not entered; a link in the product's own
   // place goes as a link. What would not go, by its name at `location`:
+  // Where the way to it cannot be checked, nothing is entered either, but what
+  // may be the product's is then reported, never passed over.
   CStringArray shortcutsLeft;
   for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
     const CWidePath path = location + "\\" + m_shortcuts[i];
-    if (!PathMayExist(path) || LinkOnTheWay(location, m_shortcuts[i])) continue;
-    if (!DeleteFileW(path.Text()) && !(IsLinkAt(path) && RemoveLink(path)))
+    const WayVerdict way = LinkOnTheWay(location, m_shortcuts[i]);
+    if (!PathMayExist(path) || way == kWayThroughLink) continue;
+    if (way == kWayUntold || (!DeleteFileW(path.Text()) && !(IsLinkAt(path) && RemoveLink(path))))
       shortcutsLeft.Add("\\" + m_shortcuts[i]);
   }
   CStringArray foldersLeft;
   for (int i = 0; i < programFolders; ++i) {
-    if (LinkOnTheWay(location, kProgramFolders[i])) continue;
-    if (!DeleteFolderIfPresent(location + kProgramFolders[i])) foldersLeft.Add(kProgramFolders[i]);
+    const CWidePath folder = location + kProgramFolders[i];
+    const WayVerdict way = LinkOnTheWay(location, kProgramFolders[i]);
+    if (way == kWayThroughLink) continue;
+    if (way == kWayUntold ? PathMayExist(folder) : !DeleteFolderIfPresent(folder))
+      foldersLeft.Add(kProgramFolders[i]);
   }
   // A shortcut that would not go alone may have gone with its folder.
   for (int i = 0; i < shortcutsLeft.GetSize(); ++i) {
