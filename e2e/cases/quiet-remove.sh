@@ -1,7 +1,8 @@
 # Unattended, with no display: /check finds the sample installation (1), a
 # quiet removal takes all of it with the student data saved to the desktop
-# (0), and with /allusers another user's shortcuts too; its log is also on the
-# redirected standard output, and /check then finds nothing (0).
+# (0), and with /allusers another user's shortcuts too; its log (UTF-8, a new
+# file with a byte-order mark) is also on the redirected standard output, and
+# /check then finds nothing (0).
 arrange() {
   e2e_without_trash
   e2e_seed_sample
@@ -28,7 +29,13 @@ verify() {
   e2e_expect_absent 'C:\users\pupil\Desktop\Kelmora.lnk' \
     'C:\users\pupil\AppData\Roaming\Microsoft\Windows\Start Menu\Programs\Kelmora'
   e2e_expect_same_folder students 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
-  cmp -s "$(e2e_unix_path 'C:\removal.log')" "$E2E_CASE_DIR/stdout.txt" ||
+  # A new log file starts with UTF-8's byte-order mark; the standard output
+  # has the same lines without it.
+  local log
+  log=$(e2e_unix_path 'C:\removal.log')
+  [ "$(head -c 3 -- "$log" | od -An -tx1 | tr -d ' \n')" = efbbbf ] ||
+    e2e_check_failed "the log does not start with a UTF-8 byte-order mark"
+  tail -c +4 -- "$log" | cmp -s - "$E2E_CASE_DIR/stdout.txt" ||
     e2e_check_failed "the standard output is not the log"
   e2e_expect_log_lines 'C:\before.log' \
     'Folder: %PROGRAMFILES%\Kelmora' \
