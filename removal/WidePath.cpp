@@ -146,15 +146,13 @@ CWidePath CWidePath::Unextended() const {
   return path;
 }
 
-CString CWidePath::Utf8() const { return Converted(CP_UTF8); }
-
-CString CWidePath::Converted(UINT codePage) const {
+CString CWidePath::Utf8() const {
   CString text;
   if (IsEmpty()) return text;
-  const int size = WideCharToMultiByte(codePage, 0, m_text, m_length, NULL, 0, NULL, NULL);
+  const int size = WideCharToMultiByte(CP_UTF8, 0, m_text, m_length, NULL, 0, NULL, NULL);
   if (size <= 0) return text;
   LPSTR buffer = text.GetBuffer(size);
-  const int length = WideCharToMultiByte(codePage, 0, m_text, m_length, buffer, size, NULL, NULL);
+  const int length = WideCharToMultiByte(CP_UTF8, 0, m_text, m_length, buffer, size, NULL, NULL);
   buffer[length > 0 ? length : 0] = 0;
   text.ReleaseBuffer();
   return text;

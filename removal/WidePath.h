@@ -48,7 +48,6 @@ class CWidePath {
 
  private:
   void Reserve(int length);
-  CString Converted(UINT codePage) const;
 
   WCHAR* m_text;
   int m_length;

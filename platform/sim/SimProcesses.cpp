@@ -63,6 +63,16 @@ sim::ProcessHandle* OpenedProcess(Machine::State& s, HANDLE handle) {
   return found == s.processHandles.end() ? nullptr : &found->second;
 }
 
+// A handle opened to query its process; nullptr, with the error set, when it
+// is no such handle or lacks the right.
+sim::ProcessHandle* QueriedProcess(Machine::State& s, HANDLE handle) {
+  sim::ProcessHandle* opened = OpenedProcess(s, handle);
+  if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE), nullptr;
+  if (!(opened->access & (PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_QUERY_INFORMATION)))
+    return sim::Refuse(ERROR_ACCESS_DENIED), nullptr;
+  return opened;
+}
+
 // The process a handle opened; nullptr for this program itself.
 Machine::Process* ProcessOf(Machine::State& s, const sim::ProcessHandle& opened) {
   for (Machine::Process& process : s.processes)
@@ -256,10 +266,8 @@ HANDLE OpenProcess(DWORD access, BOOL, DWORD id) {
 
 BOOL QueryFullProcessImageNameW(HANDLE handle, DWORD, LPWSTR name, PDWORD size) {
   auto& s = sim::Enter();
-  sim::ProcessHandle* opened = OpenedProcess(s, handle);
-  if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE);
-  if (!(opened->access & (PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_QUERY_INFORMATION)))
-    return sim::Refuse(ERROR_ACCESS_DENIED);
+  sim::ProcessHandle* opened = QueriedProcess(s, handle);
+  if (!opened) return FALSE;
   const Machine::Process* process = ProcessOf(s, *opened);
   const std::string image = process ? process->image : s.modulePath;
   const DWORD length = static_cast<DWORD>(sim::Characters(image).size());
@@ -337,10 +345,8 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM, LPARAM) {
 BOOL GetProcessTimes(HANDLE handle, FILETIME* creation, FILETIME* exit, FILETIME* kernel,
                      FILETIME* user) {
   auto& s = sim::Enter();
-  sim::ProcessHandle* opened = OpenedProcess(s, handle);
-  if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE);
-  if (!(opened->access & (PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_QUERY_INFORMATION)))
-    return sim::Refuse(ERROR_ACCESS_DENIED);
+  sim::ProcessHandle* opened = QueriedProcess(s, handle);
+  if (!opened) return FALSE;
   const Machine::Process* process = ProcessOf(s, *opened);
   const unsigned long long start = process ? process->startTime : sim::kOwnStartTime;
   *creation = {static_cast<DWORD>(start), static_cast<DWORD>(start >> 32)};
