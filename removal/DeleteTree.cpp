@@ -1,17 +1,9 @@
 #include "app/RemoverDlg.h"
 #include "removal/FolderListing.h"
+#include "removal/LinkAt.h"
 #include "removal/PathExists.h"
 
 namespace {
-
-// A junction or symbolic link to a folder: removing it removes the link, and
-// its target, which lies outside the tree, is never entered.
-bool IsFolderLink(const CString& path) {
-  const DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-             (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
-}
 
 // The attributes that clearing is for. A file with none of them is left
 // unopened: clearing would change nothing of it but its archive bit, and
@@ -36,7 +28,9 @@ void ClearAttributes(const CString& file) {
 
 bool CRemoverDlg::DeleteTree(CString& parent, const CString& name) {
   CString path = parent + "\\" + name;
-  const bool isLink = IsFolderLink(path);
+  // A link goes as a link: its target, which lies outside the tree, is never
+  // entered. Other reparse points (a cloud-synced desktop's) hold their own.
+  const bool isLink = IsLinkAt(CWidePath(path));
   if (!isLink) SetCurrentDirectoryA(path);
   // Matches the folder's own entry in `parent`.
   if (!PathMayExist(path + "*.*")) return false;

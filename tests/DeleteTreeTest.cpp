@@ -207,6 +207,9 @@ TEST_F(DeleteTreeTest, JunctionGoesAsALinkAndItsTargetStays) {
   sim::Machine& m = sim::machine();
   m.AddFile("C:\\Outside\\secret.txt", "not the product's");
   m.AddFile("C:\\d\\tree\\a.txt");
+  // A folder a cloud-synced desktop made a reparse point holds its own files.
+  m.AddFile("C:\\d\\tree\\cloud\\c.txt");
+  m.AddReparsePoint("C:\\d\\tree\\cloud", 0x9000001A);
   m.AddJunction("C:\\d\\tree\\link", "C:\\Outside");
   m.AddJunction("C:\\d\\toplink", "C:\\Outside");
   Open();
