@@ -103,13 +103,18 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
     std::string held;  // a file held open, or ""
     bool linkStays;    // the link named cannot be removed
     bool deleted;
-    std::string left;  // the one file left in C:\d\tree, or ""
+    std::string left;    // the one file left in C:\d\tree, or ""
+    std::string swapAt;  // where a pupil swaps their folder for a link, or ""
   } cases[] = {
-      {"past MAX_PATH", "C:\\d\\tree", "", false, true, ""},
+      {"past MAX_PATH", "C:\\d\\tree", "", false, true, "", ""},
       {"past MAX_PATH, a file held", "C:\\d\\tree", deep + "\\held.txt", false, false,
-       deep.substr(10) + "\\held.txt"},
-      {"the folder named is a link", "C:\\d\\link", "", false, true, ""},
-      {"the folder named is a link that stays", "C:\\d\\link", "", true, false, ""},
+       deep.substr(10) + "\\held.txt", ""},
+      {"the folder named is a link", "C:\\d\\link", "", false, true, "", ""},
+      {"the folder named is a link that stays", "C:\\d\\link", "", true, false, "", ""},
+      {"a pupil's folder swapped for a link as it is reached", "C:\\d\\tree", "", false, false,
+       "pupil (moved)\\work.txt", "C:\\d\\tree\\pupil"},
+      {"a pupil's folder swapped for a link as it is listed", "C:\\d\\tree", "", false, true, "",
+       "C:\\d\\tree\\pupil\\*"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -125,6 +130,16 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
     m.AddJunction(deep + "\\junction", outside);
     m.AddSymbolicLink("C:\\d\\tree\\file link", outside + "\\secret.txt", false);
     m.AddJunction("C:\\d\\link", outside);
+    m.AddFile("C:\\d\\tree\\pupil\\work.txt", "held");
+    m.LetChange("C:\\d\\tree\\pupil", "pupil");
+    if (!c.swapAt.empty())
+      m.faultHook = [&m, &c, outside](sim::Op, const std::string& target) -> DWORD {
+        if (target == c.swapAt) {
+          m.faultHook = nullptr;
+          m.PlantLink("pupil", "C:\\d\\tree\\pupil", outside);
+        }
+        return 0;
+      };
     if (!c.held.empty()) m.HoldOpen(c.held);
     if (c.linkStays) m.Fail(sim::Op::RemoveDirectory, c.folder, ERROR_DIR_NOT_EMPTY);
     const auto outsideTree = m.Tree(outside);
@@ -140,6 +155,7 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
       EXPECT_EQ(m.Tree("C:\\d\\tree"), (std::map<std::string, std::string>{{c.left, "held"}}));
     }
     EXPECT_EQ(m.Tree(outside), outsideTree);
+    EXPECT_FALSE(m.faultHook) << "the pupil never came";
   }
 }
 

@@ -237,6 +237,9 @@ DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 
 // What a folder's name resolves to, for telling which folder it really is.
 #define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+// Opens a link itself, not what it leads to.
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
+#define FILE_LIST_DIRECTORY 0x0001
 typedef struct _BY_HANDLE_FILE_INFORMATION {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;

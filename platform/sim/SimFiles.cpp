@@ -308,8 +308,9 @@ BOOL RemoveDirectoryA(LPCSTR path) {
 }
 
 // Opens existing files (the program reads their status), folders (with
-// FILE_FLAG_BACKUP_SEMANTICS, to learn which they are; one opened through
-// junctions is their target) or, with OPEN_ALWAYS, makes a missing file (the log).
+// FILE_FLAG_BACKUP_SEMANTICS, to learn which they are or to keep them from
+// being renamed; one opened through junctions is their target) or, with OPEN_ALWAYS, makes a
+// missing file (the log).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD flags, HANDLE) {
   auto& s = sim::Enter();
@@ -330,9 +331,13 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
     sim::Log(std::string("CreateFile ") + path);
   }
   if (DWORD error = EntryError(found, call.path)) return NoHandle(error);
+  // FILE_FLAG_OPEN_REPARSE_POINT opens a junction named last as itself.
+  const bool itself = (flags & FILE_FLAG_OPEN_REPARSE_POINT) && found.node->IsJunction();
   WinPath real;
-  if (!sim::RealPath(s, call.path, real)) return NoHandle(ERROR_FILE_NOT_FOUND);
-  FileNode* file = sim::Look(s, real).node;
+  if (!sim::RealPath(s, itself ? call.path.Parent() : call.path, real))
+    return NoHandle(ERROR_FILE_NOT_FOUND);
+  if (itself) real.parts.push_back(found.node->name);
+  FileNode* file = itself ? found.node : sim::Look(s, real).node;
   if (file->IsFolder() && !(flags & FILE_FLAG_BACKUP_SEMANTICS))
     return NoHandle(ERROR_ACCESS_DENIED);
   const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;

@@ -163,7 +163,7 @@ class Machine {
   // What `account` can do where it may change a folder or the folder above
   // it: the entry at `path` is moved aside (renamed "... (moved)") and a
   // junction to `target` made in its place. False, and nothing done, where
-  // it may change neither.
+  // it may change neither, or while the entry is open without FILE_SHARE_DELETE.
   bool PlantLink(const std::string& account, const std::string& path, const std::string& target);
   bool MayChange(const std::string& account, const std::string& path) const;
   // A drive as GetDriveTypeW and QueryDosDeviceW see it ("S:", DRIVE_FIXED,
