@@ -309,8 +309,8 @@ BOOL RemoveDirectoryA(LPCSTR path) {
 
 // Opens existing files (the program reads their status), folders (with
 // FILE_FLAG_BACKUP_SEMANTICS, to learn which they are or to keep them from
-// being renamed; one opened through junctions is their target) or, with OPEN_ALWAYS, makes a
-// missing file (the log).
+// being renamed; one opened through junctions is their target) or, with
+// OPEN_ALWAYS, makes a missing file (the log).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD flags, HANDLE) {
   auto& s = sim::Enter();
