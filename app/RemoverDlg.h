@@ -4,7 +4,7 @@
 
 #include "platform/Afx.h"
 #include "removal/ProgressDlg.h"
-#include "removal/RegistryKey.h"
+#include "removal/registry/RegistryKey.h"
 #include "removal/WidePath.h"
 #include "resource.h"
 

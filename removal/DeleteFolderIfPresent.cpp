@@ -1,5 +1,5 @@
 #include "app/RemoverDlg.h"
-#include "removal/PathExists.h"
+#include "removal/tree/PathExists.h"
 
 bool CRemoverDlg::DeleteFolderIfPresent(const CWidePath& path) {
   return !PathMayExist(path) || ShellDeleteFolder(path);

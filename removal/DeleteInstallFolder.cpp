@@ -1,7 +1,7 @@
 #include "app/RemoverDlg.h"
 #include "location/NewerWindowsCalls.h"
 #include "location/ProtectedFolders.h"
-#include "removal/LinkAt.h"
+#include "removal/tree/LinkAt.h"
 
 namespace {
 

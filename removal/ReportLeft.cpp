@@ -1,5 +1,5 @@
 #include "app/RemoverDlg.h"
-#include "removal/DeleteAtRestart.h"
+#include "removal/restart/DeleteAtRestart.h"
 
 void CRemoverDlg::ReportLeft(LPCSTR form, const CWidePath& path) {
   switch (DeleteAtRestart(path)) {

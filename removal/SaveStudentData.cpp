@@ -1,6 +1,6 @@
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
-#include "removal/DeleteEntryByEntry.h"
+#include "removal/tree/DeleteEntryByEntry.h"
 
 namespace {
 

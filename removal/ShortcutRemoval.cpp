@@ -1,6 +1,6 @@
 #include "app/RemoverDlg.h"
-#include "removal/LinkAt.h"
-#include "removal/PathExists.h"
+#include "removal/tree/LinkAt.h"
+#include "removal/tree/PathExists.h"
 #include "removal/ProductTraces.h"
 
 namespace {

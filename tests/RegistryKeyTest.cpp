@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "SimFixture.h"
-#include "removal/RegistryKey.h"
+#include "removal/registry/RegistryKey.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/RemoverDlg.h"
-#include "removal/FolderListing.h"
-#include "removal/LinkAt.h"
-#include "removal/PathExists.h"
+#include "removal/tree/FolderListing.h"
+#include "removal/tree/LinkAt.h"
+#include "removal/tree/PathExists.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "removal/RegistryKey.h"
+#include "removal/registry/RegistryKey.h"
 
 #include <cwchar>
 

@@ -1,4 +1,4 @@
-#include "removal/SessionUser.h"
+#include "removal/closing/SessionUser.h"
 
 #include "removal/WidePath.h"
 

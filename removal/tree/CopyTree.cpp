@@ -1,5 +1,5 @@
 #include "app/RemoverDlg.h"
-#include "removal/FolderListing.h"
+#include "removal/tree/FolderListing.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "removal/ProductPrograms.h"
+#include "removal/closing/ProductPrograms.h"
 
 #include "location/FolderIdentity.h"
 #include "location/NewerWindowsCalls.h"
 #include "removal/DecimalText.h"
-#include "removal/FolderListing.h"
-#include "removal/SessionUser.h"
+#include "removal/tree/FolderListing.h"
+#include "removal/closing/SessionUser.h"
 #include "removal/WidePath.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
-#include "removal/ProductPrograms.h"
+#include "removal/closing/ProductPrograms.h"
 
 namespace {
 

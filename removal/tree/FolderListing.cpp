@@ -1,4 +1,4 @@
-#include "removal/FolderListing.h"
+#include "removal/tree/FolderListing.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "removal/DriveAtBoot.h"
+#include "removal/restart/DriveAtBoot.h"
 
 bool OnDriveAtBoot(const CWidePath& path) {
   // "\\?\C:\...": anything else names a share or a device.

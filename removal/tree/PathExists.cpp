@@ -1,4 +1,4 @@
-#include "removal/PathExists.h"
+#include "removal/tree/PathExists.h"
 
 bool IsNotFoundError(DWORD error) {
   switch (error) {

@@ -1,6 +1,6 @@
-#include "removal/AdministratorsOnly.h"
+#include "removal/restart/AdministratorsOnly.h"
 
-#include "removal/FolderListing.h"
+#include "removal/tree/FolderListing.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "removal/PathBelow.h"
+#include "removal/tree/PathBelow.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "removal/ReadyForShell.h"
+#include "removal/tree/ReadyForShell.h"
 
-#include "removal/FolderListing.h"
+#include "removal/tree/FolderListing.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "removal/DeleteEntryByEntry.h"
+#include "removal/tree/DeleteEntryByEntry.h"
 
-#include "removal/FolderListing.h"
-#include "removal/LinkAt.h"
+#include "removal/tree/FolderListing.h"
+#include "removal/tree/LinkAt.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "removal/RestartManager.h"
+#include "removal/closing/RestartManager.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "location/FolderIdentity.h"
 #include "platform/Afx.h"
-#include "removal/RestartManager.h"
+#include "removal/closing/RestartManager.h"
 #include "removal/WidePath.h"
 
 struct ProductProgram {

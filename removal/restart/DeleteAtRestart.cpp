@@ -1,9 +1,9 @@
-#include "removal/DeleteAtRestart.h"
+#include "removal/restart/DeleteAtRestart.h"
 
-#include "removal/AdministratorsOnly.h"
-#include "removal/DriveAtBoot.h"
-#include "removal/FolderListing.h"
-#include "removal/PathExists.h"
+#include "removal/restart/AdministratorsOnly.h"
+#include "removal/restart/DriveAtBoot.h"
+#include "removal/tree/FolderListing.h"
+#include "removal/tree/PathExists.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <cstring>
 
 #include "app/RemoverDlg.h"
-#include "removal/DeleteEntryByEntry.h"
-#include "removal/LinkAt.h"
-#include "removal/ReadyForShell.h"
+#include "removal/tree/DeleteEntryByEntry.h"
+#include "removal/tree/LinkAt.h"
+#include "removal/tree/ReadyForShell.h"
 
 namespace {
 
