@@ -20,6 +20,8 @@ project=$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd)
 vm=${REMOVEKM_VM_DIR:-$project/out/vm}
 root=$vm/root
 recipe=$project/scripts/emulated/build-root.sh
+# shellcheck source=apt-retry.sh
+. "$project/scripts/apt-retry.sh"
 # Disk the root folder and the machine's own disk need, with room to spare, in GiB.
 NEEDED_DISK=10
 # The size of the machine's own disk (sparse: it takes what it holds).
@@ -49,8 +51,9 @@ build() {
   [ "$(id -u)" -eq 0 ] || unavailable "making it needs root (debootstrap and chroot)"
   if ! command -v qemu-system-x86_64 >/dev/null || ! command -v debootstrap >/dev/null; then
     echo "emulated: installing qemu-system-x86 and debootstrap"
-    { apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-      qemu-system-x86 debootstrap; } >"$vm/install.log" 2>&1 ||
+    apt_update emulated | tee "$vm/install.log"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+      qemu-system-x86 debootstrap >>"$vm/install.log" 2>&1 ||
       unavailable "qemu-system-x86 and debootstrap could not be installed (see $vm/install.log)"
   fi
   free=$(df -Pk -- "$vm" | awk 'NR == 2 { print int($4 / 1048576) }')

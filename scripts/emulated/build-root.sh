@@ -47,8 +47,9 @@ bind /dev
 
 echo "emulated: installing Wine, Xvfb and the kernel in the root folder"
 chroot "$partial" /bin/sh -eu -c "
+  $(cat -- "$(dirname -- "${BASH_SOURCE[0]}")/../apt-retry.sh")
   dpkg --add-architecture i386
-  apt-get update -q
+  apt_update emulated
   export DEBIAN_FRONTEND=noninteractive
   apt-get install -y -q --no-install-recommends initramfs-tools
   # A small initramfs, made once when the kernel comes: only the modules that
