@@ -5,15 +5,26 @@
 # Source it from bash in the project folder.
 
 # windows_side_check: prints the check's answer and sets WINDOWS_SIDE to native
-# or emulated. Where the emulated machine is needed, starts making it in the
-# background (it takes minutes; windows_side_ready waits for it). Exports
+# (32-bit programs run here and Wine is installed), emulated, or none when
+# REMOVEKM_SKIP_WINDOWS_SIDE asks to leave the Windows side out. Where the
+# emulated machine is needed, starts making it in the background (it takes
+# minutes; windows_side_ready waits for it). Exports
 # REMOVEKM_E2E_TIME_FACTOR, how many times as long every wait of the Windows
 # side may take.
 windows_side_check() {
   local answer
   WINDOWS_SIDE=native WINDOWS_SIDE_MISSING=
   export REMOVEKM_E2E_TIME_FACTOR=1
+  if [ "${REMOVEKM_SKIP_WINDOWS_SIDE:-0}" != 0 ]; then
+    WINDOWS_SIDE=none WINDOWS_SIDE_MISSING="REMOVEKM_SKIP_WINDOWS_SIDE is set"
+    echo "The Windows side is left out: REMOVEKM_SKIP_WINDOWS_SIDE is set."
+    return 0
+  fi
   answer=$(sh scripts/x86-32-check.sh) || WINDOWS_SIDE=emulated
+  if [ "$WINDOWS_SIDE" = native ] && ! sh scripts/install-deps.sh --wine-installed; then
+    WINDOWS_SIDE=emulated
+    answer="${answer%, so*}, but Wine's packages are not installed here, so the Windows side runs in an emulated x86-64 machine."
+  fi
   echo "$answer"
   [ "$WINDOWS_SIDE" = emulated ] || return 0
   # Software emulation of the processor makes Wine several times slower.
