@@ -46,6 +46,9 @@ run() {
   for folder in "${KEEP[@]}"; do
     mkdir -p "$PROJECT/$folder" && mount --bind "/run/kept/$folder" "$PROJECT/$folder" || return 1
   done
+  # Wine prefixes take many minutes to make here: the templates the cases copy
+  # are made once on this disk for every project folder (a clean clone too).
+  export REMOVEKM_E2E_TEMPLATES=/scratch/templates
   echo "emulated: the machine is up after $(cut -d ' ' -f 1 /proc/uptime)s"
   bash "$job/command" </dev/null
 }
