@@ -4,8 +4,8 @@
 
 #include "platform/Afx.h"
 #include "removal/ProgressDlg.h"
-#include "removal/registry/RegistryKey.h"
 #include "removal/WidePath.h"
+#include "removal/registry/RegistryKey.h"
 #include "resource.h"
 
 class CRemovalLog;

@@ -495,8 +495,8 @@ TEST_F(RemovalSequenceTest, InstallFolderThatIsALinkGoesAsALinkAndItsFolderIsJud
     } else {
       ExpectMessages({kReportHeader + c.report + "\n" + c.restart});
     }
-    EXPECT_EQ(m.PendingDeletes(), c.restart.empty() ? std::vector<std::string>{}
-                                                    : std::vector<std::string>{kInstall});
+    EXPECT_EQ(m.PendingDeletes(),
+              c.restart.empty() ? std::vector<std::string>{} : std::vector<std::string>{kInstall});
     m.Restart();
     if (!c.report.empty()) {
       EXPECT_EQ(m.Tree(c.report.substr(8)), behind);
@@ -754,8 +754,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        program,
        true,
        IDOK,
-       {"Could not delete: " + std::string(kInstall),
-        leftToRestart},
+       {"Could not delete: " + std::string(kInstall), leftToRestart},
        "",
        {program, kInstall + std::string("\\bin"), kInstall},
        true},
@@ -794,8 +793,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        jar,
        true,
        IDOK,
-       {"Could not delete: " + std::string(kInstall),
-        leftToRestart},
+       {"Could not delete: " + std::string(kInstall), leftToRestart},
        "",
        {jar, kInstall}},
       {"the same, and a registry value left",

@@ -151,7 +151,8 @@ BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
   // Those who may change it get Modify; SYSTEM and Administrators all.
   std::vector<std::pair<DWORD, std::string>> aces = {{FILE_ALL_ACCESS, SidBytes(kSystem)},
                                                      {FILE_ALL_ACCESS, SidBytes("")}};
-  for (const std::string& account : Changers(s, real)) aces.push_back({0x1301BF, SidBytes(account)});
+  for (const std::string& account : Changers(s, real))
+    aces.push_back({0x1301BF, SidBytes(account)});
   const std::string owner = SidBytes(file->second.node->owner);
   std::string acl(8, '\0');
   for (const auto& ace : aces) {
@@ -188,8 +189,8 @@ BOOL OpenProcessToken(HANDLE process, DWORD, HANDLE* token) {
 }
 
 // The account of GetUserNameW.
-BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void* information,
-                         DWORD size, LPDWORD needed) {
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void* information, DWORD size,
+                         LPDWORD needed) {
   auto& s = sim::Enter();
   if (token != sim::kProcessToken || what != TokenUser) return sim::Refuse(ERROR_INVALID_PARAMETER);
   const std::string sid = SidBytes(s.userName);

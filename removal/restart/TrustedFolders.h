@@ -10,7 +10,8 @@
 // or taking it over: what lets someone put a link in a name's place.
 const DWORD kChangeRights = DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD | GENERIC_ALL;
 // Besides: adding to a folder (a link made there), or rewriting a link.
-const DWORD kMakeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | GENERIC_WRITE;
+const DWORD kMakeRights =
+    FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | GENERIC_WRITE;
 
 // True when the entry at `path` ("\\?\C:\...", a link judged as itself) has
 // a trusted owner and grants none of `rights` to anyone else; when `link` is
