@@ -4,8 +4,8 @@
 
 #include "platform/Afx.h"
 #include "removal/ProgressDlg.h"
-#include "removal/registry/RegistryKey.h"
 #include "removal/WidePath.h"
+#include "removal/registry/RegistryKey.h"
 #include "resource.h"
 
 class CRemovalLog;
@@ -70,8 +70,9 @@ class CRemoverDlg : public CDialog {
   // still there (the shell's message has been shown).
   bool DeleteFolderIfPresent(const CWidePath& path);
   // Step 3. An install folder that is a link goes as a link, and the folder
-  // it leads to goes too when it passes the checks of a typed folder; else it
-  // is reported.
+  // it leads to goes too when the user named the link or only trusted
+  // accounts could have made it, and it passes the checks of a typed folder;
+  // else it is reported.
   void DeleteInstallFolder(const CWidePath& folder);
   // Steps 4 and 5 of one pass; an empty folder is one the system cannot name.
   void RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu);
@@ -101,6 +102,9 @@ class CRemoverDlg : public CDialog {
   // that the same text (a relative folder made full) counts as unchanged;
   // "" when m_installPath was not typed.
   CWidePath m_typedLocation;
+  // The user named m_installPath (typed, browsed for or given with /folder)
+  // rather than it being found: what it leads to is what they chose.
+  bool m_folderNamed;
   // The registry's install folder in UTF-8 as this Windows converts it, when
   // Windows lacks the wide call that would read it whole and the converted
   // name leads nowhere: it may still be there, so it is reported as left.

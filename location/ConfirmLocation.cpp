@@ -48,5 +48,6 @@ bool CRemoverDlg::ConfirmLocation(CWidePath& folder) {
     return false;
   }
   folder = full;
+  m_folderNamed = true;
   return true;
 }

@@ -1,6 +1,7 @@
 #include "app/RemoverDlg.h"
 #include "location/NewerWindowsCalls.h"
 #include "location/ProtectedFolders.h"
+#include "removal/restart/TrustedFolders.h"
 #include "removal/tree/LinkAt.h"
 
 namespace {
@@ -31,6 +32,15 @@ bool TakenAsInstallFolder(const CWidePath& folder) {
          GetFileAttributesW(marker.Text()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Whether no one but a trusted account could have made the link at `link`
+// or changed where it leads: the folder holding it and those above it, and
+// the link itself.
+bool LinkMadeByTrusted(const CWidePath& link) {
+  CWidePath wide = link;
+  return wide.Extend() && OnlyTrustedAbove(wide, kMakeRights) &&
+         OnlyTrustedMay(wide, kChangeRights | kMakeRights, true);
+}
+
 }  // namespace
 
 void CRemoverDlg::DeleteInstallFolder(const CWidePath& folder) {
@@ -47,8 +57,13 @@ void CRemoverDlg::DeleteInstallFolder(const CWidePath& folder) {
     m_failures.Add("Folder: " + folder.Utf8());
     return;
   }
+  // Judged while the link is still there to be judged.
+  const bool chosen = m_folderNamed || LinkMadeByTrusted(folder);
   if (!RemoveLink(folder)) ReportLeft("Folder: ", folder);
-  if (!TakenAsInstallFolder(target)) {
+  if (!chosen) {
+    m_failures.Add("Install folder was a link to " + target.Utf8() + "; " + target.Utf8() +
+                   " was not removed");
+  } else if (!TakenAsInstallFolder(target)) {
     m_failures.Add("Folder: " + target.Utf8());
   } else if (!DeleteFolderIfPresent(target)) {
     ReportLeft("Folder: ", target);

@@ -77,6 +77,31 @@ void Running(const char* image, std::vector<std::string> holds, bool closes = tr
   sim::machine().StartProcess(process);
 }
 
+// Installed at a drive's root, where whatever is made may be changed by every
+// account; a pupil has put a junction in its place, to the class's drop box
+// with a km2.jar of their own in it.
+const char kRootInstall[] = "C:\\Kelmora";
+const char kDropBox[] = "D:\\Class Drop Box";
+void InstallAtRootAndLinkIt() {
+  sim::Machine& m = sim::machine();
+  m.SetVersion(6, 1);
+  m.AddFile(kRootInstall + std::string("\\km2.jar"));
+  m.SetValue(kProductKey, "InstallPath", kRootInstall);
+  m.LetChange(kRootInstall, "pupil");
+  m.AddFile(kDropBox + std::string("\\essay.doc"), "carol's");
+  m.AddFile(kDropBox + std::string("\\km2.jar"));
+  EXPECT_TRUE(m.PlantLink("pupil", kRootInstall, kDropBox));
+}
+
+// With /allusers: alice's program folder in her Start Menu left, a shortcut
+// in it held by another program.
+const std::string kAliceFolder = kProfiles + std::string("alice\\Start Menu\\Programs\\Kelmora");
+void AliceShortcutHeld() {
+  AddProfiles();
+  sim::machine().SetOwner(kProfiles + std::string("alice"), "alice");
+  Running(kOutsider, {kAliceFolder + "\\Kelmora.lnk"});
+}
+
 bool StillRuns(int index) { return sim::machine().Processes().at(index).running; }
 
 // The product installed in kPolishFolder, as the registry records it; on an
@@ -280,6 +305,23 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
                              NotAnAdministrator(); }, 1603, true,
        {"Exit code 1603."}, {"Folder: C:\\Program Files\\Kelmora"},
        [] { EXPECT_TRUE(sim::machine().PendingDeletes().empty()); }},
+      // Nothing waits for the restart under a folder a pupil may change: alice
+      // could put a junction in its place once the run is over.
+      {"/quiet /nosave /allusers", AliceShortcutHeld, 1603, true, {"Exit code 1603."},
+       {"File: " + kAliceFolder + "\\Kelmora.lnk", "Folder: " + kAliceFolder}, [] {
+         sim::Machine& m = sim::machine();
+         m.AddFile("C:\\Teacher\\Kelmora.lnk", "marks");
+         EXPECT_TRUE(m.PlantLink("alice", kAliceFolder, "C:\\Teacher"));
+         m.Restart();
+         EXPECT_TRUE(m.Exists("C:\\Teacher\\Kelmora.lnk"));
+       }},
+      // A link whoever may change its folder could have made leads nowhere trusted.
+      {"/quiet /nosave", InstallAtRootAndLinkIt, 1603, true,
+       {"Install folder was a link to D:\\Class Drop Box; D:\\Class Drop Box was not removed",
+        "Exit code 1603."}, none, [] {
+         EXPECT_EQ(sim::machine().Tree(kDropBox),
+                   (std::map<std::string, std::string>{{"essay.doc", "carol's"}, {"km2.jar", ""}}));
+       }},
       {"/quiet /log C:\\k.log /nosave /saveto C:\\x", nothing, 87, false,
        {"Invalid command line: /nosave and /saveto exclude each other. Exit code 87."}},
   };

@@ -223,6 +223,34 @@ typedef void* PSECURITY_DESCRIPTOR;
 #define ERROR_INVALID_OWNER 1307L
 #define ERROR_INVALID_SECURITY_DESCR 1338L
 BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security);
+// Reading it back from a handle: owner and DACL, made up from the entry's
+// owner and who may change it; and the account this program runs as.
+#define READ_CONTROL 0x00020000L
+#define DELETE 0x00010000L
+#define WRITE_DAC 0x00040000L
+#define WRITE_OWNER 0x00080000L
+#define GENERIC_ALL 0x10000000L
+#define FILE_WRITE_DATA 0x0002
+#define FILE_WRITE_ATTRIBUTES 0x0100
+#define FILE_DELETE_CHILD 0x0040
+#define ACCESS_DENIED_ACE_TYPE 0x1
+#define INHERIT_ONLY_ACE 0x8
+BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
+                             PSECURITY_DESCRIPTOR security, DWORD size, LPDWORD needed);
+typedef void* PSID;
+typedef struct _SID_AND_ATTRIBUTES {
+  PSID Sid;
+  DWORD Attributes;
+} SID_AND_ATTRIBUTES;
+typedef struct _TOKEN_USER {
+  SID_AND_ATTRIBUTES User;
+} TOKEN_USER;
+enum TOKEN_INFORMATION_CLASS { TokenUser = 1 };
+#define TOKEN_QUERY 0x0008
+HANDLE GetCurrentProcess();
+BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void* information, DWORD size,
+                         LPDWORD needed);
 // Drives.
 #define DRIVE_UNKNOWN 0
 #define DRIVE_NO_ROOT_DIR 1

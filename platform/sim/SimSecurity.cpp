@@ -1,6 +1,7 @@
 // Who may change what: owners and DACLs, as far as they tell whether an
 // account other than Administrators and SYSTEM may still change an entry;
 // and drives, as far as they tell whether the system has them at boot.
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -38,6 +39,45 @@ DWORD At(const BYTE* bytes, size_t offset, size_t width) {
 }
 
 bool Privileged(const std::string& sid) { return sid == kAdministrators || sid == kSystem; }
+
+// Who besides Administrators and SYSTEM may change the entry at `real` (no
+// link on the way): its owner, those its DACL names, and, while it inherits,
+// those who may change the folder above (its owner too: what a pupil makes
+// in their own folder is theirs to change).
+std::vector<std::string> Changers(const Machine::State& s, sim::WinPath real) {
+  std::vector<std::string> accounts;
+  for (;;) {
+    const FileNode* node = sim::Look(s, real).node;
+    if (!node) return accounts;
+    if (!node->owner.empty()) accounts.push_back(node->owner);
+    accounts.insert(accounts.end(), node->changers.begin(), node->changers.end());
+    if (node->protectedDacl || real.IsDrive()) return accounts;
+    real = real.Parent();
+  }
+}
+
+// An account's SID as Windows lays it out: a SID text as it reads, a name
+// of the machine's as a local account's ("" is Administrators).
+std::string SidBytes(const std::string& account) {
+  std::vector<unsigned long long> parts;
+  if (account.compare(0, 4, "S-1-") == 0) {
+    for (size_t at = 4; at <= account.size();) {
+      const size_t end = std::min(account.find('-', at), account.size());
+      parts.push_back(std::stoull(account.substr(at, end - at)));
+      at = end + 1;
+    }
+  } else if (account.empty()) {
+    parts = {5, 32, 544};
+  } else {
+    parts = {5, 21, std::hash<std::string>()(account) & 0x7fffffff};
+  }
+  std::string bytes = {1, char(parts.size() - 1), 0, 0, 0, 0, 0, char(parts[0])};
+  for (size_t i = 1; i < parts.size(); ++i) {
+    const DWORD sub = DWORD(parts[i]);
+    bytes.append(reinterpret_cast<const char*>(&sub), 4);
+  }
+  return bytes;
+}
 
 // The node a path names, or nullptr.
 FileNode* Node(const Machine::State& s, const std::string& path) {
@@ -99,6 +139,69 @@ BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIP
   return TRUE;
 }
 
+BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
+                             PSECURITY_DESCRIPTOR security, DWORD size, LPDWORD needed) {
+  auto& s = sim::Enter();
+  auto file = s.files.find(object);
+  if (file == s.files.end() || !file->second.node) return sim::Refuse(ERROR_INVALID_HANDLE);
+  if (what != (OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION))
+    return sim::Refuse(ERROR_INVALID_PARAMETER);
+  sim::WinPath real;
+  sim::ParsePath(file->second.finalPath, "C:\\", real);
+  // Those who may change it get Modify; SYSTEM and Administrators all.
+  std::vector<std::pair<DWORD, std::string>> aces = {{FILE_ALL_ACCESS, SidBytes(kSystem)},
+                                                     {FILE_ALL_ACCESS, SidBytes("")}};
+  for (const std::string& account : Changers(s, real))
+    aces.push_back({0x1301BF, SidBytes(account)});
+  const std::string owner = SidBytes(file->second.node->owner);
+  std::string acl(8, '\0');
+  for (const auto& ace : aces) {
+    const WORD aceSize = WORD(8 + ace.second.size());
+    acl += std::string{ACCESS_ALLOWED_ACE_TYPE, 0, char(aceSize), char(aceSize >> 8)};
+    acl.append(reinterpret_cast<const char*>(&ace.first), 4);
+    acl += ace.second;
+  }
+  acl[0] = 2;
+  acl[2] = char(acl.size());
+  acl[3] = char(acl.size() >> 8);
+  acl[4] = char(aces.size());
+  const DWORD ownerAt = 20, daclAt = DWORD(ownerAt + owner.size());
+  std::string bytes(20, '\0');
+  bytes[0] = 1;
+  bytes[2] = char(SE_DACL_PRESENT);
+  bytes[3] = char(SE_SELF_RELATIVE >> 8);
+  std::memcpy(&bytes[4], &ownerAt, 4);
+  std::memcpy(&bytes[16], &daclAt, 4);
+  bytes += owner + acl;
+  *needed = DWORD(bytes.size());
+  if (size < bytes.size()) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(security, bytes.data(), bytes.size());
+  return TRUE;
+}
+
+HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(-1); }
+
+BOOL OpenProcessToken(HANDLE process, DWORD, HANDLE* token) {
+  sim::Enter();
+  if (process != GetCurrentProcess()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  *token = sim::kProcessToken;
+  return TRUE;
+}
+
+// The account of GetUserNameW.
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void* information, DWORD size,
+                         LPDWORD needed) {
+  auto& s = sim::Enter();
+  if (token != sim::kProcessToken || what != TokenUser) return sim::Refuse(ERROR_INVALID_PARAMETER);
+  const std::string sid = SidBytes(s.userName);
+  *needed = DWORD(sizeof(TOKEN_USER) + sid.size());
+  if (size < *needed) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  BYTE* at = static_cast<BYTE*>(information) + sizeof(TOKEN_USER);
+  std::memcpy(at, sid.data(), sid.size());
+  static_cast<TOKEN_USER*>(information)->User = {at, 0};
+  return TRUE;
+}
+
 UINT GetDriveTypeW(LPCWSTR root) {
   auto& s = sim::Enter();
   const std::string text = static_cast<LPCSTR>(sim::WideArg(root));
@@ -149,15 +252,8 @@ bool Machine::MayChange(const std::string& account, const std::string& path) con
   const State& s = *state_;
   WinPath real;
   if (!RealPath(s, TestPath(s, path), real)) return false;
-  for (;;) {
-    const FileNode* node = Look(s, real).node;
-    if (!node) return false;
-    if (node->owner == account) return true;
-    for (const std::string& changer : node->changers)
-      if (changer == account) return true;
-    if (node->protectedDacl || real.IsDrive()) return false;
-    real = real.Parent();
-  }
+  const std::vector<std::string> accounts = Changers(s, real);
+  return std::find(accounts.begin(), accounts.end(), account) != accounts.end();
 }
 
 bool Machine::PlantLink(const std::string& account, const std::string& path,
@@ -177,6 +273,8 @@ bool Machine::PlantLink(const std::string& account, const std::string& path,
   const std::string name = moved->name;
   found.folder->children[name] = std::move(moved);
   AddJunction(path, target);
+  // What a pupil makes is theirs.
+  Look(s, parsed).node->owner = account;
   Log("Link planted by " + account + " at " + parsed.Text());
   return true;
 }

@@ -188,6 +188,7 @@ struct Machine::State {
 
 // What GetStdHandle gives for a redirected standard output.
 const HANDLE kStandardOutput = reinterpret_cast<HANDLE>(0x0B00);
+const HANDLE kProcessToken = reinterpret_cast<HANDLE>(0x0B04);
 
 // ---- Helpers of the simulated API (SimMachine.cpp).
 // Counts one simulated call and gives the machine's state.

@@ -2,6 +2,7 @@
 
 #include "removal/restart/AdministratorsOnly.h"
 #include "removal/restart/DriveAtBoot.h"
+#include "removal/restart/TrustedFolders.h"
 #include "removal/tree/FolderListing.h"
 #include "removal/tree/PathExists.h"
 
@@ -34,6 +35,22 @@ bool ScheduleEntries(const CWidePath& folder, bool folders) {
   return listing.Complete();
 }
 
+// Whether no one untrusted may change `folder` or a folder inside it, as
+// things stood before the lock: a pupil who opened one of them before keeps
+// what they were granted, and could rename it by its handle afterwards.
+bool TreeOnlyTrusted(const CWidePath& folder) {
+  if (!OnlyTrustedMay(folder, kChangeRights, false)) return false;
+  CFolderListing listing;
+  if (!listing.Open(folder)) return false;
+  WIN32_FIND_DATAW entry;
+  while (listing.Next(entry)) {
+    if (!IsFolder(entry) || IsLink(entry)) continue;
+    CWidePath inside;
+    if (!inside.Join(folder, entry.cFileName) || !TreeOnlyTrusted(inside)) return false;
+  }
+  return listing.Complete();
+}
+
 }  // namespace
 
 RestartDelete DeleteAtRestart(const CWidePath& path) {
@@ -44,9 +61,10 @@ RestartDelete DeleteAtRestart(const CWidePath& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     return IsNotFoundError(GetLastError()) ? kNothingLeft : kNotScheduled;
   }
-  if (!OnDriveAtBoot(wide)) return kNotScheduled;
+  if (!OnDriveAtBoot(wide) || !OnlyTrustedAbove(wide, 0)) return kNotScheduled;
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
+  if (folder && !TreeOnlyTrusted(wide)) return kNotScheduled;
   // Listed again once no one else can change it: what is scheduled is what
   // will be there at the restart.
   if (folder && (!MakeAdministratorsOnly(wide) || !ScheduleContents(wide))) return kNotScheduled;

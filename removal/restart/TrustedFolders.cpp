@@ -1,0 +1,99 @@
+#include <cstring>
+
+#include "removal/restart/TrustedFolders.h"
+
+namespace {
+
+// SYSTEM, Administrators and TrustedInstaller, as Windows lays a SID out.
+const BYTE kTrustedSids[] = {
+    1,    1,    0,    0,    0,    0,    0,    5,    18,   0,    0,    0,  // S-1-5-18
+    1,    2,    0,    0,    0,    0,    0,    5,    32,   0,    0,    0,    0x20, 2,
+    0,    0,  // S-1-5-32-544
+    1,    6,    0,    0,    0,    0,    0,    5,    80,   0,    0,    0,    0xB5, 0x89,
+    0xFB, 0x38, 0x19, 0x84,  // S-1-5-80-...
+    0xC2, 0xCB, 0x5C, 0x6C, 0x23, 0x6D, 0x57, 0x00, 0x77, 0x6E, 0xC0, 0x02, 0x64, 0x87};
+
+DWORD SidLength(const BYTE* sid) { return 8 + 4 * sid[1]; }
+
+// Whether `sid`, which fits in the `room` bytes there, is a trusted one's;
+// `user` is the running account's SID, or NULL.
+bool Trusted(const BYTE* sid, DWORD room, const BYTE* user) {
+  if (room < 8 || sid[0] != 1 || SidLength(sid) > room) return false;
+  for (const BYTE* known = kTrustedSids; known < kTrustedSids + sizeof kTrustedSids;
+       known += SidLength(known)) {
+    if (sid[1] == known[1] && memcmp(sid, known, SidLength(known)) == 0) return true;
+  }
+  return user && sid[1] == user[1] && memcmp(sid, user, SidLength(user)) == 0;
+}
+
+// Reads as Windows lays a self-relative descriptor out: owner and DACL at the
+// offsets in its header; each ACE's type, flags, size, mask and SID.
+bool DescriptorTrusted(const BYTE* bytes, DWORD size, DWORD rights, const BYTE* user) {
+  DWORD owner, dacl;
+  memcpy(&owner, bytes + 4, 4);
+  memcpy(&dacl, bytes + 16, 4);
+  // No owner is read as an untrusted one; no DACL grants everyone everything.
+  if (owner == 0 || owner >= size || !Trusted(bytes + owner, size - owner, user) ||
+      !(bytes[2] & SE_DACL_PRESENT) || dacl == 0 || dacl + 8 > size)
+    return false;
+  WORD count, aceSize;
+  memcpy(&count, bytes + dacl + 4, 2);
+  for (DWORD at = dacl + 8; count > 0; --count, at += aceSize) {
+    if (at + 8 > size) return false;
+    DWORD mask;
+    memcpy(&aceSize, bytes + at + 2, 2);
+    memcpy(&mask, bytes + at + 4, 4);
+    if (aceSize < 8 || at + aceSize > size) return false;
+    // Whatever is not a plain denial is taken to grant its mask; what is
+    // only passed on to what is made inside does not apply here.
+    if (bytes[at] != ACCESS_DENIED_ACE_TYPE && !(bytes[at + 1] & INHERIT_ONLY_ACE) &&
+        (mask & rights) && !Trusted(bytes + at + 8, aceSize - 8, user))
+      return false;
+  }
+  return true;
+}
+
+// The running account's SID in `user` (TOKEN_USER first); NULL when unknown.
+const BYTE* RunningAccount(DWORD (&user)[24]) {
+  HANDLE token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return NULL;
+  DWORD size;
+  const BOOL read = GetTokenInformation(token, TokenUser, user, sizeof user, &size);
+  CloseHandle(token);
+  return read ? static_cast<const BYTE*>(reinterpret_cast<TOKEN_USER*>(user)->User.Sid) : NULL;
+}
+
+}  // namespace
+
+bool OnlyTrustedMay(const CWidePath& path, DWORD rights, bool link) {
+  HANDLE entry =
+      CreateFileW(path.Text(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+  if (entry == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  DWORD security[1024], user[24];
+  DWORD size;
+  const bool trusted =
+      GetFileInformationByHandle(entry, &info) &&
+      (link || !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) &&
+      GetKernelObjectSecurity(entry, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              security, sizeof security, &size) &&
+      DescriptorTrusted(reinterpret_cast<const BYTE*>(security), sizeof security, rights,
+                        RunningAccount(user));
+  CloseHandle(entry);
+  return trusted;
+}
+
+bool OnlyTrustedAbove(const CWidePath& path, DWORD holderRights) {
+  const int holder = path.Parent().GetLength();
+  // "\\?\C:\" first, then each folder that a later separator ends.
+  for (int end = 7;;) {
+    const bool last = end >= holder;
+    if (!OnlyTrustedMay(CWidePath().Append(path.Text(), end),
+                        kChangeRights | (last ? holderRights : 0), false))
+      return false;
+    if (last) return true;
+    while (path[++end] != L'\\') continue;
+  }
+}

@@ -1,0 +1,23 @@
+// Windows carries out the deletes left to the restart by name, through any
+// link on the way, and a link leads wherever whoever made it chose. So what
+// is trusted is what only SYSTEM, Administrators, TrustedInstaller and the
+// account running the removal could have changed, judged from owner and DACL.
+#pragma once
+
+#include "removal/WidePath.h"
+
+// Renaming or deleting a folder (or what it holds), changing its permissions
+// or taking it over: what lets someone put a link in a name's place.
+const DWORD kChangeRights = DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD | GENERIC_ALL;
+// Besides: adding to a folder (a link made there), or rewriting a link.
+const DWORD kMakeRights =
+    FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | GENERIC_WRITE;
+
+// True when the entry at `path` ("\\?\C:\...", a link judged as itself) has
+// a trusted owner and grants none of `rights` to anyone else; when `link` is
+// false, a link there is not trusted either (what it leads to is unjudged).
+bool OnlyTrustedMay(const CWidePath& path, DWORD rights, bool link);
+// True when every folder from the volume root down to the one holding
+// `path` is a plain folder that only trusted accounts may change, the last
+// one granting no one else `holderRights` either.
+bool OnlyTrustedAbove(const CWidePath& path, DWORD holderRights);
