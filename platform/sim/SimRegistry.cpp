@@ -313,3 +313,21 @@ LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE d
   if (size) *size = needed;
   return ERROR_SUCCESS;
 }
+
+LONG RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type,
+                   LPBYTE data, LPDWORD dataSize) {
+  auto& s = sim::Enter();
+  OpenKey open = Resolve(s, handle);
+  if (open.error) return open.error;
+  if (LONG error = sim::Faulted(Op::RegQueryValue, open.path)) return error;
+  if (!(open.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  if (index >= open.key->values.size()) return ERROR_NO_MORE_ITEMS;
+  if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
+  auto entry = open.key->values.begin();
+  std::advance(entry, index);
+  const std::u32string characters = sim::Characters(entry->first);
+  if (*nameSize <= characters.size()) return ERROR_MORE_DATA;
+  sim::FillWide(entry->first, name, characters.size() + 1);
+  *nameSize = static_cast<DWORD>(characters.size());
+  return RegQueryValueExW(handle, name, NULL, type, data, dataSize);
+}

@@ -1,12 +1,18 @@
 #include <cwchar>
 
 #include "app/RemoverDlg.h"
+#include "location/NewerWindowsCalls.h"
+#include "removal/DecimalText.h"
 #include "removal/ProductTraces.h"
 #include "removal/WidePath.h"
+#include "removal/registry/RegistryBackup.h"
 
 namespace {
 
 const char kStep6[] = "Step 6 of 6: Removing registry information...";
+const char kBackupFailed[] = "Registry backup could not be written: ";
+const char kRemoveWithoutBackup[] =
+    "\n\nRemove the registry entries without a backup?  Cancel keeps them.";
 
 // Registry key names have at most 255 characters.
 const DWORD kMaxSubKeyName = 256;
@@ -16,6 +22,8 @@ const int kMaxSubKeyAttempts = 100000;
 
 // What is already gone needs no removing.
 bool Failed(LONG result) { return result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND; }
+
+LONG Found(LONG result) { return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result; }
 
 // The sub-key's name for the failure list.
 CString SubKeyEntry(LPCWSTR name) {
@@ -58,10 +66,121 @@ void RemoveProductEntries(HKEY productKey, CStringArray& failures) {
   if (Failed(RegDeleteValueA(productKey, kInstallPathValue))) failures.Add(kInstallPathEntry);
 }
 
+// A key of the product's as regedit names it. On 64-bit Windows the 32-bit
+// view, where this program and the product work, lies below WOW6432Node to
+// the 64-bit regedit; the 32-bit one reads that name as the same key.
+CWidePath BackupKeyName(LPCSTR key) {
+  char folder[MAX_PATH];
+  const bool windows64 =
+      SystemWow64Directory(folder, MAX_PATH) != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED;
+  // `key` begins with "Software\".
+  const CWidePath path(key);
+  CWidePath name(L"HKEY_LOCAL_MACHINE\\");
+  name.Append(path.Text(), 9);
+  if (windows64) name.Append(L"WOW6432Node\\", 12);
+  return name.Append(path.Text() + 9, path.GetLength() - 9);
+}
+
+// The tree `subKey` of `parent` into `backup`, named `name`; its report
+// entry into `present` when it is there.
+LONG AddTree(CRegistryBackup& backup, HKEY parent, LPCWSTR subKey, const CWidePath& name,
+             const CString& entry, CStringArray& present) {
+  const LONG result = backup.AddTree(parent, subKey, name);
+  if (result == ERROR_SUCCESS) present.Add(entry);
+  return Found(result);
+}
+
+// Everything step 6 deletes, into `backup`; the report's entries of what is
+// there into `present`. The first error met, if any.
+LONG BackUp(CRegistryBackup& backup, CStringArray& present) {
+  const CWidePath productName = BackupKeyName(kProductKey);
+  CRegistryKey key;
+  LONG result = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_READ);
+  if (result == ERROR_SUCCESS) {
+    result = backup.AddValue(key.m_key, productName, kInstallPathValue);
+    if (result == ERROR_SUCCESS) present.Add(kInstallPathEntry);
+    result = Found(result);
+    WCHAR name[kMaxSubKeyName];
+    for (DWORD index = 0; result == ERROR_SUCCESS; ++index) {
+      DWORD length = kMaxSubKeyName;
+      FILETIME lastWrite;
+      result = RegEnumKeyExW(key.m_key, index, name, &length, NULL, NULL, NULL, &lastWrite);
+      CWidePath subKey;
+      if (result == ERROR_SUCCESS && subKey.Join(productName, name))
+        result = AddTree(backup, key.m_key, name, subKey, SubKeyEntry(name), present);
+    }
+    if (result == ERROR_NO_MORE_ITEMS) result = ERROR_SUCCESS;
+  }
+  if (Found(result) == ERROR_SUCCESS)
+    result = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ);
+  const CWidePath uninstallName = BackupKeyName(kUninstallKey);
+  for (const char* entry : kUninstallEntries) {
+    const CWidePath entryName(entry);
+    CWidePath name;
+    if (result == ERROR_SUCCESS && name.Join(uninstallName, entryName))
+      result = AddTree(backup, key.m_key, entryName.Text(), name,
+                       kUninstallEntryPrefix + CString(entry), present);
+  }
+  return Found(result);
+}
+
+// `number` as the `count` decimal digits from `at`.
+void PutDigits(char* at, unsigned number, int count) {
+  while (count-- > 0) {
+    at[count] = (char)('0' + number % 10);
+    number /= 10;
+  }
+}
+
+// "Kelmora registry backup 2026-12-08 090507.reg", at the local time.
+CWidePath BackupFileName() {
+  char name[] = "Kelmora registry backup YYYY-MM-DD hhmmss.reg";
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  PutDigits(name + 24, now.wYear, 4);
+  PutDigits(name + 29, now.wMonth, 2);
+  PutDigits(name + 32, now.wDay, 2);
+  PutDigits(name + 35, now.wHour, 2);
+  PutDigits(name + 37, now.wMinute, 2);
+  PutDigits(name + 39, now.wSecond, 2);
+  return CWidePath(name);
+}
+
 }  // namespace
 
-void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key) {
+CWidePath CRemoverDlg::RegistryBackupFile(const CWidePath& userDesktop) const {
+  if (!m_backupFile.IsEmpty()) return m_backupFile;
+  CWidePath folder = m_backupFolder.IsEmpty() ? userDesktop : m_backupFolder;
+  if (!m_savedFolder.IsEmpty()) folder = CWidePath::FromUtf8(m_savedFolder);
+  CWidePath file;
+  // No folder: the system could not name the desktop.
+  if (!folder.IsEmpty()) file.Join(folder, BackupFileName());
+  return file;
+}
+
+void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& userDesktop) {
   ShowStep(kStep6);
+
+  // Written whole before anything goes: a removal on the wrong PC, or once
+  // too often, must not take a school's licence for good.
+  CRegistryBackup backup;
+  CStringArray present;
+  DWORD error = BackUp(backup, present);
+  const CWidePath file = RegistryBackupFile(userDesktop);
+  m_registryBackup = "";
+  if (error == ERROR_SUCCESS && !backup.IsEmpty())
+    error = file.IsEmpty() ? ERROR_PATH_NOT_FOUND : backup.Save(file);
+  if (error != ERROR_SUCCESS) {
+    const CString reason = kBackupFailed + file.Utf8() + " (error " + DecimalText(error) + ")";
+    // Unattended nobody can weigh that up: the entries stay.
+    if (m_log || AskUser(reason + kRemoveWithoutBackup, NULL, MB_OKCANCEL) != IDOK) {
+      m_failures.Add(reason);
+      for (int i = 0; i < present.GetSize(); ++i) m_failures.Add(present[i]);
+      return;
+    }
+  } else if (!backup.IsEmpty()) {
+    m_registryBackup = file.Utf8();
+  }
 
   const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS);
   if (opened == ERROR_SUCCESS) {
