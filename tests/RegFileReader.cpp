@@ -131,7 +131,8 @@ RegKeys ReadRegFile(const std::string& text) {
     // A hex line ending in "\" goes on after the next line's blanks.
     while (!line.empty() && line.back() == '\\' && i + 1 < lines.size()) {
       line.pop_back();
-      line += lines[++i].substr(lines[i].find_first_not_of(' '));
+      const std::string& next = lines[++i];
+      line += next.substr(next.find_first_not_of(' '));
     }
     if (line.empty()) continue;
     if (line[0] == '[') {

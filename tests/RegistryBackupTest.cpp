@@ -31,8 +31,14 @@ void Read(const CWidePath& path, const std::string& name, RegKeys& keys,
   BYTE data[300];
   DWORD length = 300, size = 300, type = 0;
   for (DWORD i = 0; RegEnumValueW(key, i, text, &length, NULL, &type, data, &size) == 0; ++i) {
+    std::string bytes((char*)data, size);
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+      bytes.clear();  // the file's UTF-16, whatever the width of WCHAR here
+      for (DWORD unit = 0; unit < size / sizeof(WCHAR); ++unit)
+        bytes += std::string{(char)((WCHAR*)data)[unit], (char)(((WCHAR*)data)[unit] >> 8)};
+    }
     if (!only || CWidePath(text) == CWidePath(only))
-      keys[name][(LPCSTR)CWidePath(text).Utf8()] = {type, std::string((char*)data, size)};
+      keys[name][(LPCSTR)CWidePath(text).Utf8()] = {type, bytes};
     length = size = 300;
   }
   FILETIME lastWrite;
@@ -80,8 +86,8 @@ TEST_F(RegistryBackupTest, WritesWhatStepSixDeletesAsRegeditReadsIt) {
       {"the install path alone of the product key's values", [](sim::Machine& m) { m.SetValue(kProductKey, "InstallPath", "C:\\K"); m.SetValue(kProductKey, "Version", "2"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora]\n\"InstallPath\"=\"C:\\\\K\"\n\n", false},
       {"every type", [](sim::Machine& m) { m.SetValue(kLicence, "", "Site"); m.SetValue(kLicence, "Seats", Bytes({0x1e, 0, 0, 0}), REG_DWORD); m.SetValue(kLicence, "Key", Bytes({1, 0xff}), REG_BINARY); m.SetValue(kLicence, "Path", "%P%", 2); m.SetValue(kLicence, "Mods", Bytes({'a', 0, 'b', 0, 0}), REG_MULTI_SZ); m.SetValue(kLicence, "Big", Bytes({1, 2, 3, 4, 5, 6, 7, 8}), 11); m.SetValue(kLicence, "None", "", 0); m.SetValue(kLicence, "Odd", Bytes({5}), 0x20000); m.SetValue(kLicence, "Short", Bytes({1, 2}), REG_DWORD); m.SetValue(kLicence, "Lines", "a\r\nb"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Licence]\n@=\"Site\"\n\"Big\"=hex(b):01,02,03,04,05,06,07,08\n\"Key\"=hex:01,ff\n\"Lines\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\n\"Mods\"=hex(7):61,00,00,00,62,00,00,00,00,00\n\"None\"=hex(0):\n\"Odd\"=hex(20000):05\n\"Path\"=hex(2):25,00,50,00,25,00,00,00\n\"Seats\"=dword:0000001e\n\"Short\"=hex(4):01,02\n\n", false},
       {"long data wrapped", [&blob](sim::Machine& m) { m.SetValue(kLicence, "Blob", blob, REG_BINARY); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Licence]\n\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,\\\n  2f,30,31,32,33,34,35,36,37,38,39,3a,3b,3c,3d,3e,3f\n\n", false},
-      {"names to escape, and in any language", [](sim::Machine& m) { m.SetValue(kLicence, "a\"b\\c=[d", "C:\\x \"y\""); m.SetValue(std::string(kProductKey) + "\\\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xCE\xA9mega", "\xE5\xAD\xA6"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Licence]\n\"a\\\"b\\\\c=[d\"=\"C:\\\\x \\\"y\\\"\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\\xC5\x81\xC3\xB3\x64\xC5\xBA]\n\"\xCE\xA9mega\"=\"\xE5\xAD\xA6\"\n\n", false},
-      {"deep tree with empty keys", [](sim::Machine& m) { m.AddKey(std::string(kProductKey) + "\\Deep\\er"); m.SetValue(kEntry + "\\Sub\\Deeper", "", "x"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Deep]\n\n[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Deep\\er]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\\Sub]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\\Sub\\Deeper]\n@=\"x\"\n\n", false},
+      {"names to escape, and in any language", [](sim::Machine& m) { m.SetValue(kLicence, "a\"b\\c=[d", "C:\\x \"y\""); m.SetValue(std::string(kProductKey) + "\\\u0141\xF3" "d\u017A", "\xCE\xA9mega", "\xE5\xAD\xA6"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Licence]\n\"a\\\"b\\\\c=[d\"=\"C:\\\\x \\\"y\\\"\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\\xC5\x81\xC3\xB3\x64\xC5\xBA]\n\"\xCE\xA9mega\"=\"\xE5\xAD\xA6\"\n\n", false},
+      {"deep tree, empty keys", [](sim::Machine& m) { m.AddKey(std::string(kProductKey) + "\\Empty"); m.SetValue(kEntry + "\\Sub\\Deeper", "", "x"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Empty]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\\Sub]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\\Sub\\Deeper]\n@=\"x\"\n\n", false},
       {"the 32-bit view of 64-bit Windows", [](sim::Machine& m) { m.MakeWindows64(); m.SetValue(kProductKey, "InstallPath", "C:\\K"); m.SetValue(std::string(kUninstall) + "\\" + kEntry2, "DisplayName", "Vessik"); }, "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Dravenhall\\Kelmora]\n\"InstallPath\"=\"C:\\\\K\"\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}]\n\"DisplayName\"=\"Vessik\"\n\n", true},
   };
   // clang-format on

@@ -423,6 +423,7 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags);
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
 #define REG_SZ 1
+#define REG_EXPAND_SZ 2
 #define REG_BINARY 3
 #define REG_DWORD 4
 

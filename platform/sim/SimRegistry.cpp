@@ -287,9 +287,10 @@ LONG RegCloseKey(HKEY handle) {
   return ERROR_SUCCESS;
 }
 
+namespace {
+
 // A string value in wide characters, its NULs included; other data as stored.
-LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-  if (DWORD error = sim::MissingWideCall("RegQueryValueExW")) return LONG(error);
+LONG QueryWide(HKEY handle, LPCWSTR name, LPDWORD type, LPBYTE data, LPDWORD size) {
   sim::WideArg valueName(name);
   DWORD storedType = 0, storedSize = 0;
   if (LONG error = RegQueryValueExA(handle, valueName, NULL, &storedType, NULL, &storedSize))
@@ -314,8 +315,16 @@ LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE d
   return ERROR_SUCCESS;
 }
 
+}  // namespace
+
+LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+  if (DWORD error = sim::MissingWideCall("RegQueryValueExW")) return LONG(error);
+  return QueryWide(handle, name, type, data, size);
+}
+
 LONG RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type,
                    LPBYTE data, LPDWORD dataSize) {
+  if (DWORD error = sim::MissingWideCall("RegEnumValueW")) return LONG(error);
   auto& s = sim::Enter();
   OpenKey open = Resolve(s, handle);
   if (open.error) return open.error;
@@ -329,5 +338,5 @@ LONG RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameSize, LPDW
   if (*nameSize <= characters.size()) return ERROR_MORE_DATA;
   sim::FillWide(entry->first, name, characters.size() + 1);
   *nameSize = static_cast<DWORD>(characters.size());
-  return RegQueryValueExW(handle, name, NULL, type, data, dataSize);
+  return QueryWide(handle, name, type, data, dataSize);
 }

@@ -20,13 +20,16 @@ bool SameName(LPCWSTR name, LPCSTR ascii) {
   return *name == 0;
 }
 
+// A text's UTF-16 unit `i`.
+WCHAR Unit(const BYTE* data, DWORD i) { return (WCHAR)(data[2 * i] | data[2 * i + 1] << 8); }
+
 // A string regedit writes in quotes and reads back byte for byte: ends in
 // its one NUL and holds no line break.
-bool IsPlainString(const WCHAR* text, DWORD size) {
-  const DWORD length = size / sizeof(WCHAR);
-  if (size % sizeof(WCHAR) || length == 0 || text[length - 1] != 0) return false;
+bool IsPlainString(const BYTE* data, DWORD size) {
+  const DWORD length = size / 2;
+  if (size % 2 || length == 0 || Unit(data, length - 1) != 0) return false;
   for (DWORD i = 0; i + 1 < length; ++i)
-    if (text[i] == 0 || text[i] == L'\r' || text[i] == L'\n') return false;
+    if (Unit(data, i) == 0 || Unit(data, i) == L'\r' || Unit(data, i) == L'\n') return false;
   return true;
 }
 
@@ -76,7 +79,9 @@ LONG CRegistryBackup::AddKey(HKEY key, const CWidePath& name, LPCSTR only) {
       if (nameLength == 0) {
         Put('@');
       } else {
-        PutQuoted(valueName, nameLength);
+        Put('"');
+        for (DWORD i = 0; i < nameLength; ++i) PutEscaped(valueName[i]);
+        Put('"');
       }
       Put('=');
       AddData(type, data, size, lineStart);
@@ -97,9 +102,22 @@ void CRegistryBackup::StartKey(const CWidePath& name) {
   m_keys = true;
 }
 
-void CRegistryBackup::AddData(DWORD type, const BYTE* data, DWORD size, int lineStart) {
-  if (type == REG_SZ && IsPlainString((const WCHAR*)data, size)) {
-    PutQuoted((const WCHAR*)data, size / sizeof(WCHAR) - 1);
+void CRegistryBackup::AddData(DWORD type, BYTE* data, DWORD size, int lineStart) {
+  // Texts in UTF-16 LE, as the file holds them, whatever the width of WCHAR.
+  if ((type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) &&
+      size % sizeof(WCHAR) == 0) {
+    size /= sizeof(WCHAR);
+    for (DWORD i = 0; i < size; ++i) {
+      const WCHAR unit = ((const WCHAR*)data)[i];
+      data[2 * i] = (BYTE)unit;
+      data[2 * i + 1] = (BYTE)(unit >> 8);
+    }
+    size *= 2;
+  }
+  if (type == REG_SZ && IsPlainString(data, size)) {
+    Put('"');
+    for (DWORD i = 0; i + 1 < size / 2; ++i) PutEscaped(Unit(data, i));
+    Put('"');
     return;
   }
   if (type == REG_DWORD && size == sizeof(DWORD)) {
@@ -134,26 +152,26 @@ void CRegistryBackup::PutHex(DWORD number, int digits) {
   Put((WCHAR) "0123456789abcdef"[number & 15]);
 }
 
-void CRegistryBackup::PutQuoted(LPCWSTR text, DWORD length) {
-  Put('"');
-  for (DWORD i = 0; i < length; ++i) {
-    if (text[i] == L'\\' || text[i] == L'"') Put(L'\\');
-    Put(text[i]);
-  }
-  Put('"');
+void CRegistryBackup::PutEscaped(WCHAR character) {
+  if (character == L'\\' || character == L'"') Put(L'\\');
+  Put(character);
 }
 
 DWORD CRegistryBackup::Save(const CWidePath& file) const {
   const HANDLE handle =
       CreateFileW(file.Text(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
   if (handle == INVALID_HANDLE_VALUE) return GetLastError();
-  const DWORD size = m_text.GetLength() * sizeof(WCHAR);
+  // UTF-16 units, whatever the width of WCHAR.
+  const DWORD length = m_text.GetLength(), size = length * 2;
+  WORD* units = new WORD[length];
+  for (DWORD i = 0; i < length; ++i) units[i] = (WORD)m_text[i];
   DWORD written = 0, error = ERROR_SUCCESS;
-  if (!WriteFile(handle, m_text.Text(), size, &written, NULL)) {
+  if (!WriteFile(handle, units, size, &written, NULL)) {
     error = GetLastError();
   } else if (written != size) {
     error = ERROR_DISK_FULL;
   }
+  delete[] units;
   if (!CloseHandle(handle) && error == ERROR_SUCCESS) error = GetLastError();
   // Half a backup would read as the whole of it.
   if (error != ERROR_SUCCESS) DeleteFileW(file.Text());

@@ -27,12 +27,12 @@ class CRegistryBackup {
   LONG AddKey(HKEY key, const CWidePath& name, LPCSTR only);
   void StartKey(const CWidePath& name);
   // A value's data after its "name=", which begins at `lineStart`.
-  void AddData(DWORD type, const BYTE* data, DWORD size, int lineStart);
+  void AddData(DWORD type, BYTE* data, DWORD size, int lineStart);
   void Put(LPCSTR ascii);
   void Put(WCHAR character) { m_text.Append(&character, 1); }
   void PutHex(DWORD number, int digits);
-  // A name or text in double quotes, `\` and `"` escaped.
-  void PutQuoted(LPCWSTR text, DWORD length);
+  // A character of a quoted name or text, `\` and `"` escaped.
+  void PutEscaped(WCHAR character);
 
   CWidePath m_text;
   bool m_keys;

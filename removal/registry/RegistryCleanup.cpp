@@ -23,8 +23,6 @@ const int kMaxSubKeyAttempts = 100000;
 // What is already gone needs no removing.
 bool Failed(LONG result) { return result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND; }
 
-LONG Found(LONG result) { return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result; }
-
 // The sub-key's name for the failure list.
 CString SubKeyEntry(LPCWSTR name) {
   return kProductKeyEntry + CString("\\") + CWidePath(name).Utf8();
@@ -81,47 +79,46 @@ CWidePath BackupKeyName(LPCSTR key) {
   return name.Append(path.Text() + 9, path.GetLength() - 9);
 }
 
-// The tree `subKey` of `parent` into `backup`, named `name`; its report
-// entry into `present` when it is there.
-LONG AddTree(CRegistryBackup& backup, HKEY parent, LPCWSTR subKey, const CWidePath& name,
-             const CString& entry, CStringArray& present) {
-  const LONG result = backup.AddTree(parent, subKey, name);
-  if (result == ERROR_SUCCESS) present.Add(entry);
-  return Found(result);
+// What backing up the thing `entry` names gave: unless it is missing, its
+// entry goes to `present`, and the first error met to `error`.
+void Note(LONG result, const CString& entry, CStringArray& present, LONG& error) {
+  if (result == ERROR_FILE_NOT_FOUND) return;
+  present.Add(entry);
+  if (error == ERROR_SUCCESS) error = result;
 }
 
 // Everything step 6 deletes, into `backup`; the report's entries of what is
-// there into `present`. The first error met, if any.
+// there into `present`, whether or not it could be read. The first error met.
 LONG BackUp(CRegistryBackup& backup, CStringArray& present) {
   const CWidePath productName = BackupKeyName(kProductKey);
+  LONG error = ERROR_SUCCESS;
   CRegistryKey key;
-  LONG result = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_READ);
-  if (result == ERROR_SUCCESS) {
-    result = backup.AddValue(key.m_key, productName, kInstallPathValue);
-    if (result == ERROR_SUCCESS) present.Add(kInstallPathEntry);
-    result = Found(result);
+  LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_READ);
+  if (opened == ERROR_SUCCESS) {
+    Note(backup.AddValue(key.m_key, productName, kInstallPathValue), kInstallPathEntry, present,
+         error);
     WCHAR name[kMaxSubKeyName];
-    for (DWORD index = 0; result == ERROR_SUCCESS; ++index) {
+    for (DWORD index = 0;; ++index) {
       DWORD length = kMaxSubKeyName;
       FILETIME lastWrite;
-      result = RegEnumKeyExW(key.m_key, index, name, &length, NULL, NULL, NULL, &lastWrite);
+      opened = RegEnumKeyExW(key.m_key, index, name, &length, NULL, NULL, NULL, &lastWrite);
+      if (opened != ERROR_SUCCESS) break;
       CWidePath subKey;
-      if (result == ERROR_SUCCESS && subKey.Join(productName, name))
-        result = AddTree(backup, key.m_key, name, subKey, SubKeyEntry(name), present);
+      subKey.Join(productName, name);
+      Note(backup.AddTree(key.m_key, name, subKey), SubKeyEntry(name), present, error);
     }
-    if (result == ERROR_NO_MORE_ITEMS) result = ERROR_SUCCESS;
   }
-  if (Found(result) == ERROR_SUCCESS)
-    result = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ);
+  if (opened != ERROR_NO_MORE_ITEMS) Note(opened, kProductKeyEntry, present, error);
+  opened = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ);
   const CWidePath uninstallName = BackupKeyName(kUninstallKey);
   for (const char* entry : kUninstallEntries) {
     const CWidePath entryName(entry);
     CWidePath name;
-    if (result == ERROR_SUCCESS && name.Join(uninstallName, entryName))
-      result = AddTree(backup, key.m_key, entryName.Text(), name,
-                       kUninstallEntryPrefix + CString(entry), present);
+    name.Join(uninstallName, entryName);
+    Note(opened == ERROR_SUCCESS ? backup.AddTree(key.m_key, entryName.Text(), name) : opened,
+         kUninstallEntryPrefix + CString(entry), present, error);
   }
-  return Found(result);
+  return error;
 }
 
 // `number` as the `count` decimal digits from `at`.
