@@ -399,6 +399,8 @@ RunEnding ReadEnding(const std::vector<sim::MessageBoxRecord>& boxes, const User
           list = &ending.atRestart;
           continue;
         }
+        // Why the registry entries that follow were kept: no thing of its own.
+        if (StartsWith(line, "Registry backup could not be written: ")) continue;
         list->push_back(line);
       }
     }

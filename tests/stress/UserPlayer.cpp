@@ -31,7 +31,8 @@ bool StartsWith(const std::string& text, const std::string& start) {
 }
 
 bool IsReportEntry(const std::string& line) {
-  for (const char* form : {"Folder: ", "File: ", "Registry Key: ", "Registry Value: "})
+  for (const char* form : {"Folder: ", "File: ", "Registry Key: ", "Registry Value: ",
+                           "Registry backup could not be written: "})
     if (StartsWith(line, form)) return true;
   return false;
 }
