@@ -13,6 +13,7 @@ enum Switch {
   kSaveTo,
   kFolder,
   kLog,
+  kRegBackup,
   kHelp,
   kUnknown
 };
@@ -21,10 +22,13 @@ const struct {
   const char* name;
   Switch id;
 } kSwitches[] = {
-    {"quiet", kQuiet},     {"q", kQuiet},       {"qn", kQuiet},      {"s", kQuiet},
-    {"silent", kQuiet},    {"check", kCheck},   {"nosave", kNoSave}, {"allusers", kAllUsers},
-    {"saveto", kSaveTo},   {"folder", kFolder}, {"log", kLog},       {"?", kHelp},
-    {"noclose", kNoClose},
+    {"quiet", kQuiet},     {"q", kQuiet},
+    {"qn", kQuiet},        {"s", kQuiet},
+    {"silent", kQuiet},    {"check", kCheck},
+    {"nosave", kNoSave},   {"allusers", kAllUsers},
+    {"saveto", kSaveTo},   {"folder", kFolder},
+    {"log", kLog},         {"?", kHelp},
+    {"noclose", kNoClose}, {"regbackup", kRegBackup},
 };
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
@@ -137,6 +141,9 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
         break;
       case kLog:
         value = &line.logFile;
+        break;
+      case kRegBackup:
+        value = &line.regBackup, removalSwitch = true;
         break;
       case kUnknown:
         return Invalid(line, "unknown switch \"" + argument + "\"");

@@ -1,6 +1,7 @@
 // The program's command line:
 //   RemoveKM.exe                        the dialog
 //   RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] [/noclose]
+//                [/regbackup FILE]
 //   RemoveKM.exe /check [/log FILE]
 //   RemoveKM.exe /?
 // Switches start with "/" or "-", in any case; /q, /qn, /s and /silent are
@@ -24,6 +25,7 @@ struct CCommandLine {
   CString saveTo;
   CString folder;
   CString logFile;
+  CString regBackup;
   CString arguments;  // as given, after the program's name
   CString problem;    // why it is invalid
 };

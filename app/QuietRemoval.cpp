@@ -8,6 +8,12 @@
 
 namespace {
 
+// `path` made full now: the removal moves the current directory.
+CWidePath FullPath(const CString& path) {
+  CWidePath full = CWidePath::FromUtf8(path);
+  return full.Extend() ? full.Unextended() : full;
+}
+
 // Settles the install folder and where the data goes; false when the run
 // must end here, with `code`.
 bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, int& code) {
@@ -41,6 +47,9 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   }
   remover.m_givenLocation = remover.m_installPath;
 
+  // The registry backup goes beside the log unless the data's folder takes it.
+  remover.m_backupFolder = FullPath(log.File()).Parent();
+  if (!line.regBackup.IsEmpty()) remover.m_backupFile = FullPath(line.regBackup);
   remover.m_allUsers = line.allUsers;
   remover.m_noClose = line.noClose;
   remover.m_givenSave = !line.noSave;

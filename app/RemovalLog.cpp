@@ -56,6 +56,7 @@ void CRemovalLog::Open(const CString& path) {
     CreateDirectoryA(CString(windows) + "\\Logs", NULL);
     file = CWidePath(CString(windows) + kLogName).Utf8();
   }
+  m_path = file;
   // Appends go to the end whoever else writes: two runs at once keep their lines whole.
   m_file = CreateFileW(CWidePath::FromUtf8(file).Text(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,

@@ -24,10 +24,13 @@ class CRemovalLog {
   // The first lines of a run: the program and its version, the computer, the
   // account and the command line's arguments.
   void Start(const CString& arguments);
+  // The file Open was given or chose, in UTF-8.
+  const CString& File() const { return m_path; }
 
  private:
   void Write(const CString& text);
 
   HANDLE m_file;
   HANDLE m_output;
+  CString m_path;
 };

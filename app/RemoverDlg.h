@@ -82,8 +82,13 @@ class CRemoverDlg : public CDialog {
   // Deletes the names of m_shortcuts at `location`, then its first
   // `programFolders` program folders, and reports what is left.
   void RemoveShortcutsAt(const CWidePath& location, int programFolders);
-  // Step 6, with the removal's key holder.
-  void RemoveRegistryEntries(CRegistryKey& key);
+  // Step 6, with the removal's key holder. What it deletes is first written
+  // to a registry backup (m_registryBackup); where that fails, the entries
+  // stay (the dialog asks first) and are reported.
+  void RemoveRegistryEntries(CRegistryKey& key, const CWidePath& userDesktop);
+  // m_backupFile, or a new name in the saved data's folder, else in
+  // m_backupFolder or on `userDesktop`; "" when there is no folder.
+  CWidePath RegistryBackupFile(const CWidePath& userDesktop) const;
   // A step line: on the progress window, and in the log when unattended.
   void ShowStep(LPCSTR text);
 
@@ -124,8 +129,11 @@ class CRemoverDlg : public CDialog {
   bool m_noClose;             // the product's running programs are left running
   // What the last Remove did, for the exit code and the log.
   RemovalEnding m_ending;
-  CString m_savedFolder;  // step 1's folder in UTF-8; "" when nothing was saved
-  int m_filesCopied;      // by CopyTree since step 1 began
+  CString m_savedFolder;     // step 1's folder in UTF-8; "" when nothing was saved
+  CWidePath m_backupFile;    // /regbackup: the registry backup's file
+  CWidePath m_backupFolder;  // where it goes when no data was saved; "" = the user's desktop
+  CString m_registryBackup;  // the file step 6 wrote, in UTF-8; "" when none
+  int m_filesCopied;         // by CopyTree since step 1 began
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;

@@ -445,7 +445,8 @@ e2e_registry_lines() {
 
 # e2e_save_state NAME: records in the case folder what the product's areas hold
 # now: every file and folder under Program Files, the desktops and the Start
-# Menus, and the registry lines above. Ends Wine first, so that the registry
+# Menus (but the removal's registry backups, which quiet-registry-backup
+# checks), and the registry lines above. Ends Wine first, so that the registry
 # files are current.
 e2e_save_state() {
   e2e_stop_wine
@@ -454,7 +455,8 @@ e2e_save_state() {
   [ ! -d "$drive/Program Files (x86)" ] || program_files+=("Program Files (x86)")
   {
     (cd -- "$drive" && find "${program_files[@]}" "users/Public/Desktop" "users/$E2E_USER/Desktop" \
-      "ProgramData/Microsoft/Windows/Start Menu" "$user_windows/Start Menu" -printf '%y %s %p\n' |
+      "ProgramData/Microsoft/Windows/Start Menu" "$user_windows/Start Menu" \
+      ! -name 'Kelmora registry backup *.reg' -printf '%y %s %p\n' |
       LC_ALL=C sort)
     e2e_registry_lines "$WINEPREFIX/system.reg" | LC_ALL=C sort
   } >"$E2E_CASE_DIR/$1.state"
@@ -576,10 +578,12 @@ e2e_keep_copy() {
 }
 
 # e2e_expect_same_folder NAME 'C:\...': the folder holds the same files and
-# folders, with the same contents, as the copy kept as NAME.
+# folders, with the same contents, as the copy kept as NAME (besides the
+# registry backup that the removal writes into the saved data's folder).
 e2e_expect_same_folder() {
   local differences
-  if ! differences=$(diff -r -- "$E2E_CASE_DIR/kept/$1" "$(e2e_unix_path "$2")" 2>&1); then
+  if ! differences=$(diff -r -x 'Kelmora registry backup *.reg' -- "$E2E_CASE_DIR/kept/$1" \
+    "$(e2e_unix_path "$2")" 2>&1); then
     e2e_check_failed "$2 differs from the copy \"$1\" kept before the run:
 $differences"
   fi

@@ -121,19 +121,24 @@ void CRemoverDlg::OnOK() {
   RemoveShortcuts(commonDesktop, commonStartMenu);
   RemoveShortcuts(userDesktop, userStartMenu);
   if (m_allUsers) RemoveShortcutsOfEveryProfile(userDesktop, userStartMenu);
-  RemoveRegistryEntries(registryKey);
+  RemoveRegistryEntries(registryKey, userDesktop);
 
   m_progress.DestroyWindow();
   m_ending = kRemovalCompleted;
-  if (m_failures.GetSize() == 0 && m_removedAtRestart.GetSize() == 0) {
-    AskUser(kSuccessMessage, kSuccessCaption, MB_OK);
-  } else if (m_failures.GetSize() == 0) {
-    AskUser(kRemovedAtRestart + CString("\n\n") + Lines(m_removedAtRestart), NULL, MB_OK);
-  } else {
-    CString report = kFailuresHeader + Lines(m_failures);
+  CString report = kSuccessMessage;
+  LPCSTR caption = kSuccessCaption;
+  if (m_failures.GetSize() > 0 || m_removedAtRestart.GetSize() > 0) caption = NULL;
+  if (m_failures.GetSize() == 0 && m_removedAtRestart.GetSize() > 0) {
+    report = kRemovedAtRestart + CString("\n\n") + Lines(m_removedAtRestart);
+  } else if (m_failures.GetSize() > 0) {
+    report = kFailuresHeader + Lines(m_failures);
     if (m_removedAtRestart.GetSize() > 0)
       report += "\n" + CString(kRestartHeader) + "\n" + Lines(m_removedAtRestart);
-    AskUser(report, NULL, MB_OK);
   }
+  if (!m_registryBackup.IsEmpty()) {
+    if (caption != NULL) report += "\n";
+    report += "\nRegistry backup: " + m_registryBackup;
+  }
+  AskUser(report, caption, MB_OK);
   CDialog::OnOK();
 }

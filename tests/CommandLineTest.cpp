@@ -14,6 +14,7 @@ struct Case {
   const char* folder = "";
   const char* logFile = "";
   bool noClose = false;
+  const char* regBackup = "";
 };
 
 // Invalid rows check the mode and whether /quiet was seen (which decides
@@ -40,6 +41,9 @@ const Case kCases[] = {
      "C:\\logs\\check.log"},
     {"RemoveKM /?", kRunUsage, false, false, false, "", "", ""},
     {"RemoveKM /q /NoClose", kRunQuiet, true, false, false, "", "", "", true},
+    {"RemoveKM /q /RegBackup \"D:\\Kept\\PC 01.reg\"", kRunQuiet, true, false, false, "", "", "",
+     false, "D:\\Kept\\PC 01.reg"},
+    {"RemoveKM /regbackup D:\\k.reg", kRunInvalid, false},
     {"RemoveKM /noclose", kRunInvalid, false},
     {"RemoveKM /quiet /bogus", kRunInvalid, true},
     {"RemoveKM /quiet/nosave", kRunInvalid, false},
@@ -73,6 +77,7 @@ TEST(CommandLineTest, SwitchesValuesAndQuotingAsWindowsSplitsThem) {
     EXPECT_STREQ(line.folder, c.folder);
     EXPECT_STREQ(line.logFile, c.logFile);
     EXPECT_EQ(line.noClose, c.noClose);
+    EXPECT_STREQ(line.regBackup, c.regBackup);
   }
 }
 

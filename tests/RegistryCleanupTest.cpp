@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "RemovalFixture.h"
+#include "app/RemovalLog.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ TEST_F(RegistryCleanupTest, RemovesTheProductsKeysAndReportsWhatStays) {
     {
       CRegistryKey key;
 
-      dialog->RemoveRegistryEntries(key);
+      dialog->RemoveRegistryEntries(key, CWidePath(kUserDesktop));
 
       EXPECT_EQ(Failures(), c.entries);
       EXPECT_EQ(m.OpenKeys(), key.m_key ? 1 : 0);
@@ -188,7 +189,7 @@ TEST_F(RegistryCleanupTest, TreeDeleteStopsAtTheSubKeyThatCannotBeOpened) {
   OpenProgress();
   CRegistryKey key;
 
-  dialog->RemoveRegistryEntries(key);
+  dialog->RemoveRegistryEntries(key, CWidePath(kUserDesktop));
 
   EXPECT_EQ(Failures(), (std::vector<std::string>{kUninstallEntry + std::string(kEntry1)}));
   // Deleted before the failure: "Deeper"; the failure and what follows stay.
@@ -218,13 +219,57 @@ TEST_F(RegistryCleanupTest, FailedCloseBeforeAnUninstallEntryDoesNotKeepIt) {
     m.Fail(sim::Op::RegCloseKey, kProductKey, ERROR_INVALID_HANDLE, 1);
     CRegistryKey key;
 
-    dialog->RemoveRegistryEntries(key);
+    dialog->RemoveRegistryEntries(key, CWidePath(kUserDesktop));
 
     EXPECT_TRUE(Failures().empty());
     EXPECT_FALSE(m.KeyExists(entry1));
     EXPECT_FALSE(m.KeyExists(entry2));
     EXPECT_TRUE(m.KeyExists(std::string(kUninstall) + "\\{OTHER-PRODUCT}"));
     EXPECT_TRUE(m.SubKeys(kProductKey).empty());
+  }
+}
+
+// A backup that cannot be written whole (the disk fills up half way) keeps
+// step 6's entries unattended, reported with the reason; the dialog asks, and
+// only OK removes them.
+TEST_F(RegistryCleanupTest, BackupNotWrittenKeepsTheEntriesUnlessTheUserSaysRemove) {
+  const std::string file =
+      kUserDesktop + std::string("\\Kelmora registry backup 2026-12-08 090507.reg");
+  for (int answer : {0, IDCANCEL, IDOK}) {
+    SCOPED_TRACE(answer);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    AddUninstallEntries();
+    AddProductKey(m);
+    OpenDialog();
+    CRemovalLog log;
+    if (answer == 0) {
+      log.Open("C:\\k.log");
+      dialog->m_log = &log;
+    }
+    if (answer) m.QueueMessageBoxAnswer(answer);
+    m.Fail(sim::Op::WriteFile, file, ERROR_DISK_FULL, 1);
+    CRegistryKey key;
+
+    dialog->RemoveRegistryEntries(key, CWidePath(kUserDesktop));
+
+    dialog->m_log = NULL;
+    EXPECT_FALSE(m.Exists(file));
+    EXPECT_EQ(std::string(dialog->m_registryBackup), "");
+    EXPECT_EQ(m.messageBoxes.size(), answer ? 1u : 0u);
+    EXPECT_EQ(m.KeyExists(entry1), answer != IDOK);
+    EXPECT_EQ(m.ValueExists(kProductKey, "InstallPath"), answer != IDOK);
+    if (answer == IDOK) {
+      EXPECT_TRUE(Failures().empty());
+      continue;
+    }
+    EXPECT_EQ(Failures(),
+              (std::vector<std::string>{
+                  "Registry backup could not be written: " + file + " (error 112)", kValueEntry,
+                  kKeyEntry + std::string("\\Licence"), kKeyEntry + std::string("\\Settings"),
+                  kUninstallEntry + std::string(kEntry1), kUninstallEntry + std::string(kEntry2)}));
+    EXPECT_EQ(m.SubKeys(kProductKey), (std::vector<std::string>{"Licence", "Settings"}));
+    EXPECT_TRUE(m.KeyExists(entry2));
   }
 }
 

@@ -23,7 +23,9 @@
 //   type ID TEXT             replace the text of edit control ID
 //   click ID                 press button ID of the current window
 //   syscommand ID            choose command ID of the current window's system menu
-//   messagebox CAPTION TEXT  wait for a message box with this caption and text
+//   messagebox CAPTION TEXT  wait for a message box with this caption and text; a
+//                            TEXT ending in "*" matches any text that begins with
+//                            the rest (a name with the time in it)
 //   answer ID                press button ID of that message box; wait until it closes
 //   browser FOLDER           select FOLDER in the folder browser and press OK
 //   browser-cancel           press Cancel in the folder browser
@@ -139,6 +141,11 @@ class UiDriver {
   std::string failure_;
   std::string program_path_;
 };
+
+bool TextMatches(const std::string& text, const std::string& expected) {
+  if (expected.empty() || expected.back() != '*') return text == expected;
+  return text.compare(0, expected.size() - 1, expected, 0, expected.size() - 1) == 0;
+}
 
 // Replaces each "%short:PATH%" in `word` by PATH's 8.3 name as this Windows
 // gives it (Wine makes hash-like ones such as "PROG~FBU").
@@ -463,7 +470,7 @@ bool UiDriver::ExpectMessageBox(const Args& args) {
       std::string title;
       return IsMessageBox(window) && ReadWindowText(window, &title) && title == caption;
     });
-    return box && ReadWindowText(GetDlgItem(box, 0xFFFF), &text) && text == args[1];
+    return box && ReadWindowText(GetDlgItem(box, 0xFFFF), &text) && TextMatches(text, args[1]);
   });
   if (shown) {
     message_box_ = box;

@@ -451,6 +451,9 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags);
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
 #define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
 
 BOOL GetUserNameA(LPSTR buffer, LPDWORD size);
 BOOL GetUserNameW(LPWSTR buffer, LPDWORD size);
@@ -469,6 +472,9 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD
 LONG RegDeleteKeyW(HKEY parent, LPCWSTR subKey);
 LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD size);
+// Sizes of names in characters, without the NUL; the data as RegQueryValueExW gives it.
+LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved,
+                   LPDWORD type, LPBYTE data, LPDWORD dataSize);
 
 // Shell and COM.
 #define CSIDL_DESKTOPDIRECTORY 0x0010

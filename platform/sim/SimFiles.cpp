@@ -310,17 +310,19 @@ BOOL RemoveDirectoryA(LPCSTR path) {
 // Opens existing files (the program reads their status), folders (with
 // FILE_FLAG_BACKUP_SEMANTICS, to learn which they are or to keep them from
 // being renamed; one opened through junctions is their target) or, with
-// OPEN_ALWAYS, makes a missing file (the log).
+// OPEN_ALWAYS, makes a missing file (the log); CREATE_NEW makes one that
+// must not exist yet (the registry backup).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES, DWORD disposition,
                    DWORD flags, HANDLE) {
   auto& s = sim::Enter();
   PathCall call(Op::CreateFile, path);
   if (call.error) return NoHandle(call.error);
-  if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS)
+  if (disposition != OPEN_EXISTING && disposition != OPEN_ALWAYS && disposition != CREATE_NEW)
     return NoHandle(ERROR_INVALID_PARAMETER);
   FileLookup found = sim::Look(s, call.path);
+  if (found.node && disposition == CREATE_NEW) return NoHandle(ERROR_FILE_EXISTS);
   bool made = false;
-  if (!found.node && disposition == OPEN_ALWAYS && found.error == ERROR_FILE_NOT_FOUND &&
+  if (!found.node && disposition != OPEN_EXISTING && found.error == ERROR_FILE_NOT_FOUND &&
       !call.path.trailingSeparator) {
     std::unique_ptr<FileNode>& entry = found.folder->children[call.path.Leaf()];
     entry = std::make_unique<FileNode>();
@@ -355,8 +357,8 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
   return handle;
 }
 
-// Appends only: the program writes nothing but its log, opened for appending,
-// and the standard output.
+// Appends only: the program writes its log, opened for appending, the
+// registry backup, a new file written once, and the standard output.
 BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD size, LPDWORD written, void*) {
   auto& s = sim::Enter();
   if (written) *written = 0;
@@ -365,9 +367,17 @@ BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD size, LPDWORD written, void*) 
   } else {
     auto file = s.files.find(handle);
     if (file == s.files.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
-    if (!(file->second.access & FILE_APPEND_DATA)) return sim::Refuse(ERROR_ACCESS_DENIED);
+    if (!(file->second.access & (FILE_APPEND_DATA | GENERIC_WRITE)))
+      return sim::Refuse(ERROR_ACCESS_DENIED);
+    FileNode* node = file->second.node;
+    // A disk that fills up takes part of the data.
+    if (DWORD error = sim::Faulted(Op::WriteFile, file->second.finalPath)) {
+      if (node) node->content.append(static_cast<const char*>(data), size / 2);
+      if (written) *written = size / 2;
+      return sim::Refuse(error);
+    }
     // A file deleted while open takes the data nowhere, as on Windows.
-    if (file->second.node) file->second.node->content.append(static_cast<const char*>(data), size);
+    if (node) node->content.append(static_cast<const char*>(data), size);
   }
   if (written) *written = size;
   return TRUE;

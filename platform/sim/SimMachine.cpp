@@ -109,6 +109,8 @@ const char* OpName(Op op) {
       return "MoveFileEx";
     case Op::SetFileSecurity:
       return "SetFileSecurity";
+    case Op::WriteFile:
+      return "WriteFile";
     case Op::WideCall:
       return "WideCall";
   }

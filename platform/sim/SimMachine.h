@@ -51,6 +51,7 @@ enum class Op {
   SHGetPathFromIDList,  // matched on the chosen path
   MoveFileEx,           // MoveFileExW with MOVEFILE_DELAY_UNTIL_REBOOT: matched on the path
   SetFileSecurity,      // SetFileSecurityW: matched on the path
+  WriteFile,            // matched on the file's path; half the data is written before the error
   WideCall,  // a wide call that this Windows lacks (ERROR_CALL_NOT_IMPLEMENTED, as Windows 95
              // answers): matched on its name, e.g. "RegQueryValueExW"
 };

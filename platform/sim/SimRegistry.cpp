@@ -287,9 +287,10 @@ LONG RegCloseKey(HKEY handle) {
   return ERROR_SUCCESS;
 }
 
+namespace {
+
 // A string value in wide characters, its NULs included; other data as stored.
-LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-  if (DWORD error = sim::MissingWideCall("RegQueryValueExW")) return LONG(error);
+LONG QueryWide(HKEY handle, LPCWSTR name, LPDWORD type, LPBYTE data, LPDWORD size) {
   sim::WideArg valueName(name);
   DWORD storedType = 0, storedSize = 0;
   if (LONG error = RegQueryValueExA(handle, valueName, NULL, &storedType, NULL, &storedSize))
@@ -312,4 +313,30 @@ LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE d
   if (data) std::memcpy(data, bytes.data(), needed);
   if (size) *size = needed;
   return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+  if (DWORD error = sim::MissingWideCall("RegQueryValueExW")) return LONG(error);
+  return QueryWide(handle, name, type, data, size);
+}
+
+LONG RegEnumValueW(HKEY handle, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type,
+                   LPBYTE data, LPDWORD dataSize) {
+  if (DWORD error = sim::MissingWideCall("RegEnumValueW")) return LONG(error);
+  auto& s = sim::Enter();
+  OpenKey open = Resolve(s, handle);
+  if (open.error) return open.error;
+  if (LONG error = sim::Faulted(Op::RegQueryValue, open.path)) return error;
+  if (!(open.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+  if (index >= open.key->values.size()) return ERROR_NO_MORE_ITEMS;
+  if (!name || !nameSize) return ERROR_INVALID_PARAMETER;
+  auto entry = open.key->values.begin();
+  std::advance(entry, index);
+  const std::u32string characters = sim::Characters(entry->first);
+  if (*nameSize <= characters.size()) return ERROR_MORE_DATA;
+  sim::FillWide(entry->first, name, characters.size() + 1);
+  *nameSize = static_cast<DWORD>(characters.size());
+  return QueryWide(handle, name, type, data, dataSize);
 }

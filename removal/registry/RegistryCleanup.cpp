@@ -1,12 +1,18 @@
 #include <cwchar>
 
 #include "app/RemoverDlg.h"
+#include "location/NewerWindowsCalls.h"
+#include "removal/DecimalText.h"
 #include "removal/ProductTraces.h"
 #include "removal/WidePath.h"
+#include "removal/registry/RegistryBackup.h"
 
 namespace {
 
 const char kStep6[] = "Step 6 of 6: Removing registry information...";
+const char kBackupFailed[] = "Registry backup could not be written: ";
+const char kRemoveWithoutBackup[] =
+    "\n\nRemove the registry entries without a backup?  Cancel keeps them.";
 
 // Registry key names have at most 255 characters.
 const DWORD kMaxSubKeyName = 256;
@@ -58,10 +64,120 @@ void RemoveProductEntries(HKEY productKey, CStringArray& failures) {
   if (Failed(RegDeleteValueA(productKey, kInstallPathValue))) failures.Add(kInstallPathEntry);
 }
 
+// A key of the product's as regedit names it. On 64-bit Windows the 32-bit
+// view, where this program and the product work, lies below WOW6432Node to
+// the 64-bit regedit; the 32-bit one reads that name as the same key.
+CWidePath BackupKeyName(LPCSTR key) {
+  char folder[MAX_PATH];
+  const bool windows64 =
+      SystemWow64Directory(folder, MAX_PATH) != 0 || GetLastError() != ERROR_CALL_NOT_IMPLEMENTED;
+  // `key` begins with "Software\".
+  const CWidePath path(key);
+  CWidePath name(L"HKEY_LOCAL_MACHINE\\");
+  name.Append(path.Text(), 9);
+  if (windows64) name.Append(L"WOW6432Node\\", 12);
+  return name.Append(path.Text() + 9, path.GetLength() - 9);
+}
+
+// What backing up the thing `entry` names gave: unless it is missing, its
+// entry goes to `present`, and the first error met to `error`.
+void Note(LONG result, const CString& entry, CStringArray& present, LONG& error) {
+  if (result == ERROR_FILE_NOT_FOUND) return;
+  present.Add(entry);
+  if (error == ERROR_SUCCESS) error = result;
+}
+
+// Everything step 6 deletes, into `backup`; the report's entries of what is
+// there into `present`, whether or not it could be read. The first error met.
+LONG BackUp(CRegistryBackup& backup, CStringArray& present) {
+  const CWidePath productName = BackupKeyName(kProductKey);
+  LONG error = ERROR_SUCCESS;
+  CRegistryKey key;
+  LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_READ);
+  if (opened == ERROR_SUCCESS) {
+    Note(backup.AddValue(key.m_key, productName, kInstallPathValue), kInstallPathEntry, present,
+         error);
+    WCHAR name[kMaxSubKeyName];
+    for (DWORD index = 0;; ++index) {
+      DWORD length = kMaxSubKeyName;
+      FILETIME lastWrite;
+      opened = RegEnumKeyExW(key.m_key, index, name, &length, NULL, NULL, NULL, &lastWrite);
+      if (opened != ERROR_SUCCESS) break;
+      CWidePath subKey;
+      subKey.Join(productName, name);
+      Note(backup.AddTree(key.m_key, name, subKey), SubKeyEntry(name), present, error);
+    }
+  }
+  if (opened != ERROR_NO_MORE_ITEMS) Note(opened, kProductKeyEntry, present, error);
+  opened = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ);
+  const CWidePath uninstallName = BackupKeyName(kUninstallKey);
+  for (const char* entry : kUninstallEntries) {
+    const CWidePath entryName(entry);
+    CWidePath name;
+    name.Join(uninstallName, entryName);
+    Note(opened == ERROR_SUCCESS ? backup.AddTree(key.m_key, entryName.Text(), name) : opened,
+         kUninstallEntryPrefix + CString(entry), present, error);
+  }
+  return error;
+}
+
+// `number` as the `count` decimal digits from `at`.
+void PutDigits(char* at, unsigned number, int count) {
+  while (count-- > 0) {
+    at[count] = (char)('0' + number % 10);
+    number /= 10;
+  }
+}
+
+// "Kelmora registry backup 2026-12-08 090507.reg", at the local time.
+CWidePath BackupFileName() {
+  char name[] = "Kelmora registry backup YYYY-MM-DD hhmmss.reg";
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  PutDigits(name + 24, now.wYear, 4);
+  PutDigits(name + 29, now.wMonth, 2);
+  PutDigits(name + 32, now.wDay, 2);
+  PutDigits(name + 35, now.wHour, 2);
+  PutDigits(name + 37, now.wMinute, 2);
+  PutDigits(name + 39, now.wSecond, 2);
+  return CWidePath(name);
+}
+
 }  // namespace
 
-void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key) {
+CWidePath CRemoverDlg::RegistryBackupFile(const CWidePath& userDesktop) const {
+  if (!m_backupFile.IsEmpty()) return m_backupFile;
+  CWidePath folder = m_backupFolder.IsEmpty() ? userDesktop : m_backupFolder;
+  if (!m_savedFolder.IsEmpty()) folder = CWidePath::FromUtf8(m_savedFolder);
+  CWidePath file;
+  // No folder: the system could not name the desktop.
+  if (!folder.IsEmpty()) file.Join(folder, BackupFileName());
+  return file;
+}
+
+void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& userDesktop) {
   ShowStep(kStep6);
+
+  // Written whole before anything goes: a removal on the wrong PC, or once
+  // too often, must not take a school's licence for good.
+  CRegistryBackup backup;
+  CStringArray present;
+  DWORD error = BackUp(backup, present);
+  const CWidePath file = RegistryBackupFile(userDesktop);
+  m_registryBackup = "";
+  if (error == ERROR_SUCCESS && !backup.IsEmpty())
+    error = file.IsEmpty() ? ERROR_PATH_NOT_FOUND : backup.Save(file);
+  if (error != ERROR_SUCCESS) {
+    const CString reason = kBackupFailed + file.Utf8() + " (error " + DecimalText(error) + ")";
+    // Unattended nobody can weigh that up: the entries stay.
+    if (m_log || AskUser(reason + kRemoveWithoutBackup, NULL, MB_OKCANCEL) != IDOK) {
+      m_failures.Add(reason);
+      for (int i = 0; i < present.GetSize(); ++i) m_failures.Add(present[i]);
+      return;
+    }
+  } else if (!backup.IsEmpty()) {
+    m_registryBackup = file.Utf8();
+  }
 
   const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS);
   if (opened == ERROR_SUCCESS) {

@@ -157,7 +157,8 @@ class Checker {
     }
     for (const auto& entry : run_.after.files)
       if (!run_.before.files.count(entry.first) &&
-          (newSaved_.empty() || !IsSameOrBelow(entry.first, newSaved_)))
+          (newSaved_.empty() || !IsSameOrBelow(entry.first, newSaved_)) &&
+          entry.first != PathKey(run_.ending.registryBackup))
         Violation("made outside this run's saved-data folder: " + Printable(entry.second.path));
   }
 
@@ -373,7 +374,14 @@ class Checker {
 
 RunEnding ReadEnding(const std::vector<sim::MessageBoxRecord>& boxes, const UserRecord& user) {
   RunEnding ending;
-  for (const sim::MessageBoxRecord& box : boxes) {
+  for (sim::MessageBoxRecord box : boxes) {
+    // The final message ends naming the registry backup, if one was written.
+    const size_t backup = box.text.find("\nRegistry backup: ");
+    if (backup != std::string::npos) {
+      ending.registryBackup = box.text.substr(backup + 18);
+      box.text.erase(backup);
+      if (box.text == kSuccessText + std::string("\n")) box.text.pop_back();
+    }
     if (StartsWith(box.text, kCopyFailed)) {
       ending.kind = RunEnding::StoppedAtCopy;
     } else if (box.caption == kSuccessCaption && box.text == kSuccessText) {
@@ -391,6 +399,8 @@ RunEnding ReadEnding(const std::vector<sim::MessageBoxRecord>& boxes, const User
           list = &ending.atRestart;
           continue;
         }
+        // Why the registry entries that follow were kept: no thing of its own.
+        if (StartsWith(line, "Registry backup could not be written: ")) continue;
         list->push_back(line);
       }
     }

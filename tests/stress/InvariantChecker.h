@@ -27,6 +27,7 @@ struct RunEnding {
   // The entries that Windows deletes when it next starts: the whole message
   // when nothing else is left, else the report's section of its own.
   std::vector<std::string> atRestart;
+  std::string registryBackup;  // the file the final message names; "" when none
 };
 
 RunEnding ReadEnding(const std::vector<sim::MessageBoxRecord>& boxes, const UserRecord& user);

@@ -31,7 +31,8 @@ bool StartsWith(const std::string& text, const std::string& start) {
 }
 
 bool IsReportEntry(const std::string& line) {
-  for (const char* form : {"Folder: ", "File: ", "Registry Key: ", "Registry Value: "})
+  for (const char* form : {"Folder: ", "File: ", "Registry Key: ", "Registry Value: ",
+                           "Registry backup could not be written: "})
     if (StartsWith(line, form)) return true;
   return false;
 }
@@ -260,6 +261,8 @@ void UserPlayer::ReadLog(const CommandLinePlan& plan, const std::string& utf8Log
         while (i + 1 < lines.size() && IsReportEntry(lines[i + 1])) report += lines[++i] + "\n";
       }
       boxes.push_back({nullptr, report, true, "", MB_OK, IDOK});
+    } else if (StartsWith(line, "Registry backup: ") && !boxes.empty()) {
+      boxes.back().text += (boxes.back().text.back() == '\n' ? "\n" : "\n\n") + line;
     }
   }
 }
