@@ -666,6 +666,10 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   const std::string shared = kInstall + std::string("\\Shared");
   const std::string classes = shared + "\\Classes";
   const std::string list = classes + "\\list.dat";
+  // A pupil's empty folder there that the program may not delete.
+  const std::string mine = classes + "\\mine";
+  const std::string teacher = "C:\\Documents and Settings\\teacher";
+  const std::string marks = teacher + "\\Documents\\marks.xls";
   const std::string leftToRestart = kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n";
   const std::string reported = kReportHeader + ("Folder: " + std::string(kInstall)) + "\n";
   using sim::Op;
@@ -823,6 +827,29 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        1,
        false,
        [classes](sim::Machine& m) { m.Fail(Op::SetFileSecurity, classes, ERROR_ACCESS_DENIED); }},
+      {"a pupil's folder made a mount point to a teacher's profile as it is made administrators' only",
+       other,
+       list,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), leftToRestart},
+       "",
+       {list, mine, classes, shared, kInstall},
+       false,
+       Manager::Working,
+       1,
+       false,
+       [mine, teacher](sim::Machine& m) {
+         m.AddFolder(mine);
+         m.SetOwner(mine, "pupil");
+         m.Fail(Op::RemoveDirectory, mine, ERROR_ACCESS_DENIED);
+         m.faultHook = [&m, mine, teacher](Op op, const std::string& target) -> DWORD {
+           if (op != Op::SetFileSecurity || target != mine) return 0;
+           m.faultHook = nullptr;
+           EXPECT_TRUE(m.MakeMountPoint("pupil", mine, teacher));
+           return 0;
+         };
+       }},
       {"on a network drive",
        other,
        jar,
@@ -858,6 +885,8 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     m.AddFile(list, "pupils of 4b");
     m.LetChange(shared, "pupil");
     m.SetOwner(classes, "pupil");
+    m.AddFile(marks, "marks");
+    m.SetOwner(teacher, "teacher");
     installed = m.Tree(kInstall);
     sim::Machine::Process process;
     process.image = c.image;
@@ -895,6 +924,10 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     EXPECT_EQ(m.PendingDeletes(), c.pending);
     // Nothing left to the restart lies where a pupil may still put a link.
     for (const std::string& path : c.pending) EXPECT_FALSE(m.MayChange("pupil", path)) << path;
+    EXPECT_FALSE(m.faultHook) << "the pupil never came";
+    // Nothing outside the product changed hands.
+    EXPECT_TRUE(m.MayChange("teacher", teacher));
+    EXPECT_TRUE(m.MayChange("teacher", teacher + "\\Documents"));
     EXPECT_EQ(m.OpenProcessHandles(), 0);
     ExpectOtherProgramsSurvive();
     if (c.answer == IDCANCEL) {
@@ -903,6 +936,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     }
     EXPECT_EQ(m.Tree(kSaved), kStudents);
     m.Restart();
+    EXPECT_EQ(m.ReadFile(marks), "marks");
     EXPECT_EQ(m.Exists(kInstall), c.messages.back() == reported);
     EXPECT_TRUE(m.Exists(other));
   }
