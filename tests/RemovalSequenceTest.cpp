@@ -670,6 +670,21 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   const std::string mine = classes + "\\mine";
   const std::string teacher = "C:\\Documents and Settings\\teacher";
   const std::string marks = teacher + "\\Documents\\marks.xls";
+  // The pupil turns it into a mount point to the teacher's profile as the
+  // program changes the security of `at`.
+  const auto madeMountPointAt = [mine, teacher](const std::string& at) {
+    return [mine, teacher, at](sim::Machine& m) {
+      m.AddFolder(mine);
+      m.SetOwner(mine, "pupil");
+      m.Fail(sim::Op::RemoveDirectory, mine, ERROR_ACCESS_DENIED);
+      m.faultHook = [&m, mine, teacher, at](sim::Op op, const std::string& target) -> DWORD {
+        if (op != sim::Op::SetFileSecurity || target != at) return 0;
+        m.faultHook = nullptr;
+        EXPECT_TRUE(m.MakeMountPoint("pupil", mine, teacher));
+        return 0;
+      };
+    };
+  };
   const std::string leftToRestart = kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n";
   const std::string reported = kReportHeader + ("Folder: " + std::string(kInstall)) + "\n";
   using sim::Op;
@@ -839,17 +854,20 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        Manager::Working,
        1,
        false,
-       [mine, teacher](sim::Machine& m) {
-         m.AddFolder(mine);
-         m.SetOwner(mine, "pupil");
-         m.Fail(Op::RemoveDirectory, mine, ERROR_ACCESS_DENIED);
-         m.faultHook = [&m, mine, teacher](Op op, const std::string& target) -> DWORD {
-           if (op != Op::SetFileSecurity || target != mine) return 0;
-           m.faultHook = nullptr;
-           EXPECT_TRUE(m.MakeMountPoint("pupil", mine, teacher));
-           return 0;
-         };
-       }},
+       madeMountPointAt(mine)},
+      {"the same, made before the folder is opened",
+       other,
+       list,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), leftToRestart},
+       "",
+       {list, mine, classes, shared, kInstall},
+       false,
+       Manager::Working,
+       1,
+       false,
+       madeMountPointAt(classes)},
       {"on a network drive",
        other,
        jar,

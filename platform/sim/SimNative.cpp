@@ -1,6 +1,5 @@
 // ntdll's file calls on the simulated file tree, as far as the program makes
-// them: opens relative to a folder held open (the entry itself, never through
-// a link), listings of names through a handle, attributes and reparse tag,
+// them: opens relative to a folder held open, listings of names through a handle, attributes and reparse tag,
 // attributes set and delete through a handle.
 #include <cstddef>
 #include <cstring>
@@ -65,8 +64,8 @@ NTSTATUS NtOpenFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES objec
                     PIO_STATUS_BLOCK io, ULONG share, ULONG options) {
   auto& s = sim::Enter();
   FileHandle* parent = Held(object->RootDirectory);
-  // Only a name relative to a folder held, opened as itself.
-  if (!parent || !(options & FILE_OPEN_REPARSE_POINT)) return Done(io, kInvalidParameter);
+  // Only a name relative to a folder held.
+  if (!parent) return Done(io, kInvalidParameter);
   const std::basic_string<WCHAR> wide(object->ObjectName->Buffer,
                                       object->ObjectName->Length / sizeof(WCHAR));
   const std::string name = static_cast<LPCSTR>(sim::WideArg(wide.c_str()));
@@ -74,6 +73,8 @@ NTSTATUS NtOpenFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES objec
   if (DWORD error = sim::Faulted(Op::CreateFile, path)) return Done(io, Status(error));
   // A folder that became a link while held still lists its own entries: none.
   FileNode* node = sim::Child(parent->node, name);
+  // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to.
+  if (node && !(options & FILE_OPEN_REPARSE_POINT)) node = sim::Followed(s, node);
   if (!node) return Done(io, kNameNotFound);
   if ((options & FILE_DIRECTORY_FILE) && !node->IsFolder()) return Done(io, STATUS_NOT_A_DIRECTORY);
   const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
