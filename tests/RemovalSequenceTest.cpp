@@ -842,7 +842,8 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        1,
        false,
        [classes](sim::Machine& m) { m.Fail(Op::SetFileSecurity, classes, ERROR_ACCESS_DENIED); }},
-      {"a pupil's folder made a mount point to a teacher's profile as it is made administrators' only",
+      {"a pupil's folder made a mount point to a teacher's profile as it is made administrators' "
+       "only",
        other,
        list,
        true,

@@ -1,6 +1,6 @@
 // ntdll's file calls on the simulated file tree, as far as the program makes
-// them: opens relative to a folder held open, listings of names through a handle, attributes and reparse tag,
-// attributes set and delete through a handle.
+// them: opens relative to a folder held open, listings of names through a handle, attributes and
+// reparse tag, attributes set and delete through a handle.
 #include <cstddef>
 #include <cstring>
 
@@ -15,6 +15,7 @@ namespace {
 const NTSTATUS kSuccess = 0;
 const NTSTATUS kBufferOverflow = NTSTATUS(0x80000005);
 const NTSTATUS kUnsuccessful = NTSTATUS(0xC0000001);
+const NTSTATUS kInvalidInfoClass = NTSTATUS(0xC0000003);
 const NTSTATUS kInvalidHandle = NTSTATUS(0xC0000008);
 const NTSTATUS kInvalidParameter = NTSTATUS(0xC000000D);
 const NTSTATUS kAccessDenied = NTSTATUS(0xC0000022);
@@ -135,6 +136,8 @@ NTSTATUS NtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, 
   if (!held) return Done(io, kInvalidHandle);
   if (what != FileAttributeTagInformation || size < sizeof(AttributeTag))
     return Done(io, kInvalidParameter);
+  // Windows 2000 on.
+  if (s.majorVersion < 5) return Done(io, kInvalidInfoClass);
   AttributeTag* kind = static_cast<AttributeTag*>(buffer);
   const FileNode& node = *held->node;
   kind->attributes = node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL;

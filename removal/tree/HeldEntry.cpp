@@ -63,13 +63,20 @@ NTSTATUS CHeldEntry::Learn(NTSTATUS opened) {
   IO_STATUS_BLOCK status;
   const NTSTATUS result =
       QueryInformationNative(m_handle, &status, &kind, sizeof kind, FileAttributeTagInformation);
-  if (!NT_SUCCESS(result)) {
+  BY_HANDLE_FILE_INFORMATION file;
+  if (NT_SUCCESS(result)) {
+    m_attributes = kind.attributes;
+    m_tag = kind.tag;
+  } else if (GetFileInformationByHandle(m_handle, &file)) {
+    // Windows NT 4.0 has no such query, and no reparse points: the attributes
+    // tell. A reparse point whose tag is unknown is taken for a link.
+    m_attributes = file.dwFileAttributes;
+    m_tag = 0;
+  } else {
     Close();
     return result;
   }
-  m_attributes = kind.attributes;
-  m_tag = kind.tag;
-  return result;
+  return 0;
 }
 
 bool CHeldEntry::IsLink() const { return IsLinkTag(m_attributes, m_tag); }
