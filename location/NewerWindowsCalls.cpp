@@ -10,11 +10,19 @@ typedef BOOL(WINAPI* ProcessEntryCall)(HANDLE, PROCESSENTRY32W*);
 typedef BOOL(WINAPI* ModuleEntryCall)(HANDLE, MODULEENTRY32W*);
 typedef BOOL(WINAPI* ImageNameCall)(HANDLE, DWORD, LPWSTR, DWORD*);
 typedef DWORD(WINAPI* FinalPathNameCall)(HANDLE, LPWSTR, DWORD, DWORD);
+typedef NTSTATUS(WINAPI* OpenFileCall)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, IO_STATUS_BLOCK*,
+                                       ULONG, ULONG);
+typedef NTSTATUS(WINAPI* QueryDirectoryCall)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, void*,
+                                             ULONG, FILE_INFORMATION_CLASS, BOOLEAN,
+                                             UNICODE_STRING*, BOOLEAN);
+typedef NTSTATUS(WINAPI* FileInformationCall)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG,
+                                              FILE_INFORMATION_CLASS);
 
 // VOLUME_NAME_DOS with FILE_NAME_NORMALIZED: "X:\..." or "UNC\server\...".
 const DWORD kDosVolumeName = 0;
 
-// The call, or NULL. The modules are loaded: the program imports from both.
+// The call, or NULL. The modules are loaded: the program imports from
+// kernel32 and shell32, and ntdll is in every process.
 // The pointer passes through void (*)(), which any function pointer may.
 template <typename Call>
 Call Exported(LPCSTR module, LPCSTR name) {
@@ -30,6 +38,13 @@ Result CallIfPresent(LPCSTR name, Result missing, Arguments... arguments) {
   if (call != NULL) return call(arguments...);
   SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
   return missing;
+}
+
+// Calls ntdll's `call` with `arguments`, or answers STATUS_NOT_IMPLEMENTED.
+template <typename Call, typename... Arguments>
+NTSTATUS CallNative(LPCSTR name, Arguments... arguments) {
+  Call call = Exported<Call>("ntdll.dll", name);
+  return call != NULL ? call(arguments...) : NTSTATUS(STATUS_NOT_IMPLEMENTED);
 }
 
 }  // namespace
@@ -83,4 +98,28 @@ BOOL FullProcessImageName(HANDLE process, LPWSTR name, DWORD* size) {
 DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size) {
   return CallIfPresent<FinalPathNameCall>("GetFinalPathNameByHandleW", DWORD(0), file, buffer, size,
                                           kDosVolumeName);
+}
+
+NTSTATUS OpenFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
+                        IO_STATUS_BLOCK* status, ULONG share, ULONG options) {
+  return CallNative<OpenFileCall>("NtOpenFile", file, access, attributes, status, share, options);
+}
+
+NTSTATUS QueryDirectoryNative(HANDLE folder, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
+                              FILE_INFORMATION_CLASS what) {
+  return CallNative<QueryDirectoryCall>("NtQueryDirectoryFile", folder, HANDLE(NULL),
+                                        static_cast<void*>(NULL), static_cast<void*>(NULL), status,
+                                        buffer, size, what, BOOLEAN(FALSE),
+                                        static_cast<UNICODE_STRING*>(NULL), BOOLEAN(FALSE));
+}
+
+NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
+                                FILE_INFORMATION_CLASS what) {
+  return CallNative<FileInformationCall>("NtQueryInformationFile", file, status, buffer, size,
+                                         what);
+}
+
+NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
+                              FILE_INFORMATION_CLASS what) {
+  return CallNative<FileInformationCall>("NtSetInformationFile", file, status, buffer, size, what);
 }

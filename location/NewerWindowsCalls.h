@@ -27,3 +27,15 @@ BOOL FullProcessImageName(HANDLE process, LPWSTR name, DWORD* size);
 // open file or folder through every link, "\\?\" first; else 0 with
 // ERROR_CALL_NOT_IMPLEMENTED.
 DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size);
+// ntdll's file calls, which every NT version has but no import library of
+// the program's names: NtOpenFile, NtQueryDirectoryFile (no event, no APC, no
+// pattern), NtQueryInformationFile and NtSetInformationFile; else
+// STATUS_NOT_IMPLEMENTED.
+NTSTATUS OpenFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
+                        IO_STATUS_BLOCK* status, ULONG share, ULONG options);
+NTSTATUS QueryDirectoryNative(HANDLE folder, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
+                              FILE_INFORMATION_CLASS what);
+NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
+                                FILE_INFORMATION_CLASS what);
+NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
+                              FILE_INFORMATION_CLASS what);

@@ -9,6 +9,11 @@
 // After windows.h, which they need.
 #include <restartmanager.h>
 #include <tlhelp32.h>
+#include <winternl.h>
+// ntdll's answers that the program tells apart (ntstatus.h clashes with windows.h).
+#define STATUS_NO_MORE_FILES ((NTSTATUS)0x80000006L)
+#define STATUS_NOT_IMPLEMENTED ((NTSTATUS)0xC0000002L)
+#define STATUS_NOT_A_DIRECTORY ((NTSTATUS)0xC0000103L)
 #include <wtsapi32.h>
 #else
 #include "sim/HostWin32.h"

@@ -697,6 +697,25 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   const std::string shared = kInstall + std::string("\\Shared");
   const std::string classes = shared + "\\Classes";
   const std::string list = classes + "\\list.dat";
+  // A pupil's empty folder there that the program may not delete.
+  const std::string mine = classes + "\\mine";
+  const std::string teacher = "C:\\Documents and Settings\\teacher";
+  const std::string marks = teacher + "\\Documents\\marks.xls";
+  // The pupil turns it into a mount point to the teacher's profile as the
+  // program changes the security of `at`.
+  const auto madeMountPointAt = [mine, teacher](const std::string& at) {
+    return [mine, teacher, at](sim::Machine& m) {
+      m.AddFolder(mine);
+      m.SetOwner(mine, "pupil");
+      m.Fail(sim::Op::RemoveDirectory, mine, ERROR_ACCESS_DENIED);
+      m.faultHook = [&m, mine, teacher, at](sim::Op op, const std::string& target) -> DWORD {
+        if (op != sim::Op::SetFileSecurity || target != at) return 0;
+        m.faultHook = nullptr;
+        EXPECT_TRUE(m.MakeMountPoint("pupil", mine, teacher));
+        return 0;
+      };
+    };
+  };
   const std::string leftToRestart = kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n";
   const std::string reported = kReportHeader + ("Folder: " + std::string(kInstall)) + "\n";
   using sim::Op;
@@ -853,6 +872,33 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        1,
        false,
        [](sim::Machine& m) { m.Fail(Op::SetFileSecurity, kInstall, ERROR_ACCESS_DENIED); }},
+      {"a pupil's folder made a mount point to a teacher's profile as it is made administrators' "
+       "only",
+       other,
+       list,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), leftToRestart},
+       "",
+       {list, mine, classes, shared, kInstall},
+       false,
+       Manager::Working,
+       1,
+       false,
+       madeMountPointAt(mine)},
+      {"the same, made before the folder is opened",
+       other,
+       list,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), leftToRestart},
+       "",
+       {list, mine, classes, shared, kInstall},
+       false,
+       Manager::Working,
+       1,
+       false,
+       madeMountPointAt(classes)},
       {"on a network drive",
        other,
        jar,
@@ -888,6 +934,8 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     m.AddFile(list, "pupils of 4b");
     m.LetChange(shared, "pupil");
     m.SetOwner(classes, "pupil");
+    m.AddFile(marks, "marks");
+    m.SetOwner(teacher, "teacher");
     installed = m.Tree(kInstall);
     sim::Machine::Process process;
     process.image = c.image;
@@ -925,6 +973,10 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     EXPECT_EQ(m.PendingDeletes(), c.pending);
     // Nothing left to the restart lies where a pupil may still put a link.
     for (const std::string& path : c.pending) EXPECT_FALSE(m.MayChange("pupil", path)) << path;
+    EXPECT_FALSE(m.faultHook) << "the pupil never came";
+    // Nothing outside the product changed hands.
+    EXPECT_TRUE(m.MayChange("teacher", teacher));
+    EXPECT_TRUE(m.MayChange("teacher", teacher + "\\Documents"));
     EXPECT_EQ(m.OpenProcessHandles(), 0);
     ExpectOtherProgramsSurvive();
     if (c.answer == IDCANCEL) {
@@ -933,6 +985,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     }
     EXPECT_EQ(SavedData(kSaved), kStudents);
     m.Restart();
+    EXPECT_EQ(m.ReadFile(marks), "marks");
     EXPECT_EQ(m.Exists(kInstall), c.messages.back() == reported);
     EXPECT_TRUE(m.Exists(other));
   }

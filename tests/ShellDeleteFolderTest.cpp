@@ -97,6 +97,8 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
   std::string deep = "C:\\d\\tree";
   while (deep.size() < MAX_PATH) deep += "\\nested folder";
   const std::string outside = "C:\\Outside";
+  const std::string system = "C:\\WINDOWS\\system32\\hal.dll";
+  // clang-format off
   const struct {
     const char* what;
     std::string folder;
@@ -105,6 +107,8 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
     bool deleted;
     std::string left;    // the one file left in C:\d\tree, or ""
     std::string swapAt;  // where a pupil swaps their folder for a link, or ""
+    bool inPlace = false;  // instead, their empty folder becomes a mount point there
+    bool hardLink = false;  // a pupil's hard link to a read-only system file is inside
   } cases[] = {
       {"past MAX_PATH", "C:\\d\\tree", "", false, true, "", ""},
       {"past MAX_PATH, a file held", "C:\\d\\tree", deep + "\\held.txt", false, false,
@@ -113,9 +117,11 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
       {"the folder named is a link that stays", "C:\\d\\link", "", true, false, "", ""},
       {"a pupil's folder swapped for a link as it is reached", "C:\\d\\tree", "", false, false,
        "pupil (moved)\\work.txt", "C:\\d\\tree\\pupil"},
-      {"a pupil's folder swapped for a link as it is listed", "C:\\d\\tree", "", false, true, "",
-       "C:\\d\\tree\\pupil\\*"},
+      {"a pupil's folder swapped for a link as it is listed", "C:\\d\\tree", "", false, true, "", "C:\\d\\tree\\pupil\\*"},
+      {"a pupil's empty folder made a mount point once told no link", "C:\\d\\tree", "", false, true, "", "C:\\d\\tree\\empty\\*", true},
+      {"a pupil's hard link to a read-only system file", "C:\\d\\tree", "", false, false, "", "", false, true},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FreshMachine();
@@ -132,12 +138,18 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
     m.AddJunction("C:\\d\\link", outside);
     m.AddFile("C:\\d\\tree\\pupil\\work.txt", "held");
     m.LetChange("C:\\d\\tree\\pupil", "pupil");
+    m.AddFolder("C:\\d\\tree\\empty");
+    m.LetChange("C:\\d\\tree\\empty", "pupil");
+    m.AddFile(system, "system", FILE_ATTRIBUTE_READONLY);
+    if (c.hardLink) m.AddHardLink("C:\\d\\tree\\pupil\\hal.dll", system);
     if (!c.swapAt.empty())
       m.faultHook = [&m, &c, outside](sim::Op, const std::string& target) -> DWORD {
-        if (target == c.swapAt) {
-          m.faultHook = nullptr;
+        if (target != c.swapAt) return 0;
+        m.faultHook = nullptr;
+        if (c.inPlace)
+          EXPECT_TRUE(m.MakeMountPoint("pupil", "C:\\d\\tree\\empty", outside));
+        else
           m.PlantLink("pupil", "C:\\d\\tree\\pupil", outside);
-        }
         return 0;
       };
     if (!c.held.empty()) m.HoldOpen(c.held);
@@ -155,6 +167,7 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
       EXPECT_EQ(m.Tree("C:\\d\\tree"), (std::map<std::string, std::string>{{c.left, "held"}}));
     }
     EXPECT_EQ(m.Tree(outside), outsideTree);
+    EXPECT_EQ(m.Attributes(system), (DWORD)FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(m.faultHook) << "the pupil never came";
   }
 }

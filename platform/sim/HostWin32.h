@@ -251,6 +251,71 @@ HANDLE GetCurrentProcess();
 BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void* information, DWORD size,
                          LPDWORD needed);
+BOOL SetKernelObjectSecurity(HANDLE handle, SECURITY_INFORMATION what,
+                             PSECURITY_DESCRIPTOR security);
+// ntdll's file calls (every NT version, reached through GetProcAddress):
+// opens relative to a folder already open, listings and information by handle.
+typedef LONG NTSTATUS;
+typedef unsigned char BOOLEAN;
+typedef DWORD ACCESS_MASK;
+#define NT_SUCCESS(status) ((NTSTATUS)(status) >= 0)
+#define STATUS_NO_MORE_FILES ((NTSTATUS)0x80000006L)
+#define STATUS_NOT_IMPLEMENTED ((NTSTATUS)0xC0000002L)
+#define STATUS_NOT_A_DIRECTORY ((NTSTATUS)0xC0000103L)
+#define FILE_DIRECTORY_FILE 0x00000001
+#define FILE_SYNCHRONOUS_IO_NONALERT 0x00000020
+#define FILE_OPEN_FOR_BACKUP_INTENT 0x00004000
+#define FILE_OPEN_REPARSE_POINT 0x00200000
+#define OBJ_CASE_INSENSITIVE 0x00000040L
+typedef struct _UNICODE_STRING {
+  WORD Length;
+  WORD MaximumLength;
+  WCHAR* Buffer;
+} UNICODE_STRING, *PUNICODE_STRING;
+typedef struct _OBJECT_ATTRIBUTES {
+  ULONG Length;
+  HANDLE RootDirectory;
+  PUNICODE_STRING ObjectName;
+  ULONG Attributes;
+  void* SecurityDescriptor;
+  void* SecurityQualityOfService;
+} OBJECT_ATTRIBUTES, *POBJECT_ATTRIBUTES;
+typedef struct _IO_STATUS_BLOCK {
+  union {
+    NTSTATUS Status;
+    void* Pointer;
+  };
+  ULONG_PTR Information;
+} IO_STATUS_BLOCK, *PIO_STATUS_BLOCK;
+typedef enum _FILE_INFORMATION_CLASS {
+  FileBasicInformation = 4,
+  FileNamesInformation = 12,
+  FileDispositionInformation = 13,
+  FileAttributeTagInformation = 35
+} FILE_INFORMATION_CLASS;
+typedef struct _FILE_NAMES_INFORMATION {
+  ULONG NextEntryOffset;
+  ULONG FileIndex;
+  ULONG FileNameLength;
+  WCHAR FileName[1];
+} FILE_NAMES_INFORMATION;
+typedef struct _FILE_BASIC_INFORMATION {
+  int64_t CreationTime, LastAccessTime, LastWriteTime, ChangeTime;
+  ULONG FileAttributes;
+} FILE_BASIC_INFORMATION;
+typedef struct _FILE_DISPOSITION_INFORMATION {
+  BOOLEAN DoDeleteFile;
+} FILE_DISPOSITION_INFORMATION;
+NTSTATUS NtOpenFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
+                    PIO_STATUS_BLOCK status, ULONG share, ULONG options);
+NTSTATUS NtQueryDirectoryFile(HANDLE folder, HANDLE event, void* apc, void* context,
+                              PIO_STATUS_BLOCK status, void* buffer, ULONG size,
+                              FILE_INFORMATION_CLASS what, BOOLEAN single, PUNICODE_STRING pattern,
+                              BOOLEAN restart);
+NTSTATUS NtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK status, void* buffer, ULONG size,
+                                FILE_INFORMATION_CLASS what);
+NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, void* buffer, ULONG size,
+                              FILE_INFORMATION_CLASS what);
 // Drives.
 #define DRIVE_UNKNOWN 0
 #define DRIVE_NO_ROOT_DIR 1

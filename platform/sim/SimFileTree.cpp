@@ -257,6 +257,13 @@ void Machine::AddSymbolicLink(const std::string& path, const std::string& target
   entry->symbolic = true;
 }
 
+void Machine::AddHardLink(const std::string& path, const std::string& existing) {
+  FileNode& file = ExistingEntry(*state_, existing);
+  AddFile(path, file.content, file.attributes);
+  ExistingEntry(*state_, path).hardLink = TestPath(*state_, existing).Text();
+  file.hardLink = TestPath(*state_, path).Text();
+}
+
 void Machine::AddReparsePoint(const std::string& path, DWORD tag) {
   FileNode& entry = ExistingEntry(*state_, path);
   if (entry.IsJunction() || IsReparseTagNameSurrogate(tag))

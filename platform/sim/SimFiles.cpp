@@ -44,11 +44,6 @@ DWORD VolumeSerial(const std::string& drive) {
   return 0x5EED0000 | static_cast<unsigned char>(sim::UpperCase(drive)[0]);
 }
 
-HANDLE NewHandle(sim::Machine::State& s) {
-  s.nextHandle += 4;
-  return reinterpret_cast<HANDLE>(s.nextHandle);
-}
-
 // The ANSI record spells the name in the code page, as Windows does.
 void FillFindData(const sim::FoundEntry& entry, LPWIN32_FIND_DATAA data) {
   std::memset(data, 0, sizeof *data);
@@ -85,6 +80,19 @@ bool SharingConflict(const sim::Machine::State& s, const FileNode* file, DWORD a
 }  // namespace
 
 namespace sim {
+
+HANDLE NewHandle(Machine::State& s) {
+  s.nextHandle += 4;
+  return reinterpret_cast<HANDLE>(s.nextHandle);
+}
+
+void SetAttributes(Machine::State& s, FileNode* node, DWORD attributes) {
+  FileNode* other = node->hardLink.empty() ? nullptr : EntryAt(s, node->hardLink);
+  for (FileNode* name : {node, other})
+    if (name)
+      name->attributes =
+          (name->attributes & ~kSettableAttributes) | (attributes & kSettableAttributes);
+}
 
 PathCall::PathCall(Op op, LPCSTR text, DWORD emptyError, Wildcards wildcards) {
   const Machine::State& s = machine().state();
@@ -350,8 +358,17 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
     return NoHandle(ERROR_ACCESS_DENIED);
   std::string finalPath;
   sim::Respelt(s, real, false, finalPath);
-  HANDLE handle = NewHandle(s);
-  s.files[handle] = {file, access, share, VolumeSerial(real.parts[0]), finalPath};
+  HANDLE handle = sim::NewHandle(s);
+  s.files[handle] = {file,
+                     access,
+                     share,
+                     VolumeSerial(real.parts[0]),
+                     finalPath,
+                     call.path.Text(),
+                     sim::Look(s, real).folder,
+                     false,
+                     {},
+                     0};
   // OPEN_ALWAYS tells whether the file was there.
   s.lastError = disposition == OPEN_ALWAYS && !made ? ERROR_ALREADY_EXISTS : 0;
   return handle;
@@ -393,7 +410,7 @@ BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info
   info->dwFileAttributes = ReportedAttributes(*node);
   info->dwVolumeSerialNumber = file->second.volumeSerial;
   info->nFileSizeLow = node->IsFolder() ? 0 : static_cast<DWORD>(node->content.size());
-  info->nNumberOfLinks = 1;
+  info->nNumberOfLinks = node->hardLink.empty() || !sim::EntryAt(s, node->hardLink) ? 1 : 2;
   info->nFileIndexLow = node->index;
   return TRUE;
 }
@@ -515,8 +532,7 @@ BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
   if (call.error) return sim::Refuse(call.error);
   FileLookup found = sim::Look(s, call.path);
   if (DWORD error = EntryError(found, call.path)) return sim::Refuse(error);
-  FileNode* node = found.node;
-  node->attributes = (node->attributes & ~kSettableAttributes) | (attributes & kSettableAttributes);
+  sim::SetAttributes(s, found.node, attributes);
   sim::Log(std::string("SetFileAttributes ") + path + " " + sim::Hex(attributes));
   return TRUE;
 }

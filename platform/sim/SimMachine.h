@@ -124,6 +124,9 @@ class Machine {
   // A symbolic link at `path` to a folder (attributes like a junction's) or to
   // a file (reparse point without the folder bit).
   void AddSymbolicLink(const std::string& path, const std::string& target, bool toFolder);
+  // A second name at `path` for the file `existing`: the two share their
+  // attributes, and each counts two links.
+  void AddHardLink(const std::string& path, const std::string& existing);
   // Makes an existing file or folder a reparse point of `tag` that is no link
   // (IO_REPARSE_TAG_DEDUP, a cloud file's, ...): it keeps its own contents.
   void AddReparsePoint(const std::string& path, DWORD tag);
@@ -166,6 +169,11 @@ class Machine {
   // junction to `target` made in its place. False, and nothing done, where
   // it may change neither, or while the entry is open without FILE_SHARE_DELETE.
   bool PlantLink(const std::string& account, const std::string& path, const std::string& target);
+  // What `account` can do in an empty folder it may change, even while the
+  // program holds it open (sharing writing): make it a mount point to
+  // `target` in place (FSCTL_SET_REPARSE_POINT). False, and nothing done, else.
+  bool MakeMountPoint(const std::string& account, const std::string& path,
+                      const std::string& target);
   bool MayChange(const std::string& account, const std::string& path) const;
   // A drive as GetDriveTypeW and QueryDosDeviceW see it ("S:", DRIVE_FIXED,
   // "\??\C:\Pupils" for a SUBST drive). Unset: a fixed disk of its own.

@@ -37,11 +37,6 @@ std::string FileName(const std::string& path) {
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-HANDLE NewHandle(Machine::State& s) {
-  s.nextHandle += 4;
-  return reinterpret_cast<HANDLE>(s.nextHandle);
-}
-
 HANDLE NoHandle(DWORD error, HANDLE none) {
   sim::Refuse(error);
   return none;

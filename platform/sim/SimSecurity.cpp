@@ -84,18 +84,9 @@ FileNode* Node(const Machine::State& s, const std::string& path) {
   return sim::Look(s, sim::TestPath(s, path)).node;
 }
 
-}  // namespace
-
-BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security) {
-  auto& s = sim::Enter();
-  sim::WideArg narrow(path);
-  sim::PathCall call(sim::Op::SetFileSecurity, narrow);
-  if (call.error) return sim::Refuse(call.error);
-  sim::FileLookup found = sim::Look(s, call.path);
-  if (!found.node) return sim::Refuse(found.error);
-  // The name is opened: a link named last is followed.
-  FileNode* node = sim::Followed(s, found.node);
-  if (!node) return sim::Refuse(ERROR_FILE_NOT_FOUND);
+// Sets what `what` names of `security` on `node`; `path` names it in the log.
+BOOL SetSecurity(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security,
+                 const std::string& path) {
   // Only the self-relative form is read; the program builds no other.
   const BYTE* bytes = static_cast<const BYTE*>(security);
   const size_t header = 20;
@@ -135,8 +126,37 @@ BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIP
   node->owner = owner;
   node->changers = changers;
   node->protectedDacl = protectedDacl;
-  sim::Log("SetFileSecurity " + call.path.Text());
+  sim::Log("SetFileSecurity " + path);
   return TRUE;
+}
+
+}  // namespace
+
+BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security) {
+  auto& s = sim::Enter();
+  sim::WideArg narrow(path);
+  sim::PathCall call(sim::Op::SetFileSecurity, narrow);
+  if (call.error) return sim::Refuse(call.error);
+  sim::FileLookup found = sim::Look(s, call.path);
+  if (!found.node) return sim::Refuse(found.error);
+  // The name is opened: a link named last is followed.
+  FileNode* node = sim::Followed(s, found.node);
+  if (!node) return sim::Refuse(ERROR_FILE_NOT_FOUND);
+  return SetSecurity(node, what, security, call.path.Text());
+}
+
+// The entry the handle holds, whatever its name leads to now.
+BOOL SetKernelObjectSecurity(HANDLE handle, SECURITY_INFORMATION what,
+                             PSECURITY_DESCRIPTOR security) {
+  auto& s = sim::Enter();
+  auto file = s.files.find(handle);
+  if (file == s.files.end() || !file->second.node) return sim::Refuse(ERROR_INVALID_HANDLE);
+  if (DWORD error = sim::Faulted(sim::Op::SetFileSecurity, file->second.path))
+    return sim::Refuse(error);
+  const DWORD needed = ((what & OWNER_SECURITY_INFORMATION) ? WRITE_OWNER : 0) |
+                       ((what & DACL_SECURITY_INFORMATION) ? WRITE_DAC : 0);
+  if ((file->second.access & needed) != needed) return sim::Refuse(ERROR_ACCESS_DENIED);
+  return SetSecurity(file->second.node, what, security, file->second.path);
 }
 
 BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
@@ -276,6 +296,23 @@ bool Machine::PlantLink(const std::string& account, const std::string& path,
   // What a pupil makes is theirs.
   Look(s, parsed).node->owner = account;
   Log("Link planted by " + account + " at " + parsed.Text());
+  return true;
+}
+
+bool Machine::MakeMountPoint(const std::string& account, const std::string& path,
+                             const std::string& target) {
+  State& s = *state_;
+  FileNode* folder = Look(s, TestPath(s, path)).node;
+  if (!folder || !folder->IsFolder() || folder->IsJunction() || !folder->children.empty() ||
+      !MayChange(account, path))
+    return false;
+  // The pupil opens it for writing: a handle that does not share writing stops that.
+  for (const auto& handle : s.files)
+    if (handle.second.node == folder && !(handle.second.share & FILE_SHARE_WRITE)) return false;
+  folder->attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+  folder->reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
+  folder->junctionTarget = TestPath(s, target).Text();
+  Log("Mount point made by " + account + " at " + path);
   return true;
 }
 

@@ -35,6 +35,7 @@ struct FileNode {
   std::string owner;           // an account other than Administrators; "" for them
   std::vector<std::string> changers;  // accounts the DACL lets change the entry
   bool protectedDacl = false;         // takes nothing from the folder above
+  std::string hardLink;               // a file's other name, a full path; "" for none
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
   bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
@@ -73,6 +74,15 @@ struct FileHandle {
   DWORD share;
   DWORD volumeSerial;
   std::string finalPath;  // where it lies, no link on the way, in long names
+  // Opened by the program's full path, or relative to a folder held: the
+  // path as named, for faults; and the folder it lies in, for its delete.
+  std::string path;
+  FileNode* parent = nullptr;
+  // Listed through the handle (NtQueryDirectoryFile): the names when the
+  // listing began, and how many have been handed out.
+  bool listing = false;
+  std::vector<std::string> names;
+  size_t listed = 0;
 };
 
 struct RegValue {
@@ -226,6 +236,10 @@ bool RealPath(const Machine::State& state, const WinPath& path, WinPath& real);
 bool IsLocked(const Machine::State& state, const FileNode* node);
 // Takes `name` out of `folder`; open handles on what goes lose their file.
 void EraseEntry(Machine::State& state, FileNode* folder, const std::string& name);
+// Sets the attributes a program may set; a file's other name sees them too.
+void SetAttributes(Machine::State& state, FileNode* node, DWORD attributes);
+// A new handle value (for files, finds, keys, ...).
+HANDLE NewHandle(Machine::State& state);
 // The start of every path call of the ANSI API (SimFiles.cpp): the path
 // resolved against the current directory, MAX_PATH applied (for a wide call
 // with a "\\?\" path, 32,767 characters), then an armed fault checked before

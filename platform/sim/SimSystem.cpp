@@ -11,6 +11,7 @@ const DWORD kModuleNotFound = 126;  // ERROR_MOD_NOT_FOUND
 const DWORD kProcNotFound = 127;    // ERROR_PROC_NOT_FOUND
 const HMODULE kKernel32 = reinterpret_cast<HMODULE>(0x7C800000);
 const HMODULE kShell32 = reinterpret_cast<HMODULE>(0x7C9C0000);
+const HMODULE kNtdll = reinterpret_cast<HMODULE>(0x7C900000);
 const HMODULE kRestartManager = reinterpret_cast<HMODULE>(0x76E00000);
 const HMODULE kTerminalServices = reinterpret_cast<HMODULE>(0x76F00000);
 
@@ -93,6 +94,7 @@ HMODULE GetModuleHandleA(LPCSTR name) {
   // The DLLs the program imports are loaded with it.
   if (name && sim::SameName(name, "kernel32.dll")) return kKernel32;
   if (name && sim::SameName(name, "shell32.dll")) return kShell32;
+  if (name && sim::SameName(name, "ntdll.dll")) return kNtdll;  // in every process
   if (name && !sim::SameName(name, "RemoveKM.exe") && !sim::SameName(name, s.modulePath)) {
     sim::Refuse(kModuleNotFound);
     return nullptr;
@@ -126,6 +128,12 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   if (module == kKernel32 && s.majorVersion >= 6 &&
       std::strcmp(name, "QueryFullProcessImageNameW") == 0)
     found = Exported(&QueryFullProcessImageNameW);
+  if (module == kNtdll) {
+    if (std::strcmp(name, "NtOpenFile") == 0) found = Exported(&NtOpenFile);
+    if (std::strcmp(name, "NtQueryDirectoryFile") == 0) found = Exported(&NtQueryDirectoryFile);
+    if (std::strcmp(name, "NtQueryInformationFile") == 0) found = Exported(&NtQueryInformationFile);
+    if (std::strcmp(name, "NtSetInformationFile") == 0) found = Exported(&NtSetInformationFile);
+  }
   if (module == kRestartManager) {
     if (std::strcmp(name, "RmStartSession") == 0) found = Exported(&RmStartSession);
     if (std::strcmp(name, "RmRegisterResources") == 0) found = Exported(&RmRegisterResources);

@@ -1,6 +1,6 @@
 #include "removal/restart/AdministratorsOnly.h"
 
-#include "removal/tree/FolderListing.h"
+#include "removal/tree/HeldListing.h"
 
 namespace {
 
@@ -68,26 +68,38 @@ const AdministratorsOnlyDescriptor kDescriptor = {
 };
 static_assert(sizeof(AdministratorsOnlyDescriptor) == 88, "laid out as Windows reads it");
 
-bool SetSecurity(const CWidePath& folder, SECURITY_INFORMATION what) {
-  return SetFileSecurityW(folder.Text(), what,
-                          const_cast<AdministratorsOnlyDescriptor*>(&kDescriptor)) != FALSE;
+bool SetSecurity(const CHeldEntry& folder, SECURITY_INFORMATION what) {
+  return SetKernelObjectSecurity(folder.Handle(), what,
+                                 const_cast<AdministratorsOnlyDescriptor*>(&kDescriptor)) != FALSE;
 }
 
-}  // namespace
+const ACCESS_MASK kLockAccess =
+    WRITE_OWNER | WRITE_DAC | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
 
-bool MakeAdministratorsOnly(const CWidePath& folder) {
+// Each folder is changed through the handle that told it a folder, so what
+// is made administrators' own is what was told, whatever its name now leads
+// to; the folders inside are opened relative to it.
+bool LockHeld(const CHeldEntry& folder) {
   // The owner first: the owner may always rewrite the DACL, even one that
   // grants administrators nothing.
   if (!SetSecurity(folder, OWNER_SECURITY_INFORMATION) ||
       !SetSecurity(folder, DACL_SECURITY_INFORMATION))
     return false;
-  CFolderListing listing;
-  if (!listing.Open(folder)) return false;
-  WIN32_FIND_DATAW entry;
-  while (listing.Next(entry)) {
-    if (!IsFolder(entry) || IsLink(entry)) continue;
-    CWidePath inside;
-    if (!inside.Join(folder, entry.cFileName) || !MakeAdministratorsOnly(inside)) return false;
+  CHeldListing listing(folder);
+  LPCWSTR name;
+  int length;
+  while (listing.Next(name, length)) {
+    CHeldEntry inside;
+    const NTSTATUS opened = inside.OpenIn(folder, name, length, kLockAccess, FILE_DIRECTORY_FILE);
+    if (opened == STATUS_NOT_A_DIRECTORY || (NT_SUCCESS(opened) && inside.IsLink())) continue;
+    if (!NT_SUCCESS(opened) || !LockHeld(inside)) return false;
   }
   return listing.Complete();
+}
+
+}  // namespace
+
+bool MakeAdministratorsOnly(const CWidePath& folder) {
+  CHeldEntry top;
+  return top.Open(folder, kLockAccess) && top.IsFolder() && LockHeld(top);
 }

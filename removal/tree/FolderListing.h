@@ -38,7 +38,10 @@ inline bool IsFolder(const WIN32_FIND_DATAW& entry) {
 // files and folders are reparse points too, but hold their own data. Where
 // the system gives no tag (0: Wine), the entry is taken for a link, since
 // what lies behind it cannot be told.
+inline bool IsLinkTag(DWORD attributes, DWORD tag) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         (tag == 0 || IsReparseTagNameSurrogate(tag));
+}
 inline bool IsLink(const WIN32_FIND_DATAW& entry) {
-  return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-         (entry.dwReserved0 == 0 || IsReparseTagNameSurrogate(entry.dwReserved0));
+  return IsLinkTag(entry.dwFileAttributes, entry.dwReserved0);
 }

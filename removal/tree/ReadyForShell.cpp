@@ -1,24 +1,25 @@
 #include "removal/tree/ReadyForShell.h"
 
-#include "removal/tree/FolderListing.h"
+#include "removal/tree/HeldListing.h"
 
 namespace {
 
-// `prefix`: how many characters the "\\?\" form adds to the usual one.
-bool ReadyIn(const CWidePath& folder, int prefix) {
-  CFolderListing listing;
-  if (!listing.Open(folder)) return false;
-  WIN32_FIND_DATAW entry;
-  while (listing.Next(entry)) {
-    CWidePath path;
-    if (!path.Join(folder, entry.cFileName) || path.GetLength() - prefix >= MAX_PATH) return false;
-    if (IsLink(entry)) {
-      const BOOL removed =
-          IsFolder(entry) ? RemoveDirectoryW(path.Text()) : DeleteFileW(path.Text());
-      if (!removed) return false;
-    } else if (IsFolder(entry) && !ReadyIn(path, prefix)) {
+const ACCESS_MASK kAccess = DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+
+// `length`: how long the usual form of the folder's path is. Each entry is
+// told from its own handle and a link removed through it, so a folder that a
+// pupil turns into a mount point meanwhile leads nowhere.
+bool ReadyIn(const CHeldEntry& folder, int length) {
+  CHeldListing listing(folder);
+  LPCWSTR name;
+  int nameLength;
+  while (listing.Next(name, nameLength)) {
+    const int pathLength = length + 1 + nameLength;
+    CHeldEntry entry;
+    if (pathLength >= MAX_PATH || !NT_SUCCESS(entry.OpenIn(folder, name, nameLength, kAccess)))
       return false;
-    }
+    if (entry.IsLink() ? !entry.Delete() : entry.IsFolder() && !ReadyIn(entry, pathLength))
+      return false;
   }
   return listing.Complete();
 }
@@ -26,7 +27,9 @@ bool ReadyIn(const CWidePath& folder, int prefix) {
 }  // namespace
 
 bool ReadyForShell(const CWidePath& folder) {
-  // Listed by "\\?\" paths, which reach every depth.
+  // Opened by its "\\?\" path, which reaches every depth.
   CWidePath path = folder;
-  return path.Extend() && ReadyIn(path, path.GetLength() - path.Unextended().GetLength());
+  CHeldEntry top;
+  return path.Extend() && top.Open(path, kAccess) && top.IsFolder() &&
+         ReadyIn(top, path.Unextended().GetLength());
 }

@@ -1,0 +1,186 @@
+// ntdll's file calls on the simulated file tree, as far as the program makes
+// them: opens relative to a folder held open, listings of names through a handle, attributes and
+// reparse tag, attributes set and delete through a handle.
+#include <cstddef>
+#include <cstring>
+
+#include "SimState.h"
+
+using sim::FileHandle;
+using sim::FileNode;
+using sim::Op;
+
+namespace {
+
+const NTSTATUS kSuccess = 0;
+const NTSTATUS kBufferOverflow = NTSTATUS(0x80000005);
+const NTSTATUS kUnsuccessful = NTSTATUS(0xC0000001);
+const NTSTATUS kInvalidInfoClass = NTSTATUS(0xC0000003);
+const NTSTATUS kInvalidHandle = NTSTATUS(0xC0000008);
+const NTSTATUS kInvalidParameter = NTSTATUS(0xC000000D);
+const NTSTATUS kAccessDenied = NTSTATUS(0xC0000022);
+const NTSTATUS kNameNotFound = NTSTATUS(0xC0000034);
+const NTSTATUS kSharingViolation = NTSTATUS(0xC0000043);
+const NTSTATUS kDirectoryNotEmpty = NTSTATUS(0xC0000101);
+const NTSTATUS kCannotDelete = NTSTATUS(0xC0000121);
+
+// FILE_ATTRIBUTE_TAG_INFORMATION.
+struct AttributeTag {
+  ULONG attributes, tag;
+};
+
+// The status ntdll gives where kernel32 gives `error` (a fault a test armed).
+NTSTATUS Status(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+      return kAccessDenied;
+    case ERROR_SHARING_VIOLATION:
+      return kSharingViolation;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return kNameNotFound;
+    case ERROR_DIR_NOT_EMPTY:
+      return kDirectoryNotEmpty;
+    default:
+      return kUnsuccessful;
+  }
+}
+
+NTSTATUS Done(PIO_STATUS_BLOCK io, NTSTATUS status, ULONG_PTR information = 0) {
+  io->Status = status;
+  io->Information = information;
+  return status;
+}
+
+// The open file behind `handle`, or nullptr when it is none or its file is gone.
+FileHandle* Held(HANDLE handle) {
+  auto& s = sim::Enter();
+  auto file = s.files.find(handle);
+  return file == s.files.end() || !file->second.node ? nullptr : &file->second;
+}
+
+}  // namespace
+
+NTSTATUS NtOpenFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES object,
+                    PIO_STATUS_BLOCK io, ULONG share, ULONG options) {
+  auto& s = sim::Enter();
+  FileHandle* parent = Held(object->RootDirectory);
+  // Only a name relative to a folder held.
+  if (!parent) return Done(io, kInvalidParameter);
+  const std::basic_string<WCHAR> wide(object->ObjectName->Buffer,
+                                      object->ObjectName->Length / sizeof(WCHAR));
+  const std::string name = static_cast<LPCSTR>(sim::WideArg(wide.c_str()));
+  const std::string path = parent->path + "\\" + name;
+  if (DWORD error = sim::Faulted(Op::CreateFile, path)) return Done(io, Status(error));
+  // A folder that became a link while held still lists its own entries: none.
+  FileNode* node = sim::Child(parent->node, name);
+  // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to.
+  if (node && !(options & FILE_OPEN_REPARSE_POINT)) node = sim::Followed(s, node);
+  if (!node) return Done(io, kNameNotFound);
+  if ((options & FILE_DIRECTORY_FILE) && !node->IsFolder()) return Done(io, STATUS_NOT_A_DIRECTORY);
+  const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  if (node->heldOpen && ((access & DELETE) || (share & shareAll) != shareAll))
+    return Done(io, kSharingViolation);
+  *handle = sim::NewHandle(s);
+  s.files[*handle] = {node,
+                      access,
+                      share,
+                      parent->volumeSerial,
+                      parent->finalPath + "\\" + node->name,
+                      path,
+                      parent->node,
+                      false,
+                      {},
+                      0};
+  return Done(io, kSuccess);
+}
+
+// One name per call, "." and ".." first, as of the first call.
+NTSTATUS NtQueryDirectoryFile(HANDLE folder, HANDLE, void*, void*, PIO_STATUS_BLOCK io,
+                              void* buffer, ULONG size, FILE_INFORMATION_CLASS what, BOOLEAN,
+                              PUNICODE_STRING pattern, BOOLEAN) {
+  FileHandle* held = Held(folder);
+  if (!held) return Done(io, kInvalidHandle);
+  if (what != FileNamesInformation || pattern || !held->node->IsFolder() ||
+      !(held->access & FILE_LIST_DIRECTORY))
+    return Done(io, kInvalidParameter);
+  if (!held->listing) {
+    if (DWORD error = sim::Faulted(Op::FindFirstFile, held->path + "\\*"))
+      return Done(io, Status(error));
+    held->listing = true;
+    held->names = {".", ".."};
+    for (const auto& child : held->node->children) held->names.push_back(child.second->name);
+  } else if (DWORD error = sim::Faulted(Op::FindNextFile, held->path)) {
+    return Done(io, Status(error));
+  }
+  if (held->listed == held->names.size()) return Done(io, STATUS_NO_MORE_FILES);
+  const std::string& name = held->names[held->listed];
+  const size_t characters = sim::Characters(name).size();
+  const size_t needed = offsetof(FILE_NAMES_INFORMATION, FileName) + characters * sizeof(WCHAR);
+  if (size < needed) return Done(io, kBufferOverflow);
+  FILE_NAMES_INFORMATION* entry = static_cast<FILE_NAMES_INFORMATION*>(buffer);
+  std::memset(entry, 0, offsetof(FILE_NAMES_INFORMATION, FileName));
+  entry->FileNameLength = ULONG(characters * sizeof(WCHAR));
+  // No NUL after the name, as ntdll gives it.
+  std::basic_string<WCHAR> wide(characters + 1, 0);
+  sim::FillWide(name, &wide[0], wide.size());
+  std::memcpy(entry->FileName, wide.data(), characters * sizeof(WCHAR));
+  ++held->listed;
+  return Done(io, kSuccess, needed);
+}
+
+NTSTATUS NtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, ULONG size,
+                                FILE_INFORMATION_CLASS what) {
+  const auto& s = sim::Enter();
+  FileHandle* held = Held(file);
+  if (!held) return Done(io, kInvalidHandle);
+  if (what != FileAttributeTagInformation || size < sizeof(AttributeTag))
+    return Done(io, kInvalidParameter);
+  // Windows 2000 on.
+  if (s.majorVersion < 5) return Done(io, kInvalidInfoClass);
+  AttributeTag* kind = static_cast<AttributeTag*>(buffer);
+  const FileNode& node = *held->node;
+  kind->attributes = node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL;
+  const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.reparseTagsHidden;
+  kind->tag = reparse ? node.reparseTag : 0;
+  return Done(io, kSuccess, sizeof(AttributeTag));
+}
+
+NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, ULONG size,
+                              FILE_INFORMATION_CLASS what) {
+  auto& s = sim::Enter();
+  FileHandle* held = Held(file);
+  if (!held) return Done(io, kInvalidHandle);
+  FileNode* node = held->node;
+  if (what == FileBasicInformation && size >= sizeof(FILE_BASIC_INFORMATION)) {
+    if (!(held->access & FILE_WRITE_ATTRIBUTES)) return Done(io, kAccessDenied);
+    if (DWORD error = sim::Faulted(Op::SetFileAttributes, held->path))
+      return Done(io, Status(error));
+    const DWORD attributes = static_cast<FILE_BASIC_INFORMATION*>(buffer)->FileAttributes;
+    // 0 leaves them as they are; FILE_ATTRIBUTE_NORMAL clears them.
+    if (attributes) sim::SetAttributes(s, node, attributes);
+    sim::Log("SetFileAttributes " + held->path + " " + sim::Hex(attributes));
+    return Done(io, kSuccess);
+  }
+  if (what != FileDispositionInformation || size < sizeof(FILE_DISPOSITION_INFORMATION) ||
+      !static_cast<FILE_DISPOSITION_INFORMATION*>(buffer)->DoDeleteFile || !held->parent)
+    return Done(io, kInvalidParameter);
+  if (!(held->access & DELETE)) return Done(io, kAccessDenied);
+  const bool folder = node->IsFolder() && !node->IsJunction();
+  if (DWORD error =
+          sim::Faulted(node->IsFolder() ? Op::RemoveDirectory : Op::DeleteFile, held->path))
+    return Done(io, Status(error));
+  if (node->runningImage || (node->attributes & FILE_ATTRIBUTE_READONLY))
+    return Done(io, kCannotDelete);
+  if (node == s.currentFolder) return Done(io, kSharingViolation);
+  if (folder && !node->children.empty()) return Done(io, kDirectoryNotEmpty);
+  // Gone at once rather than at the close: the program closes it next.
+  for (const auto& child : held->parent->children) {
+    if (child.second.get() != node) continue;
+    const std::string name = child.first;
+    sim::Log("Delete " + held->path);
+    sim::EraseEntry(s, held->parent, name);
+    return Done(io, kSuccess);
+  }
+  return Done(io, kNameNotFound);
+}

@@ -1,0 +1,108 @@
+#include "removal/tree/HeldEntry.h"
+
+#include <cstring>
+
+#include "location/NewerWindowsCalls.h"
+#include "removal/tree/FolderListing.h"
+
+namespace {
+
+const ULONG kShareButDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// The attributes written back through the handle; the others are the
+// system's to keep.
+const DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                        FILE_ATTRIBUTE_ARCHIVE;
+
+// FILE_ATTRIBUTE_TAG_INFORMATION.
+struct AttributeTag {
+  ULONG attributes, tag;
+};
+
+NTSTATUS SetInformation(HANDLE file, void* information, ULONG size, FILE_INFORMATION_CLASS what) {
+  IO_STATUS_BLOCK status;
+  return SetInformationNative(file, &status, information, size, what);
+}
+
+bool SetAttributes(HANDLE file, DWORD attributes) {
+  FILE_BASIC_INFORMATION basic;
+  memset(&basic, 0, sizeof basic);  // times of 0 stay as they are, and so do attributes of 0
+  basic.FileAttributes = attributes & kSettable ? attributes & kSettable : FILE_ATTRIBUTE_NORMAL;
+  return NT_SUCCESS(SetInformation(file, &basic, sizeof basic, FileBasicInformation));
+}
+
+}  // namespace
+
+bool CHeldEntry::Open(const CWidePath& path, ACCESS_MASK access) {
+  Close();
+  m_handle = CreateFileW(path.Text(), access, kShareButDelete, NULL, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+  return m_handle != INVALID_HANDLE_VALUE && NT_SUCCESS(Learn(0));
+}
+
+NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
+                            ULONG options) {
+  Close();
+  const WORD bytes = WORD(length * sizeof(WCHAR));
+  UNICODE_STRING text = {bytes, bytes, const_cast<LPWSTR>(name)};
+  OBJECT_ATTRIBUTES object = {sizeof object, parent.m_handle, &text, OBJ_CASE_INSENSITIVE, NULL,
+                              NULL};
+  IO_STATUS_BLOCK status;
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  const NTSTATUS result =
+      OpenFileNative(&opened, access | SYNCHRONIZE, &object, &status, kShareButDelete,
+                     options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+                         FILE_OPEN_FOR_BACKUP_INTENT);
+  if (NT_SUCCESS(result)) m_handle = opened;
+  return Learn(result);
+}
+
+// What the entry is, from its own handle; an entry that cannot tell is closed.
+NTSTATUS CHeldEntry::Learn(NTSTATUS opened) {
+  if (!NT_SUCCESS(opened)) return opened;
+  AttributeTag kind;
+  IO_STATUS_BLOCK status;
+  const NTSTATUS result =
+      QueryInformationNative(m_handle, &status, &kind, sizeof kind, FileAttributeTagInformation);
+  BY_HANDLE_FILE_INFORMATION file;
+  if (NT_SUCCESS(result)) {
+    m_attributes = kind.attributes;
+    m_tag = kind.tag;
+  } else if (GetFileInformationByHandle(m_handle, &file)) {
+    // Windows NT 4.0 has no such query, and no reparse points: the attributes
+    // tell. A reparse point whose tag is unknown is taken for a link.
+    m_attributes = file.dwFileAttributes;
+    m_tag = 0;
+  } else {
+    Close();
+    return result;
+  }
+  return 0;
+}
+
+bool CHeldEntry::IsLink() const { return IsLinkTag(m_attributes, m_tag); }
+
+bool CHeldEntry::IsFolder() const {
+  return (m_attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !IsLink();
+}
+
+bool CHeldEntry::Delete() {
+  const bool readOnly = (m_attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  BY_HANDLE_FILE_INFORMATION file;
+  // The attributes belong to the file, not to the name: cleared on a hard
+  // link, they would stay cleared on the file its other names keep.
+  if (readOnly && (!GetFileInformationByHandle(m_handle, &file) || file.nNumberOfLinks != 1 ||
+                   !SetAttributes(m_handle, m_attributes & ~FILE_ATTRIBUTE_READONLY)))
+    return false;
+  FILE_DISPOSITION_INFORMATION disposition = {TRUE};
+  if (NT_SUCCESS(
+          SetInformation(m_handle, &disposition, sizeof disposition, FileDispositionInformation)))
+    return true;
+  // What stays keeps its attributes.
+  if (readOnly) SetAttributes(m_handle, m_attributes);
+  return false;
+}
+
+void CHeldEntry::Close() {
+  if (m_handle != INVALID_HANDLE_VALUE) CloseHandle(m_handle);
+  m_handle = INVALID_HANDLE_VALUE;
+}

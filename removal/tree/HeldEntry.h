@@ -1,0 +1,41 @@
+// An entry of a tree that a pupil may change, held open as itself. What it is
+// comes from its handle, what lies inside it is opened relative to that
+// handle, and what is done to it is done through the handle: no name below
+// the top is looked up twice, so a pupil who swaps a folder for a link, or
+// turns an empty one into a mount point, meanwhile steers nothing.
+#pragma once
+
+#include "removal/WidePath.h"
+
+class CHeldEntry {
+ public:
+  CHeldEntry() : m_handle(INVALID_HANDLE_VALUE), m_attributes(0), m_tag(0) {}
+  ~CHeldEntry() { Close(); }
+  CHeldEntry(const CHeldEntry&) = delete;
+  CHeldEntry& operator=(const CHeldEntry&) = delete;
+
+  // Opens the entry a full path names, a link as itself, shared for reading
+  // and writing but not for deleting (so it cannot be renamed while held).
+  bool Open(const CWidePath& path, ACCESS_MASK access);
+  // Opens the entry `name` (`length` characters) of the folder `parent`
+  // holds, the same way. `options` may add FILE_DIRECTORY_FILE.
+  NTSTATUS OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
+                  ULONG options = 0);
+  HANDLE Handle() const { return m_handle; }
+  // A junction or symbolic link, by the rule of the listings.
+  bool IsLink() const;
+  // A folder that is no link: one whose contents belong to it.
+  bool IsFolder() const;
+  // Deletes the entry (a link as a link) once it is closed; needs DELETE and
+  // FILE_WRITE_ATTRIBUTES. A read-only one loses that attribute only when it
+  // goes with it: never a file that has other names (a hard link).
+  bool Delete();
+  void Close();
+
+ private:
+  NTSTATUS Learn(NTSTATUS opened);
+
+  HANDLE m_handle;
+  DWORD m_attributes;
+  DWORD m_tag;
+};
