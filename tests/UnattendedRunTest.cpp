@@ -454,6 +454,7 @@ TEST_F(UnattendedRunTest, CheckListsTracesAndNoWindowOpensUnseen) {
     EXPECT_TRUE(machine.messageBoxes.empty());
     EXPECT_TRUE(Events("DialogBox").empty());
     lines = LogLines(kLog, true);
+    ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines.end()[-3],
               "Error Invalid command line: unknown argument \"/bogus\". Exit code 87.");
     EXPECT_EQ(lines.back(), "Error No desktop to show the dialog on: give /quiet. Exit code 1459.");
