@@ -14,10 +14,7 @@ namespace {
 bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, int& code) {
   // SYSTEM's desktop is the system profile's, where nobody finds the pupils' data.
   if (line.saveTo.IsEmpty() && !line.noSave && RunsAsLocalSystem()) {
-    log.Line(
-        "Run as SYSTEM, the student data would go to the system profile's desktop: give "
-        "/saveto DIR (a share of yours) or /nosave. Nothing was changed.",
-        kError);
+    log.Line("As SYSTEM, give /saveto DIR or /nosave. Nothing was changed.", kError);
     code = kExitInvalidCommandLine;
     return false;
   }

@@ -12,25 +12,16 @@
 namespace {
 
 const char kUsage[] =
-    "RemoveKM.exe\n"
-    "    opens the Kelmora Manual Uninstaller.\n"
-    "RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] "
-    "[/noclose] [/defer]\n"
-    "    removes Kelmora with no window and no question. The student data is saved to the "
-    "desktop, into DIR with /saveto, or not at all with /nosave. /folder names the install "
-    "folder; /allusers also removes the shortcuts of every user profile. Kelmora's running "
-    "programs are closed first; /noclose leaves them running; /defer changes nothing while "
-    "one runs (exit code 1618). As SYSTEM, give /saveto or /nosave.\n"
+    "RemoveKM.exe [/quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] "
+    "[/noclose] [/defer]]\n"
     "RemoveKM.exe /check [/folder DIR] [/log FILE]\n"
-    "    lists what is left of Kelmora and changes nothing.\n"
-    "RemoveKM.exe /?\n"
-    "    shows this text.\n"
-    "The log is appended to FILE, or to %WINDIR%\\Logs\\RemoveKM.log.\n\n"
-    "Exit codes: 0 nothing of Kelmora is left; 1 traces found by /check; 87 invalid command "
-    "line; 266 the student data could not be saved, nothing removed; 267 the folder was "
-    "refused, nothing changed; 1459 no desktop for the dialog; 1603 traces were left, see the "
-    "log; 1618 another removal or a Kelmora program (/defer) is running, nothing changed, try "
-    "again later; 3010 removed, restart the computer to finish.\n";
+    "Without /quiet the dialog opens. /quiet removes Kelmora with no window: the student data "
+    "goes to the desktop, into DIR (/saveto; needed as SYSTEM) or nowhere (/nosave); /allusers "
+    "takes every profile's shortcuts; /noclose leaves Kelmora's programs running, /defer then "
+    "changes nothing. /check lists what is left. Log: FILE or %WINDIR%\\Logs\\RemoveKM.log.\n"
+    "Exit codes: 0 nothing left; 1 traces found (/check); 87 invalid command line; 266 data not "
+    "saved; 267 folder refused; 1459 no desktop; 1603 traces left, see the log; 1618 busy, try "
+    "again later; 3010 restart to finish.\n";
 
 }  // namespace
 
@@ -95,7 +86,7 @@ int CRemoverApp::RunDialog(bool visible) {
   m_pMainWnd = NULL;
   // Without a desktop (run as a service) the dialog cannot open at all.
   if (result == -1) {
-    log.Line("No desktop to show the dialog on: give /quiet. Exit code 1459.", kError);
+    log.Line("No desktop for the dialog. Exit code 1459.", kError);
     return kExitNoDesktop;
   }
   const int code = result != IDOK ? kExitCancelled

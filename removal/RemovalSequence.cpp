@@ -29,7 +29,7 @@ const char kRemovedAtRestart[] =
 const char kRestartHeader[] = "Windows will remove these when the computer restarts:";
 
 const char kStep1[] = "Step 1 of 6: Copying student data to desktop...";
-const char kStep1Saving[] = "Step 1 of 6: Copying student data to ";
+const char kStep1Saving[] = "Step 1 of 6: Copying student data...";
 const char kStep1NotSaving[] = "Step 1 of 6: The student data is not saved.";
 const char kNoStudents[] = "No pupils' data to save (no Students folder).";
 const char kStep2[] = "Step 2 of 6: Deleting InstallShield folder...";
@@ -100,16 +100,16 @@ void CRemoverDlg::OnOK() {
   }
 
   bool save = m_quiet ? m_givenSave : m_saveData.SendMessageA(BM_GETCHECK, 0, 0) != 0;
-  const CWidePath saveParent = m_saveParent.IsEmpty() ? userDesktop : m_saveParent;
-  if (m_log)
-    m_log->Line(save ? kStep1Saving + saveParent.Utf8() + "..." : CString(kStep1NotSaving));
+  // Where it goes is logged with what was saved.
+  if (m_log) m_log->Line(save ? kStep1Saving : kStep1NotSaving);
   // Unattended, a folder where no pupil ever saved work is nothing to lose.
   if (save && m_quiet && !m_installPath.IsEmpty() && !PathMayExist(m_installPath + "\\Students")) {
     m_log->Line(kNoStudents);
     save = false;
   }
   m_savedFolder = "";
-  if (save && !m_installPath.IsEmpty() && !SaveStudentData(saveParent)) {
+  if (save && !m_installPath.IsEmpty() &&
+      !SaveStudentData(m_saveParent.IsEmpty() ? userDesktop : m_saveParent)) {
     // Nothing has been removed yet: the user copies the data and tries again.
     AskUser(kCopyFailedStart + CString(kSupportTelephoneNumber) + kCopyFailedEnd, NULL, MB_OK,
             kError);

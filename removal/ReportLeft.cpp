@@ -5,20 +5,15 @@
 void CRemoverDlg::ReportLeft(LPCSTR form, const CWidePath& path) {
   // Why the delete failed, before the restart's calls answer.
   const DWORD error = GetLastError();
-  const CString entry = form + path.Utf8();
-  switch (DeleteAtRestart(path)) {
-    case kNothingLeft:
-      LogRemoved(form, path.Utf8());
-      break;
-    case kDeletedAtRestart:
-      m_removedAtRestart.Add(entry);
-      if (m_log) m_log->Line("Held: " + path.Utf8() + "; deleted when Windows restarts.", kWarning);
-      break;
-    case kNotScheduled:
-      m_failures.Add(entry);
-      if (m_log) m_log->Line("Could not delete: " + path.Utf8() + ErrorText(error), kError);
-      break;
-  }
+  const CString name = path.Utf8();
+  const RestartDelete left = DeleteAtRestart(path);
+  if (left == kNothingLeft) return LogRemoved(form, name);
+  (left == kDeletedAtRestart ? m_removedAtRestart : m_failures).Add(form + name);
+  if (m_log == NULL) return;
+  if (left == kDeletedAtRestart)
+    m_log->Line("Held: " + name + "; deleted when Windows restarts.", kWarning);
+  else
+    m_log->Line("Could not delete: " + name + ErrorText(error), kError);
 }
 
 void CRemoverDlg::LogRemoved(LPCSTR form, const CString& what) {
