@@ -15,6 +15,8 @@ enum Switch {
   kLog,
   kRegBackup,
   kHelp,
+  kDefer,
+  kIgnored,
   kUnknown
 };
 
@@ -22,13 +24,10 @@ const struct {
   const char* name;
   Switch id;
 } kSwitches[] = {
-    {"quiet", kQuiet},     {"q", kQuiet},
-    {"qn", kQuiet},        {"s", kQuiet},
-    {"silent", kQuiet},    {"check", kCheck},
-    {"nosave", kNoSave},   {"allusers", kAllUsers},
-    {"saveto", kSaveTo},   {"folder", kFolder},
-    {"log", kLog},         {"?", kHelp},
-    {"noclose", kNoClose}, {"regbackup", kRegBackup},
+    {"quiet", kQuiet},     {"q", kQuiet},       {"qn", kQuiet},          {"s", kQuiet},
+    {"silent", kQuiet},    {"check", kCheck},   {"nosave", kNoSave},     {"allusers", kAllUsers},
+    {"saveto", kSaveTo},   {"folder", kFolder}, {"log", kLog},           {"?", kHelp},
+    {"noclose", kNoClose}, {"defer", kDefer},   {"norestart", kIgnored}, {"regbackup", kRegBackup},
 };
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
@@ -98,21 +97,24 @@ CCommandLine Invalid(CCommandLine& line, const CString& problem) {
   return line;
 }
 
+// The first problem is kept, and the rest is still read: a /quiet after it
+// must still keep the refusal off the screen.
+void Refuse(CCommandLine& line, const CString& problem) {
+  if (line.problem.IsEmpty()) line.problem = problem;
+}
+
 }  // namespace
 
 CCommandLine ParseCommandLine(LPCSTR commandLine) {
   CCommandLine line;
   line.mode = kRunDialog;
-  line.quiet = line.noSave = line.allUsers = line.noClose = false;
+  line.quiet = line.noSave = line.allUsers = line.noClose = line.defer = false;
   const char* p = SkipProgramName(commandLine ? commandLine : "");
-  line.arguments = p;
 
   bool check = false, help = false, removalSwitch = false;
   CString argument;
   while (NextArgument(p, argument)) {
-    if (!LooksLikeSwitch(argument))
-      return Invalid(line, "unexpected argument \"" + argument + "\"");
-    const Switch id = SwitchOf(argument);
+    const Switch id = LooksLikeSwitch(argument) ? SwitchOf(argument) : kUnknown;
     CString* value = NULL;
     switch (id) {
       case kQuiet:
@@ -133,11 +135,16 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
       case kNoClose:
         line.noClose = removalSwitch = true;
         break;
+      case kDefer:
+        line.defer = removalSwitch = true;
+        break;
+      case kIgnored:  // /norestart: this program never restarts the computer
+        break;
       case kSaveTo:
         value = &line.saveTo, removalSwitch = true;
         break;
       case kFolder:
-        value = &line.folder, removalSwitch = true;
+        value = &line.folder;
         break;
       case kLog:
         value = &line.logFile;
@@ -146,31 +153,36 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
         value = &line.regBackup, removalSwitch = true;
         break;
       case kUnknown:
-        return Invalid(line, "unknown switch \"" + argument + "\"");
+        Refuse(line, "unknown argument \"" + argument + "\"");
+        break;
     }
     if (value == NULL) continue;
-    if (!value->IsEmpty()) return Invalid(line, argument + " given twice");
-    // An empty value names nothing; one like a switch means the value is missing.
+    if (!value->IsEmpty()) Refuse(line, argument + " given twice");
+    // An empty value names nothing; one like a switch means the value is
+    // missing, and is read as a switch.
+    const char* before = p;
     if (!NextArgument(p, *value) || value->IsEmpty() || LooksLikeSwitch(*value)) {
       *value = "";
-      return Invalid(line, argument + " needs a value");
+      p = before;
+      Refuse(line, argument + " needs a value");
     }
   }
+  if (!line.problem.IsEmpty()) return Invalid(line, line.problem);
 
+  const bool valued = !line.logFile.IsEmpty() || !line.folder.IsEmpty();
   if (help) {
-    if (line.quiet || check || removalSwitch || !line.logFile.IsEmpty())
-      return Invalid(line, "/? stands alone");
+    if (line.quiet || check || removalSwitch || valued) return Invalid(line, "/? stands alone");
     line.mode = kRunUsage;
   } else if (line.quiet && check) {
     return Invalid(line, "/quiet and /check exclude each other");
   } else if (line.noSave && !line.saveTo.IsEmpty()) {
     return Invalid(line, "/nosave and /saveto exclude each other");
   } else if (check) {
-    if (removalSwitch) return Invalid(line, "/check takes only /log");
+    if (removalSwitch) return Invalid(line, "/check takes only /log and /folder");
     line.mode = kRunCheck;
   } else if (line.quiet) {
     line.mode = kRunQuiet;
-  } else if (removalSwitch || !line.logFile.IsEmpty()) {
+  } else if (removalSwitch || valued) {
     return Invalid(line, "the removal's switches need /quiet");
   }
   return line;

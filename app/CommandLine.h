@@ -2,11 +2,14 @@
 //   RemoveKM.exe                        the dialog
 //   RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] [/noclose]
 //                [/regbackup FILE]
+//                [/defer]
 //   RemoveKM.exe /check [/log FILE]
 //   RemoveKM.exe /?
 // Switches start with "/" or "-", in any case; /q, /qn, /s and /silent are
 // /quiet. A value is the next argument; one that starts like a switch is
-// missing. Switches of the removal need /quiet; /check takes only /log.
+// missing. Switches of the removal need /quiet; /check takes only /log and
+// /folder. /norestart is taken and does nothing: admins add it by habit.
+// The whole line is read before anything is refused.
 #pragma once
 
 #include "platform/Afx.h"
@@ -22,12 +25,13 @@ struct CCommandLine {
   bool noSave;
   bool allUsers;
   bool noClose;
+  bool defer;  // change nothing while one of the product's programs runs
   CString saveTo;
   CString folder;
   CString logFile;
   CString regBackup;
-  CString arguments;  // as given, after the program's name
   CString problem;    // why it is invalid
+  CString problem;  // why it is invalid
 };
 
 // Reads a whole command line in UTF-8, program name first, splitting it by

@@ -17,3 +17,9 @@ int ExitCodeOf(RemovalEnding ending, int failures, int atRestart) {
   }
   return kExitCancelled;
 }
+
+LogLevel LevelOf(int code) {
+  if (code == kExitNothingLeft) return kInfo;
+  return code == kExitRestartNeeded || code == kExitBusy || code == kExitTracesFound ? kWarning
+                                                                                     : kError;
+}

@@ -19,3 +19,8 @@ const int kExitRestartNeeded = 3010;     // ERROR_SUCCESS_REBOOT_REQUIRED; the r
 // The exit code of a Remove that ended as `ending` with `failures` entries
 // left and `atRestart` entries that Windows deletes when it next starts.
 int ExitCodeOf(RemovalEnding ending, int failures, int atRestart);
+
+// How a run that ends with `code` is logged: success as information, a
+// restart to come, a retry or traces found by /check as a warning, anything
+// else as an error.
+LogLevel LevelOf(int code);

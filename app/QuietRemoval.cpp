@@ -1,6 +1,7 @@
 #include "app/QuietRemoval.h"
 
 #include "app/ExitCodes.h"
+#include "app/LocalSystem.h"
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "location/ProtectedFolders.h"
@@ -17,6 +18,12 @@ CWidePath FullPath(const CString& path) {
 // Settles the install folder and where the data goes; false when the run
 // must end here, with `code`.
 bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, int& code) {
+  // SYSTEM's desktop is the system profile's, where nobody finds the pupils' data.
+  if (line.saveTo.IsEmpty() && !line.noSave && RunsAsLocalSystem()) {
+    log.Line("As SYSTEM, give /saveto DIR or /nosave. Nothing was changed.", kError);
+    code = kExitInvalidCommandLine;
+    return false;
+  }
   remover.ReadSystemFacts();
   // What the shortcut steps go by.
   CString system =
@@ -25,8 +32,7 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   log.Line(system + ".");
   remover.m_installPath = remover.FindInstallPath();
   if (!remover.m_unreachedFolder.IsEmpty()) {
-    log.Line("This Windows cannot reach the install folder the registry names: " +
-             remover.m_unreachedFolder);
+    log.Line("Install folder not reached: " + remover.m_unreachedFolder, kError);
   }
   if (!line.folder.IsEmpty()) {
     // The checks of a folder the user picks; nobody is there to confirm one
@@ -34,7 +40,7 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
     CWidePath folder = CWidePath::FromUtf8(line.folder);
     log.Line("Install folder given: " + line.folder);
     if (!remover.ConfirmLocation(folder)) {
-      log.Line("The folder is refused; nothing was changed.");
+      log.Line("The folder is refused; nothing was changed.", kError);
       code = kExitFolderRefused;
       return false;
     }
@@ -52,8 +58,8 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   if (!line.regBackup.IsEmpty()) remover.m_backupFile = FullPath(line.regBackup);
   remover.m_allUsers = line.allUsers;
   remover.m_noClose = line.noClose;
+  remover.m_defer = line.defer;
   remover.m_givenSave = !line.noSave;
-  if (line.noSave) log.Line("The student data is not saved (/nosave).");
   if (!line.saveTo.IsEmpty()) {
     // Placed now: the copy moves the current directory. Judged by what the
     // name leads to, as the install folder is: a short name or a link may
@@ -61,7 +67,8 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
     if (!FullFolderPath(CWidePath::FromUtf8(line.saveTo), remover.m_saveParent) ||
         MayLieInside(remover.m_saveParent, remover.m_installPath)) {
       log.Line("The student data cannot be saved in " + line.saveTo +
-               ", which the removal would erase; nothing was removed.");
+                   ", which the removal would erase; nothing was removed.",
+               kError);
       code = kExitDataNotSaved;
       return false;
     }
@@ -79,7 +86,7 @@ const char* OutcomeText(int code) {
     case kExitTracesLeft:
       return "The removal left traces of Kelmora, listed above.";
     case kExitBusy:
-      return "Another removal is running; nothing was changed.";
+      return "Nothing was changed; try again later.";
     case kExitDataNotSaved:
       return "The student data could not all be saved; nothing was removed.";
   }
@@ -90,6 +97,7 @@ int RemoveQuietly(const CCommandLine& line, CRemovalLog& log) {
   // The dialog's object runs the removal without ever making its window.
   CRemoverDlg remover;
   remover.m_log = &log;
+  remover.m_quiet = true;
   int code = 0;
   if (!Prepare(line, remover, log, code)) return code;
 
@@ -101,7 +109,7 @@ int RemoveQuietly(const CCommandLine& line, CRemovalLog& log) {
   }
   code = ExitCodeOf(remover.m_ending, remover.m_failures.GetSize(),
                     remover.m_removedAtRestart.GetSize());
-  log.Line(OutcomeText(code));
+  log.Line(OutcomeText(code), LevelOf(code));
   return code;
 }
 
@@ -110,8 +118,8 @@ int RemoveQuietly(const CCommandLine& line, CRemovalLog& log) {
 int RunQuietRemoval(const CCommandLine& line) {
   CRemovalLog log;
   log.Open(line.logFile);
-  log.Start(line.arguments);
+  log.Start(CommandLineText());
   const int code = RemoveQuietly(line, log);
-  log.Line("Exit code " + DecimalText(code) + ".");
+  log.Line("Exit code " + DecimalText(code) + ".", LevelOf(code));
   return code;
 }

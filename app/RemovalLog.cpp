@@ -1,6 +1,8 @@
 #include "app/RemovalLog.h"
 
+#include "location/NewerWindowsCalls.h"
 #include "removal/DecimalText.h"
+#include "removal/ErrorText.h"
 #include "removal/WidePath.h"
 
 namespace {
@@ -10,6 +12,7 @@ const char kVersion[] = "1.0.0.1";
 const char kLogName[] = "\\Logs\\RemoveKM.log";
 const DWORD kNameSize = 256;
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
+const char* const kLevels[] = {"Info ", "Warning ", "Error "};
 
 bool IsHandle(HANDLE handle) { return handle != NULL && handle != INVALID_HANDLE_VALUE; }
 
@@ -62,7 +65,7 @@ void CRemovalLog::Open(const CString& path) {
                        FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                        NULL);
   if (!IsHandle(m_file)) {
-    Line("Cannot open the log " + file + " (error " + DecimalText(GetLastError()) + ").");
+    Line("Cannot open the log " + file + ErrorText(GetLastError()), kWarning);
     return;
   }
   DWORD written = 0;
@@ -70,24 +73,29 @@ void CRemovalLog::Open(const CString& path) {
     WriteFile(m_file, kByteOrderMark, sizeof kByteOrderMark - 1, &written, NULL);
 }
 
-void CRemovalLog::Line(const CString& text) { Write(Now() + text + "\r\n"); }
+void CRemovalLog::Line(const CString& text, LogLevel level) {
+  Write(Now() + kLevels[level] + text + "\r\n");
+}
 
-void CRemovalLog::Message(const CString& text) {
+void CRemovalLog::Message(const CString& text, LogLevel level) {
   CString line;
   for (int i = 0; i <= text.GetLength(); ++i) {
     if (i < text.GetLength() && text[i] != '\n') {
       line += text[i];
     } else {
-      if (!line.IsEmpty()) Line(line);
+      if (!line.IsEmpty()) Line(line, level);
       line = "";
     }
   }
 }
 
-void CRemovalLog::Start(const CString& arguments) {
+void CRemovalLog::Start(const CString& commandLine) {
+  DWORD session = 0;
+  const CString sessionText =
+      SessionOfProcess(GetCurrentProcessId(), &session) ? DecimalText(session) : CString("?");
   Line(CString("RemoveKM ") + kVersion + " on computer " + ComputerName() + ", account " +
-       AccountName() + ".");
-  Line("Command line: " + arguments);
+       AccountName() + ", session " + sessionText + ", process " +
+       DecimalText(GetCurrentProcessId()) + ". Command line: " + commandLine);
 }
 
 void CRemovalLog::Write(const CString& text) {

@@ -1,10 +1,14 @@
-// The log of an unattended run: text in UTF-8, one event a line, each line
-// after the local date and time; appended to a file (a new one begins with
+// The log of a run, unattended or from the dialog: text in UTF-8, one event
+// a line, each line after the local date and time and its level, so that a
+// log viewer (CMTrace) marks warnings and errors; appended to a file (a new one begins with
 // the byte-order mark, so that any reader takes it for UTF-8) and, when the
 // caller redirected it, written to the standard output as well.
 #pragma once
 
 #include "platform/Afx.h"
+
+// kUnlogged: shown to the user, and left to a later line of the log.
+enum LogLevel { kInfo, kWarning, kError, kUnlogged };
 
 class CRemovalLog {
  public:
@@ -18,12 +22,12 @@ class CRemovalLog {
   // the standard output; the run goes on without it.
   void Open(const CString& path);
   // `text` in UTF-8.
-  void Line(const CString& text);
+  void Line(const CString& text, LogLevel level = kInfo);
   // Each line of a message that is not empty, in order.
-  void Message(const CString& text);
-  // The first lines of a run: the program and its version, the computer, the
-  // account and the command line's arguments.
-  void Start(const CString& arguments);
+  void Message(const CString& text, LogLevel level = kInfo);
+  // The first line of a run: the program and its version, the computer, the
+  // account, the session, the process id and the whole command line.
+  void Start(const CString& commandLine);
   // The file Open was given or chose, in UTF-8.
   const CString& File() const { return m_path; }
 

@@ -13,7 +13,8 @@ class CRemoverApp : public CWinApp {
   int m_exitCode;
 
  private:
-  int RunDialog();
+  // Where the desktop is not `visible`, the dialog is not opened at all.
+  int RunDialog(bool visible);
 };
 
 extern CRemoverApp theApp;

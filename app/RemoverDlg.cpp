@@ -23,9 +23,11 @@ CRemoverDlg::CRemoverDlg(CWnd* parent)
       m_hIcon(LoadIconA(AfxFindResourceHandle(MAKEINTRESOURCEA(IDR_MAINFRAME), RT_GROUP_ICON),
                         MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_log(NULL),
+      m_quiet(false),
       m_givenSave(true),
       m_allUsers(false),
       m_noClose(false),
+      m_defer(false),
       m_ending(kRemovalNotRun),
       m_filesCopied(0) {}
 
@@ -134,24 +136,21 @@ void CRemoverDlg::OnPaint() {
 
 HCURSOR CRemoverDlg::OnQueryDragIcon() { return (HCURSOR)m_hIcon; }
 
-int CRemoverDlg::AskUser(LPCSTR text, LPCSTR caption, UINT type) {
-  if (m_log == NULL) {
-    return MessageBoxW(CWidePath::FromUtf8(text).Text(),
-                       caption ? CWidePath::FromUtf8(caption).Text() : NULL, type);
-  }
-  m_log->Message(text);
+int CRemoverDlg::AskUser(LPCSTR text, LPCSTR caption, UINT type, LogLevel level) {
+  if (m_log && level != kUnlogged) m_log->Message(text, level);
   // Nothing that needs a "Yes" is done. OK goes on: the only question with
   // OK and Cancel asks to start, and the command line has already said so.
-  switch (type & 0xF) {
-    case MB_OK:
-      return IDOK;
-    case MB_OKCANCEL:
-      m_log->Line("Answered OK.");
-      return IDOK;
-    case MB_YESNO:
-      m_log->Line("Answered No.");
-      return IDNO;
+  int answer = IDCANCEL;
+  if (!m_quiet) {
+    answer = MessageBoxW(CWidePath::FromUtf8(text).Text(),
+                         caption ? CWidePath::FromUtf8(caption).Text() : NULL, type);
+  } else if ((type & 0xF) == MB_OKCANCEL || (type & 0xF) == MB_OK) {
+    answer = IDOK;
+  } else if ((type & 0xF) == MB_YESNO) {
+    answer = IDNO;
   }
-  m_log->Line("Answered Cancel.");
-  return IDCANCEL;
+  static const char* const kAnswers[] = {"", "OK", "Cancel", "", "", "", "Yes", "No"};
+  if (m_log && (type & 0xF) != MB_OK && answer < 8)
+    m_log->Line(CString("Answered ") + kAnswers[answer] + ".");
+  return answer;
 }

@@ -2,13 +2,12 @@
 // live beside the subsystem they belong to (location/, removal/).
 #pragma once
 
+#include "app/RemovalLog.h"
 #include "platform/Afx.h"
 #include "removal/ProgressDlg.h"
 #include "removal/WidePath.h"
 #include "removal/registry/RegistryKey.h"
 #include "resource.h"
-
-class CRemovalLog;
 
 // How the last Remove ended, for the program's exit code.
 enum RemovalEnding {
@@ -30,10 +29,10 @@ class CRemoverDlg : public CDialog {
   void OnPaint();
   HCURSOR OnQueryDragIcon();
   // Everything the program tells or asks the user while it works passes here:
-  // a message box owned by the dialog. Returns the answer. Unattended, the
-  // text goes to the log and the safe answer is given.
+  // a message box owned by the dialog, and the log at `level`. Returns the
+  // answer. Unattended the safe answer is given instead of a box.
   // Texts are UTF-8, so that a name the code page cannot spell is shown whole.
-  int AskUser(LPCSTR text, LPCSTR caption, UINT type);
+  int AskUser(LPCSTR text, LPCSTR caption, UINT type, LogLevel level = kInfo);
   // The OS version and, from version 5, the user's name.
   void ReadSystemFacts();
 
@@ -59,7 +58,11 @@ class CRemoverDlg : public CDialog {
   // not be deleted now: what is left of it is deleted when Windows restarts
   // (m_removedAtRestart), or, when that cannot be arranged, it is reported.
   void ReportLeft(LPCSTR form, const CWidePath& path);
+  // "Removed Folder: X" in the log: what the run took, for the admin.
+  void LogRemoved(LPCSTR form, const CString& what);
   bool CopyTree(const CWidePath& source, const CWidePath& destination);
+  // Logs what the copy could not take, and why; returns false.
+  bool CopyFailed(const CWidePath& path);
   bool DeleteTree(CString& parent, const CString& name);
   bool ShellDeleteFolder(const CWidePath& path);
   // Step 1: copies the student data into a new folder in `parent` (the
@@ -91,6 +94,8 @@ class CRemoverDlg : public CDialog {
   CWidePath RegistryBackupFile(const CWidePath& userDesktop) const;
   // A step line: on the progress window, and in the log when unattended.
   void ShowStep(LPCSTR text);
+  // The progress window goes and the dialog takes clicks again.
+  void EndRun();
 
   CStringArray m_shortcuts;
   CStringArray m_failures;  // entries in UTF-8, as all texts the user reads
@@ -110,23 +115,27 @@ class CRemoverDlg : public CDialog {
   // The user named m_installPath (typed, browsed for or given with /folder)
   // rather than it being found: what it leads to is what they chose.
   bool m_folderNamed;
-  // The registry's install folder in UTF-8 as this Windows converts it, when
-  // Windows lacks the wide call that would read it whole and the converted
-  // name leads nowhere: it may still be there, so it is reported as left.
+  // The registry's install folder in UTF-8 when it could not be reached: on
+  // a drive that is not a present fixed one, or as this Windows converts it
+  // where it lacks the wide call that would read it whole and the converted
+  // name leads nowhere. It may still be there, so it is reported as left and
+  // its record kept.
   CString m_unreachedFolder;
   CButton m_saveData;
   CStatic m_status;
   CEdit m_location;
   HICON m_hIcon;
 
+  CRemovalLog* m_log;  // where the run is logged; NULL: nowhere
   // ---- The unattended front end: with no window, these stand in for the
-  // controls, and m_log for the person in front of them.
-  CRemovalLog* m_log;         // set: unattended
+  // controls, and the log for the person in front of them.
+  bool m_quiet;
   CWidePath m_givenLocation;  // the location box's text
   bool m_givenSave;           // the save box's tick
   CWidePath m_saveParent;     // where step 1 saves; "" = the user's desktop
   bool m_allUsers;            // steps 4 and 5 also in every user profile
   bool m_noClose;             // the product's running programs are left running
+  bool m_defer;               // while one of them runs, nothing is changed
   // What the last Remove did, for the exit code and the log.
   RemovalEnding m_ending;
   CString m_savedFolder;     // step 1's folder in UTF-8; "" when nothing was saved

@@ -6,11 +6,12 @@
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
-#include "removal/tree/PathBelow.h"
-#include "removal/tree/PathExists.h"
 #include "removal/ProductTraces.h"
+#include "removal/ProfileShortcuts.h"
 #include "removal/ProgramFilesPaths.h"
 #include "removal/SpecialFolder.h"
+#include "removal/tree/PathBelow.h"
+#include "removal/tree/PathExists.h"
 
 namespace {
 
@@ -52,16 +53,19 @@ void ReadPendingDeletes(CStringArray& paths) {
 
 class CTraceList {
  public:
-  explicit CTraceList(CRemovalLog& log) : m_log(log), m_count(0) { ReadPendingDeletes(m_pending); }
+  explicit CTraceList(CRemovalLog& log) : m_log(log) { ReadPendingDeletes(m_pending); }
+  // Once each: "All Users" is also a profile among the others.
   void Add(const CString& entry) {
-    m_log.Line(entry);
-    ++m_count;
+    for (int i = 0; i < m_listed.GetSize(); ++i)
+      if (m_listed[i] == entry) return;
+    m_listed.Add(entry);
+    m_log.Line(entry, kWarning);
   }
   // A trace that Windows deletes at the next start is there until then.
   void AddIfPresent(const char* form, const CWidePath& path) {
     if (PathMayExist(path)) Add(form + path.Utf8() + (IsPending(path.Utf8()) ? kAtRestart : ""));
   }
-  int Count() const { return m_count; }
+  int Count() const { return m_listed.GetSize(); }
 
  private:
   bool IsPending(const CString& path) const {
@@ -73,7 +77,7 @@ class CTraceList {
   }
 
   CRemovalLog& m_log;
-  int m_count;
+  CStringArray m_listed;
   CStringArray m_pending;
 };
 
@@ -122,7 +126,7 @@ void ListRegistry(CTraceList& traces) {
 int RunTraceCheck(const CCommandLine& line) {
   CRemovalLog log;
   log.Open(line.logFile);
-  log.Start(line.arguments);
+  log.Start(CommandLineText());
   CTraceList traces(log);
 
   for (const char* cache : kInstallerCacheFolders) {
@@ -131,17 +135,30 @@ int RunTraceCheck(const CCommandLine& line) {
     for (int i = 0; i < paths.GetSize(); ++i) traces.AddIfPresent("Folder: ", paths[i]);
   }
   CRemoverDlg finder;
-  traces.AddIfPresent("Folder: ", finder.FindInstallPath());
-  // Named by the registry, but this Windows cannot reach it by that name.
+  const CWidePath found = finder.FindInstallPath();
+  traces.AddIfPresent("Folder: ", found);
+  // Named by the registry, but not reached by that name.
   if (!finder.m_unreachedFolder.IsEmpty()) traces.Add("Folder: " + finder.m_unreachedFolder);
+  const CWidePath given = CWidePath::FromUtf8(line.folder);
+  if (given != found) traces.AddIfPresent("Folder: ", given);
+  const CWidePath userDesktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  const CWidePath userStartMenu = ShellFolder(CSIDL_STARTMENU);
   ListShortcuts(traces, ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
                 ShellFolder(CSIDL_COMMON_STARTMENU));
-  ListShortcuts(traces, ShellFolder(CSIDL_DESKTOPDIRECTORY), ShellFolder(CSIDL_STARTMENU));
+  ListShortcuts(traces, userDesktop, userStartMenu);
+  // Every pupil's own, as /allusers removes them.
+  CWidePath profiles;
+  CStringArray places;
+  if (!OtherProfiles(userDesktop, userStartMenu, profiles, places) && !profiles.IsEmpty())
+    traces.Add("Folder: " + profiles.Utf8() + " (not looked through whole)");
+  for (int i = 0; i + 1 < places.GetSize(); i += 2)
+    ListShortcuts(traces, CWidePath::FromUtf8(places[i]), CWidePath::FromUtf8(places[i + 1]));
   ListRegistry(traces);
 
   const int code = traces.Count() == 0 ? kExitNothingLeft : kExitTracesFound;
   log.Line(code == kExitNothingLeft ? "Nothing of Kelmora is present."
-                                    : "Traces of Kelmora are present, listed above.");
-  log.Line("Exit code " + DecimalText(code) + ".");
+                                    : "Traces of Kelmora are present, listed above.",
+           LevelOf(code));
+  log.Line("Exit code " + DecimalText(code) + ".", LevelOf(code));
   return code;
 }

@@ -3,6 +3,7 @@
 #include "app/RemoverDlg.h"
 #include "location/ProtectedFolders.h"
 #include "removal/ProgramFilesPaths.h"
+#include "removal/restart/DriveAtBoot.h"
 
 namespace {
 
@@ -13,6 +14,8 @@ const WCHAR kWideInstallPathValue[] = L"InstallPath";
 const char kDefaultFolder[] = "Kelmora";
 const char kMarkerSuffix[] = "\\km2.jar";
 const DWORD kValueBufferSize = 1000;  // in characters
+
+bool OnPresentFixedDrive(CWidePath folder) { return folder.Extend() && OnDriveAtBoot(folder); }
 
 bool Exists(const CWidePath& path) {
   return !path.IsEmpty() && GetFileAttributesW(path.Text()) != INVALID_FILE_ATTRIBUTES;
@@ -59,8 +62,10 @@ CWidePath CRemoverDlg::FindInstallPath() {
     if (ReadRecord(key, recorded, converted) && FullFolderPath(recorded, folder)) {
       if (Exists(folder)) {
         if (!IsProtectedFolder(folder)) result = folder;
-      } else if (converted && !folder.IsEmpty()) {
-        // The converted name may be a best fit of one that is there.
+      } else if (!folder.IsEmpty() && (converted || !OnPresentFixedDrive(folder))) {
+        // The converted name may be a best fit of one that is there; a
+        // drive this account has not (a network, SUBST or unplugged one)
+        // says nothing of the folder on it.
         m_unreachedFolder = folder.Utf8();
       }
     }

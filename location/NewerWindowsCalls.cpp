@@ -17,6 +17,7 @@ typedef NTSTATUS(WINAPI* QueryDirectoryCall)(HANDLE, HANDLE, void*, void*, IO_ST
                                              UNICODE_STRING*, BOOLEAN);
 typedef NTSTATUS(WINAPI* FileInformationCall)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG,
                                               FILE_INFORMATION_CLASS);
+typedef BOOL(WINAPI* SessionIdCall)(DWORD, DWORD*);
 
 // VOLUME_NAME_DOS with FILE_NAME_NORMALIZED: "X:\..." or "UNC\server\...".
 const DWORD kDosVolumeName = 0;
@@ -122,4 +123,8 @@ NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buff
 NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what) {
   return CallNative<FileInformationCall>("NtSetInformationFile", file, status, buffer, size, what);
+}
+
+BOOL SessionOfProcess(DWORD processId, DWORD* session) {
+  return CallIfPresent<SessionIdCall>("ProcessIdToSessionId", FALSE, processId, session);
 }

@@ -39,3 +39,6 @@ NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buff
                                 FILE_INFORMATION_CLASS what);
 NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what);
+// ProcessIdToSessionId (Windows 2000 on); else FALSE with
+// ERROR_CALL_NOT_IMPLEMENTED.
+BOOL SessionOfProcess(DWORD processId, DWORD* session);

@@ -21,7 +21,7 @@ CWidePath LocationText(const CEdit& location) {
 }  // namespace
 
 bool CRemoverDlg::RecheckLocation() {
-  CWidePath typed = m_log ? m_givenLocation : LocationText(m_location);
+  CWidePath typed = m_quiet ? m_givenLocation : LocationText(m_location);
   if (typed == m_installPath || (!m_typedLocation.IsEmpty() && typed == m_typedLocation)) {
     return true;
   }

@@ -2,5 +2,8 @@
 #include "removal/tree/PathExists.h"
 
 bool CRemoverDlg::DeleteFolderIfPresent(const CWidePath& path) {
-  return !PathMayExist(path) || ShellDeleteFolder(path);
+  if (!PathMayExist(path)) return true;
+  if (!ShellDeleteFolder(path)) return false;
+  LogRemoved("Folder: ", path.Utf8());
+  return true;
 }

@@ -1,8 +1,10 @@
+#include "removal/ProfileShortcuts.h"
+
 #include "app/RemoverDlg.h"
+#include "removal/SpecialFolder.h"
 #include "removal/tree/FolderListing.h"
 #include "removal/tree/LinkAt.h"
 #include "removal/tree/PathBelow.h"
-#include "removal/SpecialFolder.h"
 
 namespace {
 
@@ -47,32 +49,41 @@ CWidePath InsideProfile(const CWidePath& profile, const CWidePath& part) {
 
 }  // namespace
 
-void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CWidePath& userDesktop,
-                                                const CWidePath& userStartMenu) {
+bool OtherProfiles(const CWidePath& userDesktop, const CWidePath& userStartMenu,
+                   CWidePath& profiles, CStringArray& places) {
   // Where the desktop and Start Menu lie in a profile: as in this account's.
   const CWidePath ownProfile = ShellFolder(CSIDL_PROFILE);
-  const CWidePath profiles = ProfilesFolder(ownProfile);
-  if (profiles.IsEmpty()) {
-    AskUser(kNoProfiles, NULL, MB_OK);
-    return;
-  }
-  // Profiles that cannot all be looked through may keep the product's
-  // shortcuts: the folder is reported.
+  profiles = ProfilesFolder(ownProfile);
   CWidePath desktopPart, startMenuPart;
   CFolderListing listing;
-  if (!PathBelow(userDesktop, ownProfile, desktopPart) ||
-      !PathBelow(userStartMenu, ownProfile, startMenuPart) || !listing.Open(profiles)) {
-    m_failures.Add("Folder: " + profiles.Utf8());
-    return;
-  }
+  if (profiles.IsEmpty() || !PathBelow(userDesktop, ownProfile, desktopPart) ||
+      !PathBelow(userStartMenu, ownProfile, startMenuPart) || !listing.Open(profiles))
+    return false;
   WIN32_FIND_DATAW entry;
   while (listing.Next(entry)) {
     // "All Users", "Default User" and the like are links on newer Windows.
     if (!IsFolder(entry) || IsLink(entry)) continue;
     CWidePath profile, same;
     if (!profile.Join(profiles, entry.cFileName)) continue;
-    if (PathBelow(profile, ownProfile, same) && same.IsEmpty()) continue;  // done already
-    RemoveShortcuts(InsideProfile(profile, desktopPart), InsideProfile(profile, startMenuPart));
+    if (PathBelow(profile, ownProfile, same) && same.IsEmpty()) continue;  // this account's
+    places.Add(InsideProfile(profile, desktopPart).Utf8());
+    places.Add(InsideProfile(profile, startMenuPart).Utf8());
   }
-  if (!listing.Complete()) m_failures.Add("Folder: " + profiles.Utf8());
+  return listing.Complete();
+}
+
+void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CWidePath& userDesktop,
+                                                const CWidePath& userStartMenu) {
+  CWidePath profiles;
+  CStringArray places;
+  const bool whole = OtherProfiles(userDesktop, userStartMenu, profiles, places);
+  if (profiles.IsEmpty()) {
+    AskUser(kNoProfiles, NULL, MB_OK, kWarning);
+    return;
+  }
+  for (int i = 0; i + 1 < places.GetSize(); i += 2)
+    RemoveShortcuts(CWidePath::FromUtf8(places[i]), CWidePath::FromUtf8(places[i + 1]));
+  // Profiles that cannot all be looked through may keep the product's
+  // shortcuts: the folder is reported.
+  if (!whole) m_failures.Add("Folder: " + profiles.Utf8());
 }

@@ -12,8 +12,18 @@ void CProgressDlg::ShowItemNow(const CString& text) {
   // Without a window a repaint would go to the whole desktop.
   if (m_hWnd == NULL) return;
   m_item.SetWindowTextA(text);
-  // The removal dispatches no messages, so the window is painted here and now.
   RedrawWindow(m_hWnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  KeepAnswering();
+}
+
+void CProgressDlg::KeepAnswering() {
+  // Unattended there is no window, and nothing to answer.
+  if (m_hWnd == NULL) return;
+  MSG message;
+  while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
 }
 
 void CProgressDlg::DoDataExchange(CDataExchange* pDX) {

@@ -13,6 +13,9 @@ class CProgressDlg : public CDialog {
   void SetStepText(CString text);
   // Shows `text` on the item line and paints the whole window before returning.
   void ShowItemNow(const CString& text);
+  // Handles the messages waiting, so that Windows never takes the program for
+  // hung; the main dialog is disabled meanwhile, so no click reaches it.
+  void KeepAnswering();
 
   CStatic m_item;
   CStatic m_step;

@@ -5,6 +5,7 @@
 #include "removal/RemovalLock.h"
 #include "removal/SpecialFolder.h"
 #include "removal/SupportNumber.h"
+#include "removal/tree/PathExists.h"
 
 namespace {
 
@@ -28,6 +29,9 @@ const char kRemovedAtRestart[] =
 const char kRestartHeader[] = "Windows will remove these when the computer restarts:";
 
 const char kStep1[] = "Step 1 of 6: Copying student data to desktop...";
+const char kStep1Saving[] = "Step 1 of 6: Copying student data...";
+const char kStep1NotSaving[] = "Step 1 of 6: The student data is not saved.";
+const char kNoStudents[] = "No pupils' data to save (no Students folder).";
 const char kStep2[] = "Step 2 of 6: Deleting InstallShield folder...";
 const char kStep3[] = "Step 3 of 6: Deleting Kelmora folder...";
 
@@ -52,6 +56,12 @@ void CRemoverDlg::ShowStep(LPCSTR text) {
   if (m_log) m_log->Line(text);
 }
 
+// The dialog takes clicks again once the progress window has gone.
+void CRemoverDlg::EndRun() {
+  if (!m_quiet) EnableWindow(m_hWnd, TRUE);
+  m_progress.DestroyWindow();
+}
+
 void CRemoverDlg::OnOK() {
   m_ending = kLocationDeclined;
   if (!RecheckLocation()) return;
@@ -64,7 +74,7 @@ void CRemoverDlg::OnOK() {
   CRemovalLock lock;
   m_ending = kRemovalBusy;
   if (!lock.Take()) {
-    AskUser(kBusyMessage, NULL, MB_OK);
+    AskUser(kBusyMessage, NULL, MB_OK, kWarning);
     return;
   }
   // Cancel at the question about running programs ends as at the start.
@@ -80,22 +90,30 @@ void CRemoverDlg::OnOK() {
   CRegistryKey registryKey;
 
   m_progress.SetStepText(kStep1);
-  if (m_log) {
-    // Unattended there is no screen to show progress on.
-    m_log->Line(kStep1);
-  } else {
+  // Unattended there is no screen to show progress on. On screen, the
+  // progress window is the only one that takes clicks while the removal runs.
+  if (!m_quiet) {
     m_progress.Create(IDD_PROGRESS, NULL);
     m_progress.m_item.SetWindowTextA("");
     if (m_progress.GetSafeHwnd()) BringWindowToTop(m_progress.GetSafeHwnd());
+    EnableWindow(m_hWnd, FALSE);
   }
 
-  const bool save = m_log ? m_givenSave : m_saveData.SendMessageA(BM_GETCHECK, 0, 0) != 0;
+  bool save = m_quiet ? m_givenSave : m_saveData.SendMessageA(BM_GETCHECK, 0, 0) != 0;
+  // Where it goes is logged with what was saved.
+  if (m_log) m_log->Line(save ? kStep1Saving : kStep1NotSaving);
+  // Unattended, a folder where no pupil ever saved work is nothing to lose.
+  if (save && m_quiet && !m_installPath.IsEmpty() && !PathMayExist(m_installPath + "\\Students")) {
+    m_log->Line(kNoStudents);
+    save = false;
+  }
   m_savedFolder = "";
   if (save && !m_installPath.IsEmpty() &&
       !SaveStudentData(m_saveParent.IsEmpty() ? userDesktop : m_saveParent)) {
     // Nothing has been removed yet: the user copies the data and tries again.
-    AskUser(kCopyFailedStart + CString(kSupportTelephoneNumber) + kCopyFailedEnd, NULL, MB_OK);
-    m_progress.DestroyWindow();
+    AskUser(kCopyFailedStart + CString(kSupportTelephoneNumber) + kCopyFailedEnd, NULL, MB_OK,
+            kError);
+    EndRun();
     m_ending = kDataNotSaved;
     CDialog::OnOK();
     return;
@@ -123,22 +141,25 @@ void CRemoverDlg::OnOK() {
   if (m_allUsers) RemoveShortcutsOfEveryProfile(userDesktop, userStartMenu);
   RemoveRegistryEntries(registryKey, userDesktop);
 
-  m_progress.DestroyWindow();
+  EndRun();
   m_ending = kRemovalCompleted;
   CString report = kSuccessMessage;
   LPCSTR caption = kSuccessCaption;
+  LogLevel level = kInfo;
   if (m_failures.GetSize() > 0 || m_removedAtRestart.GetSize() > 0) caption = NULL;
   if (m_failures.GetSize() == 0 && m_removedAtRestart.GetSize() > 0) {
     report = kRemovedAtRestart + CString("\n\n") + Lines(m_removedAtRestart);
+    level = kWarning;
   } else if (m_failures.GetSize() > 0) {
     report = kFailuresHeader + Lines(m_failures);
     if (m_removedAtRestart.GetSize() > 0)
       report += "\n" + CString(kRestartHeader) + "\n" + Lines(m_removedAtRestart);
+    level = kError;
   }
   if (!m_registryBackup.IsEmpty()) {
     if (caption != NULL) report += "\n";
     report += "\nRegistry backup: " + m_registryBackup;
   }
-  AskUser(report, caption, MB_OK);
+  AskUser(report, caption, MB_OK, level);
   CDialog::OnOK();
 }

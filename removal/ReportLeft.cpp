@@ -1,15 +1,21 @@
 #include "app/RemoverDlg.h"
+#include "removal/ErrorText.h"
 #include "removal/restart/DeleteAtRestart.h"
 
 void CRemoverDlg::ReportLeft(LPCSTR form, const CWidePath& path) {
-  switch (DeleteAtRestart(path)) {
-    case kNothingLeft:
-      break;
-    case kDeletedAtRestart:
-      m_removedAtRestart.Add(form + path.Utf8());
-      break;
-    case kNotScheduled:
-      m_failures.Add(form + path.Utf8());
-      break;
-  }
+  // Why the delete failed, before the restart's calls answer.
+  const DWORD error = GetLastError();
+  const CString name = path.Utf8();
+  const RestartDelete left = DeleteAtRestart(path);
+  if (left == kNothingLeft) return LogRemoved(form, name);
+  (left == kDeletedAtRestart ? m_removedAtRestart : m_failures).Add(form + name);
+  if (m_log == NULL) return;
+  if (left == kDeletedAtRestart)
+    m_log->Line("Held: " + name + "; deleted when Windows restarts.", kWarning);
+  else
+    m_log->Line("Could not delete: " + name + ErrorText(error), kError);
+}
+
+void CRemoverDlg::LogRemoved(LPCSTR form, const CString& what) {
+  if (m_log) m_log->Line(CString("Removed ") + form + what);
 }

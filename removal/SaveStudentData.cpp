@@ -1,5 +1,6 @@
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
+#include "removal/ErrorText.h"
 #include "removal/tree/DeleteEntryByEntry.h"
 
 namespace {
@@ -63,5 +64,11 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
     DeleteTree(parentForDelete, name);
   else
     DeleteEntryByEntry(folder);
+  return false;
+}
+
+bool CRemoverDlg::CopyFailed(const CWidePath& path) {
+  if (m_log)
+    m_log->Line("Could not copy: " + path.Unextended().Utf8() + ErrorText(GetLastError()), kError);
   return false;
 }

@@ -1,7 +1,7 @@
 #include "app/RemoverDlg.h"
+#include "removal/ProductTraces.h"
 #include "removal/tree/LinkAt.h"
 #include "removal/tree/PathExists.h"
-#include "removal/ProductTraces.h"
 
 namespace {
 
@@ -67,6 +67,8 @@ void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolder
     if (!PathMayExist(path) || way == kWayThroughLink) continue;
     if (way == kWayUntold || (!DeleteFileW(path.Text()) && !(IsLinkAt(path) && RemoveLink(path))))
       shortcutsLeft.Add("\\" + m_shortcuts[i]);
+    else
+      LogRemoved("File: ", path.Utf8());
   }
   CStringArray foldersLeft;
   for (int i = 0; i < programFolders; ++i) {

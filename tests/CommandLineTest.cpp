@@ -15,10 +15,12 @@ struct Case {
   const char* logFile = "";
   bool noClose = false;
   const char* regBackup = "";
+  bool defer = false;
 };
 
 // Invalid rows check the mode and whether /quiet was seen (which decides
 // whether the refusal may be shown).
+// clang-format off
 const Case kCases[] = {
     {"\"C:\\My Tools\\RemoveKM.exe\"", kRunDialog, false, false, false, "", "", ""},
     {"RemoveKM.exe   ", kRunDialog, false, false, false, "", "", ""},
@@ -55,11 +57,21 @@ const Case kCases[] = {
     {"RemoveKM /quiet /log a /log b", kRunInvalid, true},
     {"RemoveKM /quiet /nosave /saveto C:\\x", kRunInvalid, true},
     {"RemoveKM /quiet /check", kRunInvalid, true},
-    {"RemoveKM /check /folder C:\\K", kRunInvalid, false},
+    {"RemoveKM /check /folder C:\\K", kRunCheck, false, false, false, "", "C:\\K", ""},
+    {"RemoveKM /folder C:\\K", kRunInvalid, false},
+    {"RemoveKM /check /allusers", kRunInvalid, false},
+    // Read whole before anything is refused: a /quiet after a fault still counts.
+    {"RemoveKM /bogus /quiet", kRunInvalid, true},
+    {"RemoveKM /log /q", kRunInvalid, true},
+    {"RemoveKM /norestart /quiet", kRunQuiet, true},
+    {"RemoveKM /QUIET /NoRestart", kRunQuiet, true},
+    {"RemoveKM /q /defer", kRunQuiet, true, false, false, "", "", "", false, "", true},
+    {"RemoveKM /defer", kRunInvalid, false},
     {"RemoveKM /nosave", kRunInvalid, false},
     {"RemoveKM /log C:\\x.log", kRunInvalid, false},
     {"RemoveKM /? /quiet", kRunInvalid, true},
 };
+// clang-format on
 
 TEST(CommandLineTest, SwitchesValuesAndQuotingAsWindowsSplitsThem) {
   for (const Case& c : kCases) {
@@ -78,6 +90,7 @@ TEST(CommandLineTest, SwitchesValuesAndQuotingAsWindowsSplitsThem) {
     EXPECT_STREQ(line.logFile, c.logFile);
     EXPECT_EQ(line.noClose, c.noClose);
     EXPECT_STREQ(line.regBackup, c.regBackup);
+    EXPECT_EQ(line.defer, c.defer);
   }
 }
 

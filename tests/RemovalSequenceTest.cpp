@@ -133,8 +133,22 @@ const char kItemCleared[] = "1005 ";
 TEST_F(RemovalSequenceTest, RunRemovesTheProductSavesTheDataAndEndsTheProgram) {
   sim::Machine& m = sim::machine();
   OpenDialog();
+  // Cancel clicked while the copy runs: Windows gets its messages answered,
+  // and the click is lost on the disabled dialog.
+  const HWND main = dialog->GetSafeHwnd();
+  bool clicked = false;
+  m.faultHook = [&m, &clicked, main](sim::Op op, const std::string&) -> DWORD {
+    if (op == sim::Op::CopyFile && !clicked) m.QueueClick(main, IDCANCEL), clicked = true;
+    return 0;
+  };
 
   dialog->OnOK();
+
+  EXPECT_EQ(Events("Click"), (std::vector<std::string>{" 2 lost: disabled"}));
+  EXPECT_EQ(m.MessagePumps(), 3);  // after each of the three entries copied
+  EXPECT_TRUE(m.GetWindow(main)->enabled);
+  // The dialog's deletes go to the Recycle Bin, where the user may still look.
+  EXPECT_FALSE(m.RecycledPaths().empty());
 
   ExpectProductRemoved();
   ExpectOtherProgramsSurvive();

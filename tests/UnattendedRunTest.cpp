@@ -134,6 +134,21 @@ void RunningForAlice(bool closes,
   m.StartProcess(explorer);
 }
 
+// The record names Z:\Kelmora, on a drive of `type` (0: no such drive); the
+// default folder holds the product all the same.
+const char kUnreached[] = "Z:\\Kelmora";
+void RecordOnDrive(UINT type, const std::string& device = "") {
+  sim::machine().SetValue(kProductKey, "InstallPath", kUnreached);
+  if (type != 0) sim::machine().SetDrive("Z:", type, device);
+}
+
+void NoStudents() {
+  for (const char* file : {"\\Students\\alice\\work.txt", "\\Students\\bob.txt"})
+    DeleteFileA((kInstall + std::string(file)).c_str());
+  RemoveDirectoryA((kInstall + std::string("\\Students\\alice")).c_str());
+  RemoveDirectoryA((kInstall + std::string("\\Students")).c_str());
+}
+
 void StartedInside(bool vista) {
   sim::Machine& m = sim::machine();
   if (vista) m.SetVersion(6, 1);
@@ -154,13 +169,17 @@ class UnattendedRunTest : public RemovalTest {
     EXPECT_EQ(sim::machine().PendingDeletes(), (std::vector<std::string>{own, kInstall}));
     for (const std::string& line : LogLines()) EXPECT_EQ(line.find(own), std::string::npos) << line;
   }
-  // The log's lines without their date and time.
-  std::vector<std::string> LogLines(const std::string& log = kLog) const {
+  // The log's lines without their date and time, level first, or without
+  // their level too.
+  std::vector<std::string> LogLines(const std::string& log = kLog, bool withLevel = false) const {
     std::vector<std::string> lines;
     const std::string text = sim::StoredFromUtf8(sim::machine().ReadFile(log));
     for (size_t start = 0; start < text.size();) {
       size_t end = text.find("\r\n", start);
-      lines.push_back(text.substr(start + 20, end - start - 20));
+      std::string line = text.substr(start + 20, end - start - 20);
+      const std::string level = line.substr(0, line.find(' '));
+      EXPECT_TRUE(level == "Info" || level == "Warning" || level == "Error") << line;
+      lines.push_back(withLevel ? line : line.substr(level.size() + 1));
       start = end + 2;
     }
     return lines;
@@ -183,7 +202,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
   const Case cases[] = {
       {"/quiet", nothing, 0, true,
        {"Install folder: C:\\Program Files\\Kelmora (found at start)",
-        "Step 1 of 6: Copying student data to desktop...",
+        "Step 1 of 6: Copying student data...",
         "Step 6 of 6: Removing registry information...",
         "The Kelmora has been removed from your computer.",
         "Registry backup: " + std::string(kSaved) + "\\Kelmora registry backup 2026-12-08 090507.reg",
@@ -192,7 +211,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave /log C:\\k.log", nothing, 0, true, {"Registry backup: C:\\Kelmora registry backup 2026-12-08 090507.reg", "Exit code 0."}},
       {"/quiet /nosave /regbackup kept.reg", nothing, 0, true, {"Registry backup: C:\\kept.reg", "Exit code 0."}, none, [] { EXPECT_TRUE(sim::machine().Exists("C:\\kept.reg")); }},
       {"-Q -SaveTo \"C:\\Back Up\\PC 01\" -Log C:\\k.log", failShell, 1603, true,
-       {"Could not delete: C:\\Program Files\\Kelmora", "Exit code 1603."},
+       {"Error Could not delete: C:\\Program Files\\Kelmora (error 32: The process cannot access the "
+        "file because it is being used by another process.)", "Error Exit code 1603."},
        {"Folder: C:\\Program Files\\Kelmora"}},
       {"/quiet /folder C:\\Other", [] { sim::machine().AddFile("C:\\Other\\a.txt"); }, 267, false,
        {"Answered No.", "The folder is refused; nothing was changed.", "Exit code 267."}},
@@ -220,7 +240,6 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
        {"Folder: C:\\Programy\\Kelmora L\xF3" "dz"}, [] {
          EXPECT_EQ(sim::machine().ReadFile(kPolishWork), "ewa's work");
        }},
-      {"/quiet", failCopy, 266, false, {"Exit code 266."}},
       {"/quiet /saveto \"C:\\Program Files\\Kelmora\\Backup\"", nothing, 266, false, {"Exit code 266."}},
       {"/quiet /saveto C:\\PROGRA~1\\Kelmora\\Backup", nothing, 266, false, {"Exit code 266."}},
       {"/quiet /saveto C:\\Backups\\PC01", [] { sim::machine().AddJunction("C:\\Backups", kInstall); },
@@ -327,7 +346,28 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
                    (std::map<std::string, std::string>{{"essay.doc", "carol's"}, {"km2.jar", ""}}));
        }},
       {"/quiet /log C:\\k.log /nosave /saveto C:\\x", nothing, 87, false,
-       {"Invalid command line: /nosave and /saveto exclude each other. Exit code 87."}},
+       {"Error Invalid command line: /nosave and /saveto exclude each other. Exit code 87."}},
+      // The whole line is read: a /quiet after an error still keeps it off the screen.
+      {"/bogus /quiet", nothing, 87, false, {"Error Invalid command line: unknown argument \"/bogus\". Exit code 87."}},
+      {"/norestart /quiet /nosave", nothing, 0, true, {"Step 1 of 6: The student data is not saved.", "Exit code 0."}},
+      // Where no pupil ever saved work, nothing can be lost.
+      {"/quiet", NoStudents, 0, true, {"No pupils' data to save (no Students folder).", "Exit code 0."}},
+      {"/quiet", [] { sim::machine().SetUserName("SYSTEM"); }, 87, false, {"Error As SYSTEM, give /saveto DIR or /nosave. Nothing was changed."}},
+      {"/quiet /saveto C:\\Backups", [] { sim::machine().SetUserName("SYSTEM"); }, 0, true, {"Exit code 0."}},
+      // A drive the account has not says nothing of the folder: reported, its record kept.
+      {"/quiet /nosave", [] { RecordOnDrive(DRIVE_REMOTE, "\\Device\\LanmanRedirector\\;Z:\\server\\apps"); }, 1603, true, {"Error Install folder not reached: Z:\\Kelmora", "Error Exit code 1603."}, {"Folder: Z:\\Kelmora"}, [] { EXPECT_TRUE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
+      {"/quiet /nosave", [] { RecordOnDrive(DRIVE_FIXED, "\\??\\C:\\Pupils"); }, 1603, true, {"Install folder not reached: Z:\\Kelmora"}, {"Folder: Z:\\Kelmora"}},
+      {"/quiet /nosave", [] { RecordOnDrive(0); }, 1603, true, {"Install folder not reached: Z:\\Kelmora"}, {"Folder: Z:\\Kelmora"}},
+      {"/quiet /nosave", [] { RecordOnDrive(DRIVE_REMOVABLE); }, 1603, true, {"Install folder not reached: Z:\\Kelmora"}, {"Folder: Z:\\Kelmora"}},
+      // Only a folder missing from a present fixed drive is gone.
+      {"/quiet /nosave", [] { RecordOnDrive(DRIVE_FIXED, "\\Device\\HarddiskVolume3"); }, 0, true, {"Exit code 0."}, none, [] { EXPECT_FALSE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
+      // /defer: a room in use is left alone, and the tool tries again later.
+      {"/quiet /defer", [] { Running(kProgram, {}); }, 1618, false, {"Warning Running, so nothing is changed (/defer): " + std::string(kProgram), "Warning Exit code 1618."}, none, [] { EXPECT_TRUE(StillRuns(0)); }},
+      {"/quiet /defer /nosave", nothing, 0, true, {"Exit code 0."}},
+      // Unattended, nothing goes to a Recycle Bin that nobody empties.
+      {"/quiet /nosave", nothing, 0, true, {"Removed Folder: C:\\Program Files\\Kelmora", "Removed File: " + std::string(kCommonDesktop) + "\\Kelmora.lnk", "Removed Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath"}, none, [] { EXPECT_TRUE(sim::machine().RecycledPaths().empty()); }},
+      // What cannot be copied is named, with Windows' reason.
+      {"/quiet", failCopy, 266, false, {"Error Could not copy: " + studentFile + " (error 112: There is not enough space on the disk.)", "Error Exit code 266."}},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -351,14 +391,15 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
         std::string(c.arguments).find("C:\\k.log") != std::string::npos ? "C:\\k.log" : kLog;
     // A new log file begins with the byte-order mark; the output has none.
     EXPECT_EQ(m.ReadFile(log), "\xEF\xBB\xBF" + m.standardOutput);
-    const std::vector<std::string> lines = LogLines(log);
-    auto line = lines.begin();
+    // An expected line names its level where it matters.
+    const std::vector<std::string> lines = LogLines(log), leveled = LogLines(log, true);
+    size_t at = 0;
     for (const std::string& expected : c.logLines) {
-      line = std::find(line, lines.end(), expected);
-      EXPECT_NE(line, lines.end()) << "not in the log, or not in order: " << expected;
+      while (at < lines.size() && lines[at] != expected && leveled[at] != expected) ++at;
+      EXPECT_LT(at, lines.size()) << "not in the log, or not in order: " << expected;
     }
     std::vector<std::string> report;
-    line = std::find(lines.begin(), lines.end(), kReportHeader);
+    auto line = std::find(lines.begin(), lines.end(), kReportHeader);
     while (line != lines.end() && ++line != lines.end() && line->find(": ") < 15)
       report.push_back(*line);
     EXPECT_EQ(report, c.report);
@@ -369,7 +410,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
   }
 }
 
-TEST_F(UnattendedRunTest, CheckListsTracesAndOtherFrontEndsNeedNoLog) {
+TEST_F(UnattendedRunTest, CheckListsTracesAndNoWindowOpensUnseen) {
   sim::Machine& m = sim::machine();
   InstallProduct();
   EXPECT_EQ(Run("/check"), 1);
@@ -390,15 +431,33 @@ TEST_F(UnattendedRunTest, CheckListsTracesAndOtherFrontEndsNeedNoLog) {
       uninstall + kEntry2,
   };
   std::vector<std::string> lines = LogLines();
-  EXPECT_EQ(std::vector<std::string>(lines.begin() + 2, lines.end() - 2), traces);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end() - 2), traces);
   EXPECT_TRUE(m.Exists(std::string(kInstall) + "\\km2.jar"));
 
   EXPECT_EQ(Run("/quiet /nosave"), 0);
   EXPECT_EQ(Run("/check"), 0);
   EXPECT_EQ(LogLines().back(), "Exit code 0.");
 
-  // Usage and refusals are shown, without a log; a dialog that cannot open
-  // (no desktop) does not end as a success.
+  // /check looks where /allusers and /folder reach: the pupils' shortcuts a
+  // removal without /allusers left, never what lies behind a link; a folder
+  // the registry does not name.
+  AddProfiles();
+  m.AddFile("D:\\Kelmora\\km2.jar");
+  EXPECT_EQ(Run("/check /folder D:\\Kelmora"), 1);
+  lines = LogLines();
+  const std::string alice = kProfiles + std::string("alice"),
+                    lukasz = kProfiles + std::string("Łukasz");
+  EXPECT_EQ(
+      std::vector<std::string>(lines.end() - 9, lines.end() - 2),
+      (std::vector<std::string>{"Folder: D:\\Kelmora", "File: " + alice + "\\Desktop\\Kelmora.lnk",
+                                "File: " + alice + "\\Start Menu\\Programs\\Kelmora\\Kelmora.lnk",
+                                "Folder: " + alice + "\\Start Menu\\Programs\\Kelmora",
+                                "File: " + lukasz + "\\Desktop\\Kelmora.lnk",
+                                "File: " + lukasz + "\\Start Menu\\Programs\\Kelmora\\Kelmora.lnk",
+                                "Folder: " + lukasz + "\\Start Menu\\Programs\\Kelmora"}));
+
+  // Where a desktop is seen, usage and refusals are shown; a dialog that
+  // cannot open does not end as a success, and its log says why.
   FreshMachine();
   sim::Machine& fresh = sim::machine();
   EXPECT_EQ(Run("/?"), 0);
@@ -408,7 +467,43 @@ TEST_F(UnattendedRunTest, CheckListsTracesAndOtherFrontEndsNeedNoLog) {
   ASSERT_EQ(fresh.messageBoxes.size(), 2u);
   EXPECT_EQ(fresh.messageBoxes[0].text, fresh.messageBoxes[1].text);
   EXPECT_NE(fresh.messageBoxes[0].text.find("/quiet [/nosave | /saveto DIR]"), std::string::npos);
-  EXPECT_FALSE(fresh.Exists(kLog));
+  EXPECT_EQ(LogLines(kLog, true).back(), "Error No desktop for the dialog. Exit code 1459.");
+
+  // Where nobody sees the desktop (a service's window station; session 0
+  // from Vista on, not before) nothing waits for a click: the usage goes to
+  // the redirected output, a refusal and the missing dialog to the log.
+  // clang-format off
+  const struct { std::function<void(sim::Machine&)> arrange; bool visible; } desktops[] = {
+      {[](sim::Machine& m) { m.HideWindowStation(); }, false},
+      {[](sim::Machine& m) { m.SetVersion(6, 1); m.SetOwnSession(0); }, false},
+      {[](sim::Machine& m) { m.SetOwnSession(0); }, true},
+  };
+  // clang-format on
+  for (const auto& desktop : desktops) {
+    FreshMachine();
+    sim::Machine& machine = sim::machine();
+    desktop.arrange(machine);
+    machine.RedirectStandardOutput();
+    EXPECT_EQ(Run("/?"), 0);
+    EXPECT_NE(machine.standardOutput.find("/quiet [/nosave | /saveto DIR]"), std::string::npos);
+    EXPECT_TRUE(machine.messageBoxes.empty());
+    machine.standardOutput.clear();
+    if (desktop.visible) {
+      machine.modalUser = [](HWND) {};
+      EXPECT_EQ(Run(""), 1602);
+      EXPECT_EQ(Events("DialogBox").size(), 1u);
+      continue;
+    }
+    EXPECT_EQ(Run("/norestart /bogus"), 87);
+    EXPECT_EQ(Run(""), 1459);
+    EXPECT_TRUE(machine.messageBoxes.empty());
+    EXPECT_TRUE(Events("DialogBox").empty());
+    lines = LogLines(kLog, true);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.end()[-3],
+              "Error Invalid command line: unknown argument \"/bogus\". Exit code 87.");
+    EXPECT_EQ(lines.back(), "Error No desktop for the dialog. Exit code 1459.");
+  }
 }
 
 }  // namespace

@@ -103,6 +103,7 @@ typedef uintptr_t DWORD_PTR;
 #define ERROR_CANCELLED 1223L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 #define ERROR_DISK_FULL 112L
+#define ERROR_MR_MID_NOT_FOUND 317L
 
 // Files.
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
@@ -174,6 +175,11 @@ typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
 DWORD GetLastError();
 void SetLastError(DWORD error);
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+// The system's texts of the errors the tests meet; 0 for any other.
+DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD id, DWORD language, LPWSTR buffer,
+                     DWORD size, void* arguments);
 BOOL SetCurrentDirectoryA(LPCSTR path);
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 DWORD GetCurrentDirectoryW(DWORD size, LPWSTR buffer);
@@ -319,6 +325,7 @@ NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, void* buffer
 // Drives.
 #define DRIVE_UNKNOWN 0
 #define DRIVE_NO_ROOT_DIR 1
+#define DRIVE_REMOVABLE 2
 #define DRIVE_FIXED 3
 #define DRIVE_REMOTE 4
 UINT GetDriveTypeW(LPCWSTR root);
@@ -436,6 +443,33 @@ BOOL Module32FirstW(HANDLE snapshot, LPMODULEENTRY32W entry);
 #define ERROR_PARTIAL_COPY 299L
 typedef DWORD* PDWORD;
 DWORD GetCurrentProcessId();
+// ProcessIdToSessionId is looked up (Windows 2000 on).
+BOOL ProcessIdToSessionId(DWORD processId, DWORD* session);
+// The account and the window station the program runs in.
+DECLARE_HANDLE(HWINSTA);
+typedef struct tagUSEROBJECTFLAGS {
+  BOOL fInherit;
+  BOOL fReserved;
+  DWORD dwFlags;
+} USEROBJECTFLAGS;
+#define UOI_FLAGS 1
+#define WSF_VISIBLE 0x0001L
+HWINSTA GetProcessWindowStation();
+BOOL GetUserObjectInformationW(HANDLE object, int index, LPVOID info, DWORD size, LPDWORD needed);
+typedef void* PSID;
+typedef struct _SID_AND_ATTRIBUTES {
+  PSID Sid;
+  DWORD Attributes;
+} SID_AND_ATTRIBUTES;
+typedef struct _TOKEN_USER {
+  SID_AND_ATTRIBUTES User;
+} TOKEN_USER;
+typedef enum _TOKEN_INFORMATION_CLASS { TokenUser = 1 } TOKEN_INFORMATION_CLASS;
+#define TOKEN_QUERY 0x0008
+HANDLE GetCurrentProcess();
+BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID info, DWORD size,
+                         LPDWORD needed);
 HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
 BOOL QueryFullProcessImageNameW(HANDLE process, DWORD flags, LPWSTR name, PDWORD size);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
@@ -734,5 +768,23 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 HDC BeginPaint(HWND window, LPPAINTSTRUCT paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 BOOL BringWindowToTop(HWND window);
+BOOL EnableWindow(HWND window, BOOL enable);
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT;
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+} MSG;
+#define PM_REMOVE 0x0001
+// The machine's clicks queued with QueueClick arrive here.
+BOOL PeekMessageA(MSG* message, HWND window, UINT first, UINT last, UINT remove);
+BOOL TranslateMessage(const MSG* message);
+LRESULT DispatchMessageA(const MSG* message);
 BOOL UpdateWindow(HWND window);
 BOOL RedrawWindow(HWND window, const RECT* update, HRGN region, UINT flags);

@@ -334,9 +334,13 @@ std::string Machine::ControlText(HWND dialog, int id) const {
 void Machine::Click(HWND dialog, int id) {
   HWND control = Control(dialog, id);
   if (!control) throw std::invalid_argument("sim: no control to click: " + std::to_string(id));
+  if (!GetWindow(dialog)->enabled) return Log("Click " + std::to_string(id) + " lost: disabled");
   Log("Click " + std::to_string(id));
   Dispatch(*GetWindow(control), BM_CLICK, 0, 0);
 }
+
+void Machine::QueueClick(HWND dialog, int id) { state_->queuedClicks.push_back({dialog, id}); }
+int Machine::MessagePumps() const { return state_->messagePumps; }
 
 void Machine::Type(HWND dialog, int id, const std::string& text) {
   HWND control = Control(dialog, id);

@@ -93,6 +93,7 @@ struct Window {
   RECT client = {0, 0, 0, 0};
   int check = 0;
   bool visible = false;
+  bool enabled = true;  // EnableWindow: a disabled dialog takes no clicks
   bool iconic = false;
   bool destroyed = false;
   bool modal = false;
@@ -207,6 +208,8 @@ class Machine {
   // This program's session (1 unless set; SYSTEM's is 0): the windows of
   // other sessions are not listed to it.
   void SetOwnSession(DWORD session);
+  // The program's window station is one without WSF_VISIBLE (a service's).
+  void HideWindowStation();
   // Who is signed in to `session`; this program's own session has the
   // account of GetUserNameA, any other nobody unless set.
   void SetSessionUser(DWORD session, const std::string& name);
@@ -310,7 +313,12 @@ class Machine {
   std::string ControlText(HWND dialog, int id) const;
   // Simulated user actions on a dialog: the control's WM_COMMAND (BN_CLICKED),
   // sent to the dialog procedure; typing replaces an edit's text.
+  // A click on a disabled dialog is lost, as Windows drops it.
   void Click(HWND dialog, int id);
+  // A click the person makes while the program is busy: it arrives when the
+  // program next looks at its messages (PeekMessageA).
+  void QueueClick(HWND dialog, int id);
+  int MessagePumps() const;
   void Type(HWND dialog, int id, const std::string& text);
   void SysCommand(HWND dialog, UINT command);
 

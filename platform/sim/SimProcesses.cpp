@@ -139,7 +139,11 @@ void EndProcess(Machine::State& s, Machine::Process& process, const char* how) {
   Log(std::string(how) + " ended " + process.image);
 }
 
+// The one access token the program can open: its own process's.
+HANDLE const kOwnToken = reinterpret_cast<HANDLE>(0x7070);
+
 bool CloseProcessHandle(Machine::State& s, HANDLE handle) {
+  if (handle == kOwnToken && s.openTokens > 0) return --s.openTokens, true;
   return s.processHandles.erase(handle) || s.snapshots.erase(handle);
 }
 
@@ -170,7 +174,7 @@ void Machine::SetModulePath(const std::string& path) {
 int Machine::OpenProcessHandles() const {
   const State& s = *state_;
   return static_cast<int>(s.processHandles.size() + s.snapshots.size() + s.restartSessions.size()) +
-         s.loadedLibraries + s.userNameBuffers;
+         s.loadedLibraries + s.userNameBuffers + s.openTokens;
 }
 
 void Machine::ExitProcess(DWORD id) {
@@ -180,6 +184,7 @@ void Machine::ExitProcess(DWORD id) {
 }
 
 void Machine::SetOwnSession(DWORD session) { state_->ownSession = session; }
+void Machine::HideWindowStation() { state_->stationVisible = false; }
 
 void Machine::SetSessionUser(DWORD session, const std::string& name) {
   state_->sessionUsers[session] = name;
@@ -190,6 +195,58 @@ void Machine::SetSessionUser(DWORD session, const std::string& name) {
 DWORD GetCurrentProcessId() {
   sim::Enter();
   return sim::kOwnProcessId;
+}
+
+BOOL ProcessIdToSessionId(DWORD id, DWORD* session) {
+  auto& s = sim::Enter();
+  if (id != sim::kOwnProcessId) return sim::Refuse(ERROR_ACCESS_DENIED);
+  *session = s.ownSession;
+  return TRUE;
+}
+
+HWINSTA GetProcessWindowStation() {
+  sim::Enter();
+  return reinterpret_cast<HWINSTA>(0x7060);
+}
+
+BOOL GetUserObjectInformationW(HANDLE object, int index, LPVOID info, DWORD size, LPDWORD needed) {
+  auto& s = sim::Enter();
+  if (object != reinterpret_cast<HANDLE>(0x7060) || index != UOI_FLAGS)
+    return sim::Refuse(ERROR_INVALID_PARAMETER);
+  if (needed) *needed = sizeof(USEROBJECTFLAGS);
+  if (size < sizeof(USEROBJECTFLAGS)) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  USEROBJECTFLAGS flags = {FALSE, FALSE, s.stationVisible ? (DWORD)WSF_VISIBLE : 0};
+  *static_cast<USEROBJECTFLAGS*>(info) = flags;
+  return TRUE;
+}
+
+HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(-1); }
+
+BOOL OpenProcessToken(HANDLE process, DWORD, HANDLE* token) {
+  auto& s = sim::Enter();
+  if (process != GetCurrentProcess()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  ++s.openTokens;
+  *token = sim::kOwnToken;
+  return TRUE;
+}
+
+// The account's SID: LocalSystem's (S-1-5-18) for "SYSTEM", else a user's.
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID info, DWORD size,
+                         LPDWORD needed) {
+  auto& s = sim::Enter();
+  if (token != sim::kOwnToken || s.openTokens == 0 || kind != TokenUser)
+    return sim::Refuse(ERROR_INVALID_PARAMETER);
+  static const BYTE system[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
+  static const BYTE user[] = {1, 2, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 0xE9, 3, 0, 0};
+  const bool isSystem = s.userName == "SYSTEM";
+  const DWORD sidSize = isSystem ? sizeof system : sizeof user;
+  *needed = sizeof(TOKEN_USER) + sidSize;
+  if (size < *needed) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  TOKEN_USER* tokenUser = static_cast<TOKEN_USER*>(info);
+  tokenUser->User.Sid = tokenUser + 1;
+  tokenUser->User.Attributes = 0;
+  std::memcpy(tokenUser + 1, isSystem ? system : user, sidSize);
+  return TRUE;
 }
 
 DWORD GetTickCount() { return sim::Enter().tickCount; }

@@ -170,6 +170,8 @@ struct Machine::State {
   std::map<HANDLE, Snapshot> snapshots;
   unsigned long long nextStartTime = 0x01D0000000000000ULL;
   DWORD ownSession = 1;
+  bool stationVisible = true;  // the window station's WSF_VISIBLE
+  int openTokens = 0;
   std::map<DWORD, std::string> sessionUsers;
   Machine::RestartManager restartManager = Machine::RestartManager::Working;
   std::map<DWORD, RestartSession> restartSessions;
@@ -190,6 +192,8 @@ struct Machine::State {
   std::map<HWND, std::unique_ptr<Window>> windows;
   std::map<HMENU, HWND> systemMenus;
   int topOrder = 0;
+  std::deque<std::pair<HWND, int>> queuedClicks;  // dialog, control id
+  int messagePumps = 0;                           // PeekMessageA calls
   std::deque<int> messageBoxAnswers;
   std::deque<std::string> browserAnswers;
   int comDepth = 0;

@@ -125,6 +125,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     if (std::strcmp(name, "Process32NextW") == 0) found = Exported(&Process32NextW);
     if (std::strcmp(name, "Module32FirstW") == 0) found = Exported(&Module32FirstW);
   }
+  if (module == kKernel32 && windows2000 && std::strcmp(name, "ProcessIdToSessionId") == 0)
+    found = Exported(&ProcessIdToSessionId);
   if (module == kKernel32 && s.majorVersion >= 6 &&
       std::strcmp(name, "QueryFullProcessImageNameW") == 0)
     found = Exported(&QueryFullProcessImageNameW);
@@ -304,6 +306,24 @@ DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size) {
   auto variable = s.environment.find(name);
   if (variable == s.environment.end()) return sim::Refuse(ERROR_ENVVAR_NOT_FOUND);
   return sim::CopyIfFits(variable->second, buffer, size);
+}
+
+DWORD FormatMessageW(DWORD flags, LPCVOID, DWORD id, DWORD, LPWSTR buffer, DWORD size, void*) {
+  sim::Enter();
+  static const std::map<DWORD, std::string> kTexts = {
+      {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified."},
+      {ERROR_ACCESS_DENIED, "Access is denied."},
+      {ERROR_SHARING_VIOLATION,
+       "The process cannot access the file because it is being used by another process."},
+      {ERROR_DISK_FULL, "There is not enough space on the disk."},
+  };
+  auto text = kTexts.find(id);
+  if (flags != (FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS) || text == kTexts.end())
+    return sim::Refuse(ERROR_MR_MID_NOT_FOUND);
+  const std::string line = text->second + "\r\n";
+  if (size < line.size() + 1) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
+  sim::FillWide(line, buffer, line.size() + 1);
+  return static_cast<DWORD>(line.size());
 }
 
 namespace sim {

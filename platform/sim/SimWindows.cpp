@@ -140,6 +140,32 @@ BOOL BringWindowToTop(HWND handle) {
   return TRUE;
 }
 
+BOOL EnableWindow(HWND handle, BOOL enable) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window) return FALSE;
+  const BOOL wasDisabled = !window->enabled;
+  window->enabled = enable != FALSE;
+  sim::Log("EnableWindow " + sim::WindowName(*window) + (enable ? " 1" : " 0"));
+  return wasDisabled;
+}
+
+// The queued clicks reach their dialogs here, one a call, as a person's
+// clicks would through the message loop; the sim posts nothing else.
+BOOL PeekMessageA(MSG*, HWND, UINT, UINT, UINT) {
+  auto& s = sim::Enter();
+  ++s.messagePumps;
+  if (!s.queuedClicks.empty()) {
+    const auto click = s.queuedClicks.front();
+    s.queuedClicks.pop_front();
+    sim::machine().Click(click.first, click.second);
+  }
+  return FALSE;
+}
+
+BOOL TranslateMessage(const MSG*) { return FALSE; }
+LRESULT DispatchMessageA(const MSG*) { return 0; }
+
 // Records what a person would see once the repaint is done: the window's
 // children with their texts.
 BOOL UpdateWindow(HWND handle) {

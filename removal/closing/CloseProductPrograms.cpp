@@ -85,14 +85,19 @@ bool CRemoverDlg::CloseProductPrograms() {
   for (int i = 0; m_log && i < others.GetSize(); ++i)
     m_log->Line("Left running, not Kelmora's: " + others[i]);
   if (programs.GetSize() == 0) return true;
-  if (m_log == NULL) {
+  if (!m_quiet) {
     const CString question = kRunningHeader + CString("\n\n") +
                              ProgramNames(programs, m_userName.Utf8()) + "\n" + kRunningFooter;
     if (AskUser(question, NULL, MB_OKCANCEL) == IDCANCEL) return false;
-  } else if (m_noClose) {
+  } else if (m_noClose || m_defer) {
+    // With /defer the deployment tool tries again later, when the room is free.
     for (int i = 0; i < programs.GetSize(); ++i)
-      m_log->Line("Left running (/noclose): " + Described(programs[i]));
-    return true;
+      m_log->Line(
+          (m_defer ? "Running, so nothing is changed (/defer): " : "Left running (/noclose): ") +
+              Described(programs[i]),
+          kWarning);
+    if (m_defer) m_ending = kRemovalBusy;
+    return !m_defer;
   }
 
   // One that has ended meanwhile is not asked, nor is another that took its id.

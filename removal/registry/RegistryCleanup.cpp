@@ -30,9 +30,11 @@ CString SubKeyEntry(LPCWSTR name) {
 
 // Deletes the product key's sub-keys (each a plain delete, in wide characters
 // so that any name goes) and its install path value; the key itself and its
-// other values stay. Each sub-key is tried at most twice, so the loop ends
-// whatever the calls answer.
-void RemoveProductEntries(HKEY productKey, CStringArray& failures) {
+// other values stay; the install path stays too where the folder it names
+// was not reached. What went is added to `removed`. Each sub-key is tried at most twice, so the
+// loop ends whatever the calls answer.
+void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& failures,
+                          CStringArray& removed) {
   WCHAR name[kMaxSubKeyName];
   WCHAR notFound[kMaxSubKeyName] = {0};
   DWORD index = 0;
@@ -59,9 +61,14 @@ void RemoveProductEntries(HKEY productKey, CStringArray& failures) {
       ++index;
     } else if (deleted == ERROR_FILE_NOT_FOUND) {
       wcscpy(notFound, name);
+    } else {
+      removed.Add(SubKeyEntry(name));
     }
   }
-  if (Failed(RegDeleteValueA(productKey, kInstallPathValue))) failures.Add(kInstallPathEntry);
+  if (keepInstallPath) return;
+  const LONG deleted = RegDeleteValueA(productKey, kInstallPathValue);
+  if (Failed(deleted)) failures.Add(kInstallPathEntry);
+  if (deleted == ERROR_SUCCESS) removed.Add(kInstallPathEntry);
 }
 
 // A key of the product's as regedit names it. On 64-bit Windows the 32-bit
@@ -179,9 +186,10 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
     m_registryBackup = file.Utf8();
   }
 
+  CStringArray removed;
   const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS);
   if (opened == ERROR_SUCCESS) {
-    RemoveProductEntries(key.m_key, m_failures);
+    RemoveProductEntries(key.m_key, !m_unreachedFolder.IsEmpty(), m_failures, removed);
   } else if (Failed(opened)) {
     m_failures.Add(kProductKeyEntry);
   }
@@ -193,5 +201,7 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
     LONG result = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
     if (key.m_key != before) result = key.DeleteKeyTree(entry);
     if (Failed(result)) m_failures.Add(kUninstallEntryPrefix + CString(entry));
+    if (result == ERROR_SUCCESS) removed.Add(kUninstallEntryPrefix + CString(entry));
   }
+  for (int i = 0; i < removed.GetSize(); ++i) LogRemoved("", removed[i]);
 }

@@ -13,10 +13,9 @@ bool EnterFolder(const CWidePath& folder) {
 // Copies in wide characters, so that every pupil's file keeps its real name,
 // whatever the ANSI code page can spell, and by "\\?\" paths, so that work
 // nested past MAX_PATH is saved too.
-bool CopyWideTree(const CWidePath& source, const CWidePath& destination, int& filesCopied) {
-  if (!EnterFolder(source)) return false;
+bool CopyWideTree(const CWidePath& source, const CWidePath& destination, CRemoverDlg& remover) {
   CFolderListing listing;
-  if (!listing.Open(source)) return false;
+  if (!EnterFolder(source) || !listing.Open(source)) return remover.CopyFailed(source);
 
   // Everything is tried; any entry that could not be copied makes the copy
   // a failed one, since the caller then erases the original.
@@ -32,18 +31,20 @@ bool CopyWideTree(const CWidePath& source, const CWidePath& destination, int& fi
     } else if (IsFolder(entry)) {
       // A folder that exists already is simply used.
       if (!CreateDirectoryW(to.Text(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        copiedAll = false;
-      } else if (!CopyWideTree(from, to, filesCopied)) {
+        copiedAll = remover.CopyFailed(to);
+      } else if (!CopyWideTree(from, to, remover)) {
         copiedAll = false;
       }
     } else if (CopyFileW(from.Text(), to.Text(), TRUE)) {
-      ++filesCopied;
+      ++remover.m_filesCopied;
     } else {
       // The destination is a folder made for this copy, so a file that is
       // there already is another of the same name (a folder that tells no
       // case apart, a share that normalises names): this one is not saved.
-      copiedAll = false;
+      copiedAll = remover.CopyFailed(from);
     }
+    // A long copy must not leave the dialog "Not Responding".
+    remover.m_progress.KeepAnswering();
   }
   return copiedAll && listing.Complete();
 }
@@ -52,5 +53,5 @@ bool CopyWideTree(const CWidePath& source, const CWidePath& destination, int& fi
 
 bool CRemoverDlg::CopyTree(const CWidePath& source, const CWidePath& destination) {
   CWidePath from = source, to = destination;
-  return from.Extend() && to.Extend() && CopyWideTree(from, to, m_filesCopied);
+  return from.Extend() && to.Extend() && CopyWideTree(from, to, *this);
 }

@@ -25,7 +25,8 @@ bool HasWildcard(const CWidePath& path) {
 }
 
 // The shell's delete, when it can take the folder whole: true once it is gone.
-bool ShellTakesWhole(HWND owner, const CWidePath& path) {
+// Into the Recycle Bin only where someone may empty it again.
+bool ShellTakesWhole(HWND owner, const CWidePath& path, bool recycle) {
   const int length = path.GetLength();
   // The shell takes a list of paths ended by two NULs; a path that is too
   // long for the system is refused rather than cut short.
@@ -39,8 +40,9 @@ bool ShellTakesWhole(HWND owner, const CWidePath& path) {
   operation.wFunc = FO_DELETE;
   operation.pFrom = list;
   operation.pTo = NULL;
-  // No error dialog, no question, no progress; into the Recycle Bin.
-  operation.fFlags = FOF_NOERRORUI | FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
+  // No error dialog, no question, no progress.
+  operation.fFlags =
+      FOF_NOERRORUI | FOF_NOCONFIRMATION | FOF_SILENT | (recycle ? FOF_ALLOWUNDO : 0);
   return SHFileOperationW(&operation) == 0 && IsGone(path);
 }
 
@@ -53,9 +55,13 @@ bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
     // delete what it leads to. What the shell cannot take whole (a path past
     // MAX_PATH, a file held open) is deleted here as far as it goes, so that
     // only what is really held is left for the restart.
+    // Unattended, nobody empties the account's Recycle Bin (SYSTEM's least of all).
     deleted = IsLinkAt(path) ? RemoveLink(path)
-                             : ShellTakesWhole(m_hWnd, path) || DeleteEntryByEntry(path);
+                             : ShellTakesWhole(m_hWnd, path, !m_quiet) || DeleteEntryByEntry(path);
   }
-  if (!deleted) AskUser("Could not delete: " + path.Utf8(), "Error", MB_OK);
+  // The log says what becomes of it (ReportLeft); the dialog shows it now.
+  const DWORD error = GetLastError();
+  if (!deleted && !m_quiet) AskUser("Could not delete: " + path.Utf8(), "Error", MB_OK, kUnlogged);
+  SetLastError(error);
   return deleted;
 }

@@ -155,8 +155,12 @@ class Checker {
       if (!MayChangeFile(PathKey(LongName(path))))
         Violation("attributes changed outside the product's components: " + Printable(path));
     }
+    // The program's own log, which a run from the dialog writes too.
+    char windows[MAX_PATH] = "";
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string logs = PathKey(windows + std::string("\\Logs"));
     for (const auto& entry : run_.after.files)
-      if (!run_.before.files.count(entry.first) &&
+      if (!run_.before.files.count(entry.first) && !IsSameOrBelow(entry.first, logs) &&
           (newSaved_.empty() || !IsSameOrBelow(entry.first, newSaved_)) &&
           entry.first != PathKey(run_.ending.registryBackup))
         Violation("made outside this run's saved-data folder: " + Printable(entry.second.path));

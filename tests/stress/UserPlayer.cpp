@@ -232,8 +232,11 @@ void UserPlayer::ReadLog(const CommandLinePlan& plan, const std::string& utf8Log
                          std::vector<sim::MessageBoxRecord>& boxes) {
   const std::string log = sim::StoredFromUtf8(utf8Log);
   std::vector<std::string> lines;
-  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2)
-    lines.push_back(log.substr(start + 20, end - start - 20));  // after the date and time
+  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
+    const std::string line = log.substr(start + 20, end - start - 20);  // after the date and time
+    lines.push_back(line.substr(line.find(' ') + 1));                   // and the level
+  }
   std::string installPath;
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
