@@ -30,7 +30,6 @@ struct CCommandLine {
   CString folder;
   CString logFile;
   CString regBackup;
-  CString problem;    // why it is invalid
   CString problem;  // why it is invalid
 };
 

@@ -101,6 +101,12 @@ DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size) {
                                           kDosVolumeName);
 }
 
+void SetLastErrorOf(NTSTATUS status) {
+  typedef ULONG(WINAPI * StatusToErrorCall)(NTSTATUS);
+  StatusToErrorCall call = Exported<StatusToErrorCall>("ntdll.dll", "RtlNtStatusToDosError");
+  SetLastError(call != NULL ? call(status) : ERROR_GEN_FAILURE);
+}
+
 NTSTATUS OpenFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
                         IO_STATUS_BLOCK* status, ULONG share, ULONG options) {
   return CallNative<OpenFileCall>("NtOpenFile", file, access, attributes, status, share, options);

@@ -31,6 +31,8 @@ DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size);
 // the program's names: NtOpenFile, NtQueryDirectoryFile (no event, no APC, no
 // pattern), NtQueryInformationFile and NtSetInformationFile; else
 // STATUS_NOT_IMPLEMENTED.
+// The Win32 error a failed ntdll call's status stands for, as the last error.
+void SetLastErrorOf(NTSTATUS status);
 NTSTATUS OpenFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
                         IO_STATUS_BLOCK* status, ULONG share, ULONG options);
 NTSTATUS QueryDirectoryNative(HANDLE folder, IO_STATUS_BLOCK* status, void* buffer, ULONG size,

@@ -80,6 +80,7 @@ typedef uintptr_t DWORD_PTR;
 #define ERROR_CURRENT_DIRECTORY 16L
 #define ERROR_NO_MORE_FILES 18L
 #define ERROR_NOT_READY 21L
+#define ERROR_GEN_FAILURE 31L
 #define ERROR_SHARING_VIOLATION 32L
 #define ERROR_HANDLE_DISK_FULL 39L
 #define ERROR_BAD_NETPATH 53L
@@ -322,6 +323,7 @@ NTSTATUS NtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK status, void* buff
                                 FILE_INFORMATION_CLASS what);
 NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK status, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what);
+ULONG RtlNtStatusToDosError(NTSTATUS status);
 // Drives.
 #define DRIVE_UNKNOWN 0
 #define DRIVE_NO_ROOT_DIR 1
@@ -456,20 +458,6 @@ typedef struct tagUSEROBJECTFLAGS {
 #define WSF_VISIBLE 0x0001L
 HWINSTA GetProcessWindowStation();
 BOOL GetUserObjectInformationW(HANDLE object, int index, LPVOID info, DWORD size, LPDWORD needed);
-typedef void* PSID;
-typedef struct _SID_AND_ATTRIBUTES {
-  PSID Sid;
-  DWORD Attributes;
-} SID_AND_ATTRIBUTES;
-typedef struct _TOKEN_USER {
-  SID_AND_ATTRIBUTES User;
-} TOKEN_USER;
-typedef enum _TOKEN_INFORMATION_CLASS { TokenUser = 1 } TOKEN_INFORMATION_CLASS;
-#define TOKEN_QUERY 0x0008
-HANDLE GetCurrentProcess();
-BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token);
-BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID info, DWORD size,
-                         LPDWORD needed);
 HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
 BOOL QueryFullProcessImageNameW(HANDLE process, DWORD flags, LPWSTR name, PDWORD size);
 BOOL TerminateProcess(HANDLE process, UINT exitCode);

@@ -495,7 +495,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
 
 BOOL CloseHandle(HANDLE handle) {
   auto& s = sim::Enter();
-  if (handle == sim::kProcessToken || s.files.erase(handle) || sim::CloseProcessHandle(s, handle))
+  if (s.files.erase(handle) || sim::CloseProcessHandle(s, handle))
     return TRUE;
   auto mutex = s.mutexes.find(handle);
   if (mutex == s.mutexes.end()) return sim::Refuse(ERROR_INVALID_HANDLE);

@@ -184,3 +184,24 @@ NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, UL
   }
   return Done(io, kNameNotFound);
 }
+
+// The statuses above, back to the errors they came from.
+ULONG RtlNtStatusToDosError(NTSTATUS status) {
+  switch (status) {
+    case kAccessDenied:
+    case kCannotDelete:
+      return ERROR_ACCESS_DENIED;
+    case kSharingViolation:
+      return ERROR_SHARING_VIOLATION;
+    case kNameNotFound:
+      return ERROR_FILE_NOT_FOUND;
+    case kDirectoryNotEmpty:
+      return ERROR_DIR_NOT_EMPTY;
+    case kInvalidHandle:
+      return ERROR_INVALID_HANDLE;
+    case kInvalidParameter:
+      return ERROR_INVALID_PARAMETER;
+    default:
+      return ERROR_GEN_FAILURE;
+  }
+}

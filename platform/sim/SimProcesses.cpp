@@ -139,11 +139,8 @@ void EndProcess(Machine::State& s, Machine::Process& process, const char* how) {
   Log(std::string(how) + " ended " + process.image);
 }
 
-// The one access token the program can open: its own process's.
-HANDLE const kOwnToken = reinterpret_cast<HANDLE>(0x7070);
-
 bool CloseProcessHandle(Machine::State& s, HANDLE handle) {
-  if (handle == kOwnToken && s.openTokens > 0) return --s.openTokens, true;
+  if (handle == kProcessToken && s.openTokens > 0) return --s.openTokens, true;
   return s.processHandles.erase(handle) || s.snapshots.erase(handle);
 }
 
@@ -217,35 +214,6 @@ BOOL GetUserObjectInformationW(HANDLE object, int index, LPVOID info, DWORD size
   if (size < sizeof(USEROBJECTFLAGS)) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
   USEROBJECTFLAGS flags = {FALSE, FALSE, s.stationVisible ? (DWORD)WSF_VISIBLE : 0};
   *static_cast<USEROBJECTFLAGS*>(info) = flags;
-  return TRUE;
-}
-
-HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(-1); }
-
-BOOL OpenProcessToken(HANDLE process, DWORD, HANDLE* token) {
-  auto& s = sim::Enter();
-  if (process != GetCurrentProcess()) return sim::Refuse(ERROR_INVALID_HANDLE);
-  ++s.openTokens;
-  *token = sim::kOwnToken;
-  return TRUE;
-}
-
-// The account's SID: LocalSystem's (S-1-5-18) for "SYSTEM", else a user's.
-BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID info, DWORD size,
-                         LPDWORD needed) {
-  auto& s = sim::Enter();
-  if (token != sim::kOwnToken || s.openTokens == 0 || kind != TokenUser)
-    return sim::Refuse(ERROR_INVALID_PARAMETER);
-  static const BYTE system[] = {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0};
-  static const BYTE user[] = {1, 2, 0, 0, 0, 0, 0, 5, 21, 0, 0, 0, 0xE9, 3, 0, 0};
-  const bool isSystem = s.userName == "SYSTEM";
-  const DWORD sidSize = isSystem ? sizeof system : sizeof user;
-  *needed = sizeof(TOKEN_USER) + sidSize;
-  if (size < *needed) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
-  TOKEN_USER* tokenUser = static_cast<TOKEN_USER*>(info);
-  tokenUser->User.Sid = tokenUser + 1;
-  tokenUser->User.Attributes = 0;
-  std::memcpy(tokenUser + 1, isSystem ? system : user, sidSize);
   return TRUE;
 }
 

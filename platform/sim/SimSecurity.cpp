@@ -202,18 +202,20 @@ BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
 HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(-1); }
 
 BOOL OpenProcessToken(HANDLE process, DWORD, HANDLE* token) {
-  sim::Enter();
+  auto& s = sim::Enter();
   if (process != GetCurrentProcess()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  ++s.openTokens;
   *token = sim::kProcessToken;
   return TRUE;
 }
 
-// The account of GetUserNameW.
+// The account of GetUserNameW; LocalSystem's SID for "SYSTEM".
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void* information, DWORD size,
                          LPDWORD needed) {
   auto& s = sim::Enter();
-  if (token != sim::kProcessToken || what != TokenUser) return sim::Refuse(ERROR_INVALID_PARAMETER);
-  const std::string sid = SidBytes(s.userName);
+  if (token != sim::kProcessToken || s.openTokens == 0 || what != TokenUser)
+    return sim::Refuse(ERROR_INVALID_PARAMETER);
+  const std::string sid = SidBytes(s.userName == "SYSTEM" ? kSystem : s.userName);
   *needed = DWORD(sizeof(TOKEN_USER) + sid.size());
   if (size < *needed) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
   BYTE* at = static_cast<BYTE*>(information) + sizeof(TOKEN_USER);

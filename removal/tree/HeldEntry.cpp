@@ -20,7 +20,10 @@ struct AttributeTag {
 
 NTSTATUS SetInformation(HANDLE file, void* information, ULONG size, FILE_INFORMATION_CLASS what) {
   IO_STATUS_BLOCK status;
-  return SetInformationNative(file, &status, information, size, what);
+  const NTSTATUS result = SetInformationNative(file, &status, information, size, what);
+  // Those who report a failed delete say why in Windows' words.
+  if (!NT_SUCCESS(result)) SetLastErrorOf(result);
+  return result;
 }
 
 bool SetAttributes(HANDLE file, DWORD attributes) {
