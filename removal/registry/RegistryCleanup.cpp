@@ -116,13 +116,15 @@ LONG BackUp(CRegistryBackup& backup, CStringArray& present) {
     }
   }
   if (opened != ERROR_NO_MORE_ITEMS) Note(opened, kProductKeyEntry, present, error);
+  // A failed close of the key held before does not keep the Uninstall key shut.
+  const HKEY before = key.m_key;
   opened = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ);
   const CWidePath uninstallName = BackupKeyName(kUninstallKey);
   for (const char* entry : kUninstallEntries) {
     const CWidePath entryName(entry);
     CWidePath name;
     name.Join(uninstallName, entryName);
-    Note(opened == ERROR_SUCCESS ? backup.AddTree(key.m_key, entryName.Text(), name) : opened,
+    Note(key.m_key != before ? backup.AddTree(key.m_key, entryName.Text(), name) : opened,
          kUninstallEntryPrefix + CString(entry), present, error);
   }
   return error;
