@@ -95,19 +95,11 @@ e2e_replace_profile_links() {
   e2e_check_no_links
 }
 
-# e2e_template_dir WORK: where the template prefixes are: WORK, or the folder
-# REMOVEKM_E2E_TEMPLATES names (the emulated machine's own disk, where making
-# one takes many minutes, keeps them there for every project folder).
-e2e_template_dir() {
-  echo "${REMOVEKM_E2E_TEMPLATES:-$1}"
-}
-
 # e2e_make_template WORK: the clean prefix of the kind set by e2e_set_arch, in
 # WORK/template (win32) or WORK/template64, that every case copies. Made once;
 # kept while the Wine version stays the same.
 e2e_make_template() {
-  local dir version
-  dir=$(e2e_template_dir "$1")/$E2E_TEMPLATE
+  local dir="$1/$E2E_TEMPLATE" version
   version=$(wine --version)
   e2e_use_prefix "$dir"
   if [ -f "$dir/ready" ] && [ "$(cat -- "$dir/ready")" = "$version" ]; then
@@ -194,8 +186,7 @@ e2e_copy_prefix() {
 # WORK/shots/NAME (WORK/shots64/NAME)
 # (E2E_SHOTS_DIR), which outlives the case. Sets E2E_USER, the Wine user.
 e2e_copy_template() {
-  local template
-  template=$(e2e_template_dir "$1")/$E2E_TEMPLATE
+  local template="$1/$E2E_TEMPLATE"
   [ -f "$template/ready" ] || e2e_die "no template prefix in $template: run make-prefix.sh first"
   local pass=
   [ "$E2E_ARCH" = win32 ] || pass=64

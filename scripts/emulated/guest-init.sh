@@ -46,11 +46,33 @@ run() {
   for folder in "${KEEP[@]}"; do
     mkdir -p "$PROJECT/$folder" && mount --bind "/run/kept/$folder" "$PROJECT/$folder" || return 1
   done
-  # Wine prefixes take many minutes to make here: the templates the cases copy
-  # are made once on this disk for every project folder (a clean clone too).
-  export REMOVEKM_E2E_TEMPLATES=/scratch/templates
+  # Wine prefixes take many minutes to make here: a template prefix the cases
+  # copy, once made in any project folder, is kept on this disk for every
+  # other (a clean clone too). Copied, not linked: the cases hard-link parts of
+  # it, and no link crosses from one bind mount to another.
+  share_templates /scratch/templates "$PROJECT/"
   echo "emulated: the machine is up after $(cut -d ' ' -f 1 /proc/uptime)s"
-  bash "$job/command" </dev/null
+  local status=0
+  bash "$job/command" </dev/null || status=$?
+  share_templates "$PROJECT/" /scratch/templates
+  return $status
+}
+
+# share_templates FROM TO: each ready template prefix (template, template64)
+# of FROM copied to TO where TO has none ready; FROM and TO are the store or
+# the project folder, whose scratch folders hold the templates.
+share_templates() {
+  local folder name from to
+  for folder in "${SCRATCH[@]}"; do
+    for name in template template64; do
+      from=$1$folder/$name to=$2$folder/$name
+      [ "$1" = /scratch/templates ] && from=$1/$name
+      [ "$2" = /scratch/templates ] && to=$2/$name
+      [ -f "$from/ready" ] && [ ! -f "$to/ready" ] || continue
+      rm -rf -- "$to.partial" && mkdir -p -- "$(dirname -- "$to")" &&
+        cp -a -- "$from" "$to.partial" && rm -rf -- "$to" && mv -- "$to.partial" "$to"
+    done
+  done
 }
 run >/dev/ttyS1 2>&1
 echo $? >"$job/status"
