@@ -27,5 +27,5 @@ verify() {
     '%PROGRAMFILES%\InstallShield Installation Information\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\setup.ini'
   e2e_expect_reg_key 'SOFTWARE\Dravenhall\Kelmora\Licensing\Site'
   e2e_expect_same_folder students 'C:\users\%USERNAME%\Desktop\Kelmora Saved Student Data'
-  e2e_expect_log_lines 'C:\busy.log' 'Another removal is running; nothing was changed.'
+  e2e_expect_log_lines 'C:\busy.log' 'Nothing was changed; try again later.'
 }

@@ -42,7 +42,7 @@ verify() {
   e2e_expect_log_lines 'C:\refused.log' \
     'The "km2.jar" file was not found in this location.  Are you sure that this is your Kelmora folder?' \
     'Answered No.' 'C:\windows' 'Exit code 267.' \
-    'Invalid command line: unknown switch "/unknown". Exit code 87.'
+    'Invalid command line: unknown argument "/unknown". Exit code 87.'
   e2e_expect_log_lines 'C:\Removal Logs.txt' "Could not delete: $held" "Folder: $held" \
     'Student data saved in C:\Saved Data\PC 01\Kelmora Saved Student Data: 7 files.' \
     'Exit code 3010.'
