@@ -43,7 +43,7 @@ verify() {
     'The "km2.jar" file was not found in this location.  Are you sure that this is your Kelmora folder?' \
     'Answered No.' 'C:\windows' 'Exit code 267.' \
     'Invalid command line: unknown argument "/unknown". Exit code 87.'
-  e2e_expect_log_lines 'C:\Removal Logs.txt' "Could not delete: $held" "Folder: $held" \
+  e2e_expect_log_lines 'C:\Removal Logs.txt' "Held: $held; deleted when Windows restarts." "Folder: $held" \
     'Student data saved in C:\Saved Data\PC 01\Kelmora Saved Student Data: 7 files.' \
     'Exit code 3010.'
 }
