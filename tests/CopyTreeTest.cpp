@@ -106,7 +106,7 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
        [](sim::Machine& m) {
          m.AddFile("C:\\Outside\\secret.txt", "not the product's");
          m.AddJunction("C:\\src\\link", "C:\\Outside");
-         m.HideReparseTags();
+         m.LinksAsWine8();
        },
        true,
        {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},

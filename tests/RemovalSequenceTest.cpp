@@ -843,6 +843,22 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        {"Could not delete: " + std::string(kInstall), leftToRestart},
        "",
        {jar, kInstall}},
+      {"the same, a link beside it that is followed when opened as itself (Wine's)",
+       other,
+       jar,
+       true,
+       IDOK,
+       {"Could not delete: " + std::string(kInstall), leftToRestart},
+       "",
+       {jar, kInstall + std::string("\\Teacher"), kInstall},
+       false,
+       Manager::Working,
+       1,
+       false,
+       [teacher](sim::Machine& m) {
+         m.AddSymbolicLink(kInstall + std::string("\\Teacher"), teacher, true);
+         m.LinksAsWine8();
+       }},
       {"the same, and a registry value left",
        other,
        jar,

@@ -109,6 +109,7 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
     std::string swapAt;  // where a pupil swaps their folder for a link, or ""
     bool inPlace = false;  // instead, their empty folder becomes a mount point there
     bool hardLink = false;  // a pupil's hard link to a read-only system file is inside
+    bool wineLinks = false;  // links are followed even when opened as themselves
   } cases[] = {
       {"past MAX_PATH", "C:\\d\\tree", "", false, true, "", ""},
       {"past MAX_PATH, a file held", "C:\\d\\tree", deep + "\\held.txt", false, false,
@@ -120,6 +121,7 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
       {"a pupil's folder swapped for a link as it is listed", "C:\\d\\tree", "", false, true, "", "C:\\d\\tree\\pupil\\*"},
       {"a pupil's empty folder made a mount point once told no link", "C:\\d\\tree", "", false, true, "", "C:\\d\\tree\\empty\\*", true},
       {"a pupil's hard link to a read-only system file", "C:\\d\\tree", "", false, false, "", "", false, true},
+      {"links followed when opened as themselves, told by the listing", "C:\\d\\tree", "", false, false, "", "", false, false, true},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -142,6 +144,7 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
     m.LetChange("C:\\d\\tree\\empty", "pupil");
     m.AddFile(system, "system", FILE_ATTRIBUTE_READONLY);
     if (c.hardLink) m.AddHardLink("C:\\d\\tree\\pupil\\hal.dll", system);
+    if (c.wineLinks) m.LinksAsWine8();
     if (!c.swapAt.empty())
       m.faultHook = [&m, &c, outside](sim::Op, const std::string& target) -> DWORD {
         if (target != c.swapAt) return 0;

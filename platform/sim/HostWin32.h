@@ -269,6 +269,7 @@ typedef DWORD ACCESS_MASK;
 #define STATUS_NO_MORE_FILES ((NTSTATUS)0x80000006L)
 #define STATUS_NOT_IMPLEMENTED ((NTSTATUS)0xC0000002L)
 #define STATUS_NOT_A_DIRECTORY ((NTSTATUS)0xC0000103L)
+#define STATUS_REPARSE_POINT_NOT_RESOLVED ((NTSTATUS)0xC0000280L)
 #define FILE_DIRECTORY_FILE 0x00000001
 #define FILE_SYNCHRONOUS_IO_NONALERT 0x00000020
 #define FILE_OPEN_FOR_BACKUP_INTENT 0x00004000
@@ -295,17 +296,19 @@ typedef struct _IO_STATUS_BLOCK {
   ULONG_PTR Information;
 } IO_STATUS_BLOCK, *PIO_STATUS_BLOCK;
 typedef enum _FILE_INFORMATION_CLASS {
+  FileDirectoryInformation = 1,
   FileBasicInformation = 4,
-  FileNamesInformation = 12,
   FileDispositionInformation = 13,
   FileAttributeTagInformation = 35
 } FILE_INFORMATION_CLASS;
-typedef struct _FILE_NAMES_INFORMATION {
+typedef struct _FILE_DIRECTORY_INFORMATION {
   ULONG NextEntryOffset;
   ULONG FileIndex;
+  int64_t CreationTime, LastAccessTime, LastWriteTime, ChangeTime, EndOfFile, AllocationSize;
+  ULONG FileAttributes;
   ULONG FileNameLength;
   WCHAR FileName[1];
-} FILE_NAMES_INFORMATION;
+} FILE_DIRECTORY_INFORMATION;
 typedef struct _FILE_BASIC_INFORMATION {
   int64_t CreationTime, LastAccessTime, LastWriteTime, ChangeTime;
   ULONG FileAttributes;

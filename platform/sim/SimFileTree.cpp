@@ -272,7 +272,7 @@ void Machine::AddReparsePoint(const std::string& path, DWORD tag) {
   entry.reparseTag = tag;
 }
 
-void Machine::HideReparseTags() { state_->reparseTagsHidden = true; }
+void Machine::LinksAsWine8() { state_->linksAsWine8 = true; }
 
 void Machine::HoldOpen(const std::string& path, bool held) {
   ExistingEntry(*state_, path).heldOpen = held;

@@ -167,7 +167,7 @@ HANDLE FindFirst(LPCSTR pattern, const sim::FoundEntry*& first) {
   for (const auto& child : folder->children) {
     const FileNode& node = *child.second;
     if (!sim::MatchesPattern(wanted, node.name)) continue;
-    const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.reparseTagsHidden;
+    const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.linksAsWine8;
     const DWORD tag = reparse ? node.reparseTag : 0;
     find.entries.push_back({node.name, ReportedAttributes(node),
                             static_cast<DWORD>(node.IsFolder() ? 0 : node.content.size()), tag});
@@ -495,8 +495,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
 
 BOOL CloseHandle(HANDLE handle) {
   auto& s = sim::Enter();
-  if (s.files.erase(handle) || sim::CloseProcessHandle(s, handle))
-    return TRUE;
+  if (s.files.erase(handle) || sim::CloseProcessHandle(s, handle)) return TRUE;
   auto mutex = s.mutexes.find(handle);
   if (mutex == s.mutexes.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
   // The last handle ends the named object.

@@ -131,8 +131,9 @@ class Machine {
   // Makes an existing file or folder a reparse point of `tag` that is no link
   // (IO_REPARSE_TAG_DEDUP, a cloud file's, ...): it keeps its own contents.
   void AddReparsePoint(const std::string& path, DWORD tag);
-  // Listings give 0 for every reparse tag, as Wine 8 does for its links.
-  void HideReparseTags();
+  // Links as Wine 8 has them: listings give 0 for every reparse tag, and a
+  // link opened as itself (FILE_OPEN_REPARSE_POINT) is followed all the same.
+  void LinksAsWine8();
   // Another process holds the file open without FILE_SHARE_DELETE: deleting or
   // moving it fails with ERROR_SHARING_VIOLATION, opening it with the same.
   void HoldOpen(const std::string& path, bool held = true);

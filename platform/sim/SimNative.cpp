@@ -75,7 +75,8 @@ NTSTATUS NtOpenFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES objec
   // A folder that became a link while held still lists its own entries: none.
   FileNode* node = sim::Child(parent->node, name);
   // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to.
-  if (node && !(options & FILE_OPEN_REPARSE_POINT)) node = sim::Followed(s, node);
+  if (node && (!(options & FILE_OPEN_REPARSE_POINT) || s.linksAsWine8))
+    node = sim::Followed(s, node);
   if (!node) return Done(io, kNameNotFound);
   if ((options & FILE_DIRECTORY_FILE) && !node->IsFolder()) return Done(io, STATUS_NOT_A_DIRECTORY);
   const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -95,31 +96,37 @@ NTSTATUS NtOpenFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES objec
   return Done(io, kSuccess);
 }
 
-// One name per call, "." and ".." first, as of the first call.
+// One entry per call, "." and ".." first, as of the first call.
 NTSTATUS NtQueryDirectoryFile(HANDLE folder, HANDLE, void*, void*, PIO_STATUS_BLOCK io,
                               void* buffer, ULONG size, FILE_INFORMATION_CLASS what, BOOLEAN,
                               PUNICODE_STRING pattern, BOOLEAN) {
   FileHandle* held = Held(folder);
   if (!held) return Done(io, kInvalidHandle);
-  if (what != FileNamesInformation || pattern || !held->node->IsFolder() ||
+  if (what != FileDirectoryInformation || pattern || !held->node->IsFolder() ||
       !(held->access & FILE_LIST_DIRECTORY))
     return Done(io, kInvalidParameter);
   if (!held->listing) {
     if (DWORD error = sim::Faulted(Op::FindFirstFile, held->path + "\\*"))
       return Done(io, Status(error));
     held->listing = true;
-    held->names = {".", ".."};
-    for (const auto& child : held->node->children) held->names.push_back(child.second->name);
+    const DWORD folder = FILE_ATTRIBUTE_DIRECTORY;
+    held->names = {{".", folder, 0, 0}, {"..", folder, 0, 0}};
+    for (const auto& child : held->node->children) {
+      const FileNode& node = *child.second;
+      held->names.push_back({node.name, node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL,
+                             DWORD(node.content.size()), 0});
+    }
   } else if (DWORD error = sim::Faulted(Op::FindNextFile, held->path)) {
     return Done(io, Status(error));
   }
   if (held->listed == held->names.size()) return Done(io, STATUS_NO_MORE_FILES);
-  const std::string& name = held->names[held->listed];
+  const std::string& name = held->names[held->listed].name;
   const size_t characters = sim::Characters(name).size();
-  const size_t needed = offsetof(FILE_NAMES_INFORMATION, FileName) + characters * sizeof(WCHAR);
+  const size_t needed = offsetof(FILE_DIRECTORY_INFORMATION, FileName) + characters * sizeof(WCHAR);
   if (size < needed) return Done(io, kBufferOverflow);
-  FILE_NAMES_INFORMATION* entry = static_cast<FILE_NAMES_INFORMATION*>(buffer);
-  std::memset(entry, 0, offsetof(FILE_NAMES_INFORMATION, FileName));
+  FILE_DIRECTORY_INFORMATION* entry = static_cast<FILE_DIRECTORY_INFORMATION*>(buffer);
+  std::memset(entry, 0, offsetof(FILE_DIRECTORY_INFORMATION, FileName));
+  entry->FileAttributes = held->names[held->listed].attributes;
   entry->FileNameLength = ULONG(characters * sizeof(WCHAR));
   // No NUL after the name, as ntdll gives it.
   std::basic_string<WCHAR> wide(characters + 1, 0);
@@ -141,7 +148,7 @@ NTSTATUS NtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, 
   AttributeTag* kind = static_cast<AttributeTag*>(buffer);
   const FileNode& node = *held->node;
   kind->attributes = node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL;
-  const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.reparseTagsHidden;
+  const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.linksAsWine8;
   kind->tag = reparse ? node.reparseTag : 0;
   return Done(io, kSuccess, sizeof(AttributeTag));
 }

@@ -78,10 +78,10 @@ struct FileHandle {
   // path as named, for faults; and the folder it lies in, for its delete.
   std::string path;
   FileNode* parent = nullptr;
-  // Listed through the handle (NtQueryDirectoryFile): the names when the
+  // Listed through the handle (NtQueryDirectoryFile): the entries when the
   // listing began, and how many have been handed out.
   bool listing = false;
-  std::vector<std::string> names;
+  std::vector<FoundEntry> names;
   size_t listed = 0;
 };
 
@@ -160,7 +160,7 @@ struct Machine::State {
   std::basic_string<WCHAR> wideCommandLine;  // GetCommandLineW's buffer
   std::string computerName = "PC01";
   bool outputRedirected = false;
-  bool reparseTagsHidden = false;  // listings give 0 for every tag, as Wine 8 does
+  bool linksAsWine8 = false;  // tags of 0, links followed when opened as themselves
   // Named mutexes by name (case matters, as in Windows), and the open handles.
   std::map<std::string, int> mutexOpenCount;
   std::map<HANDLE, std::string> mutexes;

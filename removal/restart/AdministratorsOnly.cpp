@@ -88,10 +88,15 @@ bool LockHeld(const CHeldEntry& folder) {
   CHeldListing listing(folder);
   LPCWSTR name;
   int length;
-  while (listing.Next(name, length)) {
+  DWORD listed;
+  while (listing.Next(name, length, listed)) {
     CHeldEntry inside;
-    const NTSTATUS opened = inside.OpenIn(folder, name, length, kLockAccess, FILE_DIRECTORY_FILE);
-    if (opened == STATUS_NOT_A_DIRECTORY || (NT_SUCCESS(opened) && inside.IsLink())) continue;
+    const NTSTATUS opened =
+        inside.OpenIn(folder, name, length, listed, kLockAccess, FILE_DIRECTORY_FILE);
+    // A link stays as it is: the folder that holds it is locked.
+    if (opened == STATUS_NOT_A_DIRECTORY || opened == STATUS_REPARSE_POINT_NOT_RESOLVED ||
+        (NT_SUCCESS(opened) && inside.IsLink()))
+      continue;
     if (!NT_SUCCESS(opened) || !LockHeld(inside)) return false;
   }
   return listing.Complete();

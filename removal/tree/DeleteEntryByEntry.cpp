@@ -14,9 +14,10 @@ bool DeleteInside(const CHeldEntry& folder) {
   bool deletedAll = true;
   LPCWSTR name;
   int length;
-  while (listing.Next(name, length)) {
+  DWORD listed;
+  while (listing.Next(name, length, listed)) {
     CHeldEntry entry;
-    if (!NT_SUCCESS(entry.OpenIn(folder, name, length, kDeleteAccess)) ||
+    if (!NT_SUCCESS(entry.OpenIn(folder, name, length, listed, kDeleteAccess)) ||
         (entry.IsFolder() && !DeleteInside(entry)) || !entry.Delete())
       deletedAll = false;
   }

@@ -42,8 +42,8 @@ bool CHeldEntry::Open(const CWidePath& path, ACCESS_MASK access) {
   return m_handle != INVALID_HANDLE_VALUE && NT_SUCCESS(Learn(0));
 }
 
-NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
-                            ULONG options) {
+NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, DWORD listed,
+                            ACCESS_MASK access, ULONG options) {
   Close();
   const WORD bytes = WORD(length * sizeof(WCHAR));
   UNICODE_STRING text = {bytes, bytes, const_cast<LPWSTR>(name)};
@@ -56,7 +56,11 @@ NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, 
                      options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
                          FILE_OPEN_FOR_BACKUP_INTENT);
   if (NT_SUCCESS(result)) m_handle = opened;
-  return Learn(result);
+  const NTSTATUS learnt = Learn(result);
+  if (!NT_SUCCESS(learnt) || !(listed & ~m_attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return learnt;
+  Close();
+  return STATUS_REPARSE_POINT_NOT_RESOLVED;
 }
 
 // What the entry is, from its own handle; an entry that cannot tell is closed.

@@ -18,9 +18,12 @@ class CHeldEntry {
   // and writing but not for deleting (so it cannot be renamed while held).
   bool Open(const CWidePath& path, ACCESS_MASK access);
   // Opens the entry `name` (`length` characters) of the folder `parent`
-  // holds, the same way. `options` may add FILE_DIRECTORY_FILE.
-  NTSTATUS OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
-                  ULONG options = 0);
+  // holds, the same way, with the attributes its listing gave. One listed as
+  // a reparse point that opens as none is not the entry listed (a system
+  // that followed the link): it is refused. `options` may add
+  // FILE_DIRECTORY_FILE.
+  NTSTATUS OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, DWORD listed,
+                  ACCESS_MASK access, ULONG options = 0);
   HANDLE Handle() const { return m_handle; }
   // A junction or symbolic link, by the rule of the listings.
   bool IsLink() const;

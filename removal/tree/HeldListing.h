@@ -9,17 +9,18 @@ class CHeldListing {
   // The folder must be open with FILE_LIST_DIRECTORY.
   explicit CHeldListing(const CHeldEntry& folder)
       : m_folder(folder.Handle()), m_next(NULL), m_complete(false) {}
-  // The next name, without "." and ".."; `name` points into the listing and
-  // holds `length` characters, no NUL. False after the last one or when the
-  // listing broke off.
-  bool Next(LPCWSTR& name, int& length);
+  // The next entry, without "." and ".."; `name` points into the listing and
+  // holds `length` characters, no NUL; `attributes` are as listed. False
+  // after the last one or when the listing broke off.
+  bool Next(LPCWSTR& name, int& length, DWORD& attributes);
   // True once Next has run past the last name.
   bool Complete() const { return m_complete; }
 
  private:
   HANDLE m_folder;
-  const FILE_NAMES_INFORMATION* m_next;  // in m_buffer; NULL when it is used up
+  const FILE_DIRECTORY_INFORMATION* m_next;  // in m_buffer; NULL when it is used up
   bool m_complete;
-  // Room for two entries of the longest name at least.
-  ULONG m_buffer[(sizeof(FILE_NAMES_INFORMATION) + 256 * sizeof(WCHAR)) * 2 / sizeof(ULONG)];
+  // Room for two entries of the longest name at least, aligned as their
+  // 64-bit times need.
+  alignas(8) BYTE m_buffer[(sizeof(FILE_DIRECTORY_INFORMATION) + 256 * sizeof(WCHAR)) * 2];
 };

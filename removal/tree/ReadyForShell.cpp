@@ -4,7 +4,8 @@
 
 namespace {
 
-const ACCESS_MASK kAccess = DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+const ACCESS_MASK kAccess =
+    DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
 // `length`: how long the usual form of the folder's path is. Each entry is
 // told from its own handle and a link removed through it, so a folder that a
@@ -13,10 +14,12 @@ bool ReadyIn(const CHeldEntry& folder, int length) {
   CHeldListing listing(folder);
   LPCWSTR name;
   int nameLength;
-  while (listing.Next(name, nameLength)) {
+  DWORD listed;
+  while (listing.Next(name, nameLength, listed)) {
     const int pathLength = length + 1 + nameLength;
     CHeldEntry entry;
-    if (pathLength >= MAX_PATH || !NT_SUCCESS(entry.OpenIn(folder, name, nameLength, kAccess)))
+    if (pathLength >= MAX_PATH ||
+        !NT_SUCCESS(entry.OpenIn(folder, name, nameLength, listed, kAccess)))
       return false;
     if (entry.IsLink() ? !entry.Delete() : entry.IsFolder() && !ReadyIn(entry, pathLength))
       return false;
