@@ -366,6 +366,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /defer /nosave", nothing, 0, true, {"Exit code 0."}},
       // Unattended, nothing goes to a Recycle Bin that nobody empties.
       {"/quiet /nosave", nothing, 0, true, {"Removed Folder: C:\\Program Files\\Kelmora", "Removed File: " + std::string(kCommonDesktop) + "\\Kelmora.lnk", "Removed Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath"}, none, [] { EXPECT_TRUE(sim::machine().RecycledPaths().empty()); }},
+      {"/quiet /nosave", [] { sim::machine().Fail(sim::Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED); }, 1603, true, {"Error Could not delete: Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath (error 5: Access is denied.)"}, {"Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath"}},
       // What cannot be copied is named, with Windows' reason.
       {"/quiet", failCopy, 266, false, {"Error Could not copy: " + studentFile + " (error 112: There is not enough space on the disk.)", "Error Exit code 266."}},
   };

@@ -1,8 +1,10 @@
 #include <cwchar>
 
+#include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "location/NewerWindowsCalls.h"
 #include "removal/DecimalText.h"
+#include "removal/ErrorText.h"
 #include "removal/ProductTraces.h"
 #include "removal/WidePath.h"
 #include "removal/registry/RegistryBackup.h"
@@ -23,6 +25,12 @@ const int kMaxSubKeyAttempts = 100000;
 // What is already gone needs no removing.
 bool Failed(LONG result) { return result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND; }
 
+// What stays goes into the report, and into the log with Windows' reason.
+void Left(const CString& entry, LONG error, CStringArray& failures, CRemovalLog* log) {
+  failures.Add(entry);
+  if (log) log->Line("Could not delete: " + entry + ErrorText(error), kError);
+}
+
 // The sub-key's name for the failure list.
 CString SubKeyEntry(LPCWSTR name) {
   return kProductKeyEntry + CString("\\") + CWidePath(name).Utf8();
@@ -34,7 +42,7 @@ CString SubKeyEntry(LPCWSTR name) {
 // was not reached. What went is added to `removed`. Each sub-key is tried at most twice, so the
 // loop ends whatever the calls answer.
 void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& failures,
-                          CStringArray& removed) {
+                          CStringArray& removed, CRemovalLog* log) {
   WCHAR name[kMaxSubKeyName];
   WCHAR notFound[kMaxSubKeyName] = {0};
   DWORD index = 0;
@@ -49,7 +57,8 @@ void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& f
         RegEnumKeyExW(productKey, index, name, &length, NULL, NULL, NULL, &lastWrite);
     if (listed != ERROR_SUCCESS) {
       // Sub-keys that could not be listed stay unnamed: the key stands for them.
-      if (listed != ERROR_NO_MORE_ITEMS && Failed(listed)) failures.Add(kProductKeyEntry);
+      if (listed != ERROR_NO_MORE_ITEMS && Failed(listed))
+        Left(kProductKeyEntry, listed, failures, log);
       break;
     }
     // A sub-key that stays is passed over, so that the loop ends; one that
@@ -57,7 +66,7 @@ void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& f
     const bool listedAgain = wcscmp(name, notFound) == 0;
     const LONG deleted = listedAgain ? ERROR_FILE_NOT_FOUND : RegDeleteKeyW(productKey, name);
     if (Failed(deleted) || listedAgain) {
-      failures.Add(SubKeyEntry(name));
+      Left(SubKeyEntry(name), deleted, failures, log);
       ++index;
     } else if (deleted == ERROR_FILE_NOT_FOUND) {
       wcscpy(notFound, name);
@@ -67,7 +76,7 @@ void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& f
   }
   if (keepInstallPath) return;
   const LONG deleted = RegDeleteValueA(productKey, kInstallPathValue);
-  if (Failed(deleted)) failures.Add(kInstallPathEntry);
+  if (Failed(deleted)) Left(kInstallPathEntry, deleted, failures, log);
   if (deleted == ERROR_SUCCESS) removed.Add(kInstallPathEntry);
 }
 
@@ -191,9 +200,9 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
   CStringArray removed;
   const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS);
   if (opened == ERROR_SUCCESS) {
-    RemoveProductEntries(key.m_key, !m_unreachedFolder.IsEmpty(), m_failures, removed);
+    RemoveProductEntries(key.m_key, !m_unreachedFolder.IsEmpty(), m_failures, removed, m_log);
   } else if (Failed(opened)) {
-    m_failures.Add(kProductKeyEntry);
+    Left(kProductKeyEntry, opened, m_failures, m_log);
   }
 
   for (const char* entry : kUninstallEntries) {
@@ -202,7 +211,7 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
     const HKEY before = key.m_key;
     LONG result = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
     if (key.m_key != before) result = key.DeleteKeyTree(entry);
-    if (Failed(result)) m_failures.Add(kUninstallEntryPrefix + CString(entry));
+    if (Failed(result)) Left(kUninstallEntryPrefix + CString(entry), result, m_failures, m_log);
     if (result == ERROR_SUCCESS) removed.Add(kUninstallEntryPrefix + CString(entry));
   }
   for (int i = 0; i < removed.GetSize(); ++i) LogRemoved("", removed[i]);
