@@ -244,6 +244,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /saveto C:\\PROGRA~1\\Kelmora\\Backup", nothing, 266, false, {"Exit code 266."}},
       {"/quiet /saveto C:\\Backups\\PC01", [] { sim::machine().AddJunction("C:\\Backups", kInstall); },
        266, false, {"Exit code 266."}},
+      // Unopenable, it may still lead inside: a link or a short name there.
+      {"/quiet /saveto C:\\Backups\\PC01", [] { sim::machine().AddFolder("C:\\Backups"); sim::machine().Fail(sim::Op::CreateFile, "C:\\Backups", ERROR_ACCESS_DENIED); }, 266, false, {"Exit code 266."}},
       {"/quiet", holdLock, 1618, false,
        {"Another removal of Kelmora is running on this computer.  Please try again when it has "
         "ended.", "Exit code 1618."}},
