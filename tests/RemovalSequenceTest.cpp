@@ -730,6 +730,17 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
       };
     };
   };
+  // Another program that comes to hold the marker, as a backup agent, an
+  // indexer or Explorer's preview may.
+  const auto holdingMarker = [jar](sim::Machine& m, const std::string& image,
+                                   sim::Machine::Process::Kind kind) {
+    if (!m.Exists(image)) m.AddFile(image, "program");
+    sim::Machine::Process holder;
+    holder.image = image;
+    holder.holds = {jar};
+    holder.kind = kind;
+    m.StartProcess(holder);
+  };
   const std::string leftToRestart = kRemovedAtRestart + ("Folder: " + std::string(kInstall)) + "\n";
   const std::string reported = kReportHeader + ("Folder: " + std::string(kInstall)) + "\n";
   using sim::Op;
@@ -796,6 +807,41 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
        "RmShutdown",
        {},
        true},
+      {"Vista: a Java service, Explorer and another program holding km2.jar",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, "Could not delete: " + std::string(kInstall), leftToRestart},
+       "RmShutdown",
+       {jar, kInstall},
+       true,
+       Manager::Working,
+       1,
+       false,
+       [=](sim::Machine& m) {
+         holdingMarker(m, java, sim::Machine::Process::Kind::Service);
+         holdingMarker(m, explorer, sim::Machine::Process::Kind::Explorer);
+         holdingMarker(m, other, sim::Machine::Process::Kind::Program);
+       }},
+      {"Vista: another program opening km2.jar while the question is up",
+       program,
+       "",
+       true,
+       IDOK,
+       {kRunningQuestion, "Could not delete: " + std::string(kInstall), leftToRestart},
+       "RmShutdown",
+       {jar, kInstall},
+       true,
+       Manager::Working,
+       1,
+       false,
+       [=](sim::Machine& m) {
+         m.onMessageBox = [=, &m](const sim::MessageBoxRecord& box) {
+           if (box.text == kRunningQuestion)
+             holdingMarker(m, other, sim::Machine::Process::Kind::Program);
+         };
+       }},
       {"Vista: Explorer holding a product file",
        explorer,
        program,

@@ -194,6 +194,9 @@ class Machine {
                                      // PROCESS_QUERY_LIMITED_INFORMATION open it
     std::vector<std::string> holds;  // files held open without sharing
     DWORD session = 1;               // its Terminal Services session
+    // As the Restart Manager tells it; a service stops when asked, a part of
+    // Windows never.
+    enum class Kind { Program, Service, Explorer, Critical } kind = Kind::Program;
     // An id of a process that has ended may be given again; 0: a new one.
     DWORD id = 0;
     // Kept by the machine:

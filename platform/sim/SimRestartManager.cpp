@@ -34,13 +34,27 @@ bool Affected(const Machine::State& s, const sim::RestartSession& session,
   return false;
 }
 
+RM_APP_TYPE TypeOf(const Machine::Process& process) {
+  switch (process.kind) {
+    case Machine::Process::Kind::Service:
+      return RmService;
+    case Machine::Process::Kind::Explorer:
+      return RmExplorer;
+    case Machine::Process::Kind::Critical:
+      return RmCritical;
+    case Machine::Process::Kind::Program:
+      break;
+  }
+  return process.hasWindow ? RmMainWindow : RmUnknownApp;
+}
+
 RM_PROCESS_INFO Info(DWORD id, unsigned long long start, const std::string& image, DWORD session,
-                     bool window) {
+                     RM_APP_TYPE type) {
   RM_PROCESS_INFO info = {};
   info.Process.dwProcessId = id;
   info.Process.ProcessStartTime = {static_cast<DWORD>(start), static_cast<DWORD>(start >> 32)};
   sim::FillWide(image.substr(image.rfind('\\') + 1), info.strAppName, CCH_RM_MAX_APP_NAME + 1);
-  info.ApplicationType = window ? RmMainWindow : RmUnknownApp;
+  info.ApplicationType = type;
   info.TSSessionId = session;
   return info;
 }
@@ -96,11 +110,11 @@ DWORD RmGetList(DWORD handle, UINT* needed, UINT* count, RM_PROCESS_INFO process
   if (!Idle(s)) {
     if (Registered(*session, sim::EntryAt(s, s.modulePath)))
       found.push_back(
-          Info(sim::kOwnProcessId, sim::kOwnStartTime, s.modulePath, s.ownSession, true));
+          Info(sim::kOwnProcessId, sim::kOwnStartTime, s.modulePath, s.ownSession, RmMainWindow));
     for (const Machine::Process& process : s.processes)
       if (Affected(s, *session, process))
         found.push_back(
-            Info(process.id, process.startTime, process.image, process.session, process.hasWindow));
+            Info(process.id, process.startTime, process.image, process.session, TypeOf(process)));
   }
   *rebootReasons = 0;
   *needed = static_cast<UINT>(found.size());
@@ -121,7 +135,9 @@ DWORD RmShutdown(DWORD handle, ULONG flags, RM_WRITE_STATUS_CALLBACK) {
   for (Machine::Process& process : s.processes) {
     if (!Affected(s, *session, process)) continue;
     sim::Log("RmShutdown " + process.image);
-    if (force || process.closesOnRequest)
+    if (process.kind == Machine::Process::Kind::Critical)
+      left = true;
+    else if (force || process.closesOnRequest)
       sim::EndProcess(s, process, force ? "RmForceShutdown" : "RmShutdown");
     else
       left = true;

@@ -7,8 +7,8 @@
 
 #include "location/FolderIdentity.h"
 #include "platform/Afx.h"
-#include "removal/closing/RestartManager.h"
 #include "removal/WidePath.h"
+#include "removal/closing/RestartManager.h"
 
 struct ProductProgram {
   DWORD id;
@@ -36,12 +36,14 @@ class CProductPrograms {
   // this Windows cannot list processes (Windows NT 4.0).
   void Find(const CWidePath& installFolder);
   // After Find, through the Restart Manager: adds the processes of every
-  // session that use the product's marker file "km2.jar" or whose program
-  // file lies inside the install folder and is in use (.exe, .dll, .jar),
-  // and registers them all with `closer`, whose session then closes exactly
-  // these. Any other process it names (Explorer, a virus scanner) goes to
-  // `others`, described for the log. False when the Restart Manager is
-  // missing, a call fails, or it did not name every program Find found.
+  // session that run a program file inside the install folder, and Java
+  // runtimes running the product's marker file "km2.jar" in a user's
+  // session, and registers them, by id and start, with `closer`, whose
+  // session then closes exactly these. Any other process that uses the
+  // product's files (Explorer, a service, a virus scanner), and a service or
+  // a part of Windows even inside the folder, goes to `others`, described for
+  // the log. False when the Restart Manager is missing, a call fails, or it
+  // did not name every program Find found.
   bool FindUsers(CRestartManager& closer, CStringArray& others);
   int GetSize() const { return m_size; }
   // Opens program `index` to be closed, and tells again whether it is one of

@@ -23,6 +23,10 @@ bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
 }
 
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 bool IsSavedDataName(const std::string& name) {
   const std::string base = RegistryKey(kSavedDataName);  // lower case
   const std::string lower = RegistryKey(name);
@@ -210,17 +214,21 @@ class Checker {
     if (!longName.empty()) taken = longName;
     if (taken.find('~') != std::string::npos) taken = run_.facts.productFolder;
     const std::string folder = PathKey(taken);
-    // A program anywhere that holds the product's marker is the product's
-    // (Java running km2.jar).
-    auto holdsMarker = [&](const sim::Machine::Process& process) {
+    // Java in a user's session that holds the product's marker runs it; a
+    // service or Explorer is never the product's, whatever it holds.
+    auto runsProduct = [&](const sim::Machine::Process& process) {
+      if (process.kind != sim::Machine::Process::Kind::Program) return false;
+      if (!taken.empty() && IsSameOrBelow(PathKey(process.image), folder)) return true;
+      const bool java = EndsWith(PathKey(process.image), "\\javaw.exe");
       for (const std::string& held : process.holds)
-        if (!taken.empty() && PathKey(held) == JoinPath(folder, "km2.jar")) return true;
+        if (java && process.session != 0 && !taken.empty() &&
+            PathKey(held) == JoinPath(folder, "km2.jar"))
+          return true;
       return false;
     };
     for (const sim::Machine::Process& process : sim::machine().Processes())
-      if (!process.endedBy.empty() && !holdsMarker(process) &&
-          (taken.empty() || !IsSameOrBelow(PathKey(process.image), folder)))
-        Violation("a program outside the install folder ended by " + process.endedBy + ": " +
+      if (!process.endedBy.empty() && !runsProduct(process))
+        Violation("a program not the product's ended by " + process.endedBy + ": " +
                   Printable(process.image));
   }
 

@@ -506,12 +506,22 @@ class MachineBuilder {
       if (facts_.osMajor >= 6) process.session = dice_.Chance(0.2) ? 2 : 1;
       if (!productFiles.empty() && dice_.Chance(0.5))
         process.holds.push_back(dice_.Pick(productFiles));
+      // From Vista on another program may be Java, a service or Explorer.
+      using Kind = sim::Machine::Process::Kind;
+      if (facts_.osMajor >= 6 && !product) {
+        const int other = dice_.Between(0, 3);
+        if (other == 1 || other == 2) process.image = "C:\\Program Files\\Java\\bin\\javaw.exe";
+        if (other == 2) process.kind = Kind::Service;
+        if (other == 3) process.image = "C:\\WINDOWS\\explorer.exe", process.kind = Kind::Explorer;
+        if (!m_.Exists(process.image)) m_.AddFile(process.image, "program");
+      }
       m_.StartProcess(process);
       Note(std::string(product ? "product" : "other") + " program running: " + process.image +
            (process.hasWindow ? "" : ", no window") +
            (process.closesOnRequest ? "" : ", ignores WM_CLOSE") +
            (process.denied ? ", another account's" : "") +
            (process.session != 1 ? ", in another session" : "") +
+           (process.kind == Kind::Service ? ", a service" : "") +
            (process.holds.empty() ? "" : ", holding " + process.holds[0]));
     }
     const std::vector<const char*> managers = {"working", "missing", "failing", "idle",
