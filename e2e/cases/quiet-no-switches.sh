@@ -1,8 +1,8 @@
 # With no switches and no display (a deployment tool that forgot /quiet) the
 # program does not wait for a click nobody can give: it ends with 1459 at
-# once and changes nothing. (Its log line is checked on the simulated
-# machine: under Wine with no display it has not been found in the default
-# log yet, which is still to be explained.)
+# once, says why in the log, and changes nothing. A Wine prefix spells the
+# log folder "logs", and the prefix's files are read from Linux, where case
+# matters.
 arrange() {
   e2e_seed_sample
   e2e_save_state before
@@ -22,4 +22,5 @@ act() {
 verify() {
   e2e_save_state after
   e2e_expect_same_state before after
+  e2e_expect_log_lines 'C:\windows\logs\RemoveKM.log' 'No desktop for the dialog. Exit code 1459.'
 }
