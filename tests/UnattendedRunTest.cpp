@@ -14,6 +14,20 @@ const char kReportHeader[] =
     "Unable to remove the following components...please remove them manually:";
 const char kMutex[] = "Global\\RemoveKM.Removal";
 
+void PupilMountPointAtShellDelete() {
+  sim::Machine& m = sim::machine();
+  const std::string empty = kInstall + std::string("\\Students\\mine");
+  m.AddFile("C:\\Teacher\\marks.xls", "marks");
+  m.AddFolder(empty);
+  m.SetOwner(empty, "pupil");
+  m.faultHook = [&m, empty](sim::Op op, const std::string& target) -> DWORD {
+    if (op != sim::Op::ShellDelete || target != kInstall) return 0;
+    m.faultHook = nullptr;
+    EXPECT_TRUE(m.MakeMountPoint("pupil", empty, "C:\\Teacher"));
+    return 0;
+  };
+}
+
 struct Case {
   const char* arguments;
   std::function<void()> arrange;
@@ -369,6 +383,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       // Unattended, nothing goes to a Recycle Bin that nobody empties.
       {"/quiet /nosave", nothing, 0, true, {"Removed Folder: C:\\Program Files\\Kelmora", "Removed File: " + std::string(kCommonDesktop) + "\\Kelmora.lnk", "Removed Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath"}, none, [] { EXPECT_TRUE(sim::machine().RecycledPaths().empty()); }},
       {"/quiet /nosave", [] { sim::machine().Fail(sim::Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED); }, 1603, true, {"Error Could not delete: Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath (error 5: Access is denied.)"}, {"Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath"}},
+      // The shell's permanent delete walks by name: a pupil who makes their empty folder a mount point as the folder is handed over must find nothing to steer.
+      {"/quiet /nosave", PupilMountPointAtShellDelete, 0, true, {"Exit code 0."}, none, [] { EXPECT_EQ(sim::machine().ReadFile("C:\\Teacher\\marks.xls"), "marks"); }},
       // What cannot be copied is named, with Windows' reason.
       {"/quiet", failCopy, 266, false, {"Error Could not copy: " + studentFile + " (error 112: There is not enough space on the disk.)", "Error Exit code 266."}},
   };

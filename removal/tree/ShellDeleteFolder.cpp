@@ -24,9 +24,9 @@ bool HasWildcard(const CWidePath& path) {
   return false;
 }
 
-// The shell's delete, when it can take the folder whole: true once it is gone.
-// Into the Recycle Bin only where someone may empty it again.
-bool ShellTakesWhole(HWND owner, const CWidePath& path, bool recycle) {
+// The shell's move into the Recycle Bin, when it can take the folder whole:
+// true once it is gone.
+bool ShellTakesWhole(HWND owner, const CWidePath& path) {
   const int length = path.GetLength();
   // The shell takes a list of paths ended by two NULs; a path that is too
   // long for the system is refused rather than cut short.
@@ -41,8 +41,7 @@ bool ShellTakesWhole(HWND owner, const CWidePath& path, bool recycle) {
   operation.pFrom = list;
   operation.pTo = NULL;
   // No error dialog, no question, no progress.
-  operation.fFlags =
-      FOF_NOERRORUI | FOF_NOCONFIRMATION | FOF_SILENT | (recycle ? FOF_ALLOWUNDO : 0);
+  operation.fFlags = FOF_NOERRORUI | FOF_NOCONFIRMATION | FOF_SILENT | FOF_ALLOWUNDO;
   return SHFileOperationW(&operation) == 0 && IsGone(path);
 }
 
@@ -55,9 +54,13 @@ bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
     // delete what it leads to. What the shell cannot take whole (a path past
     // MAX_PATH, a file held open) is deleted here as far as it goes, so that
     // only what is really held is left for the restart.
-    // Unattended, nobody empties the account's Recycle Bin (SYSTEM's least of all).
-    deleted = IsLinkAt(path) ? RemoveLink(path)
-                             : ShellTakesWhole(m_hWnd, path, !m_quiet) || DeleteEntryByEntry(path);
+    // Unattended, nobody empties the account's Recycle Bin (SYSTEM's least of
+    // all), and the shell's permanent delete walks the tree by name: a pupil's
+    // empty folder made a mount point meanwhile would lead it out (Wine's and
+    // Windows XP's shells follow). The program's own delete acts on handles.
+    deleted = IsLinkAt(path)
+                  ? RemoveLink(path)
+                  : (!m_quiet && ShellTakesWhole(m_hWnd, path)) || DeleteEntryByEntry(path);
   }
   // The log says what becomes of it (ReportLeft); the dialog shows it now.
   const DWORD error = GetLastError();
