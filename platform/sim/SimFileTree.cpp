@@ -190,6 +190,15 @@ FileNode* Contents(const Machine::State& s, FileNode* node) { return ContentsAt(
 
 FileNode* Followed(const Machine::State& s, FileNode* node) { return FollowedAt(s, node, 0); }
 
+DWORD ReportedAttributes(const FileNode& node) {
+  return node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+DWORD ReportedTag(const Machine::State& s, const FileNode& node) {
+  const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.linksAsWine8;
+  return reparse ? node.reparseTag : 0;
+}
+
 bool IsLocked(const Machine::State& s, const FileNode* node) {
   if (node->heldOpen) return true;
   for (const auto& handle : s.files)

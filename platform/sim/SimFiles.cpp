@@ -25,10 +25,6 @@ DWORD EntryError(const FileLookup& found, const WinPath& path) {
   return 0;
 }
 
-DWORD ReportedAttributes(const FileNode& node) {
-  return node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL;
-}
-
 HANDLE NoHandle(DWORD error) {
   sim::Refuse(error);
   return INVALID_HANDLE_VALUE;
@@ -167,10 +163,9 @@ HANDLE FindFirst(LPCSTR pattern, const sim::FoundEntry*& first) {
   for (const auto& child : folder->children) {
     const FileNode& node = *child.second;
     if (!sim::MatchesPattern(wanted, node.name)) continue;
-    const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.linksAsWine8;
-    const DWORD tag = reparse ? node.reparseTag : 0;
-    find.entries.push_back({node.name, ReportedAttributes(node),
-                            static_cast<DWORD>(node.IsFolder() ? 0 : node.content.size()), tag});
+    find.entries.push_back({node.name, sim::ReportedAttributes(node),
+                            static_cast<DWORD>(node.IsFolder() ? 0 : node.content.size()),
+                            sim::ReportedTag(s, node)});
   }
   if (find.entries.empty()) return NoHandle(ERROR_FILE_NOT_FOUND);
 
@@ -407,7 +402,7 @@ BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info
   FileNode* node = file->second.node;
   if (!node->index) node->index = s.nextFileIndex++;
   std::memset(info, 0, sizeof *info);
-  info->dwFileAttributes = ReportedAttributes(*node);
+  info->dwFileAttributes = sim::ReportedAttributes(*node);
   info->dwVolumeSerialNumber = file->second.volumeSerial;
   info->nFileSizeLow = node->IsFolder() ? 0 : static_cast<DWORD>(node->content.size());
   info->nNumberOfLinks = node->hardLink.empty() || !sim::EntryAt(s, node->hardLink) ? 1 : 2;
@@ -522,7 +517,7 @@ DWORD GetFileAttributesA(LPCSTR path) {
   if (call.error) return NoAttributes(call.error);
   FileLookup found = sim::Look(s, call.path);
   if (DWORD error = EntryError(found, call.path)) return NoAttributes(error);
-  return ReportedAttributes(*found.node);
+  return sim::ReportedAttributes(*found.node);
 }
 
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {

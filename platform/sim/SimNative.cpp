@@ -113,8 +113,8 @@ NTSTATUS NtQueryDirectoryFile(HANDLE folder, HANDLE, void*, void*, PIO_STATUS_BL
     held->names = {{".", folder, 0, 0}, {"..", folder, 0, 0}};
     for (const auto& child : held->node->children) {
       const FileNode& node = *child.second;
-      held->names.push_back({node.name, node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL,
-                             DWORD(node.content.size()), 0});
+      held->names.push_back(
+          {node.name, sim::ReportedAttributes(node), DWORD(node.content.size()), 0});
     }
   } else if (DWORD error = sim::Faulted(Op::FindNextFile, held->path)) {
     return Done(io, Status(error));
@@ -147,9 +147,8 @@ NTSTATUS NtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, 
   if (s.majorVersion < 5) return Done(io, kInvalidInfoClass);
   AttributeTag* kind = static_cast<AttributeTag*>(buffer);
   const FileNode& node = *held->node;
-  kind->attributes = node.attributes ? node.attributes : FILE_ATTRIBUTE_NORMAL;
-  const bool reparse = (node.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !s.linksAsWine8;
-  kind->tag = reparse ? node.reparseTag : 0;
+  kind->attributes = sim::ReportedAttributes(node);
+  kind->tag = sim::ReportedTag(s, node);
   return Done(io, kSuccess, sizeof(AttributeTag));
 }
 

@@ -228,6 +228,10 @@ FileNode* Contents(const Machine::State& state, FileNode* node);
 // What a path through `node` reaches: the node itself, or a link's target
 // (file or folder); nullptr when the target is missing.
 FileNode* Followed(const Machine::State& state, FileNode* node);
+// What the calls report of `node`: its attributes (FILE_ATTRIBUTE_NORMAL for
+// none), and its reparse tag (0 for none, and for every link of Wine's).
+DWORD ReportedAttributes(const FileNode& node);
+DWORD ReportedTag(const Machine::State& state, const FileNode& node);
 // The entry of `folder` named `name`, by its long or its 8.3 short name.
 FileNode* Child(FileNode* folder, const std::string& name);
 // `path` spelt with each entry's stored long name, or with its 8.3 short
