@@ -63,7 +63,10 @@ class CRemoverDlg : public CDialog {
   bool CopyTree(const CWidePath& source, const CWidePath& destination);
   // Logs what the copy could not take, and why; returns false.
   bool CopyFailed(const CWidePath& path);
-  bool DeleteTree(CString& parent, const CString& name);
+  // Deletes `folder` entry by entry, each file's path on the progress
+  // window's item line, and stops with a message at the first entry that
+  // stays. True when `folder` is gone.
+  bool DeleteTree(const CWidePath& folder);
   bool ShellDeleteFolder(const CWidePath& path);
   // Step 1: copies the student data into a new folder in `parent` (the
   // user's desktop, or m_saveParent). False when it could not all be saved;

@@ -10,8 +10,8 @@ typedef BOOL(WINAPI* ProcessEntryCall)(HANDLE, PROCESSENTRY32W*);
 typedef BOOL(WINAPI* ModuleEntryCall)(HANDLE, MODULEENTRY32W*);
 typedef BOOL(WINAPI* ImageNameCall)(HANDLE, DWORD, LPWSTR, DWORD*);
 typedef DWORD(WINAPI* FinalPathNameCall)(HANDLE, LPWSTR, DWORD, DWORD);
-typedef NTSTATUS(WINAPI* OpenFileCall)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, IO_STATUS_BLOCK*,
-                                       ULONG, ULONG);
+typedef NTSTATUS(WINAPI* CreateFileCall)(HANDLE*, ACCESS_MASK, OBJECT_ATTRIBUTES*, IO_STATUS_BLOCK*,
+                                         LARGE_INTEGER*, ULONG, ULONG, ULONG, ULONG, void*, ULONG);
 typedef NTSTATUS(WINAPI* QueryDirectoryCall)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, void*,
                                              ULONG, FILE_INFORMATION_CLASS, BOOLEAN,
                                              UNICODE_STRING*, BOOLEAN);
@@ -107,9 +107,12 @@ void SetLastErrorOf(NTSTATUS status) {
   SetLastError(call != NULL ? call(status) : ERROR_GEN_FAILURE);
 }
 
-NTSTATUS OpenFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
-                        IO_STATUS_BLOCK* status, ULONG share, ULONG options) {
-  return CallNative<OpenFileCall>("NtOpenFile", file, access, attributes, status, share, options);
+NTSTATUS CreateFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
+                          IO_STATUS_BLOCK* status, ULONG share, ULONG disposition, ULONG options) {
+  return CallNative<CreateFileCall>("NtCreateFile", file, access, attributes, status,
+                                    static_cast<LARGE_INTEGER*>(NULL), ULONG(FILE_ATTRIBUTE_NORMAL),
+                                    share, disposition, options, static_cast<void*>(NULL),
+                                    ULONG(0));
 }
 
 NTSTATUS QueryDirectoryNative(HANDLE folder, IO_STATUS_BLOCK* status, void* buffer, ULONG size,

@@ -28,13 +28,14 @@ BOOL FullProcessImageName(HANDLE process, LPWSTR name, DWORD* size);
 // ERROR_CALL_NOT_IMPLEMENTED.
 DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size);
 // ntdll's file calls, which every NT version has but no import library of
-// the program's names: NtOpenFile, NtQueryDirectoryFile (no event, no APC, no
+// the program's names: NtCreateFile (no allocation size, no extended
+// attributes), NtQueryDirectoryFile (no event, no APC, no
 // pattern), NtQueryInformationFile and NtSetInformationFile; else
 // STATUS_NOT_IMPLEMENTED.
 // The Win32 error a failed ntdll call's status stands for, as the last error.
 void SetLastErrorOf(NTSTATUS status);
-NTSTATUS OpenFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
-                        IO_STATUS_BLOCK* status, ULONG share, ULONG options);
+NTSTATUS CreateFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
+                          IO_STATUS_BLOCK* status, ULONG share, ULONG disposition, ULONG options);
 NTSTATUS QueryDirectoryNative(HANDLE folder, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what);
 NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,

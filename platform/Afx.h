@@ -2,8 +2,6 @@
 #pragma once
 
 #include "AfxDialog.h"
-#include "AfxFile.h"
-#include "AfxFileFind.h"
 #include "AfxString.h"
 #include "AfxStringArray.h"
 #include "AfxWinApp.h"

@@ -1,7 +1,6 @@
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
 #include "removal/ErrorText.h"
-#include "removal/tree/DeleteEntryByEntry.h"
 
 namespace {
 
@@ -55,15 +54,10 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
     m_savedFolder = parent.Utf8() + "\\" + CWidePath(name).Utf8();
     return true;
   }
-  // Only by a spelling that names the folder just made: a best fit of a
-  // desktop the code page cannot spell ("Lukasz" for "Łukasz") may be
-  // another account's, with its own saved data; there the wide name it was
-  // made with is used.
-  CString parentForDelete;
-  if (ToAnsi(parent.Text(), parentForDelete))
-    DeleteTree(parentForDelete, name);
-  else
-    DeleteEntryByEntry(folder);
+  // By the wide name it was made with: a best fit of a desktop the code page
+  // cannot spell ("Lukasz" for "Łukasz") may be another account's, with its
+  // own saved data.
+  DeleteTree(folder);
   return false;
 }
 

@@ -25,10 +25,9 @@ TEST_F(CopyTreeTest, CopiesEveryEntryIncludingNamesThatBeginWithADot) {
 
   EXPECT_EQ(m.Tree("C:\\dst"), source);
   EXPECT_TRUE(m.IsFolder("C:\\dst\\empty"));
+  EXPECT_EQ(m.Attributes("C:\\dst\\sub\\deep\\b.txt"), DWORD(FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(m.Tree("C:\\src"), source);
-  // The copy leaves the current directory in the folder it entered last.
-  EXPECT_EQ(m.CurrentDirectory(), "C:\\src\\sub\\deep");
-  EXPECT_EQ(m.OpenFindHandles(), 0);
+  EXPECT_EQ(m.OpenFileHandles(), 0);
 }
 
 struct Case {
@@ -46,7 +45,7 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
       {"source missing", "C:\\missing", nullptr, false, {}},
       {"source cannot be entered",
        "C:\\src",
-       [](sim::Machine& m) { m.Fail(Op::SetCurrentDirectory, "C:\\src", ERROR_ACCESS_DENIED); },
+       [](sim::Machine& m) { m.Fail(Op::CreateFile, "C:\\src", ERROR_ACCESS_DENIED); },
        false,
        {}},
       {"source empty", "C:\\empty", nullptr, true, {}},
@@ -57,12 +56,12 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
        {{"A.TXT", "another pupil's"}, {"sub\\b.txt", "b"}}},
       {"file not copied",
        "C:\\src",
-       [](sim::Machine& m) { m.Fail(Op::CopyFile, "C:\\src\\a.txt", ERROR_DISK_FULL); },
+       [](sim::Machine& m) { m.Fail(Op::ReadFile, "C:\\src\\a.txt", ERROR_DISK_FULL); },
        false,
-       {{"sub\\b.txt", "b"}}},
+       {{"a.txt", ""}, {"sub\\b.txt", "b"}}},
       {"file in a sub-folder not copied",
        "C:\\src",
-       [](sim::Machine& m) { m.Fail(Op::CopyFile, "C:\\dst\\sub\\b.txt", ERROR_ACCESS_DENIED); },
+       [](sim::Machine& m) { m.Fail(Op::CreateFile, "C:\\dst\\sub\\b.txt", ERROR_ACCESS_DENIED); },
        false,
        {{"a.txt", "a"}}},
       {"sub-folder not created",
@@ -72,9 +71,7 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
        {{"a.txt", "a"}}},
       {"sub-folder not entered",
        "C:\\src",
-       [](sim::Machine& m) {
-         m.Fail(Op::SetCurrentDirectory, "C:\\src\\sub", ERROR_ACCESS_DENIED);
-       },
+       [](sim::Machine& m) { m.Fail(Op::CreateFile, "C:\\src\\sub", ERROR_ACCESS_DENIED); },
        false,
        {{"a.txt", "a"}}},
       {"listing breaks off",
@@ -90,6 +87,9 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
        },
        true,
        {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
+      // clang-format off
+      {"a pupil makes an empty folder a mount point as the copy opens it", "C:\\src", [](sim::Machine& m) { m.AddFile("C:\\Outside\\secret.txt", "not the product's"); m.AddFolder("C:\\src\\empty"); m.LetChange("C:\\src\\empty", "pupil"); m.faultHook = [&m](Op op, const std::string& target) -> DWORD { if (op == Op::CreateFile && target == "C:\\src\\empty") m.MakeMountPoint("pupil", target, "C:\\Outside"); return 0; }; }, false, {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
+      // clang-format on
       // Deduplicated, cloud (OneDrive) and HSM entries hold the pupils' data.
       {"reparse points that are no links",
        "C:\\src",
@@ -146,14 +146,12 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
   }
 }
 
-TEST_F(CopyTreeTest, IntoAMissingDestinationFailsUnlessThereIsNothingToCopy) {
+TEST_F(CopyTreeTest, IntoAMissingDestinationFails) {
   sim::Machine& m = sim::machine();
   m.AddFile("C:\\src\\a.txt", "a");
-  m.AddFolder("C:\\empty");
   OpenDialog();
 
   EXPECT_FALSE(dialog->CopyTree("C:\\src", "C:\\nowhere"));
-  EXPECT_TRUE(dialog->CopyTree("C:\\empty", "C:\\nowhere"));
 
   EXPECT_FALSE(m.Exists("C:\\nowhere"));
   EXPECT_EQ(m.ReadFile("C:\\src\\a.txt"), "a");

@@ -1,3 +1,4 @@
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,82 +25,36 @@ class DeleteTreeTest : public RemovalTest {
   }
 };
 
-TEST_F(DeleteTreeTest, RemovesEveryEntryDotNamesAndReadOnlyFilesIncluded) {
+TEST_F(DeleteTreeTest, RemovesEveryEntryDotNamesReadOnlyFilesAndWideNamesIncluded) {
   sim::Machine& m = sim::machine();
   m.AddFile("C:\\d\\tree\\a.txt", "a", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
   m.AddFile("C:\\d\\tree\\.settings", "dot file");
   m.AddFile("C:\\d\\tree\\.git\\config", "dot folder");
   m.AddFile("C:\\d\\tree\\sub\\deep\\b.txt", "b", FILE_ATTRIBUTE_SYSTEM);
+  // Reached by their real names, not by a best fit that names another.
+  m.AddFile("C:\\d\\tree\\Ωmega.txt", "pupil's");
+  m.AddFile("C:\\d\\tree\\学生\\作业.txt", "pupil's");
+  m.AddFile("C:\\d\\Omega.txt", "sibling");
   Open();
-  CString parent = "C:\\d";
 
-  EXPECT_TRUE(dialog->DeleteTree(parent, "tree"));
+  EXPECT_TRUE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
 
   EXPECT_FALSE(m.Exists("C:\\d\\tree"));
-  EXPECT_EQ(std::string(parent), "C:\\d\\");
-  EXPECT_EQ(m.CurrentDirectory(), "C:\\d");
+  EXPECT_EQ(m.ReadFile("C:\\d\\Omega.txt"), "sibling");
   EXPECT_TRUE(m.messageBoxes.empty());
-  EXPECT_EQ(m.OpenFindHandles(), 0);
   EXPECT_EQ(m.OpenFileHandles(), 0);
   ExpectSiblingSurvives();
-}
-
-TEST_F(DeleteTreeTest, ParentGainsOneSeparatorWhenTheFolderGoes) {
-  const struct {
-    const char* parent;
-    const char* name;
-    const char* folder;
-    const char* parentAfter;
-  } cases[] = {
-      {"C:\\d", "empty", "C:\\d\\empty", "C:\\d\\"},
-      {"C:\\d\\", "empty", "C:\\d\\empty", "C:\\d\\"},
-      {"C:", "top", "C:\\top", "C:\\"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.parent);
-    FreshMachine();
-    sim::Machine& m = sim::machine();
-    m.AddFile("C:\\d\\keep.txt", "sibling");
-    m.AddFolder(c.folder);
-    Open();
-    CString parent = c.parent;
-
-    EXPECT_TRUE(dialog->DeleteTree(parent, c.name));
-
-    EXPECT_FALSE(m.Exists(c.folder));
-    EXPECT_EQ(std::string(parent), c.parentAfter);
-    EXPECT_TRUE(m.messageBoxes.empty());
-    ExpectSiblingSurvives();
-  }
 }
 
 TEST_F(DeleteTreeTest, MissingFolderIsLeftInSilence) {
   sim::Machine& m = sim::machine();
   m.AddFolder("C:\\d\\other");
   Open();
-  CString parent = "C:\\d";
 
-  EXPECT_FALSE(dialog->DeleteTree(parent, "tree"));
+  EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
 
-  EXPECT_EQ(std::string(parent), "C:\\d");
   EXPECT_TRUE(m.messageBoxes.empty());
   EXPECT_TRUE(m.IsFolder("C:\\d\\other"));
-  ExpectSiblingSurvives();
-}
-
-TEST_F(DeleteTreeTest, FolderThatCannotBeMadeCurrentIsListedByItsPath) {
-  sim::Machine& m = sim::machine();
-  m.AddFile("C:\\d\\tree\\a.txt");
-  m.AddFile("C:\\d\\tree\\sub\\b.txt");
-  // Only the first attempt, to enter the folder, fails.
-  m.Fail(sim::Op::SetCurrentDirectory, "C:\\d\\tree", ERROR_ACCESS_DENIED, 1);
-  Open();
-  CString parent = "C:\\d";
-
-  EXPECT_TRUE(dialog->DeleteTree(parent, "tree"));
-
-  EXPECT_FALSE(m.Exists("C:\\d\\tree"));
-  EXPECT_TRUE(m.messageBoxes.empty());
   ExpectSiblingSurvives();
 }
 
@@ -109,22 +64,17 @@ TEST_F(DeleteTreeTest, EachFileIsOnScreenBeforeItIsDeleted) {
   m.AddFile("C:\\d\\tree\\b.txt");
   m.AddFile("C:\\d\\tree\\c.txt");
   Open();
-  CString parent = "C:\\d";
 
-  ASSERT_TRUE(dialog->DeleteTree(parent, "tree"));
+  ASSERT_TRUE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
 
-  // The sub-folder "a" is listed first: after it the folder's own path ends
-  // with a separator, so the files after it show a doubled one.
-  const std::vector<std::string> files = {"C:\\d\\tree\\a\\inner.txt", "C:\\d\\tree\\\\b.txt",
-                                          "C:\\d\\tree\\\\c.txt"};
-  std::vector<std::string> expected;
-  for (const std::string& file : files) {
-    expected.push_back("Repaint 129");
-    expected.push_back("DeleteFile " + file);
-  }
+  const std::vector<std::string> files = {"C:\\d\\tree\\a\\inner.txt", "C:\\d\\tree\\b.txt",
+                                          "C:\\d\\tree\\c.txt"};
+  const std::vector<std::string> expected = {
+      "Repaint 129",        "Delete " + files[0], "Delete C:\\d\\tree\\a", "Repaint 129",
+      "Delete " + files[1], "Repaint 129",        "Delete " + files[2],    "Delete C:\\d\\tree"};
   std::vector<std::string> seen;
   for (const std::string& event : m.events)
-    if (event.rfind("Repaint", 0) == 0 || event.rfind("DeleteFile", 0) == 0) seen.push_back(event);
+    if (event.rfind("Repaint", 0) == 0 || event.rfind("Delete ", 0) == 0) seen.push_back(event);
   EXPECT_EQ(seen, expected);
   ASSERT_EQ(m.repaints.size(), files.size());
   for (size_t i = 0; i < files.size(); ++i) {
@@ -133,153 +83,68 @@ TEST_F(DeleteTreeTest, EachFileIsOnScreenBeforeItIsDeleted) {
   }
 }
 
-TEST_F(DeleteTreeTest, FileThatStaysStopsEveryLevelWithOneMessage) {
-  sim::Machine& m = sim::machine();
-  m.AddFile("C:\\d\\tree\\a.txt");
-  m.AddFile("C:\\d\\tree\\sub\\held.txt", "held");
-  m.AddFile("C:\\d\\tree\\sub\\later.txt", "later");
-  m.AddFile("C:\\d\\tree\\z.txt", "z");
-  m.HoldOpen("C:\\d\\tree\\sub\\held.txt");
-  Open();
-  CString parent = "C:\\d";
-
-  EXPECT_FALSE(dialog->DeleteTree(parent, "tree"));
-
-  EXPECT_EQ(MessageTexts(),
-            (std::vector<std::string>{"Could not delete file: C:\\d\\tree\\sub\\held.txt"}));
-  EXPECT_EQ(m.messageBoxes[0].caption, "Error");
-  EXPECT_EQ(m.messageBoxes[0].type, (UINT)MB_OK);
-  EXPECT_EQ(m.messageBoxes[0].owner, window);
-  EXPECT_FALSE(m.Exists("C:\\d\\tree\\a.txt"));
-  EXPECT_EQ(m.Tree("C:\\d\\tree"),
-            (std::map<std::string, std::string>{
-                {"sub\\held.txt", "held"}, {"sub\\later.txt", "later"}, {"z.txt", "z"}}));
-  EXPECT_EQ(std::string(parent), "C:\\d");
-  EXPECT_EQ(m.OpenFindHandles(), 0);
-  ExpectSiblingSurvives();
-}
-
-TEST_F(DeleteTreeTest, FolderThatStaysGivesTheDirectoryMessage) {
-  sim::Machine& m = sim::machine();
-  m.AddFile("C:\\d\\tree\\a.txt");
-  m.Fail(sim::Op::RemoveDirectory, "C:\\d\\tree", ERROR_ACCESS_DENIED);
-  Open();
-  CString parent = "C:\\d";
-
-  EXPECT_FALSE(dialog->DeleteTree(parent, "tree"));
-
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Could not delete directory: C:\\d\\tree"}));
-  EXPECT_EQ(m.messageBoxes[0].caption, "Error");
-  EXPECT_TRUE(m.IsFolder("C:\\d\\tree"));
-  EXPECT_FALSE(m.Exists("C:\\d\\tree\\a.txt"));
-  ExpectSiblingSurvives();
-}
-
-// No ANSI call can name such an entry, and its best-fit spelling may name
-// another one: the delete stops at it rather than guess.
-TEST_F(DeleteTreeTest, NameTheCodePageCannotSpellStopsTheDelete) {
-  const struct {
-    const char* entry;  // below C:\d\tree
-    const char* message;
-  } cases[] = {
-      {"Ωmega.txt", "Could not delete file: C:\\d\\tree\\Omega.txt"},
-      {"学生\\作业.txt", "Could not delete directory: C:\\d\\tree\\??"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.message);
-    FreshMachine();
-    sim::Machine& m = sim::machine();
-    m.AddFile("C:\\d\\tree\\" + std::string(c.entry), "pupil's");
-    m.AddFile("C:\\d\\tree\\Omega.txt", "listed first");
-    m.AddFile("C:\\d\\keep.txt", "sibling");
-    Open();
-    CString parent = "C:\\d";
-
-    EXPECT_FALSE(dialog->DeleteTree(parent, "tree"));
-
-    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{c.message}));
-    EXPECT_EQ(m.ReadFile("C:\\d\\tree\\" + std::string(c.entry)), "pupil's");
-    ExpectSiblingSurvives();
-  }
-}
-
-TEST_F(DeleteTreeTest, JunctionGoesAsALinkAndItsTargetStays) {
-  sim::Machine& m = sim::machine();
-  m.AddFile("C:\\Outside\\secret.txt", "not the product's");
-  m.AddFile("C:\\d\\tree\\a.txt");
-  // A folder a cloud-synced desktop made a reparse point holds its own files.
-  m.AddFile("C:\\d\\tree\\cloud\\c.txt");
-  m.AddReparsePoint("C:\\d\\tree\\cloud", 0x9000001A);
-  m.AddJunction("C:\\d\\tree\\link", "C:\\Outside");
-  m.AddJunction("C:\\d\\toplink", "C:\\Outside");
-  Open();
-  CString parent = "C:\\d";
-  CString parentOfLink = "C:\\d";
-
-  EXPECT_TRUE(dialog->DeleteTree(parent, "tree"));
-  EXPECT_TRUE(dialog->DeleteTree(parentOfLink, "toplink"));
-
-  EXPECT_FALSE(m.Exists("C:\\d\\tree"));
-  EXPECT_FALSE(m.Exists("C:\\d\\toplink"));
-  EXPECT_EQ(m.Tree("C:\\Outside"),
-            (std::map<std::string, std::string>{{"secret.txt", "not the product's"}}));
-  EXPECT_TRUE(m.messageBoxes.empty());
-  ExpectSiblingSurvives();
-}
-
-TEST_F(DeleteTreeTest, AttributesThatCannotBeClearedStillLeaveTheDeleteToBeTried) {
+TEST_F(DeleteTreeTest, FirstEntryThatStaysStopsEveryLevelWithOneMessage) {
+  // clang-format off
   const struct {
     const char* what;
-    DWORD attributes;
-    bool removed;
+    std::function<void(sim::Machine&)> arrange;
+    const char* message;
+    std::map<std::string, std::string> left;  // in C:\d\tree
   } cases[] = {
-      {"archive bit only", FILE_ATTRIBUTE_ARCHIVE, true},
-      {"read-only", FILE_ATTRIBUTE_READONLY, false},
+      {"file held open", [](sim::Machine& m) { m.HoldOpen("C:\\d\\tree\\sub\\held.txt"); }, "Could not delete file: C:\\d\\tree\\sub\\held.txt", {{"sub\\held.txt", "held"}, {"sub\\later.txt", "later"}, {"z.txt", "z"}}},
+      {"read-only file whose attribute stays", [](sim::Machine& m) { m.AddFile("C:\\d\\tree\\sub\\held.txt", "held", FILE_ATTRIBUTE_READONLY); m.Fail(sim::Op::SetFileAttributes, "C:\\d\\tree\\sub\\held.txt", ERROR_ACCESS_DENIED); }, "Could not delete file: C:\\d\\tree\\sub\\held.txt", {{"sub\\held.txt", "held"}, {"sub\\later.txt", "later"}, {"z.txt", "z"}}},
+      {"folder not removed", [](sim::Machine& m) { m.Fail(sim::Op::RemoveDirectory, "C:\\d\\tree", ERROR_ACCESS_DENIED); }, "Could not delete directory: C:\\d\\tree", {}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FreshMachine();
     sim::Machine& m = sim::machine();
     m.AddFile("C:\\d\\keep.txt", "sibling");
-    m.AddFile("C:\\d\\tree\\f.txt", "f", c.attributes);
-    m.Fail(sim::Op::SetFileAttributes, "C:\\d\\tree\\f.txt", ERROR_ACCESS_DENIED);
+    m.AddFile("C:\\d\\tree\\a.txt");
+    m.AddFile("C:\\d\\tree\\sub\\held.txt", "held");
+    m.AddFile("C:\\d\\tree\\sub\\later.txt", "later");
+    m.AddFile("C:\\d\\tree\\z.txt", "z");
+    c.arrange(m);
     Open();
-    CString parent = "C:\\d";
 
-    EXPECT_EQ(dialog->DeleteTree(parent, "tree"), c.removed);
+    EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
 
-    EXPECT_EQ(m.Exists("C:\\d\\tree"), !c.removed);
-    EXPECT_EQ(Events("DeleteFile "), (c.removed ? std::vector<std::string>{"C:\\d\\tree\\f.txt"}
-                                                : std::vector<std::string>{}));
-    EXPECT_EQ(MessageTexts(),
-              (c.removed ? std::vector<std::string>{}
-                         : std::vector<std::string>{"Could not delete file: C:\\d\\tree\\f.txt"}));
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{c.message}));
+    EXPECT_EQ(m.messageBoxes[0].caption, "Error");
+    EXPECT_EQ(m.messageBoxes[0].type, (UINT)MB_OK);
+    EXPECT_EQ(m.messageBoxes[0].owner, window);
+    EXPECT_TRUE(m.IsFolder("C:\\d\\tree"));
+    EXPECT_FALSE(m.Exists("C:\\d\\tree\\a.txt"));
+    EXPECT_EQ(m.Tree("C:\\d\\tree"), c.left);
     EXPECT_EQ(m.OpenFileHandles(), 0);
     ExpectSiblingSurvives();
   }
 }
 
-TEST_F(DeleteTreeTest, OnlyFilesWithBlockingAttributesAreOpenedToClearThem) {
+TEST_F(DeleteTreeTest, LinksGoAsLinksAndALinkNamedIsLeft) {
   sim::Machine& m = sim::machine();
-  m.AddFile("C:\\d\\tree\\plain.txt", "p", FILE_ATTRIBUTE_ARCHIVE);
-  m.AddFile("C:\\d\\tree\\ro.txt", "r", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
-  m.AddFile("C:\\d\\tree\\sub\\hidden.txt", "h", FILE_ATTRIBUTE_HIDDEN);
-  m.AddFile("C:\\d\\tree\\sub\\system.txt", "s", FILE_ATTRIBUTE_SYSTEM);
-  std::map<std::string, int> touched;  // opens and attribute writes per file
-  m.faultHook = [&touched](sim::Op op, const std::string& target) -> DWORD {
-    if (op == sim::Op::CreateFile || op == sim::Op::SetFileAttributes) ++touched[target];
-    return 0;
-  };
+  m.AddFile("C:\\Outside\\secret.txt", "not the product's", FILE_ATTRIBUTE_READONLY);
+  m.AddFile("C:\\d\\tree\\a.txt");
+  // A folder a cloud-synced desktop made a reparse point holds its own files.
+  m.AddFile("C:\\d\\tree\\cloud\\c.txt");
+  m.AddReparsePoint("C:\\d\\tree\\cloud", 0x9000001A);
+  m.AddJunction("C:\\d\\tree\\link", "C:\\Outside");
+  // A pupil's second name for a read-only file elsewhere.
+  m.AddHardLink("C:\\d\\tree\\secret.txt", "C:\\Outside\\secret.txt");
+  m.AddJunction("C:\\d\\toplink", "C:\\Outside");
   Open();
-  CString parent = "C:\\d";
 
-  EXPECT_TRUE(dialog->DeleteTree(parent, "tree"));
+  EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\toplink")));
+  EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
 
-  EXPECT_FALSE(m.Exists("C:\\d\\tree"));
-  EXPECT_EQ(touched, (std::map<std::string, int>{{"C:\\d\\tree\\ro.txt", 2},
-                                                 {"C:\\d\\tree\\sub\\hidden.txt", 2},
-                                                 {"C:\\d\\tree\\sub\\system.txt", 2}}));
-  EXPECT_TRUE(m.messageBoxes.empty());
+  EXPECT_TRUE(m.Exists("C:\\d\\toplink"));
+  EXPECT_EQ(m.Tree("C:\\d\\tree"),
+            (std::map<std::string, std::string>{{"secret.txt", "not the product's"}}));
+  EXPECT_EQ(MessageTexts(),
+            (std::vector<std::string>{"Could not delete file: C:\\d\\tree\\secret.txt"}));
+  EXPECT_EQ(m.ReadFile("C:\\Outside\\secret.txt"), "not the product's");
+  EXPECT_EQ(m.Attributes("C:\\Outside\\secret.txt"), DWORD(FILE_ATTRIBUTE_READONLY));
   ExpectSiblingSurvives();
 }
 

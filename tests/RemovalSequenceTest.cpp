@@ -138,7 +138,7 @@ TEST_F(RemovalSequenceTest, RunRemovesTheProductSavesTheDataAndEndsTheProgram) {
   const HWND main = dialog->GetSafeHwnd();
   bool clicked = false;
   m.faultHook = [&m, &clicked, main](sim::Op op, const std::string&) -> DWORD {
-    if (op == sim::Op::CopyFile && !clicked) m.QueueClick(main, IDCANCEL), clicked = true;
+    if (op == sim::Op::ReadFile && !clicked) m.QueueClick(main, IDCANCEL), clicked = true;
     return 0;
   };
 
@@ -279,7 +279,7 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
       {"no Students folder", false, nullptr},
       {"a file not copied", true,
        [](sim::Machine& m) {
-         m.Fail(Op::CopyFile, kInstall + std::string("\\Students\\alice\\work.txt"),
+         m.Fail(Op::ReadFile, kInstall + std::string("\\Students\\alice\\work.txt"),
                 ERROR_DISK_FULL);
        }},
       {"save folder not made", true,
@@ -290,7 +290,7 @@ TEST_F(RemovalSequenceTest, FailedCopyStopsBeforeAnythingIsRemoved) {
        [](sim::Machine& m) {
          m.AddFolder(kSpeltDesktop);
          m.SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kSpeltDesktop);
-         m.Fail(Op::CopyFile, kInstall + std::string("\\Students\\alice\\work.txt"),
+         m.Fail(Op::ReadFile, kInstall + std::string("\\Students\\alice\\work.txt"),
                 ERROR_DISK_FULL);
        }},
   };
@@ -346,7 +346,7 @@ TEST_F(RemovalSequenceTest, EarlierSavedDataIsNeverTouched) {
     sim::Machine& m = sim::machine();
     for (const std::string& folder : c.existing) m.AddFile(folder + "\\old.txt", "earlier");
     if (c.copyFails)
-      m.Fail(sim::Op::CopyFile, kInstall + std::string("\\Students\\bob.txt"), ERROR_DISK_FULL);
+      m.Fail(sim::Op::ReadFile, kInstall + std::string("\\Students\\bob.txt"), ERROR_DISK_FULL);
     OpenDialog();
 
     dialog->OnOK();

@@ -207,7 +207,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
     Undeletable(kInstall);
     NotAnAdministrator();
   };
-  auto failCopy = [&] { sim::machine().Fail(sim::Op::CopyFile, studentFile, ERROR_DISK_FULL); };
+  auto failCopy = [&] { sim::machine().Fail(sim::Op::ReadFile, studentFile, ERROR_DISK_FULL); };
   auto holdLock = [] { CreateMutexA(NULL, FALSE, kMutex); };
   auto nothing = [] {};
   const std::string nested = NestedPastMaxPath();

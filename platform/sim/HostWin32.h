@@ -205,16 +205,13 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength
                         int length, LPCSTR defaultChar, LPBOOL usedDefault);
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
 BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data);
-BOOL SetCurrentDirectoryW(LPCWSTR path);
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
-BOOL CopyFileW(LPCWSTR existing, LPCWSTR target, BOOL failIfExists);
 BOOL DeleteFileW(LPCWSTR path);
 BOOL RemoveDirectoryW(LPCWSTR path);
 DWORD GetFileAttributesW(LPCWSTR path);
 // Only the wide calls take "\\?\" paths past MAX_PATH, up to 32,767 characters.
 DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
-BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
 // Security: a self-relative descriptor as Windows lays it out in memory.
 typedef DWORD SECURITY_INFORMATION;
 typedef void* PSECURITY_DESCRIPTOR;
@@ -270,7 +267,11 @@ typedef DWORD ACCESS_MASK;
 #define STATUS_NOT_IMPLEMENTED ((NTSTATUS)0xC0000002L)
 #define STATUS_NOT_A_DIRECTORY ((NTSTATUS)0xC0000103L)
 #define STATUS_REPARSE_POINT_NOT_RESOLVED ((NTSTATUS)0xC0000280L)
+#define STATUS_OBJECT_NAME_COLLISION ((NTSTATUS)0xC0000035L)
+#define FILE_OPEN 0x00000001
+#define FILE_CREATE 0x00000002
 #define FILE_DIRECTORY_FILE 0x00000001
+#define FILE_NON_DIRECTORY_FILE 0x00000040
 #define FILE_SYNCHRONOUS_IO_NONALERT 0x00000020
 #define FILE_OPEN_FOR_BACKUP_INTENT 0x00004000
 #define FILE_OPEN_REPARSE_POINT 0x00200000
@@ -316,8 +317,13 @@ typedef struct _FILE_BASIC_INFORMATION {
 typedef struct _FILE_DISPOSITION_INFORMATION {
   BOOLEAN DoDeleteFile;
 } FILE_DISPOSITION_INFORMATION;
-NTSTATUS NtOpenFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
-                    PIO_STATUS_BLOCK status, ULONG share, ULONG options);
+typedef struct _LARGE_INTEGER {
+  int64_t QuadPart;
+} LARGE_INTEGER;
+NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
+                      PIO_STATUS_BLOCK status, LARGE_INTEGER* size, ULONG fileAttributes,
+                      ULONG share, ULONG disposition, ULONG options, void* extended,
+                      ULONG extendedLength);
 NTSTATUS NtQueryDirectoryFile(HANDLE folder, HANDLE event, void* apc, void* context,
                               PIO_STATUS_BLOCK status, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what, BOOLEAN single, PUNICODE_STRING pattern,
@@ -345,6 +351,9 @@ DWORD GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD size);
 // Opens a link itself, not what it leads to.
 #define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
 #define FILE_LIST_DIRECTORY 0x0001
+#define FILE_READ_DATA 0x0001
+#define FILE_ADD_FILE 0x0002
+#define FILE_ADD_SUBDIRECTORY 0x0004
 typedef struct _BY_HANDLE_FILE_INFORMATION {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;
@@ -389,6 +398,7 @@ LPSTR GetCommandLineA();
 LPWSTR GetCommandLineW();
 HANDLE GetStdHandle(DWORD which);
 BOOL WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, void* overlapped);
+BOOL ReadFile(HANDLE file, LPVOID data, DWORD size, LPDWORD read, void* overlapped);
 HANDLE CreateMutexA(LPSECURITY_ATTRIBUTES security, BOOL initialOwner, LPCSTR name);
 void GetLocalTime(LPSYSTEMTIME time);
 BOOL GetComputerNameA(LPSTR buffer, LPDWORD size);

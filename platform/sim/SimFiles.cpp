@@ -1,4 +1,5 @@
 // kernel32's file and folder calls on the simulated file tree.
+#include <algorithm>
 #include <cstring>
 
 #include "SimState.h"
@@ -379,7 +380,7 @@ BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD size, LPDWORD written, void*) 
   } else {
     auto file = s.files.find(handle);
     if (file == s.files.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
-    if (!(file->second.access & (FILE_APPEND_DATA | GENERIC_WRITE)))
+    if (!(file->second.access & (FILE_APPEND_DATA | FILE_WRITE_DATA | GENERIC_WRITE)))
       return sim::Refuse(ERROR_ACCESS_DENIED);
     FileNode* node = file->second.node;
     // A disk that fills up takes part of the data.
@@ -392,6 +393,23 @@ BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD size, LPDWORD written, void*) 
     if (node) node->content.append(static_cast<const char*>(data), size);
   }
   if (written) *written = size;
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE handle, LPVOID data, DWORD size, LPDWORD read, void*) {
+  auto& s = sim::Enter();
+  *read = 0;
+  auto file = s.files.find(handle);
+  if (file == s.files.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  sim::FileHandle& held = file->second;
+  if (!(held.access & (GENERIC_READ | FILE_READ_DATA))) return sim::Refuse(ERROR_ACCESS_DENIED);
+  if (DWORD error = sim::Faulted(Op::ReadFile, held.path)) return sim::Refuse(error);
+  // A file deleted while open has nothing more to give.
+  if (held.node && held.position < held.node->content.size()) {
+    *read = DWORD(std::min<size_t>(size, held.node->content.size() - held.position));
+    std::memcpy(data, held.node->content.data() + held.position, *read);
+    held.position += *read;
+  }
   return TRUE;
 }
 
@@ -532,14 +550,8 @@ BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
 }
 
 // The wide calls: the same calls on the name as the machine stores it.
-BOOL SetCurrentDirectoryW(LPCWSTR path) { return SetCurrentDirectoryA(sim::WideArg(path)); }
-
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security) {
   return CreateDirectoryA(sim::WideArg(path), security);
-}
-
-BOOL CopyFileW(LPCWSTR existing, LPCWSTR target, BOOL failIfExists) {
-  return CopyFileA(sim::WideArg(existing), sim::WideArg(target), failIfExists);
 }
 
 BOOL DeleteFileW(LPCWSTR path) { return DeleteFileA(sim::WideArg(path)); }
@@ -547,7 +559,3 @@ BOOL DeleteFileW(LPCWSTR path) { return DeleteFileA(sim::WideArg(path)); }
 BOOL RemoveDirectoryW(LPCWSTR path) { return RemoveDirectoryA(sim::WideArg(path)); }
 
 DWORD GetFileAttributesW(LPCWSTR path) { return GetFileAttributesA(sim::WideArg(path)); }
-
-BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
-  return SetFileAttributesA(sim::WideArg(path), attributes);
-}

@@ -31,6 +31,7 @@ bool IsPathOp(Op op) {
     case Op::SHGetPathFromIDList:
     case Op::MoveFileEx:
     case Op::SetFileSecurity:
+    case Op::ReadFile:
       return true;
     default:
       return false;
@@ -111,6 +112,8 @@ const char* OpName(Op op) {
       return "SetFileSecurity";
     case Op::WriteFile:
       return "WriteFile";
+    case Op::ReadFile:
+      return "ReadFile";
     case Op::WideCall:
       return "WideCall";
   }

@@ -1,6 +1,7 @@
 // ntdll's file calls on the simulated file tree, as far as the program makes
-// them: opens relative to a folder held open, listings of names through a handle, attributes and
-// reparse tag, attributes set and delete through a handle.
+// them: opens and makes relative to a folder held open, listings of names
+// through a handle, attributes and reparse tag, attributes set and delete
+// through a handle.
 #include <cstddef>
 #include <cstring>
 
@@ -20,6 +21,7 @@ const NTSTATUS kInvalidHandle = NTSTATUS(0xC0000008);
 const NTSTATUS kInvalidParameter = NTSTATUS(0xC000000D);
 const NTSTATUS kAccessDenied = NTSTATUS(0xC0000022);
 const NTSTATUS kNameNotFound = NTSTATUS(0xC0000034);
+const NTSTATUS kNameCollision = NTSTATUS(0xC0000035);
 const NTSTATUS kSharingViolation = NTSTATUS(0xC0000043);
 const NTSTATUS kDirectoryNotEmpty = NTSTATUS(0xC0000101);
 const NTSTATUS kCannotDelete = NTSTATUS(0xC0000121);
@@ -61,22 +63,36 @@ FileHandle* Held(HANDLE handle) {
 
 }  // namespace
 
-NTSTATUS NtOpenFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES object,
-                    PIO_STATUS_BLOCK io, ULONG share, ULONG options) {
+// Opens (FILE_OPEN) or makes (FILE_CREATE) an entry relative to a folder held.
+NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES object,
+                      PIO_STATUS_BLOCK io, LARGE_INTEGER*, ULONG, ULONG share, ULONG disposition,
+                      ULONG options, void*, ULONG) {
   auto& s = sim::Enter();
   FileHandle* parent = Held(object->RootDirectory);
   // Only a name relative to a folder held.
-  if (!parent) return Done(io, kInvalidParameter);
+  if (!parent || (disposition != FILE_OPEN && disposition != FILE_CREATE))
+    return Done(io, kInvalidParameter);
   const std::basic_string<WCHAR> wide(object->ObjectName->Buffer,
                                       object->ObjectName->Length / sizeof(WCHAR));
   const std::string name = static_cast<LPCSTR>(sim::WideArg(wide.c_str()));
   const std::string path = parent->path + "\\" + name;
-  if (DWORD error = sim::Faulted(Op::CreateFile, path)) return Done(io, Status(error));
+  const bool makesFolder = disposition == FILE_CREATE && (options & FILE_DIRECTORY_FILE);
+  if (DWORD error = sim::Faulted(makesFolder ? Op::CreateDirectory : Op::CreateFile, path))
+    return Done(io, Status(error));
   // A folder that became a link while held still lists its own entries: none.
   FileNode* node = sim::Child(parent->node, name);
-  // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to.
-  if (node && (!(options & FILE_OPEN_REPARSE_POINT) || s.linksAsWine8))
+  if (disposition == FILE_CREATE) {
+    if (node) return Done(io, kNameCollision);
+    auto made = std::make_unique<FileNode>();
+    made->name = name;
+    made->attributes = makesFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    node = made.get();
+    parent->node->children[name] = std::move(made);
+    sim::Log((makesFolder ? "CreateDirectory " : "CreateFile ") + path);
+  } else if (node && (!(options & FILE_OPEN_REPARSE_POINT) || s.linksAsWine8)) {
+    // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to.
     node = sim::Followed(s, node);
+  }
   if (!node) return Done(io, kNameNotFound);
   if ((options & FILE_DIRECTORY_FILE) && !node->IsFolder()) return Done(io, STATUS_NOT_A_DIRECTORY);
   const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -201,6 +217,8 @@ ULONG RtlNtStatusToDosError(NTSTATUS status) {
       return ERROR_SHARING_VIOLATION;
     case kNameNotFound:
       return ERROR_FILE_NOT_FOUND;
+    case kNameCollision:
+      return ERROR_ALREADY_EXISTS;
     case kDirectoryNotEmpty:
       return ERROR_DIR_NOT_EMPTY;
     case kInvalidHandle:

@@ -83,6 +83,7 @@ struct FileHandle {
   bool listing = false;
   std::vector<FoundEntry> names;
   size_t listed = 0;
+  size_t position = 0;  // ReadFile's
 };
 
 struct RegValue {

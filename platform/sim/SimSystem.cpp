@@ -131,7 +131,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
       std::strcmp(name, "QueryFullProcessImageNameW") == 0)
     found = Exported(&QueryFullProcessImageNameW);
   if (module == kNtdll) {
-    if (std::strcmp(name, "NtOpenFile") == 0) found = Exported(&NtOpenFile);
+    if (std::strcmp(name, "NtCreateFile") == 0) found = Exported(&NtCreateFile);
     if (std::strcmp(name, "NtQueryDirectoryFile") == 0) found = Exported(&NtQueryDirectoryFile);
     if (std::strcmp(name, "NtQueryInformationFile") == 0) found = Exported(&NtQueryInformationFile);
     if (std::strcmp(name, "NtSetInformationFile") == 0) found = Exported(&NtSetInformationFile);

@@ -1,46 +1,82 @@
+#include <cstring>
+
 #include "app/RemoverDlg.h"
-#include "removal/tree/FolderListing.h"
+#include "location/NewerWindowsCalls.h"
+#include "removal/tree/HeldListing.h"
 
 namespace {
 
-// The copy makes each folder current as it enters it, as it always has; a
-// folder too deep to be the current one (past MAX_PATH) is copied without.
-bool EnterFolder(const CWidePath& folder) {
-  const CWidePath path = folder.Unextended();
-  return path.GetLength() > MAX_PATH - 2 || SetCurrentDirectoryW(path.Text());
+// Folders are listed and files read through the same access.
+const ACCESS_MASK kReadAccess = FILE_READ_DATA | FILE_READ_ATTRIBUTES;
+// Enough to keep a disk busy; small enough for any stack the copy runs on.
+const DWORD kChunk = 32768;
+
+// The data of `from`, then its times and attributes, into the new file `to`:
+// the saved work looks as the pupil left it.
+bool CopyData(const CHeldEntry& from, const CHeldEntry& to) {
+  BYTE data[kChunk];
+  DWORD read, written;
+  do {
+    if (!ReadFile(from.Handle(), data, kChunk, &read, NULL) ||
+        !WriteFile(to.Handle(), data, read, &written, NULL) || written != read)
+      return false;
+  } while (read != 0);
+  BY_HANDLE_FILE_INFORMATION file;
+  FILE_BASIC_INFORMATION basic;
+  memset(&basic, 0, sizeof basic);
+  if (!GetFileInformationByHandle(from.Handle(), &file)) return false;
+  memcpy(&basic.CreationTime, &file.ftCreationTime, sizeof basic.CreationTime);
+  memcpy(&basic.LastWriteTime, &file.ftLastWriteTime, sizeof basic.LastWriteTime);
+  basic.FileAttributes = file.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+  IO_STATUS_BLOCK status;
+  return NT_SUCCESS(
+      SetInformationNative(to.Handle(), &status, &basic, sizeof basic, FileBasicInformation));
 }
 
-// Copies in wide characters, so that every pupil's file keeps its real name,
-// whatever the ANSI code page can spell, and by "\\?\" paths, so that work
-// nested past MAX_PATH is saved too.
-bool CopyWideTree(const CWidePath& source, const CWidePath& destination, CRemoverDlg& remover) {
-  CFolderListing listing;
-  if (!EnterFolder(source) || !listing.Open(source)) return remover.CopyFailed(source);
-
+// Copies what `source` holds into `destination`, which this copy made; the
+// paths are for the log. Each entry is opened relative to the folder held
+// and made anew in the one the copy holds, so that a pupil who swaps a
+// folder for a link meanwhile leads the copy nowhere. Copies in wide
+// characters, so that every pupil's file keeps its real name, and at any
+// depth.
+bool CopyInside(const CHeldEntry& source, const CWidePath& sourcePath,
+                const CHeldEntry& destination, const CWidePath& destinationPath,
+                CRemoverDlg& remover) {
+  CHeldListing listing(source);
   // Everything is tried; any entry that could not be copied makes the copy
   // a failed one, since the caller then erases the original.
   bool copiedAll = true;
-  WIN32_FIND_DATAW entry;
-  while (listing.Next(entry)) {
+  LPCWSTR name;
+  int length;
+  DWORD listed;
+  while (listing.Next(name, length, listed)) {
+    CWidePath from = sourcePath, to = destinationPath;
+    from.Append(L"\\", 1).Append(name, length);
+    to.Append(L"\\", 1).Append(name, length);
+    CHeldEntry original, copy;
+    NTSTATUS opened = original.OpenIn(source, name, length, listed, kReadAccess);
+    const bool link =
+        opened == STATUS_REPARSE_POINT_NOT_RESOLVED || (NT_SUCCESS(opened) && original.IsLink());
     // A junction or symbolic link leads out of the tree: its target is not
     // the product's data, so nothing is copied through it.
-    if (IsLink(entry)) continue;
-    CWidePath from, to;
-    if (!from.Join(source, entry.cFileName) || !to.Join(destination, entry.cFileName)) {
-      copiedAll = false;
-    } else if (IsFolder(entry)) {
-      // A folder that exists already is simply used.
-      if (!CreateDirectoryW(to.Text(), NULL) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        copiedAll = remover.CopyFailed(to);
-      } else if (!CopyWideTree(from, to, remover)) {
-        copiedAll = false;
-      }
-    } else if (CopyFileW(from.Text(), to.Text(), TRUE)) {
+    if (link && (listed & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    // One listed as no link is one a pupil swapped meanwhile: what it was is
+    // not copied, so the copy fails and nothing is deleted.
+    if (link) opened = STATUS_REPARSE_POINT_NOT_RESOLVED;
+    if (!NT_SUCCESS(opened)) {
+      SetLastErrorOf(opened);
+      copiedAll = remover.CopyFailed(from);
+    } else if (!copy.CreateIn(destination, name, length, original.IsFolder())) {
+      // The destination is a folder made for this copy, so an entry that is
+      // there already is another of the same name (a folder that tells
+      // case apart): this one is not saved.
+      copiedAll = remover.CopyFailed(to);
+    } else if (original.IsFolder()) {
+      if (!CopyInside(original, from, copy, to, remover)) copiedAll = false;
+    } else if (CopyData(original, copy)) {
       ++remover.m_filesCopied;
     } else {
-      // The destination is a folder made for this copy, so a file that is
-      // there already is another of the same name (a folder that tells no
-      // case apart, a share that normalises names): this one is not saved.
       copiedAll = remover.CopyFailed(from);
     }
     // A long copy must not leave the dialog "Not Responding".
@@ -53,5 +89,12 @@ bool CopyWideTree(const CWidePath& source, const CWidePath& destination, CRemove
 
 bool CRemoverDlg::CopyTree(const CWidePath& source, const CWidePath& destination) {
   CWidePath from = source, to = destination;
-  return from.Extend() && to.Extend() && CopyWideTree(from, to, *this);
+  CHeldEntry original, copy;
+  // Neither end may be a link: what a link leads to is not the pupils' data,
+  // and the copy goes only into the folder made for it.
+  const ACCESS_MASK fill = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_READ_ATTRIBUTES;
+  if (!from.Extend() || !original.Open(from, kReadAccess) || !original.IsFolder())
+    return CopyFailed(source);
+  if (!to.Extend() || !copy.Open(to, fill) || !copy.IsFolder()) return CopyFailed(destination);
+  return CopyInside(original, source, copy, destination, *this);
 }

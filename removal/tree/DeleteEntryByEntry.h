@@ -1,12 +1,27 @@
 // The delete the program does itself where the shell cannot take a folder
-// whole (an entry past MAX_PATH, a file held open): by "\\?\" paths, which
-// reach every depth, one entry at a time.
+// whole (an entry past MAX_PATH, a file held open), and where what it does
+// must be told: by "\\?\" paths, which reach every depth, one entry at a
+// time, each opened relative to the folder held above it.
 #pragma once
 
 #include "removal/WidePath.h"
 
+// What a delete tells as it goes; the paths are in "\\?\" form.
+class CDeleteWatch {
+ public:
+  // `file` is about to go.
+  virtual void Deleting(const CWidePath& file) = 0;
+  // `entry` could not go (nor, for a folder, what it held); false ends the
+  // delete there.
+  virtual bool Stays(const CWidePath& entry, bool folder) = 0;
+
+ protected:
+  ~CDeleteWatch() {}
+};
+
 // Deletes all of `folder` that can go now: files (read-only ones too), each
 // folder after its contents, and a junction or symbolic link as a link, never
 // entered. True when `folder` is gone; else what is left is what could not go. A
-// `folder` that is itself a link is left whole (false).
-bool DeleteEntryByEntry(const CWidePath& folder);
+// `folder` that is itself a link is left whole (false). Unwatched, every
+// entry is tried.
+bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch = NULL);

@@ -44,6 +44,24 @@ bool CHeldEntry::Open(const CWidePath& path, ACCESS_MASK access) {
 
 NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, DWORD listed,
                             ACCESS_MASK access, ULONG options) {
+  const NTSTATUS learnt = Learn(Make(parent, name, length, access, FILE_OPEN, options));
+  if (!NT_SUCCESS(learnt) || !(listed & ~m_attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return learnt;
+  Close();
+  return STATUS_REPARSE_POINT_NOT_RESOLVED;
+}
+
+bool CHeldEntry::CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder) {
+  const ACCESS_MASK access = folder ? FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY
+                                    : FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES;
+  const NTSTATUS made = Learn(Make(parent, name, length, access | FILE_READ_ATTRIBUTES, FILE_CREATE,
+                                   folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE));
+  if (!NT_SUCCESS(made)) SetLastErrorOf(made);
+  return NT_SUCCESS(made);
+}
+
+NTSTATUS CHeldEntry::Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
+                          ULONG disposition, ULONG options) {
   Close();
   const WORD bytes = WORD(length * sizeof(WCHAR));
   UNICODE_STRING text = {bytes, bytes, const_cast<LPWSTR>(name)};
@@ -51,16 +69,12 @@ NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, 
                               NULL};
   IO_STATUS_BLOCK status;
   HANDLE opened = INVALID_HANDLE_VALUE;
-  const NTSTATUS result =
-      OpenFileNative(&opened, access | SYNCHRONIZE, &object, &status, kShareButDelete,
-                     options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
-                         FILE_OPEN_FOR_BACKUP_INTENT);
+  const NTSTATUS result = CreateFileNative(
+      &opened, access | SYNCHRONIZE, &object, &status, kShareButDelete, disposition,
+      options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+          FILE_OPEN_FOR_BACKUP_INTENT);
   if (NT_SUCCESS(result)) m_handle = opened;
-  const NTSTATUS learnt = Learn(result);
-  if (!NT_SUCCESS(learnt) || !(listed & ~m_attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return learnt;
-  Close();
-  return STATUS_REPARSE_POINT_NOT_RESOLVED;
+  return result;
 }
 
 // What the entry is, from its own handle; an entry that cannot tell is closed.

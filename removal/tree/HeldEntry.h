@@ -24,6 +24,10 @@ class CHeldEntry {
   // FILE_DIRECTORY_FILE.
   NTSTATUS OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, DWORD listed,
                   ACCESS_MASK access, ULONG options = 0);
+  // Makes the folder or file `name` in the folder `parent` holds, and holds
+  // it for filling: one that is there already is never taken, whatever it
+  // is. False with the last error set when it cannot be made.
+  bool CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder);
   HANDLE Handle() const { return m_handle; }
   // A junction or symbolic link, by the rule of the listings.
   bool IsLink() const;
@@ -36,6 +40,8 @@ class CHeldEntry {
   void Close();
 
  private:
+  NTSTATUS Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
+                ULONG disposition, ULONG options);
   NTSTATUS Learn(NTSTATUS opened);
 
   HANDLE m_handle;

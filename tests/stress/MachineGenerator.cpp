@@ -247,7 +247,8 @@ class MachineBuilder {
     int budget = dice_.Between(0, 60);
     FillTree(students, dice_.Between(0, 4), dice_.Between(1, 6), budget, 0.02);
     Note("Students tree of " + std::to_string(m_.Tree(students).size()) + " files");
-    if (dice_.Chance(0.3)) MarkReparsePoints(students);
+    // Windows NT 4.0 knows no reparse points, and cannot tell one from a link.
+    if (facts_.osMajor >= 5 && dice_.Chance(0.3)) MarkReparsePoints(students);
     if (dice_.Chance(0.15)) AddJunctionIn(students);
   }
 
