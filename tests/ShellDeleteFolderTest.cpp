@@ -14,18 +14,46 @@ std::string PathOfLength(size_t length) {
   return parent + std::string(length - parent.size(), 'n');
 }
 
-TEST_F(ShellDeleteFolderTest, ExistingFolderGoesToTheRecycleBinInSilence) {
-  sim::Machine& m = sim::machine();
-  m.AddFile("C:\\d\\tree\\sub\\a.txt");
-  m.AddFile("C:\\d\\keep.txt", "sibling");
-  OpenDialog();
+// The shell walks by name: a folder that a pupil may change, or one in it,
+// may be made a mount point as it goes. Only the program's own delete, on
+// handles, takes such a tree.
+TEST_F(ShellDeleteFolderTest, ExistingFolderGoesToTheRecycleBinInSilenceWhereNoPupilMayChangeIt) {
+  // clang-format off
+  const struct {
+    const char* what;
+    const char* pupilMayChange;  // or nullptr
+    bool recycled;
+  } cases[] = {
+      {"only administrators may change it", nullptr, true},
+      {"a pupil may change a folder inside", "C:\\d\\tree\\sub", false},
+      {"a pupil may change the folder above, and what inherits from it", "C:\\d", false},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    m.AddFile("C:\\d\\tree\\sub\\a.txt");
+    m.AddFolder("C:\\d\\tree\\sub\\empty");
+    m.AddFile("C:\\d\\keep.txt", "sibling");
+    m.AddFile("C:\\Teacher\\marks.xls", "marks");
+    if (c.pupilMayChange) m.LetChange(c.pupilMayChange, "pupil");
+    m.faultHook = [&m](sim::Op op, const std::string&) -> DWORD {
+      if (op == sim::Op::ShellDelete)
+        m.MakeMountPoint("pupil", "C:\\d\\tree\\sub\\empty", "C:\\Teacher");
+      return 0;
+    };
+    OpenDialog();
 
-  EXPECT_TRUE(dialog->ShellDeleteFolder("C:\\d\\tree"));
+    EXPECT_TRUE(dialog->ShellDeleteFolder("C:\\d\\tree"));
 
-  EXPECT_FALSE(m.Exists("C:\\d\\tree"));
-  EXPECT_EQ(m.RecycledPaths(), (std::vector<std::string>{"C:\\d\\tree"}));
-  EXPECT_TRUE(m.messageBoxes.empty());
-  EXPECT_EQ(m.ReadFile("C:\\d\\keep.txt"), "sibling");
+    EXPECT_FALSE(m.Exists("C:\\d\\tree"));
+    EXPECT_EQ(m.RecycledPaths(),
+              c.recycled ? std::vector<std::string>{"C:\\d\\tree"} : std::vector<std::string>{});
+    EXPECT_TRUE(m.messageBoxes.empty());
+    EXPECT_EQ(m.ReadFile("C:\\d\\keep.txt"), "sibling");
+    EXPECT_EQ(m.ReadFile("C:\\Teacher\\marks.xls"), "marks");
+  }
 }
 
 TEST_F(ShellDeleteFolderTest, FolderThatIsNotGoneIsAFailure) {

@@ -65,6 +65,15 @@ const BYTE* RunningAccount(DWORD (&user)[24]) {
 
 }  // namespace
 
+bool OnlyTrustedMayHeld(HANDLE entry, DWORD rights) {
+  DWORD security[1024], user[24];
+  DWORD size;
+  return GetKernelObjectSecurity(entry, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                 security, sizeof security, &size) &&
+         DescriptorTrusted(reinterpret_cast<const BYTE*>(security), sizeof security, rights,
+                           RunningAccount(user));
+}
+
 bool OnlyTrustedMay(const CWidePath& path, DWORD rights, bool link) {
   HANDLE entry =
       CreateFileW(path.Text(), READ_CONTROL | FILE_READ_ATTRIBUTES,
@@ -72,15 +81,9 @@ bool OnlyTrustedMay(const CWidePath& path, DWORD rights, bool link) {
                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
   if (entry == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
-  DWORD security[1024], user[24];
-  DWORD size;
-  const bool trusted =
-      GetFileInformationByHandle(entry, &info) &&
-      (link || !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) &&
-      GetKernelObjectSecurity(entry, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              security, sizeof security, &size) &&
-      DescriptorTrusted(reinterpret_cast<const BYTE*>(security), sizeof security, rights,
-                        RunningAccount(user));
+  const bool trusted = GetFileInformationByHandle(entry, &info) &&
+                       (link || !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                       OnlyTrustedMayHeld(entry, rights);
   CloseHandle(entry);
   return trusted;
 }

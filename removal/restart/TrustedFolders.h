@@ -13,6 +13,9 @@ const DWORD kChangeRights = DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD
 const DWORD kMakeRights =
     FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | GENERIC_WRITE;
 
+// True when the entry held open (with READ_CONTROL) has a trusted owner and
+// grants none of `rights` to anyone else.
+bool OnlyTrustedMayHeld(HANDLE entry, DWORD rights);
 // True when the entry at `path` ("\\?\C:\...", a link judged as itself) has
 // a trusted owner and grants none of `rights` to anyone else; when `link` is
 // false, a link there is not trusted either (what it leads to is unjudged).

@@ -1,16 +1,20 @@
 #include "removal/tree/ReadyForShell.h"
 
+#include "removal/restart/TrustedFolders.h"
 #include "removal/tree/HeldListing.h"
 
 namespace {
 
 const ACCESS_MASK kAccess =
-    DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+    DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | READ_CONTROL;
 
 // `length`: how long the usual form of the folder's path is. Each entry is
 // told from its own handle and a link removed through it, so a folder that a
 // pupil turns into a mount point meanwhile leads nowhere.
 bool ReadyIn(const CHeldEntry& folder, int length) {
+  // The shell walks by name: a folder that anyone else may add to or change
+  // may be made a mount point as it goes, and lead it out.
+  if (!OnlyTrustedMayHeld(folder.Handle(), kChangeRights | kMakeRights)) return false;
   CHeldListing listing(folder);
   LPCWSTR name;
   int nameLength;
@@ -33,6 +37,7 @@ bool ReadyForShell(const CWidePath& folder) {
   // Opened by its "\\?\" path, which reaches every depth.
   CWidePath path = folder;
   CHeldEntry top;
-  return path.Extend() && top.Open(path, kAccess) && top.IsFolder() &&
+  // Nor may anyone else rename it, and put a link in its place.
+  return path.Extend() && OnlyTrustedAbove(path, 0) && top.Open(path, kAccess) && top.IsFolder() &&
          ReadyIn(top, path.Unextended().GetLength());
 }
