@@ -115,9 +115,6 @@ class CRemoverDlg : public CDialog {
   // that the same text (a relative folder made full) counts as unchanged;
   // "" when m_installPath was not typed.
   CWidePath m_typedLocation;
-  // The user named m_installPath (typed, browsed for or given with /folder)
-  // rather than it being found: what it leads to is what they chose.
-  bool m_folderNamed;
   // The registry's install folder in UTF-8 when it could not be reached: on
   // a drive that is not a present fixed one, or as this Windows converts it
   // where it lacks the wide call that would read it whole and the converted

@@ -48,6 +48,5 @@ bool CRemoverDlg::ConfirmLocation(CWidePath& folder) {
     return false;
   }
   folder = full;
-  m_folderNamed = true;
   return true;
 }

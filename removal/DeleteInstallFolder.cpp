@@ -57,8 +57,10 @@ void CRemoverDlg::DeleteInstallFolder(const CWidePath& folder) {
     m_failures.Add("Folder: " + folder.Utf8());
     return;
   }
-  // Judged while the link is still there to be judged.
-  const bool chosen = m_folderNamed || LinkMadeByTrusted(folder);
+  // Judged while the link is still there to be judged. A user who named the
+  // link saw a name, not who put the link there: their naming vouches for
+  // nothing behind it, and the report names the folder for them to name.
+  const bool chosen = LinkMadeByTrusted(folder);
   if (!RemoveLink(folder)) ReportLeft("Folder: ", folder);
   if (!chosen) {
     m_failures.Add("Install folder was a link to " + target.Utf8() + "; " + target.Utf8() +
