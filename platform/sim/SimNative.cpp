@@ -181,7 +181,9 @@ NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, UL
     const DWORD attributes = static_cast<FILE_BASIC_INFORMATION*>(buffer)->FileAttributes;
     // 0 leaves them as they are; FILE_ATTRIBUTE_NORMAL clears them.
     if (attributes) sim::SetAttributes(s, node, attributes);
-    sim::Log("SetFileAttributes " + held->path + " " + sim::Hex(attributes));
+    // Where it really is: the name it was opened by may be a short one, gone
+    // with it.
+    sim::Log("SetFileAttributes " + held->finalPath + " " + sim::Hex(attributes));
     return Done(io, kSuccess);
   }
   if (what != FileDispositionInformation || size < sizeof(FILE_DISPOSITION_INFORMATION) ||

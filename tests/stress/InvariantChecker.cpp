@@ -1,5 +1,7 @@
 #include "InvariantChecker.h"
 
+#include <set>
+
 #include "PathKey.h"
 #include "ProductComponents.h"
 #include "ProductLayout.h"
@@ -58,6 +60,13 @@ struct NamedThing {
 
 bool ParseEntry(const std::string& entry, NamedThing& thing) {
   const std::string hklm = "HKEY_LOCAL_MACHINE\\";
+  // The folder behind a link that anyone could have made is left, and named.
+  const std::string linked = "Install folder was a link to ";
+  if (StartsWith(entry, linked)) {
+    thing = {NamedThing::File,
+             PathKey(entry.substr(linked.size(), entry.find("; ") - linked.size()))};
+    return true;
+  }
   if (StartsWith(entry, "Folder: ") || StartsWith(entry, "File: ")) {
     // An install folder named by short names or with "\\?\" is reported so.
     const std::string path = entry.substr(entry.find(": ") + 2);
@@ -147,7 +156,8 @@ class Checker {
         what = "deleted";
       else if (now->second != old)
         what = "changed";
-      if (what && !MayChangeFile(entry.first))
+      // A pupil's own move or link is theirs.
+      if (what && !MayChangeFile(entry.first) && !PupilTouched(entry.first))
         Violation(std::string(what) + " outside the product's components (" +
                   EndingName(run_.ending.kind) + "): " + Printable(old.path));
     }
@@ -166,7 +176,7 @@ class Checker {
     for (const auto& entry : run_.after.files)
       if (!run_.before.files.count(entry.first) && !IsSameOrBelow(entry.first, logs) &&
           (newSaved_.empty() || !IsSameOrBelow(entry.first, newSaved_)) &&
-          entry.first != PathKey(run_.ending.registryBackup))
+          entry.first != PathKey(run_.ending.registryBackup) && !PupilTouched(entry.first))
         Violation("made outside this run's saved-data folder: " + Printable(entry.second.path));
   }
 
@@ -255,8 +265,17 @@ class Checker {
     if (folder == run_.before.files.end() || folder->second.IsJunction()) return;
     const auto saved =
         newSaved_.empty() ? std::map<std::string, const FileEntry*>() : run_.after.Below(newSaved_);
+    std::multiset<std::string> contents;
+    for (const auto& entry : run_.after.files)
+      if (!entry.second.IsFolder()) contents.insert(entry.second.content);
     for (const auto& file : run_.before.Below(students)) {
       if (file.second->IsFolder()) continue;
+      // What a pupil moved away is saved, or still there, under another name.
+      if (PupilTouched(PathKey(file.second->path))) {
+        if (!contents.count(file.second->content))
+          Violation("a student file a pupil moved is gone: " + Printable(file.second->path));
+        continue;
+      }
       auto copy = saved.find(file.first);
       if (copy == saved.end() || copy->second->IsFolder() ||
           copy->second->content != file.second->content)
@@ -264,6 +283,12 @@ class Checker {
                   Printable(file.second->path) +
                   (newSaved_.empty() ? " (no saved-data folder was made)" : ""));
     }
+  }
+
+  bool PupilTouched(const std::string& key) const {
+    for (const std::string& touched : run_.pupilTouched)
+      if (IsSameOrBelow(key, touched)) return true;
+    return false;
   }
 
   // ---- Invariant 3: the final report tells the truth.

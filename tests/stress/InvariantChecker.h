@@ -41,6 +41,9 @@ struct RunEvidence {
   const Snapshot& after;
   const RunEnding& ending;
   const std::vector<std::string>& events;  // the simulated machine's log
+  // What a pupil made or moved while the program ran, by PathKey: theirs,
+  // not the run's.
+  const std::vector<std::string>& pupilTouched;
 };
 
 // Every broken invariant, one readable line each.

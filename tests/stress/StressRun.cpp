@@ -1,11 +1,13 @@
 #include "StressRun.h"
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 #include "FaultInjector.h"
 #include "InvariantChecker.h"
 #include "MachineGenerator.h"
+#include "PupilAtAnyMoment.h"
 #include "PupilLinks.h"
 #include "Snapshot.h"
 #include "UserPlayer.h"
@@ -142,7 +144,7 @@ std::string DescribeRun(uint64_t seed, const CommandLinePlan& commandLine,
 
 }  // namespace
 
-RunResult RunOnce(uint64_t seed, bool withDump) {
+RunResult RunOnce(uint64_t seed, bool withDump, bool pupilAtAnyMoment) {
   RunResult result;
   result.seed = seed;
   sim::Machine& m = sim::reset();
@@ -159,12 +161,16 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
   const CommandLinePlan commandLine = PlanCommandLine(commandDice, facts);
   // The pupil's, last, so that every other choice of a seed stays as it was.
   Dice pupilDice(dice.Fork());
+  Dice momentDice(dice.Fork());
+  std::unique_ptr<PupilAtAnyMoment> pupil;
+  if (pupilAtAnyMoment) pupil = std::make_unique<PupilAtAnyMoment>(momentDice, facts);
   m.SetCommandLine("\"C:\\Temp\\RemoveKM.exe\" " + commandLine.arguments);
   m.RedirectStandardOutput();
 
   const Snapshot before = Snapshot::Take();
   faults.Arm(m.CallCount() + CallLimit(before));
   player.Attach();
+  if (pupil) pupil->Attach();
   // Unattended, the removal may start before anything is asked.
   if (commandLine.quiet) faults.MarkRemovalStarted();
   int exitCode = -1;
@@ -195,16 +201,20 @@ RunResult RunOnce(uint64_t seed, bool withDump) {
   }
   const RunEnding ending = ReadEnding(boxes, player.Record());
   CheckExitCode(commandLine, ending, exitCode, result.violations);
-  for (const std::string& violation : CheckInvariants(
-           {facts, player.Record(), faults.Injected(), before, after, ending, m.events}))
+  const std::vector<std::string> noneTouched;
+  for (const std::string& violation :
+       CheckInvariants({facts, player.Record(), faults.Injected(), before, after, ending, m.events,
+                        pupil ? pupil->Touched() : noneTouched}))
     if (!TakenByAllUsers(commandLine, violation)) result.violations.push_back(violation);
   if (!faults.CallLimitReached()) CheckAccounting(faults.Injected(), result.violations);
   CheckRestart(pupilDice, ending, result.violations);
+  if (pupil) pupil->Check(ending.success, player.Record().installFolder, result.violations);
   CheckStartUp(facts, player.Record(), faults.Injected(), result.violations);
 
   result.ending = std::string(EndingName(ending.kind)) + (ending.success ? " (Success!)" : "");
   if (result.violations.empty() && !withDump) return result;
   result.description = DescribeRun(seed, commandLine, facts, faults, plan, player.Record(), ending);
+  if (pupil) result.description += pupil->Describe();
   if (withDump) result.description += "simulated machine:\n" + m.Dump();
   return result;
 }

@@ -18,6 +18,8 @@ struct RunResult {
   std::string description;
 };
 
-RunResult RunOnce(uint64_t seed, bool withDump);
+// `pupilAtAnyMoment`: a pupil also acts once while the program runs (see
+// PupilAtAnyMoment.h).
+RunResult RunOnce(uint64_t seed, bool withDump, bool pupilAtAnyMoment = false);
 
 }  // namespace stress

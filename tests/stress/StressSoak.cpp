@@ -1,5 +1,6 @@
-// A long soak of the stress runs: stress_soak FIRST_SEED RUNS. One run prints
-// its whole description, for replaying a failure.
+// A long soak of the stress runs: stress_soak FIRST_SEED RUNS [pupil]; with
+// "pupil", a pupil acts at a moment of each run. One run prints its whole
+// description, for replaying a failure.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -9,8 +10,9 @@
 #include "StressRun.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s FIRST_SEED RUNS\n", argv[0]);
+  const bool pupil = argc == 4 && std::string(argv[3]) == "pupil";
+  if (argc != 3 && !pupil) {
+    std::fprintf(stderr, "usage: %s FIRST_SEED RUNS [pupil]\n", argv[0]);
     return 2;
   }
   const uint64_t first = std::strtoull(argv[1], nullptr, 10);
@@ -20,7 +22,7 @@ int main(int argc, char** argv) {
   std::map<std::string, uint64_t> endings;
   for (uint64_t seed = first; seed < first + runs; ++seed) {
     const bool alone = runs == 1;
-    stress::RunResult result = stress::RunOnce(seed, alone);
+    stress::RunResult result = stress::RunOnce(seed, alone, pupil);
     if (alone) std::printf("%s", result.description.c_str());
     ++endings[result.ending];
     if (!result.violations.empty()) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "StressRun.h"
 
@@ -14,14 +15,17 @@ const int kRunsPerBlock = 1000;
 const int kFullReports = 2;
 const int kListedFailures = 20;
 
-class StressBlock : public ::testing::TestWithParam<int> {};
+// Each block twice: as the machine is made, and with a pupil acting at a
+// moment of the run.
+class StressBlock : public ::testing::TestWithParam<std::tuple<int, bool>> {};
 
 TEST_P(StressBlock, InvariantsHoldOnRandomMachines) {
-  const uint64_t first = static_cast<uint64_t>(GetParam()) * kRunsPerBlock;
+  const uint64_t first = static_cast<uint64_t>(std::get<0>(GetParam())) * kRunsPerBlock;
+  const bool pupil = std::get<1>(GetParam());
   int failures = 0;
   std::string listed;
   for (uint64_t seed = first; seed < first + kRunsPerBlock; ++seed) {
-    stress::RunResult result = stress::RunOnce(seed, failures < kFullReports);
+    stress::RunResult result = stress::RunOnce(seed, failures < kFullReports, pupil);
     if (result.violations.empty()) continue;
     std::string violations;
     for (const std::string& violation : result.violations) violations += "  " + violation + "\n";
@@ -31,10 +35,16 @@ TEST_P(StressBlock, InvariantsHoldOnRandomMachines) {
       listed += "seed " + std::to_string(seed) + ":\n" + violations;
     ++failures;
   }
-  EXPECT_EQ(failures, 0) << listed << "(replay a seed whole with: stress_soak SEED 1)";
+  EXPECT_EQ(failures, 0) << listed << "(replay a seed whole with: stress_soak SEED 1"
+                         << (pupil ? " pupil)" : ")");
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, StressBlock, ::testing::Range(0, kBlocks));
+INSTANTIATE_TEST_SUITE_P(Seeds, StressBlock,
+                         ::testing::Combine(::testing::Range(0, kBlocks), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<StressBlock::ParamType>& block) {
+                           return std::to_string(std::get<0>(block.param)) +
+                                  (std::get<1>(block.param) ? "WithAPupil" : "");
+                         });
 
 // Seeds of longer soaks that once found a fault, in the program or in the
 // checker.
@@ -42,6 +52,12 @@ TEST(StressSeeds, OnceFailedSeedsHold) {
   // /allusers, another profile's desktop shortcut left to the restart.
   for (const uint64_t seed : {109473173ull}) {
     stress::RunResult result = stress::RunOnce(seed, true);
+    EXPECT_TRUE(result.violations.empty()) << "seed " << seed << "\n" << result.description;
+  }
+  // A pupil's link where the user then typed the install folder: its target
+  // was taken for the folder the user named.
+  for (const uint64_t seed : {3214ull}) {
+    stress::RunResult result = stress::RunOnce(seed, true, true);
     EXPECT_TRUE(result.violations.empty()) << "seed " << seed << "\n" << result.description;
   }
 }

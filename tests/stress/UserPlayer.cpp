@@ -31,8 +31,9 @@ bool StartsWith(const std::string& text, const std::string& start) {
 }
 
 bool IsReportEntry(const std::string& line) {
-  for (const char* form : {"Folder: ", "File: ", "Registry Key: ", "Registry Value: ",
-                           "Registry backup could not be written: "})
+  for (const char* form :
+       {"Folder: ", "File: ", "Registry Key: ", "Registry Value: ",
+        "Registry backup could not be written: ", "Install folder was a link to "})
     if (StartsWith(line, form)) return true;
   return false;
 }
