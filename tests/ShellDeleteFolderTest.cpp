@@ -23,8 +23,10 @@ TEST_F(ShellDeleteFolderTest, ExistingFolderGoesToTheRecycleBinInSilenceWhereNoP
     const char* what;
     const char* pupilMayChange;  // or nullptr
     bool recycled;
+    const char* swappedAtOpen = nullptr;  // a folder a pupil swaps for a link as it is opened
   } cases[] = {
       {"only administrators may change it", nullptr, true},
+      {"a pupil swaps a folder inside before it is judged", "C:\\d\\tree\\sub", false, "C:\\d\\tree\\sub"},
       {"a pupil may change a folder inside", "C:\\d\\tree\\sub", false},
       {"a pupil may change the folder above, and what inherits from it", "C:\\d", false},
   };
@@ -38,9 +40,13 @@ TEST_F(ShellDeleteFolderTest, ExistingFolderGoesToTheRecycleBinInSilenceWhereNoP
     m.AddFile("C:\\d\\keep.txt", "sibling");
     m.AddFile("C:\\Teacher\\marks.xls", "marks");
     if (c.pupilMayChange) m.LetChange(c.pupilMayChange, "pupil");
-    m.faultHook = [&m](sim::Op op, const std::string&) -> DWORD {
+    // What the swapped folder holds, once it is out of the listing's sight.
+    m.AddJunction("C:\\d\\tree\\sub\\link", "C:\\Teacher");
+    m.faultHook = [&m, &c](sim::Op op, const std::string& target) -> DWORD {
       if (op == sim::Op::ShellDelete)
         m.MakeMountPoint("pupil", "C:\\d\\tree\\sub\\empty", "C:\\Teacher");
+      if (op == sim::Op::CreateFile && c.swappedAtOpen && target == c.swappedAtOpen)
+        m.PlantLink("pupil", target, "C:\\Teacher");
       return 0;
     };
     OpenDialog();

@@ -25,6 +25,10 @@ bool ReadyIn(const CHeldEntry& folder, int length) {
     if (pathLength >= MAX_PATH ||
         !NT_SUCCESS(entry.OpenIn(folder, name, nameLength, listed, kAccess)))
       return false;
+    // One listed as no link that opens as one was swapped meanwhile, and
+    // what it was now lies elsewhere in the tree, unlisted: someone is at
+    // work in it, and the shell must not walk it.
+    if (entry.IsLink() && !(listed & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
     if (entry.IsLink() ? !entry.Delete() : entry.IsFolder() && !ReadyIn(entry, pathLength))
       return false;
   }
