@@ -21,14 +21,13 @@ bool DeleteInside(const CHeldEntry& folder, const CWidePath& path, CDeleteWatch*
     CWidePath inside = path;
     inside.Append(L"\\", 1).Append(name, length);
     CHeldEntry entry;
-    if (NT_SUCCESS(entry.OpenIn(folder, name, length, listed, kDeleteAccess))) {
-      if (DeleteHeld(entry, inside, watch)) continue;
-    } else if (!watch || watch->Stays(inside, (listed & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
-      deletedAll = false;
-      continue;
-    }
+    const bool opened = NT_SUCCESS(entry.OpenIn(folder, name, length, listed, kDeleteAccess));
+    if (opened && DeleteHeld(entry, inside, watch)) continue;
     // A watched delete stops at the first entry that stays.
-    if (watch) return false;
+    if (watch) {
+      if (!opened) watch->Stays(inside, (listed & FILE_ATTRIBUTE_DIRECTORY) != 0);
+      return false;
+    }
     deletedAll = false;
   }
   return deletedAll && listing.Complete();

@@ -11,9 +11,9 @@ class CDeleteWatch {
  public:
   // `file` is about to go.
   virtual void Deleting(const CWidePath& file) = 0;
-  // `entry` could not go (nor, for a folder, what it held); false ends the
-  // delete there.
-  virtual bool Stays(const CWidePath& entry, bool folder) = 0;
+  // `entry` could not go (nor, for a folder, what it held); the delete ends
+  // there.
+  virtual void Stays(const CWidePath& entry, bool folder) = 0;
 
  protected:
   ~CDeleteWatch() {}
@@ -23,5 +23,5 @@ class CDeleteWatch {
 // folder after its contents, and a junction or symbolic link as a link, never
 // entered. True when `folder` is gone; else what is left is what could not go. A
 // `folder` that is itself a link is left whole (false). Unwatched, every
-// entry is tried.
+// entry is tried; watched, the delete stops at the first that stays.
 bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch = NULL);

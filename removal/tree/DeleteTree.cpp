@@ -13,11 +13,10 @@ class CToldDelete : public CDeleteWatch {
     ToAnsi(file.Unextended().Text(), shown);
     m_remover.m_progress.ShowItemNow(shown);
   }
-  bool Stays(const CWidePath& entry, bool folder) override {
+  void Stays(const CWidePath& entry, bool folder) override {
     m_remover.AskUser((folder ? "Could not delete directory: " : "Could not delete file: ") +
                           entry.Unextended().Utf8(),
                       "Error", MB_OK);
-    return false;
   }
 
  private:
