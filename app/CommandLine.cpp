@@ -13,6 +13,8 @@ enum Switch {
   kSaveTo,
   kFolder,
   kLog,
+  kCloseWait,
+  kCloseInSession,
   kHelp,
   kUnknown
 };
@@ -21,10 +23,21 @@ const struct {
   const char* name;
   Switch id;
 } kSwitches[] = {
-    {"quiet", kQuiet},     {"q", kQuiet},       {"qn", kQuiet},      {"s", kQuiet},
-    {"silent", kQuiet},    {"check", kCheck},   {"nosave", kNoSave}, {"allusers", kAllUsers},
-    {"saveto", kSaveTo},   {"folder", kFolder}, {"log", kLog},       {"?", kHelp},
+    {"quiet", kQuiet},
+    {"q", kQuiet},
+    {"qn", kQuiet},
+    {"s", kQuiet},
+    {"silent", kQuiet},
+    {"check", kCheck},
+    {"nosave", kNoSave},
+    {"allusers", kAllUsers},
+    {"saveto", kSaveTo},
+    {"folder", kFolder},
+    {"log", kLog},
+    {"?", kHelp},
     {"noclose", kNoClose},
+    {"closewait", kCloseWait},
+    {"closeinsession", kCloseInSession},
 };
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
@@ -100,6 +113,8 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
   CCommandLine line;
   line.mode = kRunDialog;
   line.quiet = line.noSave = line.allUsers = line.noClose = false;
+  line.closeWait = 60;
+  CString closeWait;
   const char* p = SkipProgramName(commandLine ? commandLine : "");
   line.arguments = p;
 
@@ -138,6 +153,12 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
       case kLog:
         value = &line.logFile;
         break;
+      case kCloseWait:
+        value = &closeWait;
+        break;
+      case kCloseInSession:
+        value = &line.closeInSession;
+        break;
       case kUnknown:
         return Invalid(line, "unknown switch \"" + argument + "\"");
     }
@@ -150,6 +171,21 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
     }
   }
 
+  // Whole seconds, an hour at most.
+  for (int i = 0; i < closeWait.GetLength(); ++i) {
+    if (closeWait[i] < '0' || closeWait[i] > '9' || i > 3)
+      return Invalid(line, "/closewait needs a number of seconds");
+    line.closeWait = (i ? line.closeWait * 10 : 0) + (closeWait[i] - '0');
+  }
+  if (line.closeWait > 3600) return Invalid(line, "/closewait takes an hour at most");
+  if (!line.closeInSession.IsEmpty()) {
+    // The removal's own copy in a pupil's session.
+    if (line.quiet || check || help || removalSwitch || !line.logFile.IsEmpty())
+      return Invalid(line, "/closeinsession takes only /closewait");
+    line.mode = kRunCloseInSession;
+    return line;
+  }
+  if (!closeWait.IsEmpty()) removalSwitch = true;
   if (help) {
     if (line.quiet || check || removalSwitch || !line.logFile.IsEmpty())
       return Invalid(line, "/? stands alone");

@@ -43,6 +43,7 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
 
   remover.m_allUsers = line.allUsers;
   remover.m_noClose = line.noClose;
+  remover.m_closeWait = line.closeWait;
   remover.m_givenSave = !line.noSave;
   if (line.noSave) log.Line("The student data is not saved (/nosave).");
   if (!line.saveTo.IsEmpty()) {

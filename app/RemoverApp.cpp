@@ -6,6 +6,7 @@
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "app/TraceCheck.h"
+#include "removal/closing/CloseInSession.h"
 
 namespace {
 
@@ -13,11 +14,12 @@ const char kUsage[] =
     "RemoveKM.exe\n"
     "    opens the Kelmora Manual Uninstaller.\n"
     "RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] "
-    "[/noclose]\n"
+    "[/noclose] [/closewait SECONDS]\n"
     "    removes Kelmora with no window and no question. The student data is saved to the "
     "desktop, into DIR with /saveto, or not at all with /nosave. /folder names the install "
     "folder; /allusers also removes the shortcuts of every user profile. Kelmora's running "
-    "programs are closed first; /noclose leaves them running.\n"
+    "programs are closed first; /noclose leaves them running. A pupil's Kelmora closes after "
+    "a notice of SECONDS (60; 0 for none).\n"
     "RemoveKM.exe /check [/log FILE]\n"
     "    lists what is left of Kelmora and changes nothing.\n"
     "RemoveKM.exe /?\n"
@@ -48,6 +50,9 @@ BOOL CRemoverApp::InitInstance() {
       break;
     case kRunCheck:
       m_exitCode = RunTraceCheck(line);
+      break;
+    case kRunCloseInSession:
+      m_exitCode = CloseInSession(line.closeInSession, line.closeWait);
       break;
     case kRunUsage:
       MessageBoxA(NULL, kUsage, GetAppName(), MB_OK);

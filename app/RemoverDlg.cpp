@@ -25,6 +25,7 @@ CRemoverDlg::CRemoverDlg(CWnd* parent)
       m_givenSave(true),
       m_allUsers(false),
       m_noClose(false),
+      m_closeWait(60),
       m_ending(kRemovalNotRun),
       m_filesCopied(0) {}
 

@@ -4,8 +4,8 @@
 
 #include "platform/Afx.h"
 #include "removal/ProgressDlg.h"
-#include "removal/registry/RegistryKey.h"
 #include "removal/WidePath.h"
+#include "removal/registry/RegistryKey.h"
 #include "resource.h"
 
 class CRemovalLog;
@@ -118,6 +118,9 @@ class CRemoverDlg : public CDialog {
   CWidePath m_saveParent;     // where step 1 saves; "" = the user's desktop
   bool m_allUsers;            // steps 4 and 5 also in every user profile
   bool m_noClose;             // the product's running programs are left running
+  // Seconds a pupil's notice gives before their Kelmora is asked to close in
+  // their own session; 0 for none.
+  DWORD m_closeWait;
   // What the last Remove did, for the exit code and the log.
   RemovalEnding m_ending;
   CString m_savedFolder;  // step 1's folder in UTF-8; "" when nothing was saved

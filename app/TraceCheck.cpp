@@ -6,11 +6,11 @@
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
-#include "removal/tree/PathBelow.h"
-#include "removal/tree/PathExists.h"
 #include "removal/ProductTraces.h"
 #include "removal/ProgramFilesPaths.h"
 #include "removal/SpecialFolder.h"
+#include "removal/tree/PathBelow.h"
+#include "removal/tree/PathExists.h"
 
 namespace {
 

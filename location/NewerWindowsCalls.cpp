@@ -10,6 +10,7 @@ typedef BOOL(WINAPI* ProcessEntryCall)(HANDLE, PROCESSENTRY32W*);
 typedef BOOL(WINAPI* ModuleEntryCall)(HANDLE, MODULEENTRY32W*);
 typedef BOOL(WINAPI* ImageNameCall)(HANDLE, DWORD, LPWSTR, DWORD*);
 typedef DWORD(WINAPI* FinalPathNameCall)(HANDLE, LPWSTR, DWORD, DWORD);
+typedef BOOL(WINAPI* SessionCall)(DWORD, DWORD*);
 
 // VOLUME_NAME_DOS with FILE_NAME_NORMALIZED: "X:\..." or "UNC\server\...".
 const DWORD kDosVolumeName = 0;
@@ -83,4 +84,8 @@ BOOL FullProcessImageName(HANDLE process, LPWSTR name, DWORD* size) {
 DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size) {
   return CallIfPresent<FinalPathNameCall>("GetFinalPathNameByHandleW", DWORD(0), file, buffer, size,
                                           kDosVolumeName);
+}
+
+BOOL ProcessSession(DWORD processId, DWORD* session) {
+  return CallIfPresent<SessionCall>("ProcessIdToSessionId", FALSE, processId, session);
 }

@@ -27,3 +27,5 @@ BOOL FullProcessImageName(HANDLE process, LPWSTR name, DWORD* size);
 // open file or folder through every link, "\\?\" first; else 0 with
 // ERROR_CALL_NOT_IMPLEMENTED.
 DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size);
+// ProcessIdToSessionId (XP on); else FALSE with ERROR_CALL_NOT_IMPLEMENTED.
+BOOL ProcessSession(DWORD processId, DWORD* session);

@@ -14,6 +14,8 @@ struct Case {
   const char* folder = "";
   const char* logFile = "";
   bool noClose = false;
+  DWORD closeWait = 60;
+  const char* closeInSession = "";
 };
 
 // Invalid rows check the mode and whether /quiet was seen (which decides
@@ -55,6 +57,14 @@ const Case kCases[] = {
     {"RemoveKM /nosave", kRunInvalid, false},
     {"RemoveKM /log C:\\x.log", kRunInvalid, false},
     {"RemoveKM /? /quiet", kRunInvalid, true},
+    // clang-format off
+    {"RemoveKM /q /CloseWait 0", kRunQuiet, true, false, false, "", "", "", false, 0},
+    {"RemoveKM /closeinsession 1536:30408704:10000000,1540:1:2 /closewait 90", kRunCloseInSession, false, false, false, "", "", "", false, 90, "1536:30408704:10000000,1540:1:2"},
+    {"RemoveKM /closewait 30", kRunInvalid, false},
+    {"RemoveKM /q /closewait 3601", kRunInvalid, true},
+    {"RemoveKM /q /closewait 1x", kRunInvalid, true},
+    {"RemoveKM /q /closeinsession 1:2:3", kRunInvalid, true},
+    // clang-format on
 };
 
 TEST(CommandLineTest, SwitchesValuesAndQuotingAsWindowsSplitsThem) {
@@ -73,6 +83,8 @@ TEST(CommandLineTest, SwitchesValuesAndQuotingAsWindowsSplitsThem) {
     EXPECT_STREQ(line.folder, c.folder);
     EXPECT_STREQ(line.logFile, c.logFile);
     EXPECT_EQ(line.noClose, c.noClose);
+    EXPECT_EQ(line.closeWait, c.closeWait);
+    EXPECT_STREQ(line.closeInSession, c.closeInSession);
   }
 }
 

@@ -44,11 +44,6 @@ DWORD VolumeSerial(const std::string& drive) {
   return 0x5EED0000 | static_cast<unsigned char>(sim::UpperCase(drive)[0]);
 }
 
-HANDLE NewHandle(sim::Machine::State& s) {
-  s.nextHandle += 4;
-  return reinterpret_cast<HANDLE>(s.nextHandle);
-}
-
 // The ANSI record spells the name in the code page, as Windows does.
 void FillFindData(const sim::FoundEntry& entry, LPWIN32_FIND_DATAA data) {
   std::memset(data, 0, sizeof *data);
@@ -167,7 +162,7 @@ HANDLE FindFirst(LPCSTR pattern, const sim::FoundEntry*& first) {
   if (find.entries.empty()) return NoHandle(ERROR_FILE_NOT_FOUND);
 
   find.next = 1;
-  HANDLE handle = NewHandle(s);
+  HANDLE handle = sim::NewHandle(s);
   s.finds[handle] = find;
   first = &s.finds[handle].entries[0];
   return handle;
@@ -348,7 +343,7 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
     return NoHandle(ERROR_ACCESS_DENIED);
   std::string finalPath;
   sim::Respelt(s, real, false, finalPath);
-  HANDLE handle = NewHandle(s);
+  HANDLE handle = sim::NewHandle(s);
   s.files[handle] = {file, access, share, VolumeSerial(real.parts[0]), finalPath};
   // OPEN_ALWAYS tells whether the file was there.
   s.lastError = disposition == OPEN_ALWAYS && !made ? ERROR_ALREADY_EXISTS : 0;

@@ -161,6 +161,8 @@ struct Machine::State {
   unsigned long long nextStartTime = 0x01D0000000000000ULL;
   DWORD ownSession = 1;
   std::map<DWORD, std::string> sessionUsers;
+  std::vector<DWORD> disconnectedSessions;
+  std::map<HANDLE, DWORD> userTokens;  // WTSQueryUserToken's, by session
   Machine::RestartManager restartManager = Machine::RestartManager::Working;
   std::map<DWORD, RestartSession> restartSessions;
   DWORD nextRestartSession = 0;
@@ -242,7 +244,7 @@ WinPath TestPath(const Machine::State& state, const std::string& path);
 KeyNode* FindKey(const Machine::State& state, const std::string& path);
 
 // ---- Programs (SimProcesses.cpp).
-// Closes a process handle or a snapshot; false when `handle` is neither.
+// Closes a process handle, a snapshot or a token; false when `handle` is none.
 bool CloseProcessHandle(Machine::State& state, HANDLE handle);
 const DWORD kOwnProcessId = 0x4D0;
 const unsigned long long kOwnStartTime = 0x01C0000000000000ULL;
@@ -250,6 +252,7 @@ const unsigned long long kOwnStartTime = 0x01C0000000000000ULL;
 Machine::Process* FindProcess(Machine::State& state, DWORD id);
 // Ends a running process, `how` telling by what, and lets go of its files.
 void EndProcess(Machine::State& state, Machine::Process& process, const char* how);
+HANDLE NewHandle(Machine::State& state);
 // The entry a test API path names, or nullptr.
 FileNode* EntryAt(const Machine::State& state, const std::string& path);
 // Where Windows keeps what it carries out when it next starts.

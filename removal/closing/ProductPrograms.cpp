@@ -3,9 +3,9 @@
 #include "location/FolderIdentity.h"
 #include "location/NewerWindowsCalls.h"
 #include "removal/DecimalText.h"
-#include "removal/tree/FolderListing.h"
-#include "removal/closing/SessionUser.h"
 #include "removal/WidePath.h"
+#include "removal/closing/SessionUser.h"
+#include "removal/tree/FolderListing.h"
 
 namespace {
 
@@ -57,6 +57,8 @@ bool LiesInside(const WCHAR* file, const FolderIdentity& folder) {
   return false;
 }
 
+WCHAR Lower(WCHAR c) { return c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c; }
+
 // A program file by its name: a Java archive, a program or a library.
 bool IsProgramFile(LPCWSTR name) {
   static const char* const kEndings[] = {".exe", ".dll", ".jar"};
@@ -65,8 +67,7 @@ bool IsProgramFile(LPCWSTR name) {
   for (const char* ending : kEndings) {
     bool same = length > 4;
     for (int i = 0; same && i < 4; ++i) {
-      const WCHAR c = name[length - 4 + i];
-      same = (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) == static_cast<WCHAR>(ending[i]);
+      same = Lower(name[length - 4 + i]) == static_cast<WCHAR>(ending[i]);
     }
     if (same) return true;
   }
@@ -93,11 +94,31 @@ bool SameStart(const FILETIME& one, const FILETIME& other) {
   return one.dwLowDateTime == other.dwLowDateTime && one.dwHighDateTime == other.dwHighDateTime;
 }
 
+bool SameProcess(const RM_UNIQUE_PROCESS& one, const RM_UNIQUE_PROCESS& other) {
+  return one.dwProcessId == other.dwProcessId &&
+         SameStart(one.ProcessStartTime, other.ProcessStartTime);
+}
+
+// A Java runtime, which runs the product's km2.jar from wherever it lies.
+bool IsJavaRuntime(LPCWSTR path) {
+  static const char* const kNames[] = {"javaw.exe", "java.exe"};
+  int start = 0;
+  for (int i = 0; path[i]; ++i)
+    if (path[i] == L'\\') start = i + 1;
+  for (const char* name : kNames) {
+    int i = 0;
+    while (name[i] && Lower(path[start + i]) == static_cast<WCHAR>(name[i])) ++i;
+    if (!name[i] && !path[start + i]) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 CProductPrograms::~CProductPrograms() {
   for (int i = 0; i < m_size; ++i) {
     if (m_items[i].process != NULL) CloseHandle(m_items[i].process);
+    if (m_items[i].copy != NULL) CloseHandle(m_items[i].copy);
   }
   delete[] m_items;
 }
@@ -120,57 +141,57 @@ void CProductPrograms::Find(const CWidePath& installFolder) {
   CloseHandle(processes);
 }
 
-bool CProductPrograms::FindUsers(CRestartManager& closer, CStringArray& others) {
+bool CProductPrograms::FindUsers(CStringArray& others) {
   CRestartManager finder;
   CWidePath marker;
   RM_PROCESS_INFO* markerUsers = NULL;
-  RM_PROCESS_INFO* fileUsers = NULL;
-  UINT markerCount = 0, fileCount = 0;
+  RM_PROCESS_INFO* users = NULL;
+  UINT markerCount = 0, count = 0;
+  // The marker's users first; then everything that uses the product's files.
   bool complete = !m_installFolder.IsEmpty() && marker.Join(m_installFolder, L"km2.jar") &&
-                  closer.Start() && closer.AddFile(marker.Text()) &&
-                  closer.List(markerUsers, markerCount) && finder.Start() &&
-                  AddProgramFiles(finder, m_installFolder) && finder.List(fileUsers, fileCount);
-  for (UINT i = 0; complete && i < markerCount + fileCount; ++i) {
-    const bool holdsMarker = i < markerCount;
-    complete = Take(holdsMarker ? markerUsers[i] : fileUsers[i - markerCount], holdsMarker, closer,
-                    others);
+                  finder.Start() && finder.AddFile(marker.Text()) &&
+                  finder.List(markerUsers, markerCount) &&
+                  AddProgramFiles(finder, m_installFolder) && finder.List(users, count);
+  for (UINT i = 0; complete && i < count; ++i) {
+    bool holdsMarker = false;
+    for (UINT j = 0; j < markerCount; ++j)
+      holdsMarker = holdsMarker || SameProcess(markerUsers[j].Process, users[i].Process);
+    Take(users[i], holdsMarker, others);
   }
   delete[] markerUsers;
-  delete[] fileUsers;
+  delete[] users;
   // One that answers success and names nothing (Wine's) misses a program
   // found by its file.
   for (int i = 0; complete && i < m_size; ++i) complete = m_items[i].managed;
-  // Asked once more, now that the session holds the processes themselves.
-  RM_PROCESS_INFO* closed = NULL;
-  UINT closedCount = 0;
-  complete = complete && closer.List(closed, closedCount);
-  delete[] closed;
   return complete;
 }
 
-bool CProductPrograms::Take(const RM_PROCESS_INFO& user, bool holdsMarker, CRestartManager& closer,
-                            CStringArray& others) {
+void CProductPrograms::Take(const RM_PROCESS_INFO& user, bool holdsMarker, CStringArray& others) {
   const DWORD id = user.Process.dwProcessId;
-  if (id == GetCurrentProcessId() || IsSystemProcess(id)) return true;
+  if (id == GetCurrentProcessId() || IsSystemProcess(id)) return;
   int index = 0;
   while (index < m_size && m_items[index].id != id) ++index;
   WCHAR path[MAX_PATH];
   const bool named = ProgramFile(id, path);
-  if (index < m_size) {
-    if (m_items[index].managed) return true;
-  } else if (holdsMarker || (named && LiesInside(path, m_folder))) {
-    Add(id, named ? path : user.strAppName);
-  } else {
+  // Whatever it holds, a service, Explorer or a part of Windows is never the
+  // product's; nor a program from elsewhere but Java running the product in
+  // a user's session.
+  const RM_APP_TYPE type = user.ApplicationType;
+  const bool product = type != RmService && type != RmExplorer && type != RmCritical &&
+                       ((named && LiesInside(path, m_folder)) ||
+                        (holdsMarker && named && user.TSSessionId != 0 && IsJavaRuntime(path)));
+  if (!product) {
+    if (index < m_size) m_items[index] = m_items[--m_size];
     others.Add(CWidePath(named ? path : user.strAppName).Utf8() + " (session " +
                DecimalText(user.TSSessionId) + ")");
-    return true;
+    return;
   }
+  if (index == m_size) Add(id, path);
   ProductProgram& program = m_items[index];
   program.managed = true;
   program.unique = user.Process;
   program.session = user.TSSessionId;
   program.user = SessionUser(user.TSSessionId);
-  return closer.AddProcess(user.Process);
 }
 
 bool CProductPrograms::OpenToClose(int index) {
@@ -210,6 +231,8 @@ void CProductPrograms::Add(DWORD id, LPCWSTR path) {
   program.process = NULL;
   program.askedToClose = false;
   program.outcome = NULL;
+  program.copy = NULL;
+  program.copyReport = STILL_ACTIVE;
   program.path = CWidePath(path).Utf8();
   const int separator = program.path.ReverseFind('\\');
   program.name = separator < 0 ? program.path : CString((LPCSTR)program.path + separator + 1);
