@@ -695,7 +695,8 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     };
   };
   auto othersHoldMarker = [&](sim::Machine&) {
-    StartHolding("C:\\WINDOWS\\system32\\indexer.exe", Kind::Service, 0, jar);
+    // The product's own update service, say: not a program a pupil works in.
+    StartHolding(kInstall + std::string("\\bin\\kmupdate.exe"), Kind::Service, 0, jar);
     StartHolding(explorer, Kind::Explorer, 1, jar);
     StartHolding("C:\\WINDOWS\\system32\\csrss.exe", Kind::Critical, 1, jar);
   };
@@ -717,7 +718,7 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   } cases[] = {
       // clang-format off
       {"Vista: an agent that opens km2.jar while the question is up is not touched", program, "", true, IDOK, {kRunningQuestion, heldAtRestart[0], heldAtRestart[1]}, "RmShutdown", {jar, kInstall}, true, Manager::Working, 1, false, agentOpensMarker},
-      {"Vista: a service, Explorer and a critical process holding km2.jar are left running", program, "", true, IDOK, {kRunningQuestion, heldAtRestart[0], heldAtRestart[1]}, "RmShutdown", {jar, kInstall}, true, Manager::Working, 1, false, othersHoldMarker},
+      {"Vista: a service, Explorer and a critical process holding km2.jar are left running", program, "", true, IDOK, {kRunningQuestion, heldAtRestart[0], heldAtRestart[1]}, "RmShutdown", {kInstall + std::string("\\bin\\kmupdate.exe"), kInstall + std::string("\\bin"), jar, kInstall}, true, Manager::Working, 1, false, othersHoldMarker},
       {"Vista: alice's program in her session, where this account cannot start a copy: left to the restart", program, "", true, IDOK, {RunningQuestion("kelmora.exe (alice)"), heldAtRestart[0], heldAtRestart[1]}, "", {program, kInstall + std::string("\\bin"), kInstall}, true, Manager::Working, 2},
       // clang-format on
       {"its id reused by another program",

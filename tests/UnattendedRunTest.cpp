@@ -132,9 +132,9 @@ void ExpectAskedInHerSession(const std::string& endedBy) {
   auto at = [&](const std::string& event) {
     return std::find(m.events.begin(), m.events.end(), event) - m.events.begin();
   };
-  const auto started = at(
-      "CreateProcessAsUser session 1 winsta0\\default \"C:\\Temp\\RemoveKM.exe\" /closeinsession "
-      "1536:30408704:10000000 /closewait 60");
+  const auto started =
+      at("CreateProcessAsUser session 1 winsta0\\default RemoveKM.exe /closeinsession "
+         "1536:30408704:10000000 /closewait 60");
   const std::string asked = "PostMessage 0x10 " + std::string(kProgram);
   EXPECT_LT(started, at(kNotice + "60 seconds."));
   EXPECT_LT(at(kNotice + "60 seconds."), at(kNotice + "1 second."));
@@ -295,7 +295,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       // As SYSTEM, with alice's Kelmora open in her session.
       {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true, {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)", kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("WM_CLOSE"); }},
       {"/quiet /nosave", [] { RunningForAlice(false); }, 3010, true, {kAsked, "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("TerminateProcess"); }},
-      {"/quiet /nosave /closewait 0", [] { RunningForAlice(false); }, 3010, true, {"Kelmora is asked to close in session 1, alice, without a notice.", "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { EXPECT_FALSE(NoticeShown()); }},
+      {"/quiet /nosave /closewait 0", [] { RunningForAlice(false); }, 3010, true, {"Kelmora is asked to close in session 1, alice, after a notice of 0 seconds.", "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { EXPECT_FALSE(NoticeShown()); }},
       // Where nobody can ask her, her Kelmora and its files are left to the restart.
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().DisconnectSession(1); }, 3010, true, {"Kelmora cannot be asked to close in session 1, alice.", kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); EXPECT_EQ(sim::machine().PendingDeletes()[0], kProgram); }},
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().Fail(sim::Op::CreateDialog, "130", ERROR_INVALID_WINDOW_HANDLE); }, 3010, true, {kAsked, kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); }},

@@ -97,8 +97,7 @@ void StartCopies(CProductPrograms& programs, DWORD own, DWORD closeWait, CRemova
         programs[i].session, "/closeinsession " + list + " /closewait " + DecimalText(closeWait));
     if (log && programs[i].copy)
       log->Line("Kelmora is asked to close in " + SessionText(programs[i]) +
-                (closeWait ? ", after a notice of " + DecimalText(closeWait) + " seconds."
-                           : CString(", without a notice.")));
+                ", after a notice of " + DecimalText(closeWait) + " seconds.");
     else if (log)
       log->Line("Kelmora cannot be asked to close in " + SessionText(programs[i]) + ".");
   }

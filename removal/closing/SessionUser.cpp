@@ -59,7 +59,8 @@ HANDLE StartInSession(DWORD session, const CString& arguments) {
   WCHAR desktop[] = L"winsta0\\default";
   if (IsActive(library, session) && userToken && start && userToken(session, &token) &&
       GetModuleFileNameW(NULL, program, MAX_PATH) < MAX_PATH) {
-    CWidePath line = CWidePath("\"") + CWidePath(program) + CWidePath("\" " + arguments);
+    // Its own name first, as a program's command line begins.
+    CWidePath line("RemoveKM.exe " + arguments);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.lpDesktop = desktop;
