@@ -205,18 +205,24 @@ class Checker {
     if (!longName.empty()) taken = longName;
     if (taken.find('~') != std::string::npos) taken = run_.facts.productFolder;
     const std::string folder = PathKey(taken);
-    // A program anywhere that holds the product's marker is the product's
-    // (Java running km2.jar).
-    auto holdsMarker = [&](const sim::Machine::Process& process) {
+    // Only Java may run the product's marker from elsewhere; any other
+    // program that holds it is left running.
+    auto javaWithMarker = [&](const sim::Machine::Process& process) {
+      const std::string name = PathKey(process.image.substr(process.image.rfind('\\') + 1));
       for (const std::string& held : process.holds)
-        if (!taken.empty() && PathKey(held) == JoinPath(folder, "km2.jar")) return true;
+        if (!taken.empty() && PathKey(held) == JoinPath(folder, "km2.jar") &&
+            (name == PathKey("javaw.exe") || name == PathKey("java.exe")))
+          return true;
       return false;
     };
     for (const sim::Machine::Process& process : sim::machine().Processes())
-      if (!process.endedBy.empty() && !holdsMarker(process) &&
+      if (!process.endedBy.empty() && !javaWithMarker(process) &&
           (taken.empty() || !IsSameOrBelow(PathKey(process.image), folder)))
         Violation("a program outside the install folder ended by " + process.endedBy + ": " +
                   Printable(process.image));
+    for (const sim::Machine::Process& process : sim::machine().Processes())
+      if (!process.endedBy.empty() && process.kind == sim::Machine::Process::Kind::Service)
+        Violation("a service ended by " + process.endedBy + ": " + Printable(process.image));
   }
 
   void CheckDeletesAtRestart() {

@@ -504,6 +504,12 @@ class MachineBuilder {
       // Sessions and the Restart Manager matter from Vista on; older
       // machines keep the draws they had.
       if (facts_.osMajor >= 6) process.session = dice_.Chance(0.2) ? 2 : 1;
+      // A service (an indexer, a backup agent, or the product's own) is
+      // never closed, whatever it holds.
+      if (facts_.osMajor >= 6 && dice_.Chance(0.15)) {
+        process.kind = sim::Machine::Process::Kind::Service;
+        process.session = 0;
+      }
       if (!productFiles.empty() && dice_.Chance(0.5))
         process.holds.push_back(dice_.Pick(productFiles));
       m_.StartProcess(process);
@@ -512,6 +518,7 @@ class MachineBuilder {
            (process.closesOnRequest ? "" : ", ignores WM_CLOSE") +
            (process.denied ? ", another account's" : "") +
            (process.session != 1 ? ", in another session" : "") +
+           (process.session == 0 ? ", a service" : "") +
            (process.holds.empty() ? "" : ", holding " + process.holds[0]));
     }
     const std::vector<const char*> managers = {"working", "missing", "failing", "idle",
