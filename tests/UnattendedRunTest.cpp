@@ -297,7 +297,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { RunningForAlice(false); }, 3010, true, {kAsked, "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("TerminateProcess"); }},
       {"/quiet /nosave /closewait 0", [] { RunningForAlice(false); }, 3010, true, {"Kelmora is asked to close in session 1, alice, after a notice of 0 seconds.", "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { EXPECT_FALSE(NoticeShown()); }},
       // Where nobody can ask her, her Kelmora and its files are left to the restart.
-      {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().DisconnectSession(1); }, 3010, true, {"Kelmora cannot be asked to close in session 1, alice.", kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); EXPECT_EQ(sim::machine().PendingDeletes()[0], kProgram); }},
+      {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().DisconnectSession(1); }, 3010, true, {kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); EXPECT_EQ(sim::machine().PendingDeletes()[0], kProgram); }},
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().Fail(sim::Op::CreateDialog, "130", ERROR_INVALID_WINDOW_HANDLE); }, 3010, true, {kAsked, kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); }},
       // Whatever it answers, each program is looked at again.
       {"/quiet /nosave", [] { sim::machine().SetVersion(6, 1); sim::machine().SetRestartManager(sim::Machine::RestartManager::Powerless); Running(kProgram, {}); }, 0, true, {"Ended, as it did not close: " + std::string(kProgram) + " (session 1, user1)", "Exit code 0."}},

@@ -20,9 +20,7 @@ const DWORD kEndTime = 5000;
 // How long a copy in another session may take to start, beyond its notice
 // and the programs' answer.
 const DWORD kCopyStartTime = 30000;
-const char kLeftRunning[] =
-    "Left running, as nobody could ask it to close in its session; what it holds goes when "
-    "Windows restarts: ";
+const char kLeftRunning[] = "Left running, as nobody could ask it to close in its session: ";
 
 // Its name, and who uses it where that is another account.
 CString Named(const ProductProgram& program, const CString& currentUser) {
@@ -98,8 +96,6 @@ void StartCopies(CProductPrograms& programs, DWORD own, DWORD closeWait, CRemova
     if (log && programs[i].copy)
       log->Line("Kelmora is asked to close in " + SessionText(programs[i]) +
                 ", after a notice of " + DecimalText(closeWait) + " seconds.");
-    else if (log)
-      log->Line("Kelmora cannot be asked to close in " + SessionText(programs[i]) + ".");
   }
 }
 
