@@ -114,9 +114,7 @@ const std::string kAsked =
     "Kelmora is asked to close in session 1, alice, after a notice of 60 seconds.";
 const std::string kAlices = std::string(kProgram) + " (session 1, alice)";
 const std::string kLeftForHer =
-    "Left running, as nobody could ask it to close in its session; what it holds goes when Windows "
-    "restarts: " +
-    kAlices;
+    "Left running, as nobody could ask it to close in its session: " + kAlices;
 const std::string kNotice =
     "SetWindowText 1006 Kelmora is being removed from this computer by your school's IT staff. "
     "Save "

@@ -69,16 +69,18 @@ DWORD OwnSession() {
   return ProcessSession(GetCurrentProcessId(), &session) ? session : 0;
 }
 
-// Running in another session, where the Restart Manager named it: a copy of
-// this program asks it there. Any other is asked from here.
+// Running in another session: where the Restart Manager named it, a copy of
+// this program asks it there; else nothing here can ask it. Any other is
+// asked from here.
 bool Elsewhere(const ProductProgram& program, DWORD own) {
-  return program.process != NULL && program.managed && program.session != own;
+  return program.process != NULL && program.session != own;
 }
 
 // The first program of `index`'s session, which holds the copy asking there.
 int FirstOfSession(CProductPrograms& programs, int index, DWORD own) {
   int first = 0;
-  while (!Elsewhere(programs[first], own) || programs[first].session != programs[index].session)
+  while (!Elsewhere(programs[first], own) || !programs[first].managed ||
+         programs[first].session != programs[index].session)
     ++first;
   return first;
 }
@@ -86,10 +88,13 @@ int FirstOfSession(CProductPrograms& programs, int index, DWORD own) {
 // One copy in each other session, naming the programs there.
 void StartCopies(CProductPrograms& programs, DWORD own, DWORD closeWait, CRemovalLog* log) {
   for (int i = 0; i < programs.GetSize(); ++i) {
-    if (!Elsewhere(programs[i], own) || FirstOfSession(programs, i, own) != i) continue;
+    if (!Elsewhere(programs[i], own) || !programs[i].managed ||
+        FirstOfSession(programs, i, own) != i)
+      continue;
     CString list;
     for (int j = i; j < programs.GetSize(); ++j)
-      if (Elsewhere(programs[j], own) && programs[j].session == programs[i].session)
+      if (Elsewhere(programs[j], own) && programs[j].managed &&
+          programs[j].session == programs[i].session)
         AddToCloseList(list, programs[j].unique);
     programs[i].copy = StartInSession(
         programs[i].session, "/closeinsession " + list + " /closewait " + DecimalText(closeWait));
@@ -147,6 +152,9 @@ bool CRemoverDlg::CloseProductPrograms() {
   for (int i = 0; i < programs.GetSize(); ++i) programs.OpenToClose(i);
   // The notices in other sessions take longest: they start first.
   const DWORD own = OwnSession();
+  for (int i = 0; i < programs.GetSize(); ++i)
+    if (!programs[i].managed && !ProcessSession(programs[i].id, &programs[i].session))
+      programs[i].session = own;
   StartCopies(programs, own, m_closeWait, m_log);
   // Those here are asked at once and then share the time to close: through
   // the Restart Manager, in a session that holds only them, else on this
@@ -179,7 +187,9 @@ bool CRemoverDlg::CloseProductPrograms() {
       program.outcome = "Ended before it was closed: ";
     else if (Elsewhere(program, own))
       program.outcome =
-          OutcomeElsewhere(program, programs[FirstOfSession(programs, i, own)].copyReport);
+          program.managed
+              ? OutcomeElsewhere(program, programs[FirstOfSession(programs, i, own)].copyReport)
+              : kLeftRunning;
     else if (program.outcome == NULL && managed && Ended(program.process, kEndTime))
       program.outcome = "Forced to close: ";
     else if (program.outcome == NULL)
