@@ -5,12 +5,12 @@
 # pupil's unsaved work as it goes, and the copy reports 0 (closed).
 driver_options=--no-start
 standin_ready='C:\standin-ready.txt'
-work='C:\users\Public\pupil-work.txt'
+pupil_work='C:\users\Public\pupil-work.txt'
 
 arrange() {
-  e2e_write_file "$work" 'level=2'
+  e2e_write_file "$pupil_work" 'level=2'
   cp -- "$(dirname -- "$E2E_DRIVER")/standin.exe" "$(e2e_unix_path 'C:\standin.exe')"
-  wine 'C:\standin.exe' "$work" 2>>"$E2E_CASE_DIR/wine.log" &
+  wine 'C:\standin.exe' "$pupil_work" 2>>"$E2E_CASE_DIR/wine.log" &
   local waited=0 ready
   ready=$(e2e_unix_path "$standin_ready")
   until [ -s "$ready" ]; do
@@ -24,7 +24,7 @@ arrange() {
 
 verify() {
   local saved
-  saved=$(e2e_unix_path "$work")
+  saved=$(e2e_unix_path "$pupil_work")
   [ "$(tr -d '\r' <"$saved" 2>/dev/null)" = $'level=2\nlevel=3 (saved when closed)' ] ||
     e2e_check_failed "the stand-in did not save the pupil's work as it closed: $(cat -- "$saved" 2>/dev/null)"
 }
