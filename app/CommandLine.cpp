@@ -14,6 +14,8 @@ enum Switch {
   kFolder,
   kLog,
   kRegBackup,
+  kCloseWait,
+  kCloseInSession,
   kHelp,
   kDefer,
   kIgnored,
@@ -24,10 +26,15 @@ const struct {
   const char* name;
   Switch id;
 } kSwitches[] = {
-    {"quiet", kQuiet},     {"q", kQuiet},       {"qn", kQuiet},          {"s", kQuiet},
-    {"silent", kQuiet},    {"check", kCheck},   {"nosave", kNoSave},     {"allusers", kAllUsers},
-    {"saveto", kSaveTo},   {"folder", kFolder}, {"log", kLog},           {"?", kHelp},
-    {"noclose", kNoClose}, {"defer", kDefer},   {"norestart", kIgnored}, {"regbackup", kRegBackup},
+    {"quiet", kQuiet},         {"q", kQuiet},
+    {"qn", kQuiet},            {"s", kQuiet},
+    {"silent", kQuiet},        {"check", kCheck},
+    {"nosave", kNoSave},       {"allusers", kAllUsers},
+    {"saveto", kSaveTo},       {"folder", kFolder},
+    {"log", kLog},             {"?", kHelp},
+    {"noclose", kNoClose},     {"defer", kDefer},
+    {"norestart", kIgnored},   {"regbackup", kRegBackup},
+    {"closewait", kCloseWait}, {"closeinsession", kCloseInSession},
 };
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }
@@ -109,6 +116,8 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
   CCommandLine line;
   line.mode = kRunDialog;
   line.quiet = line.noSave = line.allUsers = line.noClose = line.defer = false;
+  line.closeWait = 60;
+  CString closeWait;
   const char* p = SkipProgramName(commandLine ? commandLine : "");
 
   bool check = false, help = false, removalSwitch = false;
@@ -152,6 +161,12 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
       case kRegBackup:
         value = &line.regBackup, removalSwitch = true;
         break;
+      case kCloseWait:
+        value = &closeWait;
+        break;
+      case kCloseInSession:
+        value = &line.closeInSession;
+        break;
       case kUnknown:
         Refuse(line, "unknown argument \"" + argument + "\"");
         break;
@@ -170,6 +185,21 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
   if (!line.problem.IsEmpty()) return Invalid(line, line.problem);
 
   const bool valued = !line.logFile.IsEmpty() || !line.folder.IsEmpty();
+  // Whole seconds, an hour at most.
+  for (int i = 0; i < closeWait.GetLength(); ++i) {
+    if (closeWait[i] < '0' || closeWait[i] > '9' || i > 3)
+      return Invalid(line, "/closewait needs a number of seconds");
+    line.closeWait = (i ? line.closeWait * 10 : 0) + (closeWait[i] - '0');
+  }
+  if (line.closeWait > 3600) return Invalid(line, "/closewait takes an hour at most");
+  if (!line.closeInSession.IsEmpty()) {
+    // The removal's own copy in a pupil's session.
+    if (line.quiet || check || help || removalSwitch || valued)
+      return Invalid(line, "/closeinsession takes only /closewait");
+    line.mode = kRunCloseInSession;
+    return line;
+  }
+  if (!closeWait.IsEmpty()) removalSwitch = true;
   if (help) {
     if (line.quiet || check || removalSwitch || valued) return Invalid(line, "/? stands alone");
     line.mode = kRunUsage;

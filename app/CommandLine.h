@@ -2,9 +2,11 @@
 //   RemoveKM.exe                        the dialog
 //   RemoveKM.exe /quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] [/noclose]
 //                [/regbackup FILE]
-//                [/defer]
+//                [/defer] [/closewait SECONDS]
 //   RemoveKM.exe /check [/log FILE]
 //   RemoveKM.exe /?
+//   RemoveKM.exe /closeinsession ID:HIGH:LOW,... [/closewait SECONDS]
+//                                       the removal's copy in another session
 // Switches start with "/" or "-", in any case; /q, /qn, /s and /silent are
 // /quiet. A value is the next argument; one that starts like a switch is
 // missing. Switches of the removal need /quiet; /check takes only /log and
@@ -14,7 +16,7 @@
 
 #include "platform/Afx.h"
 
-enum RunMode { kRunDialog, kRunQuiet, kRunCheck, kRunUsage, kRunInvalid };
+enum RunMode { kRunDialog, kRunQuiet, kRunCheck, kRunUsage, kRunInvalid, kRunCloseInSession };
 
 // Its texts are UTF-8, so that a folder the code page cannot spell is given whole.
 struct CCommandLine {
@@ -25,7 +27,9 @@ struct CCommandLine {
   bool noSave;
   bool allUsers;
   bool noClose;
-  bool defer;  // change nothing while one of the product's programs runs
+  bool defer;              // change nothing while one of the product's programs runs
+  DWORD closeWait;         // seconds of the notice in another session
+  CString closeInSession;  // the programs its copy there closes
   CString saveTo;
   CString folder;
   CString logFile;

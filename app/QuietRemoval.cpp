@@ -59,6 +59,7 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   remover.m_allUsers = line.allUsers;
   remover.m_noClose = line.noClose;
   remover.m_defer = line.defer;
+  remover.m_closeWait = line.closeWait;
   remover.m_givenSave = !line.noSave;
   if (!line.saveTo.IsEmpty()) {
     // Placed now: the copy moves the current directory. Judged by what the

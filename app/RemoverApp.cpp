@@ -8,18 +8,20 @@
 #include "app/TraceCheck.h"
 #include "app/VisibleDesktop.h"
 #include "removal/DecimalText.h"
+#include "removal/closing/CloseInSession.h"
 
 namespace {
 
 const char kUsage[] =
     "RemoveKM.exe [/quiet [/nosave | /saveto DIR] [/folder DIR] [/log FILE] [/allusers] "
-    "[/noclose] [/defer] [/regbackup FILE]]\n"
+    "[/noclose] [/defer] [/regbackup FILE] [/closewait SECONDS]]\n"
     "RemoveKM.exe /check [/folder DIR] [/log FILE]\n"
     "Without /quiet the dialog opens. /quiet removes Kelmora with no window: the student data "
     "goes to the desktop, into DIR (/saveto; needed as SYSTEM) or nowhere (/nosave); /allusers "
     "takes every profile's shortcuts; /noclose leaves Kelmora's programs running, /defer then "
-    "changes nothing; the registry entries are first saved to a .reg file (FILE with "
-    "/regbackup). /check lists what is left. Log: FILE or %WINDIR%\\Logs\\RemoveKM.log.\n"
+    "changes nothing; a pupil's Kelmora closes after a notice of SECONDS (60; 0 for none); the "
+    "registry entries are first saved to a .reg file (FILE with /regbackup). /check lists what "
+    "is left. Log: FILE or %WINDIR%\\Logs\\RemoveKM.log.\n"
     "Exit codes: 0 nothing left; 1 traces found (/check); 87 invalid command line; 266 data not "
     "saved; 267 folder refused; 1459 no desktop; 1603 traces left, see the log; 1618 busy, try "
     "again later; 3010 restart to finish.\n";
@@ -48,6 +50,9 @@ BOOL CRemoverApp::InitInstance() {
       break;
     case kRunCheck:
       m_exitCode = RunTraceCheck(line);
+      break;
+    case kRunCloseInSession:
+      m_exitCode = CloseInSession(line.closeInSession, line.closeWait);
       break;
     case kRunUsage:
       // A caller that redirected the output reads the text there.

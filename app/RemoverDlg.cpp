@@ -27,6 +27,7 @@ CRemoverDlg::CRemoverDlg(CWnd* parent)
       m_allUsers(false),
       m_noClose(false),
       m_defer(false),
+      m_closeWait(60),
       m_ending(kRemovalNotRun),
       m_filesCopied(0) {}
 

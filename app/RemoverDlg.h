@@ -136,6 +136,9 @@ class CRemoverDlg : public CDialog {
   bool m_allUsers;            // steps 4 and 5 also in every user profile
   bool m_noClose;             // the product's running programs are left running
   bool m_defer;               // while one of them runs, nothing is changed
+  // Seconds a pupil's notice gives before their Kelmora is asked to close in
+  // their own session; 0 for none.
+  DWORD m_closeWait;
   // What the last Remove did, for the exit code and the log.
   RemovalEnding m_ending;
   CString m_savedFolder;     // step 1's folder in UTF-8; "" when nothing was saved

@@ -323,13 +323,16 @@ e2e_regedit() {
     e2e_die "regedit cannot import $file"
 }
 
-# e2e_run_scenario SCENARIO EXE DRIVER: runs EXE under the UI driver, which
-# follows SCENARIO and reports each step; then ends whatever is left running.
-# Returns the driver's status. Wine's own messages go to the case's wine.log.
+# e2e_run_scenario SCENARIO EXE DRIVER [OPTION...]: runs EXE under the UI
+# driver, which follows SCENARIO and reports each step (the OPTIONs go to the
+# driver: --no-start for a scenario that starts EXE itself); then ends whatever
+# is left running. Returns the driver's status. Wine's own messages go to the
+# case's wine.log.
 e2e_run_scenario() {
   local scenario=$1 exe=$2 driver=$3 status=0
+  shift 3
   e2e_check_no_links
-  wine "$driver" --program "$(e2e_winpath "$exe")" --time-factor "$E2E_TIME_FACTOR" \
+  wine "$driver" --program "$(e2e_winpath "$exe")" --time-factor "$E2E_TIME_FACTOR" "$@" \
     --snap-dir "$(e2e_winpath "$E2E_SHOTS_DIR")" "$(e2e_winpath "$scenario")" 2>>"$E2E_CASE_DIR/wine.log" || status=$?
   e2e_stop_wine
   e2e_check_no_links

@@ -9,7 +9,8 @@
 # for the folder where the 32-bit installer puts the product, so that a case
 # runs in either kind of prefix. A case of unattended runs has no NAME.scn:
 # its NAME.sh defines `act` instead, which runs RemoveKM with e2e_quiet, and
-# the case runs with no display at all.
+# the case runs with no display at all. A scenario that starts RemoveKM itself
+# (with "start") sets driver_options=--no-start in NAME.sh.
 #
 # Usage: run-case.sh [--arch win32|win64] --exe RemoveKM.exe --driver uidriver.exe
 #                    --work WORK-DIR NAME
@@ -65,7 +66,8 @@ if [ -f "$scenario" ]; then
   e2e_start_display
   e2e_start_snap_watcher "$E2E_SHOTS_DIR"
   arrange
-  e2e_run_scenario "$E2E_CASE_DIR/scenario.scn" "$exe" "$driver" || e2e_check_failed "the scenario did not run to its end"
+  # shellcheck disable=SC2086 # the case's options, word by word
+  e2e_run_scenario "$E2E_CASE_DIR/scenario.scn" "$exe" "$driver" ${driver_options:-} || e2e_check_failed "the scenario did not run to its end"
 else
   # As a service or a deployment agent runs it: no desktop to show anything on.
   unset DISPLAY

@@ -16,6 +16,8 @@ struct Case {
   bool noClose = false;
   const char* regBackup = "";
   bool defer = false;
+  DWORD closeWait = 60;
+  const char* closeInSession = "";
 };
 
 // Invalid rows check the mode and whether /quiet was seen (which decides
@@ -70,6 +72,12 @@ const Case kCases[] = {
     {"RemoveKM /nosave", kRunInvalid, false},
     {"RemoveKM /log C:\\x.log", kRunInvalid, false},
     {"RemoveKM /? /quiet", kRunInvalid, true},
+    {"RemoveKM /q /CloseWait 0", kRunQuiet, true, false, false, "", "", "", false, "", false, 0},
+    {"RemoveKM /closeinsession 1536:30408704:10000000,1540:1:2 /closewait 90", kRunCloseInSession, false, false, false, "", "", "", false, "", false, 90, "1536:30408704:10000000,1540:1:2"},
+    {"RemoveKM /closewait 30", kRunInvalid, false},
+    {"RemoveKM /q /closewait 3601", kRunInvalid, true},
+    {"RemoveKM /q /closewait 1x", kRunInvalid, true},
+    {"RemoveKM /q /closeinsession 1:2:3", kRunInvalid, true},
 };
 // clang-format on
 
@@ -91,6 +99,8 @@ TEST(CommandLineTest, SwitchesValuesAndQuotingAsWindowsSplitsThem) {
     EXPECT_EQ(line.noClose, c.noClose);
     EXPECT_STREQ(line.regBackup, c.regBackup);
     EXPECT_EQ(line.defer, c.defer);
+    EXPECT_EQ(line.closeWait, c.closeWait);
+    EXPECT_STREQ(line.closeInSession, c.closeInSession);
   }
 }
 

@@ -1,5 +1,7 @@
 #include "RemovalFixture.h"
 
+#include "app/RemoverApp.h"
+
 using namespace removal_paths;
 
 void RemovalTest::InstallProduct(bool withStudents) {
@@ -74,4 +76,16 @@ std::vector<std::string> RemovalTest::Events(const std::string& prefix) const {
   for (const std::string& event : sim::machine().events)
     if (event.compare(0, prefix.size(), prefix) == 0) found.push_back(event.substr(prefix.size()));
   return found;
+}
+
+void RemovalTest::PlayCopies() {
+  sim::machine().runStarted = [](const sim::Machine::Process& copy) {
+    // Another process: the removal's main window is not its own.
+    CWnd* main = theApp.m_pMainWnd;
+    theApp.m_pMainWnd = NULL;
+    sim::machine().SetCommandLine(copy.commandLine);
+    theApp.InitInstance();
+    theApp.m_pMainWnd = main;
+    return static_cast<DWORD>(theApp.ExitInstance());
+  };
 }

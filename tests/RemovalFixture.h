@@ -37,6 +37,9 @@ class RemovalTest : public MainDialogTest {
   static void NotAnAdministrator();
   // The folder refuses to go, to the shell and to the program's own delete.
   static void Undeletable(const std::string& folder);
+  // Plays each copy of the program that the removal starts in another
+  // session: the program run with the copy's command line.
+  static void PlayCopies();
   // The progress window, open as the removal opens it.
   void OpenProgress(const char* stepText = "Step 1 of 6: Copying student data to desktop...");
 

@@ -1,6 +1,7 @@
 // The program as deployment tools start it: the command line decides the
 // front end; the unattended runs show nothing, log everything and say with
 // their exit code how the removal ended.
+#include <algorithm>
 #include <functional>
 
 #include "RemovalFixture.h"
@@ -163,6 +164,42 @@ void NoStudents() {
   RemoveDirectoryA((kInstall + std::string("\\Students")).c_str());
 }
 
+const std::string kAsked =
+    "Kelmora is asked to close in session 1, alice, after a notice of 60 seconds.";
+const std::string kAlices = std::string(kProgram) + " (session 1, alice)";
+const std::string kLeftForHer =
+    "Left running, as nobody could ask it to close in its session: " + kAlices;
+const std::string kNotice =
+    "SetWindowText 1006 Kelmora is being removed from this computer by your school's IT staff. "
+    "Save "
+    "your work: Kelmora will close in ";
+
+// Alice's program was asked in her session, by a copy of the program started
+// there as her, and only after her notice's time; then, when it did not
+// close, it alone was ended.
+void ExpectAskedInHerSession(const std::string& endedBy) {
+  const sim::Machine& m = sim::machine();
+  EXPECT_EQ(m.Processes()[0].endedBy, endedBy);
+  EXPECT_TRUE(m.Processes()[1].running);  // Explorer
+  auto at = [&](const std::string& event) {
+    return std::find(m.events.begin(), m.events.end(), event) - m.events.begin();
+  };
+  const auto started =
+      at("CreateProcessAsUser session 1 winsta0\\default RemoveKM.exe /closeinsession "
+         "1536:30408704:10000000 /closewait 60");
+  const std::string asked = "PostMessage 0x10 " + std::string(kProgram);
+  EXPECT_LT(started, at(kNotice + "60 seconds."));
+  EXPECT_LT(at(kNotice + "60 seconds."), at(kNotice + "1 second."));
+  EXPECT_LT(at(kNotice + "1 second."), at(asked));
+  EXPECT_LT(at(asked), at(endedBy + " ended " + kProgram));
+  EXPECT_LT(at(endedBy + " ended " + kProgram), static_cast<long>(m.events.size()));
+}
+
+bool NoticeShown() {
+  return std::count(sim::machine().events.begin(), sim::machine().events.end(), "DialogBox 130") >
+         0;
+}
+
 void StartedInside(bool vista) {
   sim::Machine& m = sim::machine();
   if (vista) m.SetVersion(6, 1);
@@ -317,17 +354,15 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
          EXPECT_TRUE(m.Exists(kOutsider));
          EXPECT_EQ(Run("/check"), 0);
        }},
-      {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true,
-       {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)",
-        "Closed: " + std::string(kProgram) + " (session 1, alice)", "Exit code 3010."}, none,
-       [] { EXPECT_EQ(sim::machine().Processes()[0].endedBy, "RmShutdown"); }},
-      {"/quiet /nosave", [] { RunningForAlice(false); }, 3010, true,
-       {"Forced to close: " + std::string(kProgram) + " (session 1, alice)", "Exit code 3010."}},
+      // As SYSTEM, with alice's Kelmora open in her session.
+      {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true, {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)", kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("WM_CLOSE"); }},
+      {"/quiet /nosave", [] { RunningForAlice(false); }, 3010, true, {kAsked, "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("TerminateProcess"); }},
+      {"/quiet /nosave /closewait 0", [] { RunningForAlice(false); }, 3010, true, {"Kelmora is asked to close in session 1, alice, after a notice of 0 seconds.", "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { EXPECT_FALSE(NoticeShown()); }},
+      // Where nobody can ask her, her Kelmora and its files are left to the restart.
+      {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().DisconnectSession(1); }, 3010, true, {kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); EXPECT_EQ(sim::machine().PendingDeletes()[0], kProgram); }},
+      {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().Fail(sim::Op::CreateDialog, "130", ERROR_INVALID_WINDOW_HANDLE); }, 3010, true, {kAsked, kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); }},
       // Whatever it answers, each program is looked at again.
-      {"/quiet /nosave",
-       [] { RunningForAlice(true, sim::Machine::RestartManager::Powerless); }, 3010, true,
-       {"Ended, as it did not close: " + std::string(kProgram) + " (session 1, alice)",
-        "Exit code 3010."}},
+      {"/quiet /nosave", [] { sim::machine().SetVersion(6, 1); sim::machine().SetRestartManager(sim::Machine::RestartManager::Powerless); Running(kProgram, {}); }, 0, true, {"Ended, as it did not close: " + std::string(kProgram) + " (session 1, user1)", "Exit code 0."}},
       {"/quiet /nosave /noclose", [] { Running(kProgram, {}); }, 3010, true,
        {"Left running (/noclose): " + std::string(kProgram), "Exit code 3010."}, none,
        [] { EXPECT_TRUE(StillRuns(0)); }},
@@ -395,13 +430,16 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
     sim::Machine& m = sim::machine();
     InstallProduct();
     m.RedirectStandardOutput();
+    PlayCopies();
     c.arrange();
     const int othersMutexes = m.OpenMutexHandles();
 
     EXPECT_EQ(Run(c.arguments), c.exitCode);
 
     EXPECT_TRUE(m.messageBoxes.empty());
-    EXPECT_TRUE(Events("DialogBox").empty() && Events("CreateDialog").empty());
+    // Only a pupil's notice, in their own session.
+    for (const std::string& box : Events("DialogBox ")) EXPECT_EQ(box, "130");
+    EXPECT_TRUE(Events("CreateDialog").empty());
     EXPECT_EQ(m.KeyExists(kUninstall + std::string("\\") + kEntry1), !c.productRemoved);
     if (!c.productRemoved) {
       EXPECT_TRUE(m.Exists(std::string(kInstall) + "\\km2.jar"));

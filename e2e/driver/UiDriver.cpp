@@ -16,7 +16,8 @@
 //   window CAPTION [ID ...]  wait for a visible top-level window with this caption
 //                            whose controls exist (the named ones, else any); it
 //                            becomes the current window
-//   expect-text ID TEXT      control ID of the current window shows exactly TEXT
+//   expect-text ID TEXT      control ID of the current window shows exactly TEXT,
+//                            where %number% in TEXT stands for any whole number
 //   expect-check ID STATE    check box ID has state STATE (0, 1 or 2)
 //   expect-default ID        button ID is the current window's default button
 //   expect-icon ID           static control ID of the current window shows an icon
@@ -33,8 +34,10 @@
 //   run ARGUMENTS CODE       start another run of the program with ARGUMENTS (a
 //                            Windows command line), wait until it ends, expect
 //                            exit code CODE
+//   start ARGUMENTS          start the program with ARGUMENTS (a Windows command
+//                            line) without waiting: later steps work this run
 //   snap NAME                have the harness take screenshot NAME (needs --snap-dir)
-//   expect-ended             the program has exited
+//   expect-ended [CODE]      the program has exited (with exit code CODE)
 // In any argument, %short:PATH% stands for the 8.3 short name of PATH.
 // Exit status: 0 when every step passed, 1 when a step failed, 2 on bad usage.
 #include <windows.h>
@@ -69,7 +72,7 @@ class UiDriver {
 
   // Checks that every step is known and has the right number of arguments.
   static bool Check(const std::vector<ScenarioStep>& steps, std::string* error);
-  bool StartProgram(const std::string& path);
+  bool StartProgram(const std::string& path, const std::string& arguments = "");
   // The program that "run" steps start, when none was started at first.
   void SetProgram(const std::string& path) { program_path_ = path; }
   // Runs the steps in order; stops at the first that fails.
@@ -103,6 +106,7 @@ class UiDriver {
   bool BrowserCancel(const Args& args);
   bool HoldOpen(const Args& args);
   bool RunAgain(const Args& args);
+  bool Start(const Args& args);
   bool Snap(const Args& args);
   bool ExpectEnded(const Args& args);
 
@@ -169,6 +173,17 @@ bool ExpandShortNames(std::string* word, std::string* error) {
   return true;
 }
 
+// Whether `shown` is `expected`, each %number% there standing for digits.
+bool TextMatches(const std::string& shown, const std::string& expected) {
+  const std::string mark = "%number%";
+  size_t at = expected.find(mark);
+  if (at == std::string::npos) return shown == expected;
+  if (shown.compare(0, at, expected, 0, at) != 0) return false;
+  size_t digits = at;
+  while (digits < shown.size() && shown[digits] >= '0' && shown[digits] <= '9') ++digits;
+  return digits > at && TextMatches(shown.substr(digits), expected.substr(at + mark.size()));
+}
+
 const UiDriver::Command UiDriver::kCommands[] = {
     {"timeout", 1, 1, &UiDriver::SetTimeout},
     {"window", 1, 32, &UiDriver::Window},
@@ -185,8 +200,9 @@ const UiDriver::Command UiDriver::kCommands[] = {
     {"browser-cancel", 0, 0, &UiDriver::BrowserCancel},
     {"hold-open", 1, 1, &UiDriver::HoldOpen},
     {"run", 2, 2, &UiDriver::RunAgain},
+    {"start", 1, 1, &UiDriver::Start},
     {"snap", 1, 1, &UiDriver::Snap},
-    {"expect-ended", 0, 0, &UiDriver::ExpectEnded},
+    {"expect-ended", 0, 1, &UiDriver::ExpectEnded},
 };
 
 UiDriver::~UiDriver() {
@@ -195,9 +211,9 @@ UiDriver::~UiDriver() {
   if (program_.hThread) CloseHandle(program_.hThread);
 }
 
-bool UiDriver::StartProgram(const std::string& path) {
+bool UiDriver::StartProgram(const std::string& path, const std::string& arguments) {
   program_path_ = path;
-  std::string command_line = "\"" + path + "\"";
+  std::string command_line = "\"" + path + "\" " + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   if (!CreateProcessA(path.c_str(), &command_line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup,
@@ -362,7 +378,8 @@ bool UiDriver::ExpectText(const Args& args) {
   HWND control = NULL;
   if (!ParseId(args[0], &id) || !WaitForControl(id, &control)) return false;
   std::string shown = "(no answer)";
-  if (WaitUntil([&] { return ReadWindowText(control, &shown) && shown == args[1]; })) return true;
+  if (WaitUntil([&] { return ReadWindowText(control, &shown) && TextMatches(shown, args[1]); }))
+    return true;
   return Fail("control " + args[0] + " of " + CurrentWindowName() + " shows\n      " +
               QuoteForScenario(shown) + "\n      expected\n      " + QuoteForScenario(args[1]));
 }
@@ -640,12 +657,21 @@ bool UiDriver::Snap(const Args& args) {
   return Fail("the harness did not take screenshot " + picture);
 }
 
-bool UiDriver::ExpectEnded(const Args&) {
+bool UiDriver::Start(const Args& args) {
+  if (program_.hProcess) return Fail("the program was started already");
+  return StartProgram(program_path_, args[0]) || Fail("cannot start " + program_path_);
+}
+
+bool UiDriver::ExpectEnded(const Args& args) {
+  int expected = 0;
+  if (!args.empty() && !ParseId(args[0], &expected)) return false;
   if (WaitForSingleObject(program_.hProcess, timeout_ms_) == WAIT_OBJECT_0) {
     DWORD code = 0;
     GetExitCodeProcess(program_.hProcess, &code);
     std::printf("(exit code %lu) ", code);
-    return true;
+    if (args.empty() || static_cast<int>(code) == expected) return true;
+    return Fail("the program ended with exit code " + std::to_string(code) + ", expected " +
+                args[0]);
   }
   return Fail("the program is still running; " + ProgramState());
 }

@@ -3,7 +3,9 @@
 // command line open without sharing, as the real program holds a pupil's work.
 // Asked to close (WM_CLOSE), it first writes its unsaved work into the first
 // file, then lets go of them all and ends. Once everything is open and its
-// window is up, it writes C:\standin-ready.txt for the test to wait on.
+// window is up, it writes C:\standin-ready.txt for the test to wait on,
+// holding its process id and start as RemoveKM's /closeinsession names a
+// program ("ID:HIGH:LOW").
 //
 // Usage: standin.exe FILE...
 #include <windows.h>
@@ -53,8 +55,15 @@ int main(int argc, char** argv) {
                               NULL, NULL, window_class.hInstance, NULL);
   if (window == NULL) return 3;
   ShowWindow(window, SW_SHOW);
+  FILETIME started, ended, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &started, &ended, &kernel, &user);
+  char named[64];
+  const int length = wsprintfA(named, "%lu:%lu:%lu", GetCurrentProcessId(), started.dwHighDateTime,
+                               started.dwLowDateTime);
   HANDLE ready = CreateFileA("C:\\standin-ready.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, NULL);
+  DWORD written = 0;
+  WriteFile(ready, named, static_cast<DWORD>(length), &written, NULL);
   CloseHandle(ready);
   MSG message;
   while (GetMessageA(&message, NULL, 0, 0) > 0) {

@@ -533,6 +533,36 @@ typedef enum _WTS_INFO_CLASS { WTSUserName = 5 } WTS_INFO_CLASS;
 BOOL WTSQuerySessionInformationW(HANDLE server, DWORD session, WTS_INFO_CLASS what, LPWSTR* buffer,
                                  DWORD* bytes);
 void WTSFreeMemory(LPVOID memory);
+// Whether someone is at a session, and a process started there as its user
+// (wtsapi32.dll; the token only for SYSTEM; advapi32.dll).
+typedef enum _WTS_CONNECTSTATE_CLASS { WTSActive = 0, WTSDisconnected = 4 } WTS_CONNECTSTATE_CLASS;
+#define WTSConnectState ((WTS_INFO_CLASS)8)
+#define ERROR_NO_TOKEN 1008L
+#define ERROR_PRIVILEGE_NOT_HELD 1314L
+BOOL WTSQueryUserToken(ULONG session, HANDLE* token);
+typedef struct _STARTUPINFOW {
+  DWORD cb;
+  LPWSTR lpReserved;
+  LPWSTR lpDesktop;
+  LPWSTR lpTitle;
+  DWORD dwX, dwY, dwXSize, dwYSize, dwXCountChars, dwYCountChars, dwFillAttribute, dwFlags;
+  WORD wShowWindow;
+  WORD cbReserved2;
+  BYTE* lpReserved2;
+  HANDLE hStdInput, hStdOutput, hStdError;
+} STARTUPINFOW, *LPSTARTUPINFOW;
+typedef struct _PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+} PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+BOOL CreateProcessAsUserW(HANDLE token, LPCWSTR application, LPWSTR commandLine, LPVOID, LPVOID,
+                          BOOL inheritHandles, DWORD flags, LPVOID environment, LPCWSTR folder,
+                          LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started);
+#define STILL_ACTIVE 259L
+BOOL GetExitCodeProcess(HANDLE process, LPDWORD code);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 // What stays held is deleted when Windows next starts: the session manager
 // reads PendingFileRenameOperations (REG_MULTI_SZ, pairs of "\??\" paths,
 // an empty second one for a delete) under this key.
@@ -688,6 +718,7 @@ void CoTaskMemFree(LPVOID memory);
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define WM_TIMER 0x0113
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
 #define BM_CLICK 0x00F5
@@ -744,6 +775,9 @@ INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, D
 HWND CreateDialogParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC proc,
                         LPARAM param);
 BOOL EndDialog(HWND dialog, INT_PTR result);
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL KillTimer(HWND window, UINT_PTR id);
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
 HWND GetDlgItem(HWND dialog, int id);

@@ -217,6 +217,13 @@ INT_PTR RunModal(LPCSTR name, HWND owner, DLGPROC proc, LPARAM param, bool unico
   Window& dialog = *sim::machine().GetWindow(handle);
   auto user = sim::machine().modalUser;  // the user may replace itself
   if (user && !dialog.ended && !dialog.destroyed) user(handle);
+  // Its message loop goes on while a timer runs: time passes to each tick.
+  for (int ticks = 0;
+       ticks < 100000 && !dialog.ended && !dialog.destroyed && !dialog.timers.empty(); ++ticks) {
+    const auto timer = *dialog.timers.begin();
+    s.tickCount += timer.second;
+    Dispatch(dialog, WM_TIMER, timer.first, 0);
+  }
   if (!dialog.ended && !dialog.destroyed) {
     sim::Log("EndDialog " + sim::WindowName(dialog) + " 2 (the user closed it)");
     dialog.ended = true;

@@ -171,7 +171,7 @@ HANDLE FindFirst(LPCSTR pattern, const sim::FoundEntry*& first) {
   if (find.entries.empty()) return NoHandle(ERROR_FILE_NOT_FOUND);
 
   find.next = 1;
-  HANDLE handle = NewHandle(s);
+  HANDLE handle = sim::NewHandle(s);
   s.finds[handle] = find;
   first = &s.finds[handle].entries[0];
   return handle;

@@ -108,6 +108,7 @@ struct Window {
   HICON bigIcon = nullptr, smallIcon = nullptr;
   std::vector<std::string> menuItems;  // system menu: "-" for a separator, else "<id>:<text>"
   int topOrder = 0;                    // raised by BringWindowToTop
+  std::map<UINT_PTR, UINT> timers;     // SetTimer: id, milliseconds
 };
 
 class Machine {
@@ -205,6 +206,12 @@ class Machine {
     bool running = true;
     // "WM_CLOSE", "TerminateProcess", "RmShutdown", "RmForceShutdown" or "restart"
     std::string endedBy;
+    // Started by the program (CreateProcessAsUserW): its command line, and
+    // once it has run, its exit code and the tick it ends at.
+    std::string commandLine;
+    bool played = false;
+    DWORD exitCode = 0;
+    DWORD endsAt = 0;
   };
   // Starts `process` (its files must exist); returns its id.
   DWORD StartProcess(const Process& process);
@@ -218,12 +225,21 @@ class Machine {
   // Who is signed in to `session`; this program's own session has the
   // account of GetUserNameA, any other nobody unless set.
   void SetSessionUser(DWORD session, const std::string& name);
+  // Its user is signed in but not at it (WTSDisconnected).
+  void DisconnectSession(DWORD session);
+  // Plays a process that the program started (CreateProcessAsUserW) when the
+  // program first waits for it, and returns its exit code. Meanwhile the
+  // simulated API answers as that process's session and user see it, and the
+  // time it takes passes: a wait shorter than that runs out first.
+  std::function<DWORD(const Process& started)> runStarted;
   // The Restart Manager: from Vista on it names the processes that use a
   // registered file (their program file or one they hold) or that were
   // registered themselves, and shuts them down: those that close on request,
   // or, forced, all. Failing: every call after RmStartSession fails. Idle:
   // every call answers success and does nothing (Wine's). Powerless: it
-  // names them, and its shutdown answers success and ends none.
+  // names them, and its shutdown answers success and ends none. Its shutdown
+  // reaches the programs of this program's own session only, and services
+  // (stopped) only when they use what was registered; never a critical one.
   enum class RestartManager { Working, Missing, Failing, Idle, Powerless };
   void SetRestartManager(RestartManager kind);
   std::vector<Process> Processes() const;
@@ -291,7 +307,8 @@ class Machine {
   // queued the browser is cancelled.
   void QueueBrowserAnswer(const std::string& path);
   // Called while a modal dialog runs, after WM_INITDIALOG: plays the user.
-  // When it returns and the dialog has not ended, the dialog ends with IDCANCEL.
+  // When it returns, a dialog with a timer (SetTimer) gets each tick, time
+  // passing, until it ends; one that has not ended then ends with IDCANCEL.
   std::function<void(HWND dialog)> modalUser;
   // Called after each message box is recorded, before it returns (e.g. to look
   // at the screen while the box is up).

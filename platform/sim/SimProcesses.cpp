@@ -1,6 +1,7 @@
 // Programs running beside this one: Toolhelp's lists, opening, waiting for and
 // ending a process, their top-level windows, and the test API that starts
 // them. Time passes only in waits that run out (GetTickCount).
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -109,6 +110,26 @@ BOOL NextProcess(HANDLE handle, LPPROCESSENTRY32W entry, bool first) {
   return TRUE;
 }
 
+// Runs a process the program started, as its session's user, and rewinds
+// the clock: its time passes in the waits for it.
+void Play(Machine::State& s, Machine::Process& process) {
+  if (!sim::machine().runStarted) throw std::logic_error("sim: no runStarted to play a process");
+  const DWORD start = s.tickCount, ownSession = s.ownSession;
+  const std::string user = s.userName;
+  s.ownSession = process.session;
+  s.userName = s.sessionUsers[process.session];
+  process.played = true;
+  const Machine::Process copy = process;
+  const DWORD code = sim::machine().runStarted(copy);
+  // The vector may have grown meanwhile.
+  Machine::Process& played = *ProcessOf(s, {copy.id, 0, copy.startTime});
+  played.exitCode = code;
+  played.endsAt = s.tickCount;
+  s.tickCount = start;
+  s.ownSession = ownSession;
+  s.userName = user;
+}
+
 }  // namespace
 
 namespace sim {
@@ -141,12 +162,13 @@ void EndProcess(Machine::State& s, Machine::Process& process, const char* how) {
 
 bool CloseProcessHandle(Machine::State& s, HANDLE handle) {
   if (handle == kProcessToken && s.openTokens > 0) return --s.openTokens, true;
-  return s.processHandles.erase(handle) || s.snapshots.erase(handle);
+  return s.processHandles.erase(handle) || s.snapshots.erase(handle) || s.userTokens.erase(handle);
 }
 
 DWORD Machine::StartProcess(const Process& started) {
   State& s = *state_;
-  if (!Entry(s, started.image)) throw std::invalid_argument("sim: no program " + started.image);
+  if (!Entry(s, started.image) && !SameName(started.image, s.modulePath))
+    throw std::invalid_argument("sim: no program " + started.image);
   for (const std::string& path : started.holds)
     if (!Entry(s, path)) throw std::invalid_argument("sim: no file to hold: " + path);
   const Process* same = started.id ? Find(s, started.id) : nullptr;
@@ -170,7 +192,8 @@ void Machine::SetModulePath(const std::string& path) {
 
 int Machine::OpenProcessHandles() const {
   const State& s = *state_;
-  return static_cast<int>(s.processHandles.size() + s.snapshots.size() + s.restartSessions.size()) +
+  return static_cast<int>(s.processHandles.size() + s.snapshots.size() + s.restartSessions.size() +
+                          s.userTokens.size()) +
          s.loadedLibraries + s.userNameBuffers + s.openTokens;
 }
 
@@ -187,18 +210,13 @@ void Machine::SetSessionUser(DWORD session, const std::string& name) {
   state_->sessionUsers[session] = name;
 }
 
+void Machine::DisconnectSession(DWORD session) { state_->disconnectedSessions.push_back(session); }
+
 }  // namespace sim
 
 DWORD GetCurrentProcessId() {
   sim::Enter();
   return sim::kOwnProcessId;
-}
-
-BOOL ProcessIdToSessionId(DWORD id, DWORD* session) {
-  auto& s = sim::Enter();
-  if (id != sim::kOwnProcessId) return sim::Refuse(ERROR_ACCESS_DENIED);
-  *session = s.ownSession;
-  return TRUE;
 }
 
 HWINSTA GetProcessWindowStation() {
@@ -241,7 +259,7 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD id) {
   } else {
     return NoHandle(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   }
-  HANDLE handle = NewHandle(s);
+  HANDLE handle = sim::NewHandle(s);
   s.snapshots[handle] = snapshot;
   return handle;
 }
@@ -279,7 +297,7 @@ HANDLE OpenProcess(DWORD access, BOOL, DWORD id) {
   if (process && process->denied &&
       (access & ~(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION)) != 0)
     return NoHandle(ERROR_ACCESS_DENIED, nullptr);
-  HANDLE handle = NewHandle(s);
+  HANDLE handle = sim::NewHandle(s);
   s.processHandles[handle] = {id, access, process ? process->startTime : sim::kOwnStartTime};
   return handle;
 }
@@ -297,7 +315,7 @@ BOOL QueryFullProcessImageNameW(HANDLE handle, DWORD, LPWSTR name, PDWORD size) 
   return TRUE;
 }
 
-BOOL TerminateProcess(HANDLE handle, UINT) {
+BOOL TerminateProcess(HANDLE handle, UINT code) {
   auto& s = sim::Enter();
   sim::ProcessHandle* opened = OpenedProcess(s, handle);
   if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE);
@@ -305,7 +323,59 @@ BOOL TerminateProcess(HANDLE handle, UINT) {
   if (!(opened->access & PROCESS_TERMINATE) || !process || !process->running)
     return sim::Refuse(ERROR_ACCESS_DENIED);
   End(s, *process, "TerminateProcess");
+  process->exitCode = code;
   return TRUE;
+}
+
+BOOL GetExitCodeProcess(HANDLE handle, LPDWORD code) {
+  auto& s = sim::Enter();
+  sim::ProcessHandle* opened = QueriedProcess(s, handle);
+  if (!opened) return FALSE;
+  const Machine::Process* process = ProcessOf(s, *opened);
+  *code = !process ? STILL_ACTIVE : process->running ? STILL_ACTIVE : process->exitCode;
+  return TRUE;
+}
+
+BOOL ProcessIdToSessionId(DWORD id, DWORD* session) {
+  auto& s = sim::Enter();
+  const Machine::Process* process = Find(s, id);
+  if (id != sim::kOwnProcessId && (!process || !process->running))
+    return sim::Refuse(ERROR_INVALID_PARAMETER);
+  *session = process ? process->session : s.ownSession;
+  return TRUE;
+}
+
+BOOL CreateProcessAsUserW(HANDLE token, LPCWSTR application, LPWSTR commandLine, LPVOID, LPVOID,
+                          BOOL, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW startup,
+                          LPPROCESS_INFORMATION started) {
+  auto& s = sim::Enter();
+  auto user = s.userTokens.find(token);
+  if (user == s.userTokens.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  const sim::WideArg image(application), line(commandLine), desktop(startup->lpDesktop);
+  // This program's own file is there, whether or not a test made it.
+  if (!sim::SameName(std::string(image), s.modulePath) && !Entry(s, std::string(image)))
+    return sim::Refuse(ERROR_FILE_NOT_FOUND);
+  Machine::Process process;
+  process.image = std::string(image);
+  process.hasWindow = false;
+  process.session = user->second;
+  process.commandLine = std::string(line);
+  sim::Log("CreateProcessAsUser session " + std::to_string(process.session) + " " +
+           (desktop ? std::string(desktop) : "(no desktop)") + " " + process.commandLine);
+  started->dwProcessId = sim::machine().StartProcess(process);
+  started->dwThreadId = started->dwProcessId + 4;
+  const Machine::Process& made = *Find(s, started->dwProcessId);
+  started->hProcess = sim::NewHandle(s);
+  s.processHandles[started->hProcess] = {made.id, 0x1FFFFF, made.startTime};
+  started->hThread = sim::NewHandle(s);
+  s.processHandles[started->hThread] = {made.id, 0, made.startTime};
+  return TRUE;
+}
+
+DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
+  auto& s = sim::Enter();
+  sim::FillWide(s.modulePath, buffer, size);
+  return static_cast<DWORD>(sim::Characters(s.modulePath).size());
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
@@ -313,8 +383,17 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   sim::ProcessHandle* opened = OpenedProcess(s, handle);
   if (!opened) return sim::Refuse(ERROR_INVALID_HANDLE), kWaitFailed;
   if (!(opened->access & SYNCHRONIZE)) return sim::Refuse(ERROR_ACCESS_DENIED), kWaitFailed;
-  const Machine::Process* process = ProcessOf(s, *opened);
+  Machine::Process* process = ProcessOf(s, *opened);
   if (process && !process->running) return WAIT_OBJECT_0;
+  if (process && !process->commandLine.empty()) {
+    if (!process->played) Play(s, *process);
+    process = ProcessOf(s, *opened);
+    if (s.tickCount + milliseconds >= process->endsAt) {
+      s.tickCount = std::max(s.tickCount, process->endsAt);
+      End(s, *process, "exited");
+      return WAIT_OBJECT_0;
+    }
+  }
   s.tickCount += milliseconds;
   return WAIT_TIMEOUT;
 }

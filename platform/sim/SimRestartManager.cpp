@@ -1,6 +1,8 @@
 // The Restart Manager and the sessions' signed-in users: which processes use
-// a registered file, and shutting them down in whatever session they run.
+// a registered file, and shutting them down in this program's own session;
+// who is at each session, and their token.
 #include <algorithm>
+#include <cstring>
 
 #include "SimState.h"
 
@@ -133,11 +135,13 @@ DWORD RmShutdown(DWORD handle, ULONG flags, RM_WRITE_STATUS_CALLBACK) {
   bool left = false;
   const bool force = (flags & RmForceShutdown) != 0;
   for (Machine::Process& process : s.processes) {
-    if (!Affected(s, *session, process)) continue;
+    // Another user's session is out of its reach; a service is stopped.
+    const bool service = process.kind == Machine::Process::Kind::Service;
+    if (!Affected(s, *session, process) || (!service && process.session != s.ownSession)) continue;
     sim::Log("RmShutdown " + process.image);
     if (process.kind == Machine::Process::Kind::Critical)
       left = true;
-    else if (force || process.closesOnRequest)
+    else if (force || service || process.closesOnRequest)
       sim::EndProcess(s, process, force ? "RmForceShutdown" : "RmShutdown");
     else
       left = true;
@@ -153,6 +157,16 @@ DWORD RmEndSession(DWORD handle) {
 BOOL WTSQuerySessionInformationW(HANDLE, DWORD session, WTS_INFO_CLASS what, LPWSTR* buffer,
                                  DWORD* bytes) {
   auto& s = sim::Enter();
+  if (what == WTSConnectState) {
+    const auto& away = s.disconnectedSessions;
+    const DWORD state =
+        std::find(away.begin(), away.end(), session) != away.end() ? WTSDisconnected : WTSActive;
+    *buffer = new WCHAR[sizeof state / sizeof(WCHAR)];
+    std::memcpy(*buffer, &state, sizeof state);
+    *bytes = sizeof state;
+    ++s.userNameBuffers;
+    return TRUE;
+  }
   if (what != WTSUserName) return sim::Refuse(ERROR_INVALID_PARAMETER);
   auto user = s.sessionUsers.find(session);
   const std::string name = user != s.sessionUsers.end() ? user->second
@@ -170,4 +184,16 @@ void WTSFreeMemory(LPVOID memory) {
   auto& s = sim::Enter();
   delete[] static_cast<WCHAR*>(memory);
   --s.userNameBuffers;
+}
+
+// Only SYSTEM holds the privilege it needs; a session nobody signed in to has
+// no token.
+BOOL WTSQueryUserToken(ULONG session, HANDLE* token) {
+  auto& s = sim::Enter();
+  if (!sim::SameName(s.userName, "SYSTEM")) return sim::Refuse(ERROR_PRIVILEGE_NOT_HELD);
+  auto user = s.sessionUsers.find(session);
+  if (user == s.sessionUsers.end() || user->second.empty()) return sim::Refuse(ERROR_NO_TOKEN);
+  *token = sim::NewHandle(s);
+  s.userTokens[*token] = session;
+  return TRUE;
 }

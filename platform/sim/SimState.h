@@ -174,6 +174,8 @@ struct Machine::State {
   bool stationVisible = true;  // the window station's WSF_VISIBLE
   int openTokens = 0;
   std::map<DWORD, std::string> sessionUsers;
+  std::vector<DWORD> disconnectedSessions;
+  std::map<HANDLE, DWORD> userTokens;  // WTSQueryUserToken's, by session
   Machine::RestartManager restartManager = Machine::RestartManager::Working;
   std::map<DWORD, RestartSession> restartSessions;
   DWORD nextRestartSession = 0;
@@ -266,7 +268,7 @@ WinPath TestPath(const Machine::State& state, const std::string& path);
 KeyNode* FindKey(const Machine::State& state, const std::string& path);
 
 // ---- Programs (SimProcesses.cpp).
-// Closes a process handle or a snapshot; false when `handle` is neither.
+// Closes a process handle, a snapshot or a token; false when `handle` is none.
 bool CloseProcessHandle(Machine::State& state, HANDLE handle);
 const DWORD kOwnProcessId = 0x4D0;
 const unsigned long long kOwnStartTime = 0x01C0000000000000ULL;

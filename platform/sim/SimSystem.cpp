@@ -14,6 +14,7 @@ const HMODULE kShell32 = reinterpret_cast<HMODULE>(0x7C9C0000);
 const HMODULE kNtdll = reinterpret_cast<HMODULE>(0x7C900000);
 const HMODULE kRestartManager = reinterpret_cast<HMODULE>(0x76E00000);
 const HMODULE kTerminalServices = reinterpret_cast<HMODULE>(0x76F00000);
+const HMODULE kAdvapi32 = reinterpret_cast<HMODULE>(0x77DD0000);
 
 DWORD BuildNumber(DWORD major, DWORD minor) {
   switch (major * 100 + minor) {
@@ -95,6 +96,7 @@ HMODULE GetModuleHandleA(LPCSTR name) {
   if (name && sim::SameName(name, "kernel32.dll")) return kKernel32;
   if (name && sim::SameName(name, "shell32.dll")) return kShell32;
   if (name && sim::SameName(name, "ntdll.dll")) return kNtdll;  // in every process
+  if (name && sim::SameName(name, "advapi32.dll")) return kAdvapi32;
   if (name && !sim::SameName(name, "RemoveKM.exe") && !sim::SameName(name, s.modulePath)) {
     sim::Refuse(kModuleNotFound);
     return nullptr;
@@ -137,6 +139,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     if (std::strcmp(name, "NtSetInformationFile") == 0) found = Exported(&NtSetInformationFile);
     if (std::strcmp(name, "RtlNtStatusToDosError") == 0) found = Exported(&RtlNtStatusToDosError);
   }
+  if (module == kAdvapi32 && std::strcmp(name, "CreateProcessAsUserW") == 0)
+    found = Exported(&CreateProcessAsUserW);
   if (module == kRestartManager) {
     if (std::strcmp(name, "RmStartSession") == 0) found = Exported(&RmStartSession);
     if (std::strcmp(name, "RmRegisterResources") == 0) found = Exported(&RmRegisterResources);
@@ -148,6 +152,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     if (std::strcmp(name, "WTSQuerySessionInformationW") == 0)
       found = Exported(&WTSQuerySessionInformationW);
     if (std::strcmp(name, "WTSFreeMemory") == 0) found = Exported(&WTSFreeMemory);
+    if (std::strcmp(name, "WTSQueryUserToken") == 0) found = Exported(&WTSQueryUserToken);
   }
   if (!found) sim::Refuse(kProcNotFound);
   return found;

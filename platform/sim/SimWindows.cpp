@@ -1,4 +1,5 @@
-// user32's window calls: texts, window slots, painting, raising and repaints.
+// user32's window calls: texts, window slots, painting, raising, repaints and
+// timers (a modal dialog's run delivers them).
 #include <cstring>
 
 #include "SimState.h"
@@ -186,4 +187,18 @@ BOOL RedrawWindow(HWND handle, const RECT*, HRGN, UINT flags) {
   sim::machine().repaints.push_back(repaint);
   sim::Log("Repaint " + std::to_string(window->templateId));
   return TRUE;
+}
+
+UINT_PTR SetTimer(HWND handle, UINT_PTR id, UINT elapse, TIMERPROC) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  if (!window || id == 0) return 0;
+  window->timers[id] = elapse;
+  return id;
+}
+
+BOOL KillTimer(HWND handle, UINT_PTR id) {
+  sim::Enter();
+  Window* window = sim::LiveWindow(handle);
+  return window && window->timers.erase(id) ? TRUE : FALSE;
 }

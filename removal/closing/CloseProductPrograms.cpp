@@ -1,7 +1,11 @@
 #include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
+#include "location/NewerWindowsCalls.h"
 #include "removal/DecimalText.h"
+#include "removal/closing/AskToClose.h"
+#include "removal/closing/CloseInSession.h"
 #include "removal/closing/ProductPrograms.h"
+#include "removal/closing/SessionUser.h"
 
 namespace {
 
@@ -13,20 +17,10 @@ const char kRunningFooter[] = "Click OK to close them and continue, or Cancel to
 const DWORD kCloseTime = 10000;
 // How long an ended program has to let go of its files.
 const DWORD kEndTime = 5000;
-
-struct CloseRequest {
-  DWORD id;
-  bool asked;
-};
-
-BOOL CALLBACK AskWindowToClose(HWND window, LPARAM param) {
-  CloseRequest& request = *reinterpret_cast<CloseRequest*>(param);
-  DWORD owner = 0;
-  if (GetWindowThreadProcessId(window, &owner) && owner == request.id && IsWindowVisible(window) &&
-      PostMessageA(window, WM_CLOSE, 0, 0))
-    request.asked = true;
-  return TRUE;
-}
+// How long a copy in another session may take to start, beyond its notice
+// and the programs' answer.
+const DWORD kCopyStartTime = 30000;
+const char kLeftRunning[] = "Left running, as nobody could ask it to close in its session: ";
 
 // Its name, and who uses it where that is another account.
 CString Named(const ProductProgram& program, const CString& currentUser) {
@@ -46,12 +40,17 @@ CString ProgramNames(CProductPrograms& programs, const CString& currentUser) {
   return names;
 }
 
+// A session: its number, and who is signed in to it.
+CString SessionText(const ProductProgram& program) {
+  CString session = "session " + DecimalText(program.session);
+  if (!program.user.IsEmpty()) session += ", " + program.user;
+  return session;
+}
+
 // For the log: its program file, and its session where that is known.
 CString Described(const ProductProgram& program) {
   if (!program.managed) return program.path;
-  CString session = " (session " + DecimalText(program.session);
-  if (!program.user.IsEmpty()) session += ", " + program.user;
-  return program.path + session + ")";
+  return program.path + " (" + SessionText(program) + ")";
 }
 
 bool Ended(HANDLE process, DWORD wait) {
@@ -64,14 +63,69 @@ DWORD Left(DWORD start) {
   return spent < kCloseTime ? kCloseTime - spent : 0;
 }
 
-// Each window of the program's own desktop is asked to close.
-void AskWindows(CProductPrograms& programs) {
+// This program's session; 0 where Windows has none to tell.
+DWORD OwnSession() {
+  DWORD session = 0;
+  return SessionOfProcess(GetCurrentProcessId(), &session) ? session : 0;
+}
+
+// Running in another session: where the Restart Manager named it, a copy of
+// this program asks it there; else nothing here can ask it. Any other is
+// asked from here.
+bool Elsewhere(const ProductProgram& program, DWORD own) {
+  return program.process != NULL && program.session != own;
+}
+
+// The first program of `index`'s session, which holds the copy asking there.
+int FirstOfSession(CProductPrograms& programs, int index, DWORD own) {
+  int first = 0;
+  while (!Elsewhere(programs[first], own) || !programs[first].managed ||
+         programs[first].session != programs[index].session)
+    ++first;
+  return first;
+}
+
+// One copy in each other session, naming the programs there.
+void StartCopies(CProductPrograms& programs, DWORD own, DWORD closeWait, CRemovalLog* log) {
   for (int i = 0; i < programs.GetSize(); ++i) {
-    CloseRequest request = {programs[i].id, false};
-    if (programs[i].process != NULL)
-      EnumWindows(AskWindowToClose, reinterpret_cast<LPARAM>(&request));
-    programs[i].askedToClose = request.asked;
+    if (!Elsewhere(programs[i], own) || !programs[i].managed ||
+        FirstOfSession(programs, i, own) != i)
+      continue;
+    CString list;
+    for (int j = i; j < programs.GetSize(); ++j)
+      if (Elsewhere(programs[j], own) && programs[j].managed &&
+          programs[j].session == programs[i].session)
+        AddToCloseList(list, programs[j].unique);
+    programs[i].copy = StartInSession(
+        programs[i].session, "/closeinsession " + list + " /closewait " + DecimalText(closeWait));
+    if (log && programs[i].copy)
+      log->Line("Kelmora is asked to close in " + SessionText(programs[i]) +
+                ", after a notice of " + DecimalText(closeWait) + " seconds.");
   }
+}
+
+// Waits for each copy's report; one that does not end in its time is ended.
+void WaitForCopies(CProductPrograms& programs, DWORD closeWait) {
+  const DWORD time = closeWait * 1000 + kAnswerTime + kCopyStartTime;
+  for (int i = 0; i < programs.GetSize(); ++i) {
+    ProductProgram& program = programs[i];
+    if (program.copy != NULL && !Ended(program.copy, time)) TerminateProcess(program.copy, 1);
+    if (program.copy != NULL && !GetExitCodeProcess(program.copy, &program.copyReport))
+      program.copyReport = STILL_ACTIVE;
+  }
+}
+
+LPCSTR EndedOrLeft(HANDLE process) {
+  return TerminateProcess(process, 1) && Ended(process, kEndTime)
+             ? "Ended, as it did not close: "
+             : "Could not be closed; what it holds goes when Windows restarts: ";
+}
+
+// After its session's copy: ended only once its user was told and it was asked.
+LPCSTR OutcomeElsewhere(const ProductProgram& program, DWORD report) {
+  if (Ended(program.process, 0)) return "Closed: ";
+  if (report != kProgramsClosed && report != kProgramsStillRunning) return kLeftRunning;
+  return EndedOrLeft(program.process);
 }
 
 }  // namespace
@@ -79,9 +133,8 @@ void AskWindows(CProductPrograms& programs) {
 bool CRemoverDlg::CloseProductPrograms() {
   CProductPrograms programs;
   programs.Find(m_installPath);
-  CRestartManager closer;
   CStringArray others;
-  const bool managed = programs.FindUsers(closer, others);
+  bool managed = programs.FindUsers(others);
   for (int i = 0; m_log && i < others.GetSize(); ++i)
     m_log->Line("Left running, not Kelmora's: " + others[i]);
   if (programs.GetSize() == 0) return true;
@@ -102,33 +155,55 @@ bool CRemoverDlg::CloseProductPrograms() {
 
   // One that has ended meanwhile is not asked, nor is another that took its id.
   for (int i = 0; i < programs.GetSize(); ++i) programs.OpenToClose(i);
-  // All are asked at once and then share the time to close: through the
-  // Restart Manager in every session, else on this desktop only.
+  // The notices in other sessions take longest: they start first.
+  const DWORD own = OwnSession();
+  for (int i = 0; i < programs.GetSize(); ++i)
+    if (!programs[i].managed && !SessionOfProcess(programs[i].id, &programs[i].session))
+      programs[i].session = own;
+  StartCopies(programs, own, m_closeWait, m_log);
+  // Those here are asked at once and then share the time to close: through
+  // the Restart Manager, in a session that holds only them, else on this
+  // desktop.
+  CRestartManager closer;
+  managed = managed && closer.Start();
+  for (int i = 0; i < programs.GetSize(); ++i)
+    if (programs[i].process != NULL && !Elsewhere(programs[i], own))
+      managed = managed && closer.AddProcess(programs[i].unique);
+  // Asked once more, now that the session holds the processes themselves.
+  RM_PROCESS_INFO* held = NULL;
+  UINT heldCount = 0;
+  managed = managed && closer.List(held, heldCount);
+  delete[] held;
   const DWORD start = GetTickCount();
-  if (managed)
-    closer.Shutdown(false);
-  else
-    AskWindows(programs);
+  for (int i = 0; !managed && i < programs.GetSize(); ++i)
+    programs[i].askedToClose =
+        programs[i].process != NULL && !Elsewhere(programs[i], own) && AskToClose(programs[i].id);
+  if (managed) closer.Shutdown(false);
   bool left = false;
   for (int i = 0; i < programs.GetSize(); ++i) {
     ProductProgram& program = programs[i];
+    if (program.process == NULL || Elsewhere(program, own)) continue;
     // Through the Restart Manager it may have been asked without a window here.
     program.outcome = (managed || program.askedToClose) && Ended(program.process, Left(start))
                           ? "Closed: "
                           : NULL;
-    left = left || (program.process != NULL && program.outcome == NULL);
+    left = left || program.outcome == NULL;
   }
   if (managed && left) closer.Shutdown(true);
+  WaitForCopies(programs, m_closeWait);
   for (int i = 0; i < programs.GetSize(); ++i) {
     ProductProgram& program = programs[i];
     if (program.process == NULL)
       program.outcome = "Ended before it was closed: ";
+    else if (Elsewhere(program, own))
+      program.outcome =
+          program.managed
+              ? OutcomeElsewhere(program, programs[FirstOfSession(programs, i, own)].copyReport)
+              : kLeftRunning;
     else if (program.outcome == NULL && managed && Ended(program.process, kEndTime))
       program.outcome = "Forced to close: ";
     else if (program.outcome == NULL)
-      program.outcome = TerminateProcess(program.process, 1) && Ended(program.process, kEndTime)
-                            ? "Ended, as it did not close: "
-                            : "Could not be closed; what it holds goes when Windows restarts: ";
+      program.outcome = EndedOrLeft(program.process);
     if (m_log) m_log->Line(program.outcome + Described(program));
   }
   return true;

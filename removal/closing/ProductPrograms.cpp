@@ -118,6 +118,7 @@ bool IsJavaRuntime(LPCWSTR path) {
 CProductPrograms::~CProductPrograms() {
   for (int i = 0; i < m_size; ++i) {
     if (m_items[i].process != NULL) CloseHandle(m_items[i].process);
+    if (m_items[i].copy != NULL) CloseHandle(m_items[i].copy);
   }
   delete[] m_items;
 }
@@ -140,58 +141,51 @@ void CProductPrograms::Find(const CWidePath& installFolder) {
   CloseHandle(processes);
 }
 
-bool CProductPrograms::FindUsers(CRestartManager& closer, CStringArray& others) {
+bool CProductPrograms::FindUsers(CStringArray& others) {
   CRestartManager finder;
   CWidePath marker;
   RM_PROCESS_INFO* markerUsers = NULL;
   RM_PROCESS_INFO* users = NULL;
   UINT markerCount = 0, count = 0;
-  // The files are registered with the finder only: the closer, asked to shut
-  // down, would shut down whatever holds them by then, not what was chosen.
-  bool complete =
-      !m_installFolder.IsEmpty() && marker.Join(m_installFolder, L"km2.jar") && finder.Start() &&
-      finder.AddFile(marker.Text()) && finder.List(markerUsers, markerCount) &&
-      AddProgramFiles(finder, m_installFolder) && finder.List(users, count) && closer.Start();
+  // The marker's users first; then everything that uses the product's files.
+  bool complete = !m_installFolder.IsEmpty() && marker.Join(m_installFolder, L"km2.jar") &&
+                  finder.Start() && finder.AddFile(marker.Text()) &&
+                  finder.List(markerUsers, markerCount) &&
+                  AddProgramFiles(finder, m_installFolder) && finder.List(users, count);
   for (UINT i = 0; complete && i < count; ++i) {
     bool holdsMarker = false;
     for (UINT j = 0; j < markerCount; ++j)
       holdsMarker = holdsMarker || SameProcess(markerUsers[j].Process, users[i].Process);
-    complete = Take(users[i], holdsMarker, closer, others);
+    Take(users[i], holdsMarker, others);
   }
   delete[] markerUsers;
   delete[] users;
   // One that answers success and names nothing (Wine's) misses a program
   // found by its file.
   for (int i = 0; complete && i < m_size; ++i) complete = m_items[i].managed;
-  // Asked once more, now that the session holds the processes themselves.
-  RM_PROCESS_INFO* closed = NULL;
-  UINT closedCount = 0;
-  complete = complete && closer.List(closed, closedCount);
-  delete[] closed;
   return complete;
 }
 
-bool CProductPrograms::Take(const RM_PROCESS_INFO& user, bool holdsMarker, CRestartManager& closer,
-                            CStringArray& others) {
+void CProductPrograms::Take(const RM_PROCESS_INFO& user, bool holdsMarker, CStringArray& others) {
   const DWORD id = user.Process.dwProcessId;
-  if (id == GetCurrentProcessId() || IsSystemProcess(id)) return true;
+  if (id == GetCurrentProcessId() || IsSystemProcess(id)) return;
   int index = 0;
   while (index < m_size && m_items[index].id != id) ++index;
   WCHAR path[MAX_PATH];
   const bool named = ProgramFile(id, path);
-  if (index < m_size && m_items[index].managed) return true;
+  if (index < m_size && m_items[index].managed) return;
   // Whatever it holds, a service, Explorer or a part of Windows is never the
-  // product's; nor a program from elsewhere, but Java running the product in
+  // product's; nor a program from elsewhere but Java running the product in
   // a user's session.
   const RM_APP_TYPE type = user.ApplicationType;
-  const bool product =
-      type != RmService && type != RmExplorer && type != RmCritical && named &&
-      (LiesInside(path, m_folder) || (holdsMarker && user.TSSessionId != 0 && IsJavaRuntime(path)));
+  const bool product = type != RmService && type != RmExplorer && type != RmCritical &&
+                       ((named && LiesInside(path, m_folder)) ||
+                        (holdsMarker && named && user.TSSessionId != 0 && IsJavaRuntime(path)));
   if (!product) {
     if (index < m_size) m_items[index] = m_items[--m_size];
     others.Add(CWidePath(named ? path : user.strAppName).Utf8() + " (session " +
                DecimalText(user.TSSessionId) + ")");
-    return true;
+    return;
   }
   if (index == m_size) Add(id, path);
   ProductProgram& program = m_items[index];
@@ -199,7 +193,6 @@ bool CProductPrograms::Take(const RM_PROCESS_INFO& user, bool holdsMarker, CRest
   program.unique = user.Process;
   program.session = user.TSSessionId;
   program.user = SessionUser(user.TSSessionId);
-  return closer.AddProcess(user.Process);
 }
 
 bool CProductPrograms::OpenToClose(int index) {
@@ -239,6 +232,8 @@ void CProductPrograms::Add(DWORD id, LPCWSTR path) {
   program.process = NULL;
   program.askedToClose = false;
   program.outcome = NULL;
+  program.copy = NULL;
+  program.copyReport = STILL_ACTIVE;
   program.path = CWidePath(path).Utf8();
   const int separator = program.path.ReverseFind('\\');
   program.name = separator < 0 ? program.path : CString((LPCSTR)program.path + separator + 1);

@@ -17,12 +17,16 @@ struct ProductProgram {
   // Known when the Restart Manager named it:
   bool managed;
   RM_UNIQUE_PROCESS unique;  // its id and start
-  DWORD session;
-  CString user;  // signed in to its session; "" for nobody
+  DWORD session;             // else this program's own
+  CString user;              // signed in to its session; "" for nobody
   // While it is being closed:
   HANDLE process;     // NULL before, or when it cannot be opened
   bool askedToClose;  // WM_CLOSE went to one of its windows
   LPCSTR outcome;     // how it ended, for the log; NULL while it runs
+  // In another session: the copy asking there, started for the first of
+  // its session's programs (NULL when none could be), and its exit code.
+  HANDLE copy;
+  DWORD copyReport;
 };
 
 class CProductPrograms {
@@ -38,13 +42,12 @@ class CProductPrograms {
   // After Find, through the Restart Manager: adds the processes of every
   // session that run a program file inside the install folder, and Java
   // runtimes running the product's marker file "km2.jar" in a user's
-  // session, and registers them, by id and start, with `closer`, whose
-  // session then closes exactly these. Any other process that uses the
-  // product's files (Explorer, a service, a virus scanner), and a service or
-  // a part of Windows even inside the folder, goes to `others`, described for
-  // the log. False when the Restart Manager is missing, a call fails, or it
-  // did not name every program Find found.
-  bool FindUsers(CRestartManager& closer, CStringArray& others);
+  // session. Any other process that uses the product's files (Explorer, a
+  // service, a virus scanner), and a service or a part of Windows even inside
+  // the folder, goes to `others`, described for the log. False when the
+  // Restart Manager is missing, a call fails, or it did not name every
+  // program Find found.
+  bool FindUsers(CStringArray& others);
   int GetSize() const { return m_size; }
   // Opens program `index` to be closed, and tells again whether it is one of
   // the product's: its id may have gone to another process since it was
@@ -54,9 +57,8 @@ class CProductPrograms {
 
  private:
   void Add(DWORD id, LPCWSTR path);
-  // Takes one process the Restart Manager named.
-  bool Take(const RM_PROCESS_INFO& user, bool holdsMarker, CRestartManager& closer,
-            CStringArray& others);
+  // Takes one process the Restart Manager named, or counts it among others.
+  void Take(const RM_PROCESS_INFO& user, bool holdsMarker, CStringArray& others);
 
   FolderIdentity m_folder;
   CWidePath m_installFolder;

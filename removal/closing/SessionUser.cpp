@@ -6,11 +6,28 @@ namespace {
 
 typedef BOOL(WINAPI* QueryCall)(HANDLE, DWORD, WTS_INFO_CLASS, LPWSTR*, DWORD*);
 typedef void(WINAPI* FreeCall)(LPVOID);
+typedef BOOL(WINAPI* TokenCall)(ULONG, HANDLE*);
+typedef BOOL(WINAPI* StartCall)(HANDLE, LPCWSTR, LPWSTR, LPVOID, LPVOID, BOOL, DWORD, LPVOID,
+                                LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
 
 // The pointer passes through void (*)(), which any function pointer may.
 template <typename Call>
 Call Look(HMODULE library, LPCSTR name) {
   return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+// Someone is at it: a disconnected session's user would not see the notice.
+bool IsActive(HMODULE library, DWORD session) {
+  QueryCall query = Look<QueryCall>(library, "WTSQuerySessionInformationW");
+  FreeCall release = Look<FreeCall>(library, "WTSFreeMemory");
+  LPWSTR state = NULL;
+  DWORD bytes = 0;
+  if (!query || !release ||
+      !query(WTS_CURRENT_SERVER_HANDLE, session, WTSConnectState, &state, &bytes))
+    return false;
+  const bool active = bytes >= sizeof(DWORD) && *reinterpret_cast<DWORD*>(state) == WTSActive;
+  release(state);
+  return active;
 }
 
 }  // namespace
@@ -29,4 +46,30 @@ CString SessionUser(DWORD session) {
   }
   FreeLibrary(library);
   return user;
+}
+
+HANDLE StartInSession(DWORD session, const CString& arguments) {
+  HMODULE library = LoadLibraryA("wtsapi32.dll");
+  if (library == NULL) return NULL;
+  TokenCall userToken = Look<TokenCall>(library, "WTSQueryUserToken");
+  StartCall start = Look<StartCall>(GetModuleHandleA("advapi32.dll"), "CreateProcessAsUserW");
+  HANDLE token = NULL;
+  PROCESS_INFORMATION started = {};
+  WCHAR program[MAX_PATH];
+  WCHAR desktop[] = L"winsta0\\default";
+  if (IsActive(library, session) && userToken && start && userToken(session, &token) &&
+      GetModuleFileNameW(NULL, program, MAX_PATH) < MAX_PATH) {
+    // Its own name first, as a program's command line begins.
+    CWidePath line("RemoveKM.exe " + arguments);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = desktop;
+    // The call may write into the line while it reads it.
+    if (start(token, program, const_cast<LPWSTR>(line.Text()), NULL, NULL, FALSE, 0, NULL, NULL,
+              &startup, &started))
+      CloseHandle(started.hThread);
+  }
+  if (token != NULL) CloseHandle(token);
+  FreeLibrary(library);
+  return started.hProcess;
 }

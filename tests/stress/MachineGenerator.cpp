@@ -505,6 +505,12 @@ class MachineBuilder {
       // Sessions and the Restart Manager matter from Vista on; older
       // machines keep the draws they had.
       if (facts_.osMajor >= 6) process.session = dice_.Chance(0.2) ? 2 : 1;
+      // A service (an indexer, a backup agent, or the product's own) is
+      // never closed, whatever it holds.
+      if (facts_.osMajor >= 6 && dice_.Chance(0.15)) {
+        process.kind = sim::Machine::Process::Kind::Service;
+        process.session = 0;
+      }
       if (!productFiles.empty() && dice_.Chance(0.5))
         process.holds.push_back(dice_.Pick(productFiles));
       // From Vista on another program may be Java, a service or Explorer.

@@ -1,0 +1,63 @@
+#include "removal/closing/CloseInSession.h"
+
+#include "app/ExitCodes.h"
+#include "removal/DecimalText.h"
+#include "removal/closing/AskToClose.h"
+#include "removal/closing/CloseNoticeDlg.h"
+
+namespace {
+
+// The next number of the list, and the separator after it.
+DWORD Number(LPCSTR& text) {
+  DWORD number = 0;
+  while (*text >= '0' && *text <= '9') number = number * 10 + (*text++ - '0');
+  if (*text) ++text;
+  return number;
+}
+
+}  // namespace
+
+void AddToCloseList(CString& list, const RM_UNIQUE_PROCESS& program) {
+  if (!list.IsEmpty()) list += ",";
+  list += DecimalText(program.dwProcessId);
+  list += ":";
+  list += DecimalText(program.ProcessStartTime.dwHighDateTime);
+  list += ":";
+  list += DecimalText(program.ProcessStartTime.dwLowDateTime);
+}
+
+int CloseInSession(const CString& list, DWORD seconds) {
+  // Each takes at least "1:1:1,".
+  HANDLE* programs = new HANDLE[list.GetLength() / 6 + 1];
+  DWORD* ids = new DWORD[list.GetLength() / 6 + 1];
+  int count = 0;
+  for (LPCSTR text = list; *text;) {
+    ids[count] = Number(text);
+    const DWORD high = Number(text), low = Number(text);
+    HANDLE process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ids[count]);
+    FILETIME started, ended, kernel, user;
+    // One whose id another took since is left alone.
+    if (process != NULL && GetProcessTimes(process, &started, &ended, &kernel, &user) &&
+        started.dwHighDateTime == high && started.dwLowDateTime == low)
+      programs[count++] = process;
+    else if (process != NULL)
+      CloseHandle(process);
+  }
+  int code = kProgramsClosed;
+  if (count > 0 && seconds > 0 && CCloseNoticeDlg(seconds, programs, count).DoModal() == -1)
+    code = kExitNoDesktop;
+  for (int i = 0; code == kProgramsClosed && i < count; ++i) AskToClose(ids[i]);
+  const DWORD start = GetTickCount();
+  for (int i = 0; i < count; ++i) {
+    const DWORD spent = GetTickCount() - start;
+    if (code == kProgramsClosed &&
+        WaitForSingleObject(programs[i], spent < kAnswerTime ? kAnswerTime - spent : 0) !=
+            WAIT_OBJECT_0)
+      code = kProgramsStillRunning;
+    CloseHandle(programs[i]);
+  }
+  delete[] programs;
+  delete[] ids;
+  return code;
+}
