@@ -3,8 +3,8 @@
 enable_language(RC)
 
 set(REMOVEKM_SIZE_FLAGS -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti
-  -fno-asynchronous-unwind-tables -fno-threadsafe-statics)
-set(REMOVEKM_LINK_FLAGS -static -s -Wl,--gc-sections
+  -fno-asynchronous-unwind-tables -fno-threadsafe-statics -flto=auto)
+set(REMOVEKM_LINK_FLAGS -flto=auto -Os -static -s -Wl,--gc-sections
   -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
 
 add_executable(RemoveKM WIN32

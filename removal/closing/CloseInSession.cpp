@@ -28,8 +28,9 @@ void AddToCloseList(CString& list, const RM_UNIQUE_PROCESS& program) {
 
 int CloseInSession(const CString& list, DWORD seconds) {
   // Each takes at least "1:1:1,".
-  HANDLE* programs = new HANDLE[list.GetLength() / 6 + 1];
-  DWORD* ids = new DWORD[list.GetLength() / 6 + 1];
+  const size_t most = static_cast<size_t>(list.GetLength()) / 6 + 1;
+  HANDLE* programs = new HANDLE[most];
+  DWORD* ids = new DWORD[most];
   int count = 0;
   for (LPCSTR text = list; *text;) {
     ids[count] = Number(text);
