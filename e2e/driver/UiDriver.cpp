@@ -146,9 +146,19 @@ class UiDriver {
   std::string program_path_;
 };
 
+// Whether `text` is `expected`, each %number% there standing for digits and a
+// "*" at its end for anything.
 bool TextMatches(const std::string& text, const std::string& expected) {
-  if (expected.empty() || expected.back() != '*') return text == expected;
-  return text.compare(0, expected.size() - 1, expected, 0, expected.size() - 1) == 0;
+  const std::string mark = "%number%";
+  const size_t at = expected.find(mark);
+  if (at == std::string::npos) {
+    if (expected.empty() || expected.back() != '*') return text == expected;
+    return text.compare(0, expected.size() - 1, expected, 0, expected.size() - 1) == 0;
+  }
+  if (text.compare(0, at, expected, 0, at) != 0) return false;
+  size_t digits = at;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  return digits > at && TextMatches(text.substr(digits), expected.substr(at + mark.size()));
 }
 
 // Replaces each "%short:PATH%" in `word` by PATH's 8.3 name as this Windows
@@ -171,17 +181,6 @@ bool ExpandShortNames(std::string* word, std::string* error) {
     word->replace(at, end + 1 - at, name);
   }
   return true;
-}
-
-// Whether `shown` is `expected`, each %number% there standing for digits.
-bool TextMatches(const std::string& shown, const std::string& expected) {
-  const std::string mark = "%number%";
-  size_t at = expected.find(mark);
-  if (at == std::string::npos) return shown == expected;
-  if (shown.compare(0, at, expected, 0, at) != 0) return false;
-  size_t digits = at;
-  while (digits < shown.size() && shown[digits] >= '0' && shown[digits] <= '9') ++digits;
-  return digits > at && TextMatches(shown.substr(digits), expected.substr(at + mark.size()));
 }
 
 const UiDriver::Command UiDriver::kCommands[] = {
