@@ -697,18 +697,6 @@ const char kRemovedAtRestart[] =
     "Kelmora has been removed.  Some of its files were in use; Windows will remove them when the "
     "computer restarts.  Please restart the computer.\n\n";
 
-// Another process that uses `held`: it must be left running.
-void StartHolding(const std::string& image, sim::Machine::Process::Kind kind, DWORD session,
-                  const std::string& held) {
-  sim::Machine::Process process;
-  process.image = image;
-  process.kind = kind;
-  process.session = session;
-  process.holds = {held};
-  sim::machine().AddFile(image, "program");
-  sim::machine().StartProcess(process);
-}
-
 }  // namespace
 
 // The product's running program is closed after one question, and never
@@ -761,22 +749,13 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
   using sim::Op;
   const std::string java = "C:\\Program Files\\Java\\bin\\javaw.exe";
   const std::string explorer = "C:\\WINDOWS\\explorer.exe";
-  const std::string agent = "C:\\Program Files\\Backup\\agent.exe";
-  const std::vector<std::string> heldAtRestart = {"Could not delete: " + std::string(kInstall),
-                                                  leftToRestart};
   using Manager = sim::Machine::RestartManager;
-  using Kind = sim::Machine::Process::Kind;
-  // While the question is up, an agent in this session opens the marker.
-  auto agentOpensMarker = [&](sim::Machine& m) {
-    m.onMessageBox = [&](const sim::MessageBoxRecord& box) {
-      if (box.text == kRunningQuestion) StartHolding(agent, Kind::Program, 1, jar);
-    };
-  };
-  auto othersHoldMarker = [&](sim::Machine&) {
-    // The product's own update service, say: not a program a pupil works in.
-    StartHolding(kInstall + std::string("\\bin\\kmupdate.exe"), Kind::Service, 0, jar);
-    StartHolding(explorer, Kind::Explorer, 1, jar);
-    StartHolding("C:\\WINDOWS\\system32\\csrss.exe", Kind::Critical, 1, jar);
+  // The product's own update service, say, and a part of Windows: never a
+  // program a pupil works in.
+  auto serviceInsideHoldsMarker = [&](sim::Machine& m) {
+    holdingMarker(m, kInstall + std::string("\\bin\\kmupdate.exe"),
+                  sim::Machine::Process::Kind::Service);
+    holdingMarker(m, "C:\\WINDOWS\\system32\\csrss.exe", sim::Machine::Process::Kind::Critical);
   };
   const struct {
     const char* what;
@@ -795,10 +774,9 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
     std::function<void(sim::Machine&)> arrange = nullptr;
   } cases[] = {
       // clang-format off
-      {"Vista: an agent that opens km2.jar while the question is up is not touched", program, "", true, IDOK, {kRunningQuestion, heldAtRestart[0], heldAtRestart[1]}, "RmShutdown", {jar, kInstall}, true, Manager::Working, 1, false, agentOpensMarker},
-      {"Vista: a service, Explorer and a critical process holding km2.jar are left running", program, "", true, IDOK, {kRunningQuestion, heldAtRestart[0], heldAtRestart[1]}, "RmShutdown", {kInstall + std::string("\\bin\\kmupdate.exe"), kInstall + std::string("\\bin"), jar, kInstall}, true, Manager::Working, 1, false, othersHoldMarker},
-      {"Vista: alice's program in her session, where this account cannot start a copy: left to the restart", program, "", true, IDOK, {RunningQuestion("kelmora.exe (alice)"), heldAtRestart[0], heldAtRestart[1]}, "", {program, kInstall + std::string("\\bin"), kInstall}, true, Manager::Working, 2},
-      {"Vista without a Restart Manager: another session's program is left to the restart", program, "", true, IDOK, {kRunningQuestion, heldAtRestart[0], heldAtRestart[1]}, "", {program, kInstall + std::string("\\bin"), kInstall}, true, Manager::Missing, 2},
+      {"Vista: a service inside the install folder and a part of Windows holding km2.jar", program, "", true, IDOK, closedThenLeftToRestart, "RmShutdown", {kInstall + std::string("\\bin\\kmupdate.exe"), kInstall + std::string("\\bin"), jar, kInstall}, true, Manager::Working, 1, false, serviceInsideHoldsMarker},
+      {"Vista: alice's program in her session, where this account cannot start a copy: left to the restart", program, "", true, IDOK, {RunningQuestion("kelmora.exe (alice)"), closedThenLeftToRestart[1], leftToRestart}, "", {program, kInstall + std::string("\\bin"), kInstall}, true, Manager::Working, 2},
+      {"Vista without a Restart Manager: another session's program is left to the restart", program, "", true, IDOK, closedThenLeftToRestart, "", {program, kInstall + std::string("\\bin"), kInstall}, true, Manager::Missing, 2},
       // clang-format on
       {"its id reused by another program",
        program,
