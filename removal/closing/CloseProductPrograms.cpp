@@ -20,6 +20,7 @@ const DWORD kEndTime = 5000;
 // How long a copy in another session may take to start, beyond its notice
 // and the programs' answer.
 const DWORD kCopyStartTime = 30000;
+const char kClosed[] = "Closed: ";
 const char kLeftRunning[] = "Left running, as nobody could ask it to close in its session: ";
 
 // Its name, and who uses it where that is another account.
@@ -123,7 +124,7 @@ LPCSTR EndedOrLeft(HANDLE process) {
 
 // After its session's copy: ended only once its user was told and it was asked.
 LPCSTR OutcomeElsewhere(const ProductProgram& program, DWORD report) {
-  if (Ended(program.process, 0)) return "Closed: ";
+  if (Ended(program.process, 0)) return kClosed;
   if (report != kProgramsClosed && report != kProgramsStillRunning) return kLeftRunning;
   return EndedOrLeft(program.process);
 }
@@ -185,7 +186,7 @@ bool CRemoverDlg::CloseProductPrograms() {
     if (program.process == NULL || Elsewhere(program, own)) continue;
     // Through the Restart Manager it may have been asked without a window here.
     program.outcome = (managed || program.askedToClose) && Ended(program.process, Left(start))
-                          ? "Closed: "
+                          ? kClosed
                           : NULL;
     left = left || program.outcome == NULL;
   }
@@ -204,7 +205,9 @@ bool CRemoverDlg::CloseProductPrograms() {
       program.outcome = "Forced to close: ";
     else if (program.outcome == NULL)
       program.outcome = EndedOrLeft(program.process);
-    if (m_log) m_log->Line(program.outcome + Described(program));
+    // One ended, or left running, is the administrator's to know of.
+    const bool calm = program.outcome == kClosed || program.process == NULL;
+    if (m_log) m_log->Line(program.outcome + Described(program), calm ? kInfo : kWarning);
   }
   return true;
 }
