@@ -26,15 +26,13 @@ const struct {
   const char* name;
   Switch id;
 } kSwitches[] = {
-    {"quiet", kQuiet},         {"q", kQuiet},
-    {"qn", kQuiet},            {"s", kQuiet},
-    {"silent", kQuiet},        {"check", kCheck},
-    {"nosave", kNoSave},       {"allusers", kAllUsers},
-    {"saveto", kSaveTo},       {"folder", kFolder},
-    {"log", kLog},             {"?", kHelp},
-    {"noclose", kNoClose},     {"defer", kDefer},
-    {"norestart", kIgnored},   {"regbackup", kRegBackup},
+    // clang-format off
+    {"quiet", kQuiet},     {"q", kQuiet},       {"qn", kQuiet},          {"s", kQuiet},
+    {"silent", kQuiet},    {"check", kCheck},   {"nosave", kNoSave},     {"allusers", kAllUsers},
+    {"saveto", kSaveTo},   {"folder", kFolder}, {"log", kLog},           {"?", kHelp},
+    {"noclose", kNoClose}, {"defer", kDefer},   {"norestart", kIgnored}, {"regbackup", kRegBackup},
     {"closewait", kCloseWait}, {"closeinsession", kCloseInSession},
+    // clang-format on
 };
 
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t'; }

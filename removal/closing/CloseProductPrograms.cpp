@@ -185,9 +185,8 @@ bool CRemoverDlg::CloseProductPrograms() {
     ProductProgram& program = programs[i];
     if (program.process == NULL || Elsewhere(program, own)) continue;
     // Through the Restart Manager it may have been asked without a window here.
-    program.outcome = (managed || program.askedToClose) && Ended(program.process, Left(start))
-                          ? kClosed
-                          : NULL;
+    program.outcome =
+        (managed || program.askedToClose) && Ended(program.process, Left(start)) ? kClosed : NULL;
     left = left || program.outcome == NULL;
   }
   if (managed && left) closer.Shutdown(true);
