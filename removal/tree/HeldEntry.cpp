@@ -37,6 +37,7 @@ bool SetAttributes(HANDLE file, DWORD attributes) {
 
 bool CHeldEntry::Open(const CWidePath& path, ACCESS_MASK access) {
   Close();
+  m_depth = 0;
   m_handle = CreateFileW(path.Text(), access, kShareButDelete, NULL, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
   return m_handle != INVALID_HANDLE_VALUE && NT_SUCCESS(Learn(0));
@@ -63,6 +64,8 @@ bool CHeldEntry::CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bo
 NTSTATUS CHeldEntry::Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
                           ULONG disposition, ULONG options) {
   Close();
+  if (parent.m_depth >= kDeepestLevel) return STATUS_NAME_TOO_LONG;
+  m_depth = parent.m_depth + 1;
   const WORD bytes = WORD(length * sizeof(WCHAR));
   UNICODE_STRING text = {bytes, bytes, const_cast<LPWSTR>(name)};
   OBJECT_ATTRIBUTES object = {sizeof object, parent.m_handle, &text, OBJ_CASE_INSENSITIVE, NULL,

@@ -7,9 +7,13 @@
 
 #include "removal/WidePath.h"
 
+// Far deeper than any work a pupil saves; a walk this deep takes about a
+// third of a megabyte of the program's stack.
+const int kDeepestLevel = 256;
+
 class CHeldEntry {
  public:
-  CHeldEntry() : m_handle(INVALID_HANDLE_VALUE), m_attributes(0), m_tag(0) {}
+  CHeldEntry() : m_handle(INVALID_HANDLE_VALUE), m_attributes(0), m_tag(0), m_depth(0) {}
   ~CHeldEntry() { Close(); }
   CHeldEntry(const CHeldEntry&) = delete;
   CHeldEntry& operator=(const CHeldEntry&) = delete;
@@ -20,8 +24,10 @@ class CHeldEntry {
   // Opens the entry `name` (`length` characters) of the folder `parent`
   // holds, the same way, with the attributes its listing gave. One listed as
   // a reparse point that opens as none is not the entry listed (a system
-  // that followed the link): it is refused. `options` may add
-  // FILE_DIRECTORY_FILE.
+  // that followed the link): it is refused. So is one deeper than
+  // kDeepestLevel below the entry first opened by its path: every walk
+  // recurses once a level, and a pupil can nest folders past any stack.
+  // `options` may add FILE_DIRECTORY_FILE.
   NTSTATUS OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, DWORD listed,
                   ACCESS_MASK access, ULONG options = 0);
   // Makes the folder or file `name` in the folder `parent` holds, and holds
@@ -47,4 +53,5 @@ class CHeldEntry {
   HANDLE m_handle;
   DWORD m_attributes;
   DWORD m_tag;
+  int m_depth;  // levels below the entry opened by its path
 };
