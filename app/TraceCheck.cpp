@@ -10,8 +10,8 @@
 #include "removal/ProfileShortcuts.h"
 #include "removal/ProgramFilesPaths.h"
 #include "removal/SpecialFolder.h"
-#include "removal/tree/PathBelow.h"
-#include "removal/tree/PathExists.h"
+#include "removal/paths/PathBelow.h"
+#include "removal/paths/PathExists.h"
 
 namespace {
 

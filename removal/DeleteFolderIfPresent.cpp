@@ -1,5 +1,5 @@
 #include "app/RemoverDlg.h"
-#include "removal/tree/PathExists.h"
+#include "removal/paths/PathExists.h"
 
 bool CRemoverDlg::DeleteFolderIfPresent(const CWidePath& path) {
   if (!PathMayExist(path)) return true;

@@ -1,8 +1,8 @@
 #include "app/RemoverDlg.h"
 #include "location/NewerWindowsCalls.h"
 #include "location/ProtectedFolders.h"
+#include "removal/paths/LinkAt.h"
 #include "removal/restart/TrustedFolders.h"
-#include "removal/tree/LinkAt.h"
 
 namespace {
 

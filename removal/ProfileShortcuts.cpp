@@ -2,9 +2,9 @@
 
 #include "app/RemoverDlg.h"
 #include "removal/SpecialFolder.h"
-#include "removal/tree/FolderListing.h"
-#include "removal/tree/LinkAt.h"
-#include "removal/tree/PathBelow.h"
+#include "removal/paths/FolderListing.h"
+#include "removal/paths/LinkAt.h"
+#include "removal/paths/PathBelow.h"
 
 namespace {
 

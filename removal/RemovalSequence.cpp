@@ -5,7 +5,7 @@
 #include "removal/RemovalLock.h"
 #include "removal/SpecialFolder.h"
 #include "removal/SupportNumber.h"
-#include "removal/tree/PathExists.h"
+#include "removal/paths/PathExists.h"
 
 namespace {
 

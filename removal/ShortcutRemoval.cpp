@@ -1,7 +1,7 @@
 #include "app/RemoverDlg.h"
 #include "removal/ProductTraces.h"
-#include "removal/tree/LinkAt.h"
-#include "removal/tree/PathExists.h"
+#include "removal/paths/LinkAt.h"
+#include "removal/paths/PathExists.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "removal/DecimalText.h"
 #include "removal/WidePath.h"
 #include "removal/closing/SessionUser.h"
-#include "removal/tree/FolderListing.h"
+#include "removal/paths/FolderListing.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "removal/restart/AdministratorsOnly.h"
 
-#include "removal/tree/HeldListing.h"
+#include "removal/held/HeldListing.h"
 
 namespace {
 

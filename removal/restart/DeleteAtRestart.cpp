@@ -1,10 +1,10 @@
 #include "removal/restart/DeleteAtRestart.h"
 
+#include "removal/paths/FolderListing.h"
+#include "removal/paths/PathExists.h"
 #include "removal/restart/AdministratorsOnly.h"
 #include "removal/restart/DriveAtBoot.h"
 #include "removal/restart/TrustedFolders.h"
-#include "removal/tree/FolderListing.h"
-#include "removal/tree/PathExists.h"
 
 namespace {
 

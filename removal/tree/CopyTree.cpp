@@ -2,7 +2,7 @@
 
 #include "app/RemoverDlg.h"
 #include "location/NewerWindowsCalls.h"
-#include "removal/tree/HeldListing.h"
+#include "removal/held/HeldListing.h"
 
 namespace {
 

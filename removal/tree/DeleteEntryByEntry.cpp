@@ -1,6 +1,6 @@
 #include "removal/tree/DeleteEntryByEntry.h"
 
-#include "removal/tree/HeldListing.h"
+#include "removal/held/HeldListing.h"
 
 namespace {
 

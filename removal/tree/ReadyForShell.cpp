@@ -1,7 +1,7 @@
 #include "removal/tree/ReadyForShell.h"
 
+#include "removal/held/HeldListing.h"
 #include "removal/restart/TrustedFolders.h"
-#include "removal/tree/HeldListing.h"
 
 namespace {
 

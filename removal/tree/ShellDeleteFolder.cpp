@@ -1,8 +1,8 @@
 #include <cstring>
 
 #include "app/RemoverDlg.h"
+#include "removal/paths/LinkAt.h"
 #include "removal/tree/DeleteEntryByEntry.h"
-#include "removal/tree/LinkAt.h"
 #include "removal/tree/ReadyForShell.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "removal/tree/HeldListing.h"
+#include "removal/held/HeldListing.h"
 
 #include "location/NewerWindowsCalls.h"
 

@@ -2,7 +2,7 @@
 // that the listing is of the folder held whatever its name now leads to.
 #pragma once
 
-#include "removal/tree/HeldEntry.h"
+#include "removal/held/HeldEntry.h"
 
 class CHeldListing {
  public:

@@ -1,9 +1,9 @@
-#include "removal/tree/HeldEntry.h"
+#include "removal/held/HeldEntry.h"
 
 #include <cstring>
 
 #include "location/NewerWindowsCalls.h"
-#include "removal/tree/FolderListing.h"
+#include "removal/paths/FolderListing.h"
 
 namespace {
 

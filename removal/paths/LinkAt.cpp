@@ -1,7 +1,7 @@
-#include "removal/tree/LinkAt.h"
+#include "removal/paths/LinkAt.h"
 
-#include "removal/tree/FolderListing.h"
-#include "removal/tree/PathExists.h"
+#include "removal/paths/FolderListing.h"
+#include "removal/paths/PathExists.h"
 
 namespace {
 

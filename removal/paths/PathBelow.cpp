@@ -1,4 +1,4 @@
-#include "removal/tree/PathBelow.h"
+#include "removal/paths/PathBelow.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "removal/tree/PathExists.h"
+#include "removal/paths/PathExists.h"
 
 bool IsNotFoundError(DWORD error) {
   switch (error) {

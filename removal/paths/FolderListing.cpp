@@ -1,4 +1,4 @@
-#include "removal/tree/FolderListing.h"
+#include "removal/paths/FolderListing.h"
 
 namespace {
 
