@@ -32,6 +32,11 @@ run() {
     sleep 0.1
   done
   mkdir -p /scratch && mount /dev/vda /scratch || return 1
+  # Scratch is this run's alone: what runs from other project folders (each
+  # clean clone is one) left here would fill the disk over the weeks. The
+  # template prefixes stay.
+  find /scratch -mindepth 1 -maxdepth 1 ! -name templates ! -name lost+found -exec rm -rf -- {} + ||
+    return 1
   local folder
   for folder in "${KEEP[@]}"; do
     mkdir -p "$PROJECT/$folder" "/run/kept/$folder" && mount --bind "$PROJECT/$folder" "/run/kept/$folder" ||
