@@ -218,6 +218,41 @@ TEST_F(SimFilesTest, AttributesAndOpenFiles) {
   EXPECT_EQ(GetLastError(), (DWORD)ERROR_FILE_NOT_FOUND);
 }
 
+// Others' handles share as MS-FSA 2.1.5.1.2.1 checks them, the program's own
+// too: a teacher's open document can be read but not deleted; a delete of
+// what a virus scanner holds sharing deleting only marks it (MS-FSCC
+// 2.4.11): the name stays listed, opens of it fail, its folder is not empty,
+// until the scanner lets go.
+TEST_F(SimFilesTest, OthersHandlesShareAsWindowsShares) {
+  const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  machine().AddFile("C:\\d\\doc.txt", "doc");
+  machine().HoldOpenSharing("C:\\d\\doc.txt", FILE_SHARE_READ);
+  machine().AddFile("C:\\s\\scanned.txt", "scanned");
+  machine().HoldOpenSharing("C:\\s\\scanned.txt", all, 5);
+
+  HANDLE doc = CreateFileA("C:\\d\\doc.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                           OPEN_EXISTING, 0, NULL);
+  ASSERT_NE(doc, INVALID_HANDLE_VALUE);
+  // Our own reading handle, which does not share deleting, keeps a delete out too.
+  EXPECT_EQ(CreateFileA("C:\\d\\doc.txt", DELETE, all, NULL, OPEN_EXISTING, 0, NULL),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+  EXPECT_TRUE(CloseHandle(doc));
+  EXPECT_FALSE(DeleteFileA("C:\\d\\doc.txt"));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_SHARING_VIOLATION);
+
+  EXPECT_TRUE(DeleteFileA("C:\\s\\scanned.txt"));
+  EXPECT_EQ(machine().List("C:\\s"), (std::vector<std::string>{"scanned.txt"}));
+  EXPECT_EQ(GetFileAttributesA("C:\\s\\scanned.txt"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+  EXPECT_FALSE(RemoveDirectoryA("C:\\s"));
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_DIR_NOT_EMPTY);
+  // Five calls after the delete, the scanner has let go.
+  EXPECT_TRUE(RemoveDirectoryA("C:\\s"));
+  EXPECT_FALSE(machine().Exists("C:\\s"));
+  EXPECT_EQ(machine().ReadFile("C:\\d\\doc.txt"), "doc");
+}
+
 TEST_F(SimFilesTest, CurrentDirectoryAndLongPaths) {
   machine().AddFolder("C:\\d\\sub");
   char buffer[MAX_PATH] = "sentinel";

@@ -269,6 +269,8 @@ typedef DWORD ACCESS_MASK;
 #define STATUS_REPARSE_POINT_NOT_RESOLVED ((NTSTATUS)0xC0000280L)
 #define STATUS_NAME_TOO_LONG ((NTSTATUS)0xC0000106L)
 #define STATUS_OBJECT_NAME_COLLISION ((NTSTATUS)0xC0000035L)
+#define STATUS_DELETE_PENDING ((NTSTATUS)0xC0000056L)
+#define STATUS_DIRECTORY_NOT_EMPTY ((NTSTATUS)0xC0000101L)
 #define FILE_OPEN 0x00000001
 #define FILE_CREATE 0x00000002
 #define FILE_DIRECTORY_FILE 0x00000001
@@ -301,8 +303,11 @@ typedef enum _FILE_INFORMATION_CLASS {
   FileDirectoryInformation = 1,
   FileBasicInformation = 4,
   FileDispositionInformation = 13,
-  FileAttributeTagInformation = 35
+  FileAttributeTagInformation = 35,
+  FileDispositionInformationEx = 64
 } FILE_INFORMATION_CLASS;
+#define FILE_DISPOSITION_DELETE 0x00000001
+#define FILE_DISPOSITION_POSIX_SEMANTICS 0x00000002
 typedef struct _FILE_DIRECTORY_INFORMATION {
   ULONG NextEntryOffset;
   ULONG FileIndex;
@@ -477,6 +482,7 @@ BOOL QueryFullProcessImageNameW(HANDLE process, DWORD flags, LPWSTR name, PDWORD
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
 DWORD GetTickCount();
+void Sleep(DWORD milliseconds);
 typedef BOOL(CALLBACK* WNDENUMPROC)(HWND, LPARAM);
 BOOL EnumWindows(WNDENUMPROC callback, LPARAM param);
 DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId);

@@ -30,6 +30,8 @@ void DumpFiles(std::ostream& out, const FileNode& node, const std::string& inden
       out << " (" << child.shortName << ")";
     if (!child.IsFolder()) out << " " << child.content.size() << " bytes";
     if (child.heldOpen) out << " (held open)";
+    if (child.heldSharing) out << " (held open sharing " << child.heldSharing << ")";
+    if (child.deletePending) out << " (being deleted)";
     out << "\n";
     if (!child.IsJunction()) DumpFiles(out, child, indent + "  ");
   }

@@ -1,5 +1,6 @@
 // The simulated file tree: drives, folders, files and junctions, and the test
 // API that builds and inspects it.
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <functional>
@@ -131,6 +132,23 @@ FileNode& ExistingFolder(const Machine::State& s, const std::string& path) {
   return *folder;
 }
 
+// The access that takes part in the sharing check, as the share flags name it
+// (MS-FSA 2.1.5.1.2.1): reading or executing, writing or appending, deleting.
+DWORD DataAccess(DWORD access) {
+  const DWORD execute = 0x0020, genericExecute = 0x20000000;  // FILE_EXECUTE, GENERIC_EXECUTE
+  DWORD taking = 0;
+  if (access & (FILE_READ_DATA | execute | GENERIC_READ | genericExecute | GENERIC_ALL))
+    taking |= FILE_SHARE_READ;
+  if (access & (FILE_WRITE_DATA | FILE_APPEND_DATA | GENERIC_WRITE | GENERIC_ALL))
+    taking |= FILE_SHARE_WRITE;
+  if (access & (DELETE | GENERIC_ALL)) taking |= FILE_SHARE_DELETE;
+  return taking;
+}
+
+DWORD Sharable(DWORD share) {
+  return share & (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
 void ForEachNode(FileNode* node, const std::function<void(FileNode*)>& visit) {
   visit(node);
   for (auto& child : node->children) ForEachNode(child.second.get(), visit);
@@ -199,17 +217,97 @@ DWORD ReportedTag(const Machine::State& s, const FileNode& node) {
   return reparse ? node.reparseTag : 0;
 }
 
-bool IsLocked(const Machine::State& s, const FileNode* node) {
-  if (node->heldOpen) return true;
+bool SharingConflict(const Machine::State& s, const FileNode* node, DWORD access, DWORD share) {
+  // MS-FSA 2.1.5.1.2.1: an open that asks for neither data nor delete access
+  // takes no part in the check.
+  const DWORD taking = DataAccess(access);
+  if (!taking) return false;
+  auto conflicts = [taking, share](DWORD openAccess, DWORD openShare) {
+    const DWORD held = DataAccess(openAccess);
+    return (taking & ~Sharable(openShare)) != 0 || (held & ~Sharable(share)) != 0;
+  };
+  // A holder sharing nothing reads and writes; one that shares reads, and
+  // writes too where it keeps others from writing (a teacher's document).
+  if (node->heldOpen && conflicts(FILE_READ_DATA | FILE_WRITE_DATA, 0)) return true;
+  if (node->heldSharing) {
+    const DWORD holderAccess =
+        FILE_READ_DATA | (node->heldSharing & FILE_SHARE_WRITE ? 0 : FILE_WRITE_DATA);
+    if (conflicts(holderAccess, node->heldSharing)) return true;
+  }
   for (const auto& handle : s.files)
-    if (handle.second.node == node && !(handle.second.share & FILE_SHARE_DELETE)) return true;
+    if (handle.second.node == node && conflicts(handle.second.access, handle.second.share))
+      return true;
   return false;
+}
+
+bool IsLocked(const Machine::State& s, const FileNode* node) {
+  return SharingConflict(s, node, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
+bool IsOpen(const Machine::State& s, const FileNode* node) {
+  if (node->heldOpen || node->heldSharing) return true;
+  for (const auto& handle : s.files)
+    if (handle.second.node == node) return true;
+  return false;
+}
+
+DWORD Unlink(Machine::State& s, FileNode* folder, FileNode* node) {
+  if (IsLocked(s, node)) return ERROR_SHARING_VIOLATION;
+  const bool isFolder = node->IsFolder() && !node->IsJunction();
+  if (isFolder && !node->children.empty()) return ERROR_DIR_NOT_EMPTY;
+  // FILE_DISPOSITION_INFORMATION (MS-FSCC 2.4.11): the file is deleted when
+  // the last handle to it closes; until then its name stays.
+  if (IsOpen(s, node)) {
+    MarkDeleted(s, node);
+    return 0;
+  }
+  EraseEntry(s, folder, node->name);
+  return 0;
+}
+
+void MarkDeleted(Machine::State& s, FileNode* node) {
+  if (!node->deletePending && node->heldSharing && node->letGoAfter >= 0)
+    s.lettingGo.push_back({s.calls + node->letGoAfter, node});
+  node->deletePending = true;
+}
+
+void ErasePending(Machine::State& s) {
+  std::vector<std::pair<FileNode*, std::string>> gone;
+  ForEachNode(&s.root, [&s, &gone](FileNode* folder) {
+    for (const auto& child : folder->children)
+      if (child.second->deletePending && !IsOpen(s, child.second.get()))
+        gone.push_back({folder, child.first});
+  });
+  // A marked folder is empty, so no entry of `gone` lies inside another.
+  for (const auto& entry : gone) {
+    Log("Deleted at the last close " + entry.second);
+    EraseEntry(s, entry.first, entry.second);
+  }
+}
+
+void LetGoDue(Machine::State& s) {
+  bool any = false;
+  for (auto holder = s.lettingGo.begin(); holder != s.lettingGo.end();) {
+    if (s.calls < holder->first) {
+      ++holder;
+      continue;
+    }
+    holder->second->heldSharing = 0;
+    holder = s.lettingGo.erase(holder);
+    any = true;
+  }
+  if (any) ErasePending(s);
 }
 
 void EraseEntry(Machine::State& s, FileNode* folder, const std::string& name) {
   ForEachNode(folder->children.at(name).get(), [&s](FileNode* gone) {
     for (auto& handle : s.files)
       if (handle.second.node == gone) handle.second.node = nullptr;
+    s.lettingGo.erase(std::remove_if(s.lettingGo.begin(), s.lettingGo.end(),
+                                     [gone](const std::pair<long long, FileNode*>& holder) {
+                                       return holder.second == gone;
+                                     }),
+                      s.lettingGo.end());
   });
   folder->children.erase(name);
 }
@@ -285,6 +383,12 @@ void Machine::LinksAsWine8() { state_->linksAsWine8 = true; }
 
 void Machine::HoldOpen(const std::string& path, bool held) {
   ExistingEntry(*state_, path).heldOpen = held;
+}
+
+void Machine::HoldOpenSharing(const std::string& path, DWORD share, long long calls) {
+  FileNode& entry = ExistingEntry(*state_, path);
+  entry.heldSharing = share;
+  entry.letGoAfter = calls;
 }
 
 bool Machine::Exists(const std::string& path) const {

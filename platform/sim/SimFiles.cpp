@@ -58,22 +58,6 @@ void FillFindData(const sim::FoundEntry& entry, LPWIN32_FIND_DATAW data) {
   sim::FillWide(entry.name, data->cFileName, MAX_PATH);
 }
 
-// Our own open handles conflict with a new open whose access or sharing the
-// earlier ones do not allow.
-bool SharingConflict(const sim::Machine::State& s, const FileNode* file, DWORD access,
-                     DWORD share) {
-  for (const auto& entry : s.files) {
-    const sim::FileHandle& open = entry.second;
-    if (open.node != file) continue;
-    if (((access & GENERIC_READ) && !(open.share & FILE_SHARE_READ)) ||
-        ((access & GENERIC_WRITE) && !(open.share & FILE_SHARE_WRITE)) ||
-        ((open.access & GENERIC_READ) && !(share & FILE_SHARE_READ)) ||
-        ((open.access & GENERIC_WRITE) && !(share & FILE_SHARE_WRITE)))
-      return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 namespace sim {
@@ -232,6 +216,8 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
   FileLookup found = sim::Look(s, call.path);
   if (found.node) return sim::Refuse(ERROR_ALREADY_EXISTS);
   if (found.error != ERROR_FILE_NOT_FOUND) return sim::Refuse(found.error);
+  // Nothing is made in a folder that is being deleted (STATUS_DELETE_PENDING).
+  if (found.folder->deletePending) return sim::Refuse(ERROR_ACCESS_DENIED);
   auto folder = std::make_unique<FileNode>();
   folder->name = call.path.Leaf();
   folder->attributes = FILE_ATTRIBUTE_DIRECTORY;
@@ -253,7 +239,10 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
   FileNode* file = sim::Followed(s, source.node);
   if (!file) return sim::Refuse(ERROR_FILE_NOT_FOUND);
   if (file->IsFolder()) return sim::Refuse(ERROR_ACCESS_DENIED);
-  if (file->heldOpen) return sim::Refuse(ERROR_SHARING_VIOLATION);
+  // CopyFile reads the source sharing reading only.
+  if (file->deletePending) return sim::Refuse(ERROR_ACCESS_DENIED);
+  if (sim::SharingConflict(s, file, GENERIC_READ, FILE_SHARE_READ))
+    return sim::Refuse(ERROR_SHARING_VIOLATION);
 
   FileLookup destination = sim::Look(s, to.path);
   if (!destination.node && destination.error != ERROR_FILE_NOT_FOUND)
@@ -282,10 +271,13 @@ BOOL DeleteFileA(LPCSTR path) {
   if (call.error) return sim::Refuse(call.error);
   FileLookup found = sim::Look(s, call.path);
   if (DWORD error = EntryError(found, call.path)) return sim::Refuse(error);
-  if (found.node->IsFolder() || found.node->runningImage) return sim::Refuse(ERROR_ACCESS_DENIED);
+  // MS-FSA 2.1.5.1.2: an entry already being deleted cannot be opened again
+  // (STATUS_DELETE_PENDING, which kernel32 gives as ERROR_ACCESS_DENIED).
+  if (found.node->IsFolder() || found.node->runningImage || found.node->deletePending)
+    return sim::Refuse(ERROR_ACCESS_DENIED);
   if (sim::IsLocked(s, found.node)) return sim::Refuse(ERROR_SHARING_VIOLATION);
   if (found.node->attributes & FILE_ATTRIBUTE_READONLY) return sim::Refuse(ERROR_ACCESS_DENIED);
-  sim::EraseEntry(s, found.folder, found.node->name);
+  if (DWORD error = sim::Unlink(s, found.folder, found.node)) return sim::Refuse(error);
   sim::Log(std::string("DeleteFile ") + path);
   return TRUE;
 }
@@ -299,14 +291,14 @@ BOOL RemoveDirectoryA(LPCSTR path) {
   if (!folder) return sim::Refuse(found.error);
   if (!folder->IsFolder()) return sim::Refuse(ERROR_DIRECTORY);
   if (call.path.IsDrive()) return sim::Refuse(ERROR_ACCESS_DENIED);
+  if (folder->deletePending) return sim::Refuse(ERROR_ACCESS_DENIED);
   // A junction goes as a link; its target is not looked at.
   if (!folder->IsJunction()) {
     if (folder == s.currentFolder || sim::IsLocked(s, folder))
       return sim::Refuse(ERROR_SHARING_VIOLATION);
     if (folder->attributes & FILE_ATTRIBUTE_READONLY) return sim::Refuse(ERROR_ACCESS_DENIED);
-    if (!folder->children.empty()) return sim::Refuse(ERROR_DIR_NOT_EMPTY);
   }
-  sim::EraseEntry(s, found.folder, folder->name);
+  if (DWORD error = sim::Unlink(s, found.folder, folder)) return sim::Refuse(error);
   sim::Log(std::string("RemoveDirectory ") + path);
   return TRUE;
 }
@@ -328,6 +320,7 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
   bool made = false;
   if (!found.node && disposition != OPEN_EXISTING && found.error == ERROR_FILE_NOT_FOUND &&
       !call.path.trailingSeparator) {
+    if (found.folder->deletePending) return NoHandle(ERROR_ACCESS_DENIED);
     std::unique_ptr<FileNode>& entry = found.folder->children[call.path.Leaf()];
     entry = std::make_unique<FileNode>();
     entry->name = call.path.Leaf();
@@ -346,9 +339,10 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
   FileNode* file = itself ? found.node : sim::Look(s, real).node;
   if (file->IsFolder() && !(flags & FILE_FLAG_BACKUP_SEMANTICS))
     return NoHandle(ERROR_ACCESS_DENIED);
-  const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  if ((file->heldOpen && (share & shareAll) != shareAll) || SharingConflict(s, file, access, share))
-    return NoHandle(ERROR_SHARING_VIOLATION);
+  // MS-FSA 2.1.5.1.2; Wine's dlls/ntdll/tests/file.c,
+  // test_file_disposition_information: a marked entry cannot be opened.
+  if (file->deletePending) return NoHandle(ERROR_ACCESS_DENIED);
+  if (sim::SharingConflict(s, file, access, share)) return NoHandle(ERROR_SHARING_VIOLATION);
   const DWORD writing = GENERIC_WRITE | FILE_APPEND_DATA;
   if ((access & writing) && (file->attributes & FILE_ATTRIBUTE_READONLY))
     return NoHandle(ERROR_ACCESS_DENIED);
@@ -508,7 +502,19 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTE
 
 BOOL CloseHandle(HANDLE handle) {
   auto& s = sim::Enter();
-  if (s.files.erase(handle) || sim::CloseProcessHandle(s, handle)) return TRUE;
+  auto file = s.files.find(handle);
+  if (file != s.files.end()) {
+    FileNode* node = file->second.node;
+    FileNode* folder = file->second.parent;
+    s.files.erase(file);
+    // The last close deletes what was marked (MS-FSA 2.1.5.4).
+    if (node && node->deletePending && folder && !sim::IsOpen(s, node)) {
+      sim::Log("Deleted at the last close " + node->name);
+      sim::EraseEntry(s, folder, node->name);
+    }
+    return TRUE;
+  }
+  if (sim::CloseProcessHandle(s, handle)) return TRUE;
   auto mutex = s.mutexes.find(handle);
   if (mutex == s.mutexes.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
   // The last handle ends the named object.
@@ -535,6 +541,8 @@ DWORD GetFileAttributesA(LPCSTR path) {
   if (call.error) return NoAttributes(call.error);
   FileLookup found = sim::Look(s, call.path);
   if (DWORD error = EntryError(found, call.path)) return NoAttributes(error);
+  // Its query opens the entry, which a pending delete refuses.
+  if (found.node->deletePending) return NoAttributes(ERROR_ACCESS_DENIED);
   return sim::ReportedAttributes(*found.node);
 }
 

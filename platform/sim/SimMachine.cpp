@@ -195,6 +195,7 @@ int Machine::LiveWindows() const {
 Machine::State& Enter() {
   Machine::State& s = machine().state();
   ++s.calls;
+  if (!s.lettingGo.empty()) LetGoDue(s);
   return s;
 }
 

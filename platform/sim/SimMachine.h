@@ -139,6 +139,12 @@ class Machine {
   // Another process holds the file open without FILE_SHARE_DELETE: deleting or
   // moving it fails with ERROR_SHARING_VIOLATION, opening it with the same.
   void HoldOpen(const std::string& path, bool held = true);
+  // Another process holds the entry open sharing `share`: FILE_SHARE_READ (a
+  // teacher's open document: it can be read, not deleted), or everything (a
+  // virus scanner, the search indexer, an Explorer window: a delete only
+  // marks it). It lets go `calls` simulated calls after the entry is
+  // deleted (marked); < 0: never.
+  void HoldOpenSharing(const std::string& path, DWORD share, long long calls = -1);
   // The inspectors resolve paths as Windows does, through junctions on the way,
   // but a junction named last is the link itself. A path that is missing where
   // an inspector needs it (ReadFile, List, Tree) throws std::invalid_argument.
@@ -272,7 +278,8 @@ class Machine {
   // This Windows version has no such folder: SHGetFolderPathA answers E_INVALIDARG.
   void DropSpecialFolder(int csidl);
   std::string SpecialFolder(int csidl) const;
-  void SetVersion(DWORD major, DWORD minor);
+  // `build` 0: the build each version first shipped with (10.0: 10240).
+  void SetVersion(DWORD major, DWORD minor, DWORD build = 0);
   void SetUserName(const std::string& name);
   void SetWindowsDirectory(const std::string& path);
   void SetSystemDirectory(const std::string& path);

@@ -20,6 +20,7 @@ const NTSTATUS kInvalidInfoClass = NTSTATUS(0xC0000003);
 const NTSTATUS kInvalidHandle = NTSTATUS(0xC0000008);
 const NTSTATUS kInvalidParameter = NTSTATUS(0xC000000D);
 const NTSTATUS kAccessDenied = NTSTATUS(0xC0000022);
+const NTSTATUS kDeletePending = NTSTATUS(0xC0000056);
 const NTSTATUS kNameNotFound = NTSTATUS(0xC0000034);
 const NTSTATUS kNameCollision = NTSTATUS(0xC0000035);
 const NTSTATUS kSharingViolation = NTSTATUS(0xC0000043);
@@ -83,6 +84,8 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
   FileNode* node = sim::Child(parent->node, name);
   if (disposition == FILE_CREATE) {
     if (node) return Done(io, kNameCollision);
+    // MS-FSA 2.1.5.1: nothing is made in a folder that is being deleted.
+    if (parent->node->deletePending) return Done(io, kDeletePending);
     auto made = std::make_unique<FileNode>();
     made->name = name;
     made->attributes = makesFolder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
@@ -94,10 +97,11 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
     node = sim::Followed(s, node);
   }
   if (!node) return Done(io, kNameNotFound);
+  // MS-FSA 2.1.5.1.2; Wine's dlls/ntdll/tests/file.c,
+  // test_file_disposition_information: a marked entry cannot be opened.
+  if (node->deletePending) return Done(io, kDeletePending);
   if ((options & FILE_DIRECTORY_FILE) && !node->IsFolder()) return Done(io, STATUS_NOT_A_DIRECTORY);
-  const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  if (node->heldOpen && ((access & DELETE) || (share & shareAll) != shareAll))
-    return Done(io, kSharingViolation);
+  if (sim::SharingConflict(s, node, access, share)) return Done(io, kSharingViolation);
   *handle = sim::NewHandle(s);
   s.files[*handle] = {node,
                       access,
@@ -186,9 +190,18 @@ NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, UL
     sim::Log("SetFileAttributes " + held->finalPath + " " + sim::Hex(attributes));
     return Done(io, kSuccess);
   }
-  if (what != FileDispositionInformation || size < sizeof(FILE_DISPOSITION_INFORMATION) ||
-      !static_cast<FILE_DISPOSITION_INFORMATION*>(buffer)->DoDeleteFile || !held->parent)
-    return Done(io, kInvalidParameter);
+  // FileDispositionInformationEx came with Windows 10 1809 (MS-FSCC 2.4.12);
+  // before, the class is unknown.
+  const bool extended = what == FileDispositionInformationEx;
+  if (extended && (s.majorVersion < 10 || sim::Build(s) < 17763))
+    return Done(io, kInvalidInfoClass);
+  const ULONG flags = extended && size >= sizeof(ULONG) ? *static_cast<ULONG*>(buffer)
+                      : what == FileDispositionInformation &&
+                              size >= sizeof(FILE_DISPOSITION_INFORMATION) &&
+                              static_cast<FILE_DISPOSITION_INFORMATION*>(buffer)->DoDeleteFile
+                          ? FILE_DISPOSITION_DELETE
+                          : 0;
+  if (!(flags & FILE_DISPOSITION_DELETE) || !held->parent) return Done(io, kInvalidParameter);
   if (!(held->access & DELETE)) return Done(io, kAccessDenied);
   const bool folder = node->IsFolder() && !node->IsJunction();
   if (DWORD error =
@@ -197,13 +210,18 @@ NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, UL
   if (node->runningImage || (node->attributes & FILE_ATTRIBUTE_READONLY))
     return Done(io, kCannotDelete);
   if (node == s.currentFolder) return Done(io, kSharingViolation);
+  // A marked entry still counts in its folder (MS-FSA 2.1.5.15.3).
   if (folder && !node->children.empty()) return Done(io, kDirectoryNotEmpty);
-  // Gone at once rather than at the close: the program closes it next.
+  sim::Log("Delete " + held->path);
+  // MS-FSCC 2.4.12: with POSIX semantics the name goes at once, though others
+  // still hold the file; else at the last close (MS-FSCC 2.4.11).
+  if (!(flags & FILE_DISPOSITION_POSIX_SEMANTICS)) {
+    sim::MarkDeleted(s, node);
+    return Done(io, kSuccess);
+  }
   for (const auto& child : held->parent->children) {
     if (child.second.get() != node) continue;
-    const std::string name = child.first;
-    sim::Log("Delete " + held->path);
-    sim::EraseEntry(s, held->parent, name);
+    sim::EraseEntry(s, held->parent, child.first);
     return Done(io, kSuccess);
   }
   return Done(io, kNameNotFound);
@@ -214,6 +232,7 @@ ULONG RtlNtStatusToDosError(NTSTATUS status) {
   switch (status) {
     case kAccessDenied:
     case kCannotDelete:
+    case kDeletePending:
       return ERROR_ACCESS_DENIED;
     case kSharingViolation:
       return ERROR_SHARING_VIOLATION;

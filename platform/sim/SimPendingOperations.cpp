@@ -41,6 +41,7 @@ std::string WithoutPrefix(const std::string& path) {
 
 void LetGo(FileNode& node) {
   node.heldOpen = node.runningImage = false;
+  node.heldSharing = 0;
   for (auto& child : node.children) LetGo(*child.second);
 }
 
@@ -65,6 +66,10 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags) {
   sim::WideArg path(existing);
   sim::PathCall call(sim::Op::MoveFileEx, path);
   if (call.error) return sim::Refuse(call.error);
+  // Whether Windows looks at the entry first is documented nowhere: the
+  // harsher choice, refused as an open of it would be (STATUS_DELETE_PENDING).
+  const sim::FileNode* entry = sim::Look(s, call.path).node;
+  if (entry && entry->deletePending) return sim::Refuse(ERROR_ACCESS_DENIED);
   // Writing the value takes an administrator.
   sim::KeyNode* key = sim::FindKey(s, sim::kSessionManagerKey);
   if (!key || key->denied) return sim::Refuse(ERROR_ACCESS_DENIED);
@@ -94,6 +99,9 @@ void Machine::Restart() {
     process.endedBy = "restart";
   }
   LetGo(s.root);
+  s.lettingGo.clear();
+  // What was being deleted is gone once nothing holds it.
+  sim::ErasePending(s);
   // The program renames nothing, so only deletes are carried out.
   for (const PendingOperation& operation : PendingOperations(s))
     if (operation.to.empty()) DeleteAtStart(s, WithoutPrefix(operation.from));

@@ -237,6 +237,10 @@ BOOL GetUserObjectInformationW(HANDLE object, int index, LPVOID info, DWORD size
 
 DWORD GetTickCount() { return sim::Enter().tickCount; }
 
+// The time passes at once; what other programs do meanwhile comes with the
+// calls (HoldOpenSharing).
+void Sleep(DWORD milliseconds) { sim::Enter().tickCount += milliseconds; }
+
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD id) {
   auto& s = sim::Enter();
   sim::Snapshot snapshot;

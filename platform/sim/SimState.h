@@ -30,9 +30,14 @@ struct FileNode {
   DWORD reparseTag = 0;        // with FILE_ATTRIBUTE_REPARSE_POINT: what kind of reparse point
   std::string shortName;       // 8.3 name, given when first asked for; "" until then
   DWORD index = 0;             // file index, given when first asked for
-  bool heldOpen = false;       // by another process, without FILE_SHARE_DELETE
-  bool runningImage = false;   // a running program's file: DeleteFile is denied
-  std::string owner;           // an account other than Administrators; "" for them
+  bool heldOpen = false;       // by another process, sharing nothing
+  DWORD heldSharing = 0;       // by another process, sharing these (FILE_SHARE_*)
+  long long letGoAfter = -1;   // that one lets go this many calls after the delete; < 0 never
+  // Deleted while open: the name stays listed, and opens of it fail, until
+  // the last handle closes.
+  bool deletePending = false;
+  bool runningImage = false;          // a running program's file: DeleteFile is denied
+  std::string owner;                  // an account other than Administrators; "" for them
   std::vector<std::string> changers;  // accounts the DACL lets change the entry
   bool protectedDacl = false;         // takes nothing from the folder above
   std::string hardLink;               // a file's other name, a full path; "" for none
@@ -145,6 +150,9 @@ struct Machine::State {
   uintptr_t nextHandle = 0x1000;
   std::map<HANDLE, FindHandle> finds;
   std::map<HANDLE, FileHandle> files;
+  // Holders that share (HoldOpenSharing) and let go once `calls` reaches the
+  // first, counted from the delete.
+  std::vector<std::pair<long long, FileNode*>> lettingGo;
 
   // Registry.
   KeyNode hklm;
@@ -153,6 +161,7 @@ struct Machine::State {
   // System.
   std::map<int, std::string> specialFolders;
   DWORD majorVersion = 5, minorVersion = 1;
+  DWORD build = 0;  // 0: the version's first
   std::string userName = "user1";
   std::string windowsDirectory = "C:\\WINDOWS";
   std::string systemDirectory = "C:\\WINDOWS\\system32";
@@ -243,12 +252,30 @@ DWORD Respelt(const Machine::State& state, const WinPath& path, bool shortNames,
 // `path` with each junction on the way replaced by its target: where the
 // entry really lies. False when something on the way is missing.
 bool RealPath(const Machine::State& state, const WinPath& path, WinPath& real);
+// Whether an open of `node` for `access`, sharing `share`, meets an open
+// handle (this program's or another's) that it conflicts with.
+bool SharingConflict(const Machine::State& state, const FileNode* node, DWORD access, DWORD share);
 // Open elsewhere, or by this process without FILE_SHARE_DELETE.
 bool IsLocked(const Machine::State& state, const FileNode* node);
+// Open by this program or by another.
+bool IsOpen(const Machine::State& state, const FileNode* node);
+// Deletes `node` of `folder` as a delete through a handle that shares
+// everything: refused while another open does not share deleting (or a
+// folder is not empty); gone at once when nothing holds it open, else only
+// marked. 0 or the error.
+DWORD Unlink(Machine::State& state, FileNode* folder, FileNode* node);
+// Marks `node` for deletion; a holder that lets go starts counting.
+void MarkDeleted(Machine::State& state, FileNode* node);
+// Takes out every marked entry that nothing holds open any more.
+void ErasePending(Machine::State& state);
+// The holders whose time has come let go (Enter calls it).
+void LetGoDue(Machine::State& state);
 // Takes `name` out of `folder`; open handles on what goes lose their file.
 void EraseEntry(Machine::State& state, FileNode* folder, const std::string& name);
 // Sets the attributes a program may set; a file's other name sees them too.
 void SetAttributes(Machine::State& state, FileNode* node, DWORD attributes);
+// The build of the simulated Windows, as GetVersionExA gives it (SimSystem.cpp).
+DWORD Build(const Machine::State& state);
 // A new handle value (for files, finds, keys, ...).
 HANDLE NewHandle(Machine::State& state);
 // The start of every path call of the ANSI API (SimFiles.cpp): the path

@@ -30,6 +30,12 @@ DWORD BuildNumber(DWORD major, DWORD minor) {
       return 6002;
     case 601:
       return 7601;
+    case 602:
+      return 9200;
+    case 603:
+      return 9600;
+    case 1000:
+      return 10240;
     default:
       return 0;
   }
@@ -54,7 +60,7 @@ BOOL GetVersionExA(LPOSVERSIONINFOA info) {
     return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
   info->dwMajorVersion = s.majorVersion;
   info->dwMinorVersion = s.minorVersion;
-  info->dwBuildNumber = BuildNumber(s.majorVersion, s.minorVersion);
+  info->dwBuildNumber = sim::Build(s);
   info->dwPlatformId = kPlatformNt;
   info->szCSDVersion[0] = '\0';
   return TRUE;
@@ -364,9 +370,14 @@ std::string Machine::SpecialFolder(int csidl) const {
   return folder == state_->specialFolders.end() ? "" : folder->second;
 }
 
-void Machine::SetVersion(DWORD major, DWORD minor) {
+DWORD Build(const Machine::State& s) {
+  return s.build ? s.build : BuildNumber(s.majorVersion, s.minorVersion);
+}
+
+void Machine::SetVersion(DWORD major, DWORD minor, DWORD build) {
   state_->majorVersion = major;
   state_->minorVersion = minor;
+  state_->build = build;
 }
 
 void Machine::SetUserName(const std::string& name) { state_->userName = name; }
