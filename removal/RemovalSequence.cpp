@@ -131,7 +131,9 @@ void CRemoverDlg::OnOK() {
 
   LeaveInstallFolder();
   ShowStep(kStep3);
+  const int reportedBefore = m_failures.GetSize();
   if (!m_installPath.IsEmpty()) DeleteInstallFolder(m_installPath);
+  m_installFolderLeft = m_failures.GetSize() > reportedBefore;
   // Never reached, so never removed; it must not read as a success.
   if (!m_unreachedFolder.IsEmpty()) m_failures.Add("Folder: " + m_unreachedFolder);
   m_progress.m_item.SetWindowTextA("");

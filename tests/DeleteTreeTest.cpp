@@ -93,6 +93,7 @@ TEST_F(DeleteTreeTest, FirstEntryThatStaysStopsEveryLevelWithOneMessage) {
   } cases[] = {
       {"file held open", [](sim::Machine& m) { m.HoldOpen("C:\\d\\tree\\sub\\held.txt"); }, "Could not delete file: C:\\d\\tree\\sub\\held.txt", {{"sub\\held.txt", "held"}, {"sub\\later.txt", "later"}, {"z.txt", "z"}}},
       {"read-only file whose attribute stays", [](sim::Machine& m) { m.AddFile("C:\\d\\tree\\sub\\held.txt", "held", FILE_ATTRIBUTE_READONLY); m.Fail(sim::Op::SetFileAttributes, "C:\\d\\tree\\sub\\held.txt", ERROR_ACCESS_DENIED); }, "Could not delete file: C:\\d\\tree\\sub\\held.txt", {{"sub\\held.txt", "held"}, {"sub\\later.txt", "later"}, {"z.txt", "z"}}},
+      {"file another program is deleting already, held by one that shares deleting", [](sim::Machine& m) { m.HoldOpenSharing("C:\\d\\tree\\sub\\held.txt", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE); DeleteFileA("C:\\d\\tree\\sub\\held.txt"); }, "Could not delete directory: C:\\d\\tree\\sub", {{"sub\\held.txt", "held"}, {"z.txt", "z"}}},
       {"folder not removed", [](sim::Machine& m) { m.Fail(sim::Op::RemoveDirectory, "C:\\d\\tree", ERROR_ACCESS_DENIED); }, "Could not delete directory: C:\\d\\tree", {}},
   };
   // clang-format on

@@ -385,11 +385,11 @@ TEST_F(RemovalSequenceTest, ReportListsEveryEntryOnALineOfItsOwn) {
          Undeletable(cache1);
          Undeletable(kInstall);
          m.HoldOpen(heldShortcut);
-         m.Fail(Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED);
+         m.Fail(Op::RegDeleteKey, kProductKey + std::string("\\Settings"), ERROR_ACCESS_DENIED);
        },
        {"Could not delete: " + cache1, "Could not delete: " + std::string(kInstall)},
        kReportHeader + ("Folder: " + cache1) + "\nFolder: " + kInstall + "\nFile: " + heldShortcut +
-           "\nRegistry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath\n"},
+           "\nRegistry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Settings\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

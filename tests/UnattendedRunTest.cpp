@@ -157,6 +157,24 @@ void RecordOnDrive(UINT type, const std::string& device = "") {
   if (type != 0) sim::machine().SetDrive("Z:", type, device);
 }
 
+// A program that shares deleting holds `entry` of the product (a virus
+// scanner, an Explorer window) on Windows `major`.`minor`, build `build`, and
+// lets go `calls` simulated calls after the delete (< 0: never).
+void HeldSharingDelete(const char* entry, DWORD major, DWORD minor, DWORD build, long long calls) {
+  sim::Machine& m = sim::machine();
+  m.SetVersion(major, minor, build);
+  m.HoldOpenSharing(kInstall + std::string("\\") + entry,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, calls);
+}
+
+// Nothing of the product's folder is left, now or after the restart.
+void GoneAtRestart() {
+  sim::Machine& m = sim::machine();
+  EXPECT_FALSE(m.ValueExists(kProductKey, "InstallPath"));
+  m.Restart();
+  EXPECT_FALSE(m.Exists(kInstall));
+}
+
 void NoStudents() {
   for (const char* file : {"\\Students\\alice\\work.txt", "\\Students\\bob.txt"})
     DeleteFileA((kInstall + std::string(file)).c_str());
@@ -424,6 +442,14 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { sim::machine().Fail(sim::Op::RegDeleteValue, kProductKey, ERROR_ACCESS_DENIED); }, 1603, true, {"Error Could not delete: Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath (error 5: Access is denied.)"}, {"Registry Value: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora, InstallPath"}},
       // The shell's permanent delete walks by name: a pupil who makes their empty folder a mount point as the folder is handed over must find nothing to steer.
       {"/quiet /nosave", PupilMountPointAtShellDelete, 0, true, {"Exit code 0."}, none, [] { EXPECT_EQ(sim::machine().ReadFile("C:\\Teacher\\marks.xls"), "marks"); }},
+      // A program that shares deleting (a scanner, an Explorer window) only delays a delete: Windows 10 1809 on takes the name at once, Windows 7 once it lets go, waited for a moment, else at the restart. Never a failure.
+      {"/quiet /nosave", [] { HeldSharingDelete("km2.jar", 10, 0, 17763, -1); }, 0, true, {"Removed Folder: C:\\Program Files\\Kelmora", "Exit code 0."}, none, GoneAtRestart},
+      {"/quiet /nosave", [] { HeldSharingDelete("Students", 10, 0, 19045, -1); }, 0, true, {"Exit code 0."}, none, GoneAtRestart},
+      {"/quiet /nosave", [] { HeldSharingDelete("Students\\bob.txt", 6, 1, 0, 12); }, 0, true, {"Waited 50 ms for other programs to let go of what Windows is deleting in C:\\Program Files\\Kelmora.", "Removed Folder: C:\\Program Files\\Kelmora", "Exit code 0."}, none, GoneAtRestart},
+      {"/quiet /nosave", [] { HeldSharingDelete("km2.jar", 10, 0, 17134, -1); }, 3010, true, {"Waited 3150 ms for other programs to let go of what Windows is deleting in C:\\Program Files\\Kelmora.", "Warning Held: C:\\Program Files\\Kelmora; deleted when Windows restarts.", "Exit code 3010."}, none, GoneAtRestart},
+      {"/quiet /nosave", [] { HeldSharingDelete("Students", 6, 1, 0, -1); }, 3010, true, {"Warning Held: C:\\Program Files\\Kelmora; deleted when Windows restarts.", "Exit code 3010."}, none, GoneAtRestart},
+      // A folder left and reported keeps its record, for a later run to find.
+      {"/quiet /nosave", [] { Undeletable(kInstall); NotAnAdministrator(); }, 1603, true, {"Exit code 1603."}, {"Folder: C:\\Program Files\\Kelmora"}, [] { EXPECT_TRUE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
       // What cannot be copied is named, with Windows' reason.
       {"/quiet", failCopy, 266, false, {"Error Could not copy: " + studentFile + " (error 112: There is not enough space on the disk.)", "Error Exit code 266."}},
   };

@@ -33,6 +33,28 @@ bool SetAttributes(HANDLE file, DWORD attributes) {
   return NT_SUCCESS(SetInformation(file, &basic, sizeof basic, FileBasicInformation));
 }
 
+// FileDispositionInformationEx's answers where the delete itself was not
+// tried: a Windows before 10 1809 knows no such class; a file system
+// without POSIX deletes (FAT, many shares) refuses the flag.
+const NTSTATUS kInvalidInfoClass = NTSTATUS(0xC0000003L);
+const NTSTATUS kInvalidParameter = NTSTATUS(0xC000000DL);
+const NTSTATUS kNotSupported = NTSTATUS(0xC00000BBL);
+
+bool Dispose(HANDLE file, bool& posix) {
+  if (posix) {
+    ULONG flags = FILE_DISPOSITION_DELETE | FILE_DISPOSITION_POSIX_SEMANTICS;
+    const NTSTATUS result =
+        SetInformation(file, &flags, sizeof flags, FileDispositionInformationEx);
+    if (result == kInvalidInfoClass || result == STATUS_NOT_IMPLEMENTED)
+      posix = false;
+    else if (result != kInvalidParameter && result != kNotSupported)
+      return NT_SUCCESS(result);
+  }
+  FILE_DISPOSITION_INFORMATION disposition = {TRUE};
+  return NT_SUCCESS(
+      SetInformation(file, &disposition, sizeof disposition, FileDispositionInformation));
+}
+
 }  // namespace
 
 bool CHeldEntry::Open(const CWidePath& path, ACCESS_MASK access) {
@@ -109,7 +131,7 @@ bool CHeldEntry::IsFolder() const {
   return (m_attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !IsLink();
 }
 
-bool CHeldEntry::Delete() {
+bool CHeldEntry::Delete(bool& posix) {
   const bool readOnly = (m_attributes & FILE_ATTRIBUTE_READONLY) != 0;
   BY_HANDLE_FILE_INFORMATION file;
   // The attributes belong to the file, not to the name: cleared on a hard
@@ -117,10 +139,7 @@ bool CHeldEntry::Delete() {
   if (readOnly && (!GetFileInformationByHandle(m_handle, &file) || file.nNumberOfLinks != 1 ||
                    !SetAttributes(m_handle, m_attributes & ~FILE_ATTRIBUTE_READONLY)))
     return false;
-  FILE_DISPOSITION_INFORMATION disposition = {TRUE};
-  if (NT_SUCCESS(
-          SetInformation(m_handle, &disposition, sizeof disposition, FileDispositionInformation)))
-    return true;
+  if (Dispose(m_handle, posix)) return true;
   // What stays keeps its attributes.
   if (readOnly) SetAttributes(m_handle, m_attributes);
   return false;

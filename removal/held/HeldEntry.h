@@ -39,10 +39,16 @@ class CHeldEntry {
   bool IsLink() const;
   // A folder that is no link: one whose contents belong to it.
   bool IsFolder() const;
-  // Deletes the entry (a link as a link) once it is closed; needs DELETE and
-  // FILE_WRITE_ATTRIBUTES. A read-only one loses that attribute only when it
-  // goes with it: never a file that has other names (a hard link).
-  bool Delete();
+  // Deletes the entry (a link as a link); needs DELETE and
+  // FILE_WRITE_ATTRIBUTES. Where Windows has them (10 1809 on, NTFS), with
+  // POSIX semantics: the name goes at once, even while a program that shares
+  // deleting (a virus scanner, an Explorer window) still holds the entry, so
+  // that its folder can follow. Elsewhere it is only marked, and goes when
+  // the last handle closes. `posix` is cleared once this Windows has shown
+  // it has none, so that it is not asked again. A read-only entry loses that
+  // attribute only when it goes with it: never a file that has other names
+  // (a hard link).
+  bool Delete(bool& posix);
   void Close();
 
  private:

@@ -39,8 +39,8 @@ CString SubKeyEntry(LPCWSTR name) {
 // Deletes the product key's sub-keys (each a plain delete, in wide characters
 // so that any name goes) and its install path value; the key itself and its
 // other values stay; the install path stays too where the folder it names
-// was not reached. What went is added to `removed`. Each sub-key is tried at most twice, so the
-// loop ends whatever the calls answer.
+// was not reached, or was left. What went is added to `removed`. Each sub-key is tried at most
+// twice, so the loop ends whatever the calls answer.
 void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& failures,
                           CStringArray& removed, CRemovalLog* log) {
   WCHAR name[kMaxSubKeyName];
@@ -200,7 +200,8 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
   CStringArray removed;
   const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS);
   if (opened == ERROR_SUCCESS) {
-    RemoveProductEntries(key.m_key, !m_unreachedFolder.IsEmpty(), m_failures, removed, m_log);
+    RemoveProductEntries(key.m_key, !m_unreachedFolder.IsEmpty() || m_installFolderLeft, m_failures,
+                         removed, m_log);
   } else if (Failed(opened)) {
     Left(kProductKeyEntry, opened, m_failures, m_log);
   }

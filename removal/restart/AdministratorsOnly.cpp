@@ -93,9 +93,10 @@ bool LockHeld(const CHeldEntry& folder) {
     CHeldEntry inside;
     const NTSTATUS opened =
         inside.OpenIn(folder, name, length, listed, kLockAccess, FILE_DIRECTORY_FILE);
-    // A link stays as it is: the folder that holds it is locked.
+    // A link stays as it is: the folder that holds it is locked. Nothing can
+    // be made in a folder Windows is deleting already.
     if (opened == STATUS_NOT_A_DIRECTORY || opened == STATUS_REPARSE_POINT_NOT_RESOLVED ||
-        (NT_SUCCESS(opened) && inside.IsLink()))
+        opened == STATUS_DELETE_PENDING || (NT_SUCCESS(opened) && inside.IsLink()))
       continue;
     if (!NT_SUCCESS(opened) || !LockHeld(inside)) return false;
   }

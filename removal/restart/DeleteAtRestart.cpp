@@ -1,6 +1,6 @@
 #include "removal/restart/DeleteAtRestart.h"
 
-#include "removal/paths/FolderListing.h"
+#include "removal/held/HeldListing.h"
 #include "removal/paths/PathExists.h"
 #include "removal/restart/AdministratorsOnly.h"
 #include "removal/restart/DriveAtBoot.h"
@@ -8,29 +8,45 @@
 
 namespace {
 
+// What takes part in no sharing check: a file another program holds is
+// still opened to be told from a folder.
+const ACCESS_MASK kEntryAccess = READ_CONTROL | FILE_READ_ATTRIBUTES;
+const ACCESS_MASK kFolderAccess = kEntryAccess | FILE_LIST_DIRECTORY;
+
+// Windows carries out the restart's deletes by name only; every folder on
+// the way is one no one else may change by then.
 bool Schedule(const CWidePath& path) {
   return MoveFileExW(path.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
-// The folders inside first (`folders`), then the rest, so that the deepest
-// files come first.
-bool ScheduleEntries(const CWidePath& folder, bool folders);
-
-bool ScheduleContents(const CWidePath& folder) {
-  return ScheduleEntries(folder, true) && ScheduleEntries(folder, false);
+// Opens the entry `name` of `folder` as itself. STATUS_DELETE_PENDING for
+// one Windows is deleting already: nothing can be made in it, and it is
+// gone once the programs holding it let go, by the restart at the latest;
+// STATUS_REPARSE_POINT_NOT_RESOLVED for a link that a system (Wine) follows
+// all the same: it is never entered.
+NTSTATUS OpenInside(const CHeldEntry& folder, LPCWSTR name, int length, DWORD listed,
+                    CHeldEntry& entry) {
+  const bool isFolder = (listed & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return entry.OpenIn(folder, name, length, listed, isFolder ? kFolderAccess : kEntryAccess);
 }
 
-bool ScheduleEntries(const CWidePath& folder, bool folders) {
-  CFolderListing listing;
-  if (!listing.Open(folder)) return false;
-  WIN32_FIND_DATAW entry;
-  while (listing.Next(entry)) {
-    const bool isFolder = IsFolder(entry) && !IsLink(entry);
-    if (isFolder != folders) continue;
-    CWidePath path;
-    if (!path.Join(folder, entry.cFileName)) return false;
-    if (isFolder && !ScheduleContents(path)) return false;
-    if (!Schedule(path)) return false;
+// Schedules what `folder` (at `path`) holds, each folder after its
+// contents; a link as a link, never entered.
+bool ScheduleContents(const CHeldEntry& folder, const CWidePath& path) {
+  CHeldListing listing(folder);
+  LPCWSTR name;
+  int length;
+  DWORD listed;
+  while (listing.Next(name, length, listed)) {
+    CHeldEntry entry;
+    const NTSTATUS opened = OpenInside(folder, name, length, listed, entry);
+    if (opened == STATUS_DELETE_PENDING) continue;
+    CWidePath inside = path;
+    inside.Append(L"\\", 1).Append(name, length);
+    const bool link = opened == STATUS_REPARSE_POINT_NOT_RESOLVED;
+    if ((!NT_SUCCESS(opened) && !link) ||
+        (!link && entry.IsFolder() && !ScheduleContents(entry, inside)) || !Schedule(inside))
+      return false;
   }
   return listing.Complete();
 }
@@ -38,15 +54,18 @@ bool ScheduleEntries(const CWidePath& folder, bool folders) {
 // Whether no one untrusted may change `folder` or a folder inside it, as
 // things stood before the lock: a pupil who opened one of them before keeps
 // what they were granted, and could rename it by its handle afterwards.
-bool TreeOnlyTrusted(const CWidePath& folder) {
-  if (!OnlyTrustedMay(folder, kChangeRights, false)) return false;
-  CFolderListing listing;
-  if (!listing.Open(folder)) return false;
-  WIN32_FIND_DATAW entry;
-  while (listing.Next(entry)) {
-    if (!IsFolder(entry) || IsLink(entry)) continue;
-    CWidePath inside;
-    if (!inside.Join(folder, entry.cFileName) || !TreeOnlyTrusted(inside)) return false;
+bool TreeOnlyTrusted(const CHeldEntry& folder) {
+  if (!OnlyTrustedMayHeld(folder.Handle(), kChangeRights)) return false;
+  CHeldListing listing(folder);
+  LPCWSTR name;
+  int length;
+  DWORD listed;
+  while (listing.Next(name, length, listed)) {
+    if (!(listed & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    CHeldEntry inside;
+    const NTSTATUS opened = OpenInside(folder, name, length, listed, inside);
+    if (opened == STATUS_DELETE_PENDING || opened == STATUS_REPARSE_POINT_NOT_RESOLVED) continue;
+    if (!NT_SUCCESS(opened) || (inside.IsFolder() && !TreeOnlyTrusted(inside))) return false;
   }
   return listing.Complete();
 }
@@ -64,9 +83,16 @@ RestartDelete DeleteAtRestart(const CWidePath& path) {
   if (!OnDriveAtBoot(wide) || !OnlyTrustedAbove(wide, 0)) return kNotScheduled;
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-  if (folder && !TreeOnlyTrusted(wide)) return kNotScheduled;
-  // Listed again once no one else can change it: what is scheduled is what
-  // will be there at the restart.
-  if (folder && (!MakeAdministratorsOnly(wide) || !ScheduleContents(wide))) return kNotScheduled;
+  if (folder) {
+    // No name above it can change any more (OnlyTrustedAbove), nor, once it
+    // is judged, inside it: it is opened again by name after the lock and
+    // listed once more, so that what is scheduled is what will be there at
+    // the restart.
+    CHeldEntry top;
+    if (!top.Open(wide, kFolderAccess) || !top.IsFolder() || !TreeOnlyTrusted(top) ||
+        !MakeAdministratorsOnly(wide) || !top.Open(wide, kFolderAccess) || !top.IsFolder() ||
+        !ScheduleContents(top, wide))
+      return kNotScheduled;
+  }
   return Schedule(wide) ? kDeletedAtRestart : kNotScheduled;
 }

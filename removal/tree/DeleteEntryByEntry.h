@@ -21,7 +21,10 @@ class CDeleteWatch {
 
 // Deletes all of `folder` that can go now: files (read-only ones too), each
 // folder after its contents, and a junction or symbolic link as a link, never
-// entered. True when `folder` is gone; else what is left is what could not go. A
-// `folder` that is itself a link is left whole (false). Unwatched, every
-// entry is tried; watched, the delete stops at the first that stays.
-bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch = NULL);
+// entered. True when `folder` is gone; else what is left is what could not go
+// and, in the folders left, names Windows is deleting as the programs holding
+// them let go. A `folder` that is itself a link is left whole (false).
+// Unwatched, every entry is tried; watched, the delete stops at the first
+// that stays. `waited` gets the milliseconds spent waiting for other
+// programs to let go (a few seconds at most).
+bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch = NULL, DWORD* waited = NULL);

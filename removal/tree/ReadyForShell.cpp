@@ -29,7 +29,8 @@ bool ReadyIn(const CHeldEntry& folder, int length) {
     // what it was now lies elsewhere in the tree, unlisted: someone is at
     // work in it, and the shell must not walk it.
     if (entry.IsLink() && !(listed & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
-    if (entry.IsLink() ? !entry.Delete() : entry.IsFolder() && !ReadyIn(entry, pathLength))
+    bool posix = true;
+    if (entry.IsLink() ? !entry.Delete(posix) : entry.IsFolder() && !ReadyIn(entry, pathLength))
       return false;
   }
   return listing.Complete();

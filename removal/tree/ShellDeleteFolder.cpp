@@ -1,6 +1,8 @@
 #include <cstring>
 
+#include "app/RemovalLog.h"
 #include "app/RemoverDlg.h"
+#include "removal/DecimalText.h"
 #include "removal/paths/LinkAt.h"
 #include "removal/tree/DeleteEntryByEntry.h"
 #include "removal/tree/ReadyForShell.h"
@@ -49,6 +51,7 @@ bool ShellTakesWhole(HWND owner, const CWidePath& path) {
 
 bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
   bool deleted = false;
+  DWORD waited = 0;
   if (!HasWildcard(path)) {
     // A link goes as a link: the shell (Wine's, for one) would enter it and
     // delete what it leads to. What the shell cannot take whole (a path past
@@ -58,12 +61,15 @@ bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
     // all), and the shell's permanent delete walks the tree by name: a pupil's
     // empty folder made a mount point meanwhile would lead it out (Wine's and
     // Windows XP's shells follow). The program's own delete acts on handles.
-    deleted = IsLinkAt(path)
-                  ? RemoveLink(path)
-                  : (!m_quiet && ShellTakesWhole(m_hWnd, path)) || DeleteEntryByEntry(path);
+    deleted = IsLinkAt(path) ? RemoveLink(path)
+                             : (!m_quiet && ShellTakesWhole(m_hWnd, path)) ||
+                                   DeleteEntryByEntry(path, NULL, &waited);
   }
   // The log says what becomes of it (ReportLeft); the dialog shows it now.
   const DWORD error = GetLastError();
+  if (waited && m_log)
+    m_log->Line("Waited " + DecimalText(waited) + " ms for other programs to let go of what " +
+                "Windows is deleting in " + path.Utf8() + ".");
   if (!deleted && !m_quiet) AskUser("Could not delete: " + path.Utf8(), "Error", MB_OK, kUnlogged);
   SetLastError(error);
   return deleted;
