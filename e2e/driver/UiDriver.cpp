@@ -30,7 +30,8 @@
 //   answer ID                press button ID of that message box; wait until it closes
 //   browser FOLDER           select FOLDER in the folder browser and press OK
 //   browser-cancel           press Cancel in the folder browser
-//   hold-open PATH           open PATH without share-delete until the driver exits
+//   hold-open PATH [shared]  open PATH without share-delete until the driver exits;
+//                            shared: sharing everything, as a virus scanner does
 //   run ARGUMENTS CODE       start another run of the program with ARGUMENTS (a
 //                            Windows command line), wait until it ends, expect
 //                            exit code CODE
@@ -197,7 +198,7 @@ const UiDriver::Command UiDriver::kCommands[] = {
     {"answer", 1, 1, &UiDriver::Answer},
     {"browser", 1, 1, &UiDriver::Browser},
     {"browser-cancel", 0, 0, &UiDriver::BrowserCancel},
-    {"hold-open", 1, 1, &UiDriver::HoldOpen},
+    {"hold-open", 1, 2, &UiDriver::HoldOpen},
     {"run", 2, 2, &UiDriver::RunAgain},
     {"start", 1, 1, &UiDriver::Start},
     {"snap", 1, 1, &UiDriver::Snap},
@@ -212,6 +213,22 @@ UiDriver::~UiDriver() {
 
 bool UiDriver::StartProgram(const std::string& path, const std::string& arguments) {
   program_path_ = path;
+  // Windows' interactive window station is visible from the start; Wine's
+  // becomes so only once its desktop process has made the desktop, and a
+  // program started before then finds nobody to show its dialog to. Asking
+  // for the desktop window starts that process.
+  GetDesktopWindow();
+  const DWORD deadline = GetTickCount() + timeout_ms_;
+  USEROBJECTFLAGS flags = {};
+  while (!GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                    NULL) ||
+         !(flags.dwFlags & WSF_VISIBLE)) {
+    if (static_cast<LONG>(GetTickCount() - deadline) >= 0) {
+      std::printf("uidriver: the window station is not visible\n");
+      return false;
+    }
+    Sleep(50);
+  }
   std::string command_line = "\"" + path + "\" " + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -589,10 +606,14 @@ bool UiDriver::BrowserCancel(const Args&) {
 }
 
 bool UiDriver::HoldOpen(const Args& args) {
+  if (args.size() > 1 && args[1] != "shared") return Fail("hold-open takes only \"shared\"");
   // Without FILE_SHARE_DELETE nobody else can delete it while it is open;
-  // backup semantics let a folder be held the same way.
-  HANDLE file = CreateFileA(args[0].c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+  // with it, a delete only marks it until the driver exits. Backup semantics
+  // let a folder be held the same way.
+  const DWORD share =
+      FILE_SHARE_READ | FILE_SHARE_WRITE | (args.size() > 1 ? FILE_SHARE_DELETE : 0);
+  HANDLE file = CreateFileA(args[0].c_str(), GENERIC_READ, share, NULL, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS, NULL);
   if (file == INVALID_HANDLE_VALUE) {
     return Fail("cannot open " + args[0] + " (error " + std::to_string(GetLastError()) + ")");
   }

@@ -81,8 +81,16 @@ bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch, DWORD* wai
   CWidePath path = folder;
   CHeldEntry top;
   Walk walk = {watch, true, kFirstPause, 0};
-  const bool deleted = path.Extend() && top.Open(path, kDeleteAccess) && top.IsFolder() &&
-                       DeleteHeld(top, path, walk);
+  bool deleted = path.Extend() && top.Open(path, kDeleteAccess) && top.IsFolder() &&
+                 DeleteHeld(top, path, walk);
+  top.Close();
+  // Believed once the folder is gone, or going (an open of it is refused):
+  // Wine answers a folder's delete with success, and leaves the folder where
+  // what it held is still open elsewhere.
+  if (deleted && GetFileAttributesW(path.Text()) != INVALID_FILE_ATTRIBUTES) {
+    SetLastError(ERROR_DIR_NOT_EMPTY);
+    deleted = false;
+  }
   if (waited) *waited = walk.waited;
   return deleted;
 }
