@@ -395,6 +395,11 @@ bool Machine::Exists(const std::string& path) const {
   return Look(*state_, TestPath(*state_, path)).node != nullptr;
 }
 
+bool Machine::BeingDeleted(const std::string& path) const {
+  FileNode* node = Look(*state_, TestPath(*state_, path)).node;
+  return node && node->deletePending;
+}
+
 bool Machine::IsFolder(const std::string& path) const {
   FileNode* node = Look(*state_, TestPath(*state_, path)).node;
   return node && node->IsFolder();

@@ -149,6 +149,8 @@ class Machine {
   // but a junction named last is the link itself. A path that is missing where
   // an inspector needs it (ReadFile, List, Tree) throws std::invalid_argument.
   bool Exists(const std::string& path) const;
+  // Deleted, and kept only while another program holds it (HoldOpenSharing).
+  bool BeingDeleted(const std::string& path) const;
   bool IsFolder(const std::string& path) const;
   std::string ReadFile(const std::string& path) const;
   // As GetFileAttributesA gives them (FILE_ATTRIBUTE_NORMAL for none);

@@ -96,7 +96,8 @@ class Checker {
   std::vector<std::string> Check() {
     FindNewSavedFolder();
     if (run_.ending.kind == RunEnding::Reported) {
-      components_ = ProductComponents(run_.facts, run_.user, run_.faults, ProductSubKeys());
+      components_ = ProductComponents(run_.facts, run_.user, run_.faults, ProductSubKeys(),
+                                      TakenFolderLeft());
       CheckStudentDataSaved();
       CheckReport();
     }
@@ -106,6 +107,7 @@ class Checker {
     CheckRegistryOutsideComponents();
     CheckClosedPrograms();
     CheckDeletesAtRestart();
+    CheckRecordKept();
     return violations_;
   }
 
@@ -214,7 +216,8 @@ class Checker {
 
   // ---- Invariant 1b: only the product's programs are closed, and only what
   // the removal was deleting is left to the restart.
-  void CheckClosedPrograms() {
+  // The folder the run removed, by its long name; "" when none.
+  std::string TakenFolder() const {
     // An unattended run knows the folder only as it logged it: perhaps with
     // "\\?\" or in short names, which no longer resolve once it is gone.
     std::string taken =
@@ -223,6 +226,11 @@ class Checker {
     const std::string longName = sim::machine().LongPath(taken);
     if (!longName.empty()) taken = longName;
     if (taken.find('~') != std::string::npos) taken = run_.facts.productFolder;
+    return taken;
+  }
+
+  void CheckClosedPrograms() {
+    const std::string taken = TakenFolder();
     const std::string folder = PathKey(taken);
     // Java in a user's session that holds the product's marker runs it; a
     // service or Explorer is never the product's, whatever it holds.
@@ -255,6 +263,28 @@ class Checker {
       else if (run_.ending.success)
         Violation("\"Success!\" shown, but left to the restart: " + Printable(path));
     }
+  }
+
+  // The folder this run took is there still for the administrator: neither
+  // gone, nor going, nor left to the restart.
+  bool TakenFolderLeft() const {
+    const std::string taken = TakenFolder();
+    if (taken.empty() || !sim::machine().Exists(taken) || sim::machine().BeingDeleted(taken))
+      return false;
+    for (const std::string& entry : run_.ending.atRestart)
+      if (StartsWith(entry, "Folder: ") && PathKey(entry.substr(8)) == PathKey(taken)) return false;
+    return true;
+  }
+
+  // ---- Invariant 1c: an install folder left for the administrator keeps
+  // its record, so that a later run finds it.
+  void CheckRecordKept() {
+    if (run_.ending.kind != RunEnding::Reported || !run_.facts.hasRegistryInstallPath ||
+        PathKey(run_.facts.registryInstallPath) != PathKey(TakenFolder()) || !TakenFolderLeft())
+      return;
+    if (!run_.after.values.count(RegistryKey(kProductKey) + "," + RegistryKey(kInstallPathValue)))
+      Violation("the install folder is left, but its record is gone: " +
+                Printable(run_.facts.registryInstallPath));
   }
 
   // ---- Invariant 2: the student data is saved whole before anything goes.
@@ -392,6 +422,11 @@ class Checker {
           thing.kind == NamedThing::File && entry.size() - entry.find(": ") - 2 >= MAX_PATH;
       if (!Exists(thing) && !FaultTouched(thing) && !untestable)
         Violation("reported as not removed, but it is gone: \"" + Printable(entry) + "\"");
+      // What Windows is deleting goes once its holders let go.
+      if (thing.kind == NamedThing::File && !untestable && Exists(thing) &&
+          sim::machine().BeingDeleted(thing.key))
+        Violation("reported as not removed, but Windows is deleting it: \"" + Printable(entry) +
+                  "\"");
     }
     for (const Component& component : components_) {
       if (!component.required || !StillThere(component) || HiddenByFault(component)) continue;

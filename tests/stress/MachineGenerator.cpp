@@ -109,7 +109,22 @@ class MachineBuilder {
     if (dice_.Chance(holdChance)) {
       m_.HoldOpen(path);
       Note("held open by another program: " + path);
+    } else if (dice_.Chance(holdChance * 2)) {
+      HoldSharing(path, dice_.Chance(0.3));
     }
+  }
+
+  // Another program holds `path` and shares: reading only (a teacher's open
+  // document), or everything (a virus scanner, an Explorer window), letting
+  // go some calls after the delete, or never.
+  void HoldSharing(const std::string& path, bool readerOnly) {
+    const long long after = dice_.Chance(0.4) ? -1 : dice_.Between(0, 300);
+    m_.HoldOpenSharing(
+        path, readerOnly ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        after);
+    Note(std::string(readerOnly ? "open for reading" : "open sharing deleting") +
+         " in another program, which lets go " +
+         (after < 0 ? "never" : std::to_string(after) + " calls after the delete") + ": " + path);
   }
 
   void AddFolder(const std::string& path) {
@@ -139,7 +154,7 @@ class MachineBuilder {
 
   // ---- The system.
   void ChooseSystem() {
-    facts_.osMajor = dice_.Pick(std::vector<int>{4, 5, 5, 5, 6, 6});
+    facts_.osMajor = dice_.Pick(std::vector<int>{4, 5, 5, 5, 6, 6, 10});
     facts_.userName = dice_.Pick(kUserNames);
     const std::string& user = facts_.userName;
     std::string commonDesktop, userDesktop, commonStart, userStart;
@@ -167,7 +182,10 @@ class MachineBuilder {
       userDesktop = profile_ + "\\Desktop";
       userStart = profile_ + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu";
     }
-    m_.SetVersion(static_cast<DWORD>(facts_.osMajor), facts_.osMajor == 5 ? 1 : 0);
+    // Windows 10 before and after 1809, which brought POSIX deletes.
+    const DWORD build = facts_.osMajor == 10 ? dice_.Pick(std::vector<DWORD>{17134, 19045}) : 0;
+    m_.SetVersion(static_cast<DWORD>(facts_.osMajor), facts_.osMajor == 5 ? 1 : 0, build);
+    if (build) Note("Windows 10 build " + std::to_string(build));
     m_.SetUserName(user);
     m_.SetWindowsDirectory(facts_.windowsFolder);
     m_.SetSystemDirectory(facts_.systemFolder);
@@ -249,6 +267,8 @@ class MachineBuilder {
     Note("Students tree of " + std::to_string(m_.Tree(students).size()) + " files");
     // Windows NT 4.0 knows no reparse points, and cannot tell one from a link.
     if (facts_.osMajor >= 5 && dice_.Chance(0.3)) MarkReparsePoints(students);
+    // A teacher's Explorer window on it.
+    if (dice_.Chance(0.1)) HoldSharing(students, false);
     if (dice_.Chance(0.15)) AddJunctionIn(students);
   }
 

@@ -17,9 +17,9 @@ class ComponentList {
     list_.push_back(
         {Component::RegistryKeyTree, RegistryKey(keyPath), Printable(keyPath), required});
   }
-  void Value(const std::string& keyPath, const std::string& name) {
+  void Value(const std::string& keyPath, const std::string& name, bool required) {
     list_.push_back({Component::RegistryValue, RegistryKey(keyPath) + "," + RegistryKey(name),
-                     Printable(keyPath + ", " + name), true});
+                     Printable(keyPath + ", " + name), required});
   }
 
   // The shortcuts and program folders of one pass at one place.
@@ -51,7 +51,8 @@ bool NamedInRemoval(const ShellFolder& folder, const std::vector<InjectedFault>&
 
 std::vector<Component> ProductComponents(const MachineFacts& facts, const UserRecord& user,
                                          const std::vector<InjectedFault>& faults,
-                                         const std::vector<std::string>& productSubKeys) {
+                                         const std::vector<std::string>& productSubKeys,
+                                         bool installFolderLeft) {
   std::vector<Component> components;
   ComponentList add(components);
   for (const std::string& cache : kCacheFolders) add.File(cache, true);
@@ -83,7 +84,8 @@ std::vector<Component> ProductComponents(const MachineFacts& facts, const UserRe
   }
 
   for (const std::string& subKey : productSubKeys) add.Key(JoinPath(kProductKey, subKey), true);
-  add.Value(kProductKey, kInstallPathValue);
+  // Kept on purpose while the folder it names is left, for a later run.
+  add.Value(kProductKey, kInstallPathValue, !installFolderLeft);
   for (const std::string& entry : kUninstallEntries) add.Key(entry, true);
   return components;
 }

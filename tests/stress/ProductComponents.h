@@ -22,10 +22,12 @@ struct Component {
 
 // Every component of the product on this machine, given what the program
 // learnt at start-up and which install folder it took. Registry sub-keys of
-// the product key are listed as they stand in `productSubKeys`.
+// the product key are listed as they stand in `productSubKeys`. The install
+// folder's record need not go while the folder is left (`installFolderLeft`).
 std::vector<Component> ProductComponents(const MachineFacts& facts, const UserRecord& user,
                                          const std::vector<InjectedFault>& faults,
-                                         const std::vector<std::string>& productSubKeys);
+                                         const std::vector<std::string>& productSubKeys,
+                                         bool installFolderLeft);
 
 // True when the rules forbid `folder` (a long name) as the install folder: a
 // drive root, the Windows folder or a folder in it, the system folder,
