@@ -263,8 +263,8 @@ class Machine {
   bool ValueExists(const std::string& keyPath, const std::string& name) const;
   std::vector<std::string> SubKeys(const std::string& keyPath) const;
   std::vector<std::string> ValueNames(const std::string& keyPath) const;
-  // The key refuses opens and deletes with ERROR_ACCESS_DENIED (as a key whose
-  // security allows only SYSTEM).
+  // The key's security grants SYSTEM alone: any other account's opens and
+  // deletes fail with ERROR_ACCESS_DENIED.
   void DenyKey(const std::string& keyPath, bool denied = true);
 
   // ---- System facts.

@@ -266,6 +266,8 @@ WinPath TestPath(const Machine::State& state, const std::string& path);
 
 // The key at a test API path ("HKLM\\..."), or nullptr (SimRegistry.cpp).
 KeyNode* FindKey(const Machine::State& state, const std::string& path);
+// The account running the program may not open the key (DenyKey).
+bool KeyRefused(const Machine::State& state, const KeyNode& key);
 
 // ---- Programs (SimProcesses.cpp).
 // Closes a process handle, a snapshot or a token; false when `handle` is none.
