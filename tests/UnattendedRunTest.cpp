@@ -256,11 +256,11 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
         "Step 1 of 6: Copying student data...",
         "Step 6 of 6: Removing registry information...",
         "The Kelmora has been removed from your computer.",
-        "Registry backup: " + std::string(kSaved) + "\\Kelmora registry backup 2026-12-08 090507.reg",
+        "The registry entries removed were saved in " + std::string(kSaved) + "\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back.",
         "Student data saved in " + std::string(kSaved) + ": 2 files.", "Exit code 0."}},
       // Nothing saved: the backup goes beside the log, or where /regbackup says.
-      {"/quiet /nosave /log C:\\k.log", nothing, 0, true, {"Registry backup: C:\\Kelmora registry backup 2026-12-08 090507.reg", "Exit code 0."}},
-      {"/quiet /nosave /regbackup kept.reg", nothing, 0, true, {"Registry backup: C:\\kept.reg", "Exit code 0."}, none, [] { EXPECT_TRUE(sim::machine().Exists("C:\\kept.reg")); }},
+      {"/quiet /nosave /log C:\\k.log", nothing, 0, true, {"The registry entries removed were saved in C:\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back.", "Exit code 0."}},
+      {"/quiet /nosave /regbackup kept.reg", nothing, 0, true, {"The registry entries removed were saved in C:\\kept.reg; open it to put them back.", "Exit code 0."}, none, [] { EXPECT_TRUE(sim::machine().Exists("C:\\kept.reg")); }},
       {"-Q -SaveTo \"C:\\Back Up\\PC 01\" -Log C:\\k.log", failShell, 1603, true,
        {"Error Could not delete: C:\\Program Files\\Kelmora (error 32: The process cannot access the "
         "file because it is being used by another process.)", "Error Exit code 1603."},
