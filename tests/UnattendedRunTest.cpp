@@ -3,6 +3,7 @@
 // their exit code how the removal ended.
 #include <algorithm>
 #include <functional>
+#include <set>
 
 #include "RemovalFixture.h"
 
@@ -193,6 +194,8 @@ void ExpectAskedInHerSession(const std::string& endedBy) {
   EXPECT_LT(at(kNotice + "1 second."), at(asked));
   EXPECT_LT(at(asked), at(endedBy + " ended " + kProgram));
   EXPECT_LT(at(endedBy + " ended " + kProgram), static_cast<long>(m.events.size()));
+  // The copy starts with her environment, not SYSTEM's.
+  EXPECT_EQ(m.Processes()[2].environment, std::vector<std::string>{"USERNAME=alice"});
 }
 
 bool NoticeShown() {
@@ -249,6 +252,20 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
   auto nothing = [] {};
   const std::string nested = NestedPastMaxPath();
   auto nest = [&] { sim::machine().AddFile(kInstall + ("\\Students" + nested), "deep work"); };
+  // Each DLL loaded at run time from the system folder alone: by the search
+  // flag where Windows has it (`directories`), else by its full path.
+  auto loadedFromSystem = [this](bool directories) {
+    const std::string folder = directories ? "" : "C:\\WINDOWS\\system32\\";
+    const std::string flags = directories ? " 0x800" : " 0x0";
+    std::set<std::string> dlls;
+    for (const std::string& load : Events("LoadLibraryEx ")) {
+      EXPECT_EQ(load.substr(0, folder.size()) + load.substr(load.rfind(' ')), folder + flags);
+      dlls.insert(load.substr(folder.size(), load.rfind(' ') - folder.size()));
+    }
+    EXPECT_EQ(dlls, (std::set<std::string>{"rstrtmgr.dll", "userenv.dll", "wtsapi32.dll"}));
+    EXPECT_EQ(Events("SetDefaultDllDirectories "),
+              std::vector<std::string>(directories ? 2 : 0, "0x800"));
+  };
   // clang-format off
   const Case cases[] = {
       {"/quiet", nothing, 0, true,
@@ -355,7 +372,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
          EXPECT_EQ(Run("/check"), 0);
        }},
       // As SYSTEM, with alice's Kelmora open in her session.
-      {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true, {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)", kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("WM_CLOSE"); }},
+      {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true, {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)", kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [&] { ExpectAskedInHerSession("WM_CLOSE"); loadedFromSystem(false); }},
+      {"/quiet /nosave", [] { RunningForAlice(true); sim::machine().SetVersion(10, 0); }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [&] { ExpectAskedInHerSession("WM_CLOSE"); loadedFromSystem(true); }},
       {"/quiet /nosave", [] { RunningForAlice(false); }, 3010, true, {kAsked, "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("TerminateProcess"); }},
       // She closes it herself while the notice is up: the notice goes at once.
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().modalUser = [](HWND) { sim::machine().ExitProcess(1536); }; }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { const auto& events = sim::machine().events; EXPECT_EQ(std::count(events.begin(), events.end(), kNotice + "59 seconds."), 0); EXPECT_EQ(std::count(events.begin(), events.end(), "PostMessage 0x10 " + std::string(kProgram)), 0); }},

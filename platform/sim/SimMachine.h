@@ -209,6 +209,9 @@ class Machine {
     // Started by the program (CreateProcessAsUserW): its command line, and
     // once it has run, its exit code and the tick it ends at.
     std::string commandLine;
+    // The variables of the environment it was given, "NAME=value" each; none
+    // when it got its starter's.
+    std::vector<std::string> environment;
     bool played = false;
     DWORD exitCode = 0;
     DWORD endsAt = 0;
@@ -350,7 +353,7 @@ class Machine {
   int OpenKeys() const;
   int OpenMutexHandles() const;
   // Processes, Toolhelp snapshots, Restart Manager sessions, loaded
-  // libraries and session user names not freed.
+  // libraries, session user names and environment blocks not freed.
   int OpenProcessHandles() const;
   int LiveWindows() const;
   int ComInitDepth() const;

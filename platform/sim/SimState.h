@@ -175,7 +175,8 @@ struct Machine::State {
   int openTokens = 0;
   std::map<DWORD, std::string> sessionUsers;
   std::vector<DWORD> disconnectedSessions;
-  std::map<HANDLE, DWORD> userTokens;  // WTSQueryUserToken's, by session
+  std::map<HANDLE, DWORD> userTokens;               // WTSQueryUserToken's, by session
+  std::map<void*, std::wstring> environmentBlocks;  // CreateEnvironmentBlock's
   Machine::RestartManager restartManager = Machine::RestartManager::Working;
   std::map<DWORD, RestartSession> restartSessions;
   DWORD nextRestartSession = 0;
