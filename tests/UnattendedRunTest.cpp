@@ -374,6 +374,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       // As SYSTEM, with alice's Kelmora open in her session.
       {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true, {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)", kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [&] { ExpectAskedInHerSession("WM_CLOSE"); loadedFromSystem(false); }},
       {"/quiet /nosave", [] { RunningForAlice(true); sim::machine().SetVersion(10, 0); }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [&] { ExpectAskedInHerSession("WM_CLOSE"); loadedFromSystem(true); }},
+      // Without her environment the copy starts with the removal's, all the same.
+      {"/quiet /nosave", [] { RunningForAlice(true); sim::machine().Fail(sim::Op::CreateEnvironmentBlock, "alice", ERROR_ACCESS_DENIED); }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { EXPECT_TRUE(sim::machine().Processes().at(2).environment.empty()); }},
       {"/quiet /nosave", [] { RunningForAlice(false); }, 3010, true, {kAsked, "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("TerminateProcess"); }},
       // She closes it herself while the notice is up: the notice goes at once.
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().modalUser = [](HWND) { sim::machine().ExitProcess(1536); }; }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { const auto& events = sim::machine().events; EXPECT_EQ(std::count(events.begin(), events.end(), kNotice + "59 seconds."), 0); EXPECT_EQ(std::count(events.begin(), events.end(), "PostMessage 0x10 " + std::string(kProgram)), 0); }},

@@ -53,6 +53,7 @@ enum class Op {
   SetFileSecurity,      // SetFileSecurityW: matched on the path
   WriteFile,            // matched on the file's path; half the data is written before the error
   ReadFile,             // matched on the path the file was opened by
+  CreateEnvironmentBlock,  // matched on the token's user, e.g. "alice"
   WideCall,  // a wide call that this Windows lacks (ERROR_CALL_NOT_IMPLEMENTED, as Windows 95
              // answers): matched on its name, e.g. "RegQueryValueExW"
 };

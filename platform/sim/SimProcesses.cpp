@@ -353,8 +353,10 @@ BOOL CreateEnvironmentBlock(LPVOID* environment, HANDLE token, BOOL) {
   auto& s = sim::Enter();
   auto user = s.userTokens.find(token);
   if (!environment || user == s.userTokens.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
-  const std::u32string name = sim::Characters("USERNAME=" + s.sessionUsers[user->second]);
-  std::wstring block(name.begin(), name.end());
+  const std::string& name = s.sessionUsers[user->second];
+  if (DWORD error = sim::Faulted(sim::Op::CreateEnvironmentBlock, name)) return sim::Refuse(error);
+  const std::u32string variable = sim::Characters("USERNAME=" + name);
+  std::wstring block(variable.begin(), variable.end());
   block += std::wstring(2, L'\0');
   *environment = &block[0];
   s.environmentBlocks[*environment] = std::move(block);
