@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "removal/WidePath.h"
+#include "removal/closing/CloseList.h"
 
 namespace {
 
@@ -194,6 +195,8 @@ CCommandLine ParseCommandLine(LPCSTR commandLine) {
     // The removal's own copy in a pupil's session.
     if (line.quiet || check || help || removalSwitch || valued)
       return Invalid(line, "/closeinsession takes only /closewait");
+    if (!IsCloseList(line.closeInSession))
+      return Invalid(line, "/closeinsession needs programs as ID:HIGH:LOW,...");
     line.mode = kRunCloseInSession;
     return line;
   }

@@ -7,6 +7,7 @@
 #include "app/RemoverDlg.h"
 #include "app/TraceCheck.h"
 #include "app/VisibleDesktop.h"
+#include "location/SystemLibrary.h"
 #include "removal/DecimalText.h"
 #include "removal/closing/CloseInSession.h"
 
@@ -33,6 +34,8 @@ CRemoverApp theApp;
 CRemoverApp::CRemoverApp() : CWinApp(NULL), m_exitCode(0) {}
 
 BOOL CRemoverApp::InitInstance() {
+  // Before anything can load a DLL by its bare name.
+  LoadFromSystemFolderOnly();
   AfxEnableControlContainer();
   Enable3dControls();
 

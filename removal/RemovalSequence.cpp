@@ -27,6 +27,10 @@ const char kRemovedAtRestart[] =
     "Kelmora has been removed.  Some of its files were in use; Windows will remove them when the "
     "computer restarts.  Please restart the computer.";
 const char kRestartHeader[] = "Windows will remove these when the computer restarts:";
+// Not in the list's own form ("Kind: path"): whoever works down the list by
+// hand must not delete the one file that puts the entries back.
+const char kBackupSaved[] = "The registry entries removed were saved in ";
+const char kBackupUse[] = "; open it to put them back.";
 
 const char kStep1[] = "Step 1 of 6: Copying student data to desktop...";
 const char kStep1Saving[] = "Step 1 of 6: Copying student data...";
@@ -160,7 +164,7 @@ void CRemoverDlg::OnOK() {
   }
   if (!m_registryBackup.IsEmpty()) {
     if (caption != NULL) report += "\n";
-    report += "\nRegistry backup: " + m_registryBackup;
+    report += "\n" + CString(kBackupSaved) + m_registryBackup + kBackupUse;
   }
   AskUser(report, caption, MB_OK, level);
   CDialog::OnOK();

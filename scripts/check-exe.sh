@@ -1,14 +1,19 @@
 #!/bin/sh
 # Checks the build rules of RemoveKM.exe: a 32-bit (i386) PE32 GUI program for
-# Windows subsystem 4.0, at most 96 KiB, importing only from system DLLs that
-# every Windows has. Prints what it found; exits 1 when a rule is broken.
+# Windows subsystem 4.0, at most 128 KiB, importing only Known DLLs, which
+# Windows loads from the system folder whatever lies beside the program.
+# Prints what it found; exits 1 when a rule is broken.
 #
 # Usage: check-exe.sh <exe>   (OBJDUMP may name another objdump)
 set -eu
 
 OBJDUMP=${OBJDUMP:-i686-w64-mingw32-objdump}
-MAX_SIZE=98304
-ALLOWED_DLLS="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll comctl32.dll msvcrt.dll"
+MAX_SIZE=131072
+# The Known DLLs that Windows 7 to 11 all list in HKLM\System\CurrentControlSet\
+# Control\Session Manager\KnownDLLs (comctl32, version and userenv are not).
+KNOWN_DLLS="advapi32.dll clbcatq.dll comdlg32.dll gdi32.dll imagehlp.dll imm32.dll kernel32.dll
+msctf.dll msvcrt.dll normaliz.dll nsi.dll ole32.dll oleaut32.dll psapi.dll rpcrt4.dll sechost.dll
+setupapi.dll shell32.dll shlwapi.dll user32.dll wldap32.dll ws2_32.dll"
 
 if [ $# -ne 1 ]; then
     echo "usage: $0 <exe>" >&2
@@ -61,9 +66,9 @@ fi
 [ -n "$dlls" ] || fail "no imported DLLs found"
 for dll in $dlls; do
     lower=$(printf '%s' "$dll" | tr '[:upper:]' '[:lower:]')
-    case " $ALLOWED_DLLS " in
+    case " $(echo $KNOWN_DLLS) " in
         *" $lower "*) ;;
-        *) fail "imports from $dll, which is not one of: $ALLOWED_DLLS" ;;
+        *) fail "imports from $dll, which is not a Known DLL: a copy beside the program would be loaded" ;;
     esac
 done
 

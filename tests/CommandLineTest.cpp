@@ -78,6 +78,19 @@ const Case kCases[] = {
     {"RemoveKM /q /closewait 3601", kRunInvalid, true},
     {"RemoveKM /q /closewait 1x", kRunInvalid, true},
     {"RemoveKM /q /closeinsession 1:2:3", kRunInvalid, true},
+    {"RemoveKM /closeinsession 4294967295:0:007", kRunCloseInSession, false, false, false, "", "", "", false, "", false, 60, "4294967295:0:007"},
+    // A value that names no programs as ID:HIGH:LOW,... is refused, as any bad value.
+    {"RemoveKM /closeinsession \"\"", kRunInvalid, false},
+    {"RemoveKM /closeinsession 1536:30408704", kRunInvalid, false},
+    {"RemoveKM /closeinsession 1536::10000000", kRunInvalid, false},
+    {"RemoveKM /closeinsession 1536:30408704:10000000:", kRunInvalid, false},
+    {"RemoveKM /closeinsession 1536:3040x704:10000000", kRunInvalid, false},
+    {"RemoveKM /closeinsession 1536:+1:10000000", kRunInvalid, false},
+    {"RemoveKM /closeinsession 1536:30408704:10000000,", kRunInvalid, false},
+    {"RemoveKM /closeinsession 1:2:3,,4:5:6", kRunInvalid, false},
+    {"RemoveKM /closeinsession ,1:2:3", kRunInvalid, false},
+    {"RemoveKM /closeinsession 4294967296:0:0", kRunInvalid, false},
+    {"RemoveKM /closeinsession 1:2:99999999999", kRunInvalid, false},
 };
 // clang-format on
 

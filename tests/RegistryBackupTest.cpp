@@ -4,6 +4,7 @@
 
 #include "RegFileReader.h"
 #include "RemovalFixture.h"
+#include "app/RemovalLog.h"
 
 using namespace removal_paths;
 
@@ -73,6 +74,8 @@ struct Case {
   std::function<void(sim::Machine&)> arrange;
   const char* text;  // after the header; "\n" for CRLF; nullptr: no file
   bool windows64;
+  const char* kept = nullptr;    // the one entry reported as staying
+  const char* logged = nullptr;  // a text of the log
 };
 
 class RegistryBackupTest : public RemovalTest {};
@@ -89,6 +92,8 @@ TEST_F(RegistryBackupTest, WritesWhatStepSixDeletesAsRegeditReadsIt) {
       {"names to escape, and in any language", [](sim::Machine& m) { m.SetValue(kLicence, "a\"b\\c=[d", "C:\\x \"y\""); m.SetValue(std::string(kProductKey) + "\\\u0141\xF3" "d\u017A", "\xCE\xA9mega", "\xE5\xAD\xA6"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Licence]\n\"a\\\"b\\\\c=[d\"=\"C:\\\\x \\\"y\\\"\"\n\n[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\\xC5\x81\xC3\xB3\x64\xC5\xBA]\n\"\xCE\xA9mega\"=\"\xE5\xAD\xA6\"\n\n", false},
       {"deep tree, empty keys", [](sim::Machine& m) { m.AddKey(std::string(kProductKey) + "\\Empty"); m.SetValue(kEntry + "\\Sub\\Deeper", "", "x"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Empty]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\\Sub]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\\Sub\\Deeper]\n@=\"x\"\n\n", false},
       {"the 32-bit view of 64-bit Windows", [](sim::Machine& m) { m.MakeWindows64(); m.SetValue(kProductKey, "InstallPath", "C:\\K"); m.SetValue(std::string(kUninstall) + "\\" + kEntry2, "DisplayName", "Vessik"); }, "[HKEY_LOCAL_MACHINE\\Software\\WOW6432Node\\Dravenhall\\Kelmora]\n\"InstallPath\"=\"C:\\\\K\"\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}]\n\"DisplayName\"=\"Vessik\"\n\n", true},
+      {"a key only SYSTEM may open, below the first uninstall entry", [](sim::Machine& m) { m.SetValue(kProductKey, "InstallPath", "C:\\K"); m.SetValue(kEntry, "DisplayName", "Kelmora"); m.SetValue(kEntry + "\\Secret\\Below", "", "s"); m.DenyKey(kEntry + "\\Secret"); m.AddKey(kEntry + "\\Sub"); m.AddKey(std::string(kUninstall) + "\\" + kEntry2); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora]\n\"InstallPath\"=\"C:\\\\K\"\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}]\n\"DisplayName\"=\"Kelmora\"\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\\Sub]\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{5E2B7C41-9A3D-4F06-8C1E-2D7F4B90A6C3}]\n\n", false, "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}", "Warning Not in the registry backup, as this account may not read it (nor delete it): HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}\\Secret"},
+      {"a key only SYSTEM may open, below a product sub-key", [](sim::Machine& m) { m.SetValue(kLicence, "", "Site"); m.AddKey(std::string(kLicence) + "\\Secret"); m.DenyKey(std::string(kLicence) + "\\Secret"); }, "[HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Licence]\n@=\"Site\"\n\n", false, "Registry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Licence", "HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Licence\\Secret"},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -99,11 +104,18 @@ TEST_F(RegistryBackupTest, WritesWhatStepSixDeletesAsRegeditReadsIt) {
     AddOtherPrograms();
     OpenDialog();
     const RegKeys before = Deleted(c.windows64);
+    CRemovalLog log;
+    log.Open("C:\\k.log");
+    dialog->m_log = &log;
     CRegistryKey key;
 
     dialog->RemoveRegistryEntries(key, CWidePath(kUserDesktop));
 
-    EXPECT_TRUE(Failures().empty());
+    dialog->m_log = NULL;
+    EXPECT_EQ(Failures(), c.kept ? std::vector<std::string>{c.kept} : std::vector<std::string>{});
+    if (c.logged) {
+      EXPECT_NE(m.ReadFile("C:\\k.log").find(c.logged), std::string::npos);
+    }
     EXPECT_TRUE(MessageTexts().empty());
     ASSERT_EQ(m.Exists(kFile), c.text != nullptr);
     EXPECT_EQ(std::string(dialog->m_registryBackup), c.text ? kFile : "");

@@ -58,9 +58,12 @@ class RemovalSequenceTest : public RemovalTest {
     std::vector<std::string> expected = {kStartQuestion};
     expected.insert(expected.end(), texts.begin(), texts.end());
     std::vector<std::string> shown = MessageTexts();
-    const size_t backup = shown.back().find("\nRegistry backup: ");
+    const std::string saved = "\nThe registry entries removed were saved in ",
+                      use = "; open it to put them back.";
+    const size_t backup = shown.back().find(saved), file = backup + saved.size();
     if (backup != std::string::npos) {
-      EXPECT_TRUE(sim::machine().Exists(shown.back().substr(backup + 18)));
+      EXPECT_EQ(shown.back().size() - use.size(), shown.back().rfind(use));
+      EXPECT_TRUE(sim::machine().Exists(shown.back().substr(file, shown.back().rfind(use) - file)));
       shown.back().erase(backup);
       if (shown.back() == kSuccess + std::string("\n")) shown.back().pop_back();
     }

@@ -26,14 +26,17 @@ TEST_F(SimRegistryTest, OpenRefusesAsWindowsDoes) {
   struct Case {
     const char* subKey;
     LONG result;
+    const char* account = "user1";
   } cases[] = {
       {"software\\DRAVENHALL\\kelmora", ERROR_SUCCESS},
       {"SOFTWARE\\Dravenhall\\Kelmora\\", ERROR_SUCCESS},
       {"SOFTWARE\\Dravenhall\\Other", ERROR_FILE_NOT_FOUND},
       {"\\SOFTWARE\\Dravenhall", ERROR_BAD_PATHNAME},
       {"SOFTWARE\\Locked", ERROR_ACCESS_DENIED},
+      {"SOFTWARE\\Locked", ERROR_SUCCESS, "SYSTEM"},
   };
   for (const Case& c : cases) {
+    machine().SetUserName(c.account);
     HKEY key = reinterpret_cast<HKEY>(0x5EED);
     EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, c.subKey, 0, KEY_READ, &key), c.result) << c.subKey;
     EXPECT_EQ(machine().OpenKeys(), c.result == ERROR_SUCCESS ? 1 : 0) << c.subKey;

@@ -3,6 +3,7 @@
 // their exit code how the removal ended.
 #include <algorithm>
 #include <functional>
+#include <set>
 
 #include "RemovalFixture.h"
 
@@ -211,6 +212,8 @@ void ExpectAskedInHerSession(const std::string& endedBy) {
   EXPECT_LT(at(kNotice + "1 second."), at(asked));
   EXPECT_LT(at(asked), at(endedBy + " ended " + kProgram));
   EXPECT_LT(at(endedBy + " ended " + kProgram), static_cast<long>(m.events.size()));
+  // The copy starts with her environment, not SYSTEM's.
+  EXPECT_EQ(m.Processes()[2].environment, std::vector<std::string>{"USERNAME=alice"});
 }
 
 bool NoticeShown() {
@@ -267,6 +270,20 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
   auto nothing = [] {};
   const std::string nested = NestedPastMaxPath();
   auto nest = [&] { sim::machine().AddFile(kInstall + ("\\Students" + nested), "deep work"); };
+  // Each DLL loaded at run time from the system folder alone: by the search
+  // flag where Windows has it (`directories`), else by its full path.
+  auto loadedFromSystem = [this](bool directories) {
+    const std::string folder = directories ? "" : "C:\\WINDOWS\\system32\\";
+    const std::string flags = directories ? " 0x800" : " 0x0";
+    std::set<std::string> dlls;
+    for (const std::string& load : Events("LoadLibraryEx ")) {
+      EXPECT_EQ(load.substr(0, folder.size()) + load.substr(load.rfind(' ')), folder + flags);
+      dlls.insert(load.substr(folder.size(), load.rfind(' ') - folder.size()));
+    }
+    EXPECT_EQ(dlls, (std::set<std::string>{"rstrtmgr.dll", "userenv.dll", "wtsapi32.dll"}));
+    EXPECT_EQ(Events("SetDefaultDllDirectories "),
+              std::vector<std::string>(directories ? 2 : 0, "0x800"));
+  };
   // clang-format off
   const Case cases[] = {
       {"/quiet", nothing, 0, true,
@@ -274,11 +291,11 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
         "Step 1 of 6: Copying student data...",
         "Step 6 of 6: Removing registry information...",
         "The Kelmora has been removed from your computer.",
-        "Registry backup: " + std::string(kSaved) + "\\Kelmora registry backup 2026-12-08 090507.reg",
+        "The registry entries removed were saved in " + std::string(kSaved) + "\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back.",
         "Student data saved in " + std::string(kSaved) + ": 2 files.", "Exit code 0."}},
       // Nothing saved: the backup goes beside the log, or where /regbackup says.
-      {"/quiet /nosave /log C:\\k.log", nothing, 0, true, {"Registry backup: C:\\Kelmora registry backup 2026-12-08 090507.reg", "Exit code 0."}},
-      {"/quiet /nosave /regbackup kept.reg", nothing, 0, true, {"Registry backup: C:\\kept.reg", "Exit code 0."}, none, [] { EXPECT_TRUE(sim::machine().Exists("C:\\kept.reg")); }},
+      {"/quiet /nosave /log C:\\k.log", nothing, 0, true, {"The registry entries removed were saved in C:\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back.", "Exit code 0."}},
+      {"/quiet /nosave /regbackup kept.reg", nothing, 0, true, {"The registry entries removed were saved in C:\\kept.reg; open it to put them back.", "Exit code 0."}, none, [] { EXPECT_TRUE(sim::machine().Exists("C:\\kept.reg")); }},
       {"-Q -SaveTo \"C:\\Back Up\\PC 01\" -Log C:\\k.log", failShell, 1603, true,
        {"Error Could not delete: C:\\Program Files\\Kelmora (error 32: The process cannot access the "
         "file because it is being used by another process.)", "Error Exit code 1603."},
@@ -373,7 +390,10 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
          EXPECT_EQ(Run("/check"), 0);
        }},
       // As SYSTEM, with alice's Kelmora open in her session.
-      {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true, {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)", kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("WM_CLOSE"); }},
+      {"/quiet /nosave", [] { RunningForAlice(true); }, 3010, true, {"Left running, not Kelmora's: C:\\WINDOWS\\explorer.exe (session 1)", kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [&] { ExpectAskedInHerSession("WM_CLOSE"); loadedFromSystem(false); }},
+      {"/quiet /nosave", [] { RunningForAlice(true); sim::machine().SetVersion(10, 0); }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [&] { ExpectAskedInHerSession("WM_CLOSE"); loadedFromSystem(true); }},
+      // Without her environment the copy starts with the removal's, all the same.
+      {"/quiet /nosave", [] { RunningForAlice(true); sim::machine().Fail(sim::Op::CreateEnvironmentBlock, "alice", ERROR_ACCESS_DENIED); }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { EXPECT_TRUE(sim::machine().Processes().at(2).environment.empty()); }},
       {"/quiet /nosave", [] { RunningForAlice(false); }, 3010, true, {kAsked, "Ended, as it did not close: " + kAlices, "Exit code 3010."}, none, [] { ExpectAskedInHerSession("TerminateProcess"); }},
       // She closes it herself while the notice is up: the notice goes at once.
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().modalUser = [](HWND) { sim::machine().ExitProcess(1536); }; }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { const auto& events = sim::machine().events; EXPECT_EQ(std::count(events.begin(), events.end(), kNotice + "59 seconds."), 0); EXPECT_EQ(std::count(events.begin(), events.end(), "PostMessage 0x10 " + std::string(kProgram)), 0); }},

@@ -48,7 +48,7 @@ act() {
 verify() {
   [ "$(head -c 2 -- "$BACKUP" | od -An -tx1 | tr -d ' \n')" = fffe ] ||
     e2e_check_failed "the backup does not start with UTF-16LE's byte-order mark"
-  grep -Fq "Registry backup: C:\\$(basename -- "$BACKUP")"$'\r' "$(e2e_unix_path 'C:\removal.log')" ||
+  grep -Fq "The registry entries removed were saved in C:\\$(basename -- "$BACKUP"); open it to put them back."$'\r' "$(e2e_unix_path 'C:\removal.log')" ||
     e2e_check_failed "the log does not name the backup"
   # The removal deleted what the backup holds; the product key stays.
   grep -Fxq 'missing: HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\{A41C08D7-3B6E-4D52-9F8A-61C0E7B2D594}' "$E2E_CASE_DIR/removed.dump" ||

@@ -491,9 +491,16 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Each process's start (identifies it beside its id, which Windows reuses).
 BOOL GetProcessTimes(HANDLE process, FILETIME* creation, FILETIME* exit, FILETIME* kernel,
                      FILETIME* user);
-// Libraries that older Windows versions lack, loaded when they are used.
-HMODULE LoadLibraryA(LPCSTR name);
+// Libraries that older Windows versions lack, loaded when they are used,
+// from the system folder alone.
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+BOOL SetDefaultDllDirectories(DWORD flags);  // Windows 8 on: through GetProcAddress
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags);
 BOOL FreeLibrary(HMODULE module);
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
+// The environment a user's programs start with (userenv.dll, Windows 2000 on).
+BOOL CreateEnvironmentBlock(LPVOID* environment, HANDLE token, BOOL inherit);
+BOOL DestroyEnvironmentBlock(LPVOID environment);
 // The Restart Manager (rstrtmgr.dll, Vista on): which processes use a file,
 // in any session, and closing them as Windows does at sign-out.
 #define CCH_RM_SESSION_KEY 32
@@ -564,6 +571,7 @@ typedef struct _PROCESS_INFORMATION {
   DWORD dwProcessId;
   DWORD dwThreadId;
 } PROCESS_INFORMATION, *LPPROCESS_INFORMATION;
+#define CREATE_UNICODE_ENVIRONMENT 0x00000400
 BOOL CreateProcessAsUserW(HANDLE token, LPCWSTR application, LPWSTR commandLine, LPVOID, LPVOID,
                           BOOL inheritHandles, DWORD flags, LPVOID environment, LPCWSTR folder,
                           LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started);

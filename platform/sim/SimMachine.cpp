@@ -114,6 +114,8 @@ const char* OpName(Op op) {
       return "WriteFile";
     case Op::ReadFile:
       return "ReadFile";
+    case Op::CreateEnvironmentBlock:
+      return "CreateEnvironmentBlock";
     case Op::WideCall:
       return "WideCall";
   }

@@ -53,6 +53,7 @@ enum class Op {
   SetFileSecurity,      // SetFileSecurityW: matched on the path
   WriteFile,            // matched on the file's path; half the data is written before the error
   ReadFile,             // matched on the path the file was opened by
+  CreateEnvironmentBlock,  // matched on the token's user, e.g. "alice"
   WideCall,  // a wide call that this Windows lacks (ERROR_CALL_NOT_IMPLEMENTED, as Windows 95
              // answers): matched on its name, e.g. "RegQueryValueExW"
 };
@@ -217,6 +218,9 @@ class Machine {
     // Started by the program (CreateProcessAsUserW): its command line, and
     // once it has run, its exit code and the tick it ends at.
     std::string commandLine;
+    // The variables of the environment it was given, "NAME=value" each; none
+    // when it got its starter's.
+    std::vector<std::string> environment;
     bool played = false;
     DWORD exitCode = 0;
     DWORD endsAt = 0;
@@ -271,8 +275,8 @@ class Machine {
   bool ValueExists(const std::string& keyPath, const std::string& name) const;
   std::vector<std::string> SubKeys(const std::string& keyPath) const;
   std::vector<std::string> ValueNames(const std::string& keyPath) const;
-  // The key refuses opens and deletes with ERROR_ACCESS_DENIED (as a key whose
-  // security allows only SYSTEM).
+  // The key's security grants SYSTEM alone: any other account's opens and
+  // deletes fail with ERROR_ACCESS_DENIED.
   void DenyKey(const std::string& keyPath, bool denied = true);
 
   // ---- System facts.
@@ -359,7 +363,7 @@ class Machine {
   int OpenKeys() const;
   int OpenMutexHandles() const;
   // Processes, Toolhelp snapshots, Restart Manager sessions, loaded
-  // libraries and session user names not freed.
+  // libraries, session user names and environment blocks not freed.
   int OpenProcessHandles() const;
   int LiveWindows() const;
   int ComInitDepth() const;

@@ -72,7 +72,7 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags) {
   if (entry && entry->deletePending) return sim::Refuse(ERROR_ACCESS_DENIED);
   // Writing the value takes an administrator.
   sim::KeyNode* key = sim::FindKey(s, sim::kSessionManagerKey);
-  if (!key || key->denied) return sim::Refuse(ERROR_ACCESS_DENIED);
+  if (!key || sim::KeyRefused(s, *key)) return sim::Refuse(ERROR_ACCESS_DENIED);
   sim::RegValue& value = key->values[sim::kPendingValue];
   value.name = sim::kPendingValue;
   value.type = REG_MULTI_SZ;

@@ -3,6 +3,7 @@
 // them. Time passes only in waits that run out (GetTickCount).
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 
 #include "SimState.h"
@@ -193,7 +194,7 @@ void Machine::SetModulePath(const std::string& path) {
 int Machine::OpenProcessHandles() const {
   const State& s = *state_;
   return static_cast<int>(s.processHandles.size() + s.snapshots.size() + s.restartSessions.size() +
-                          s.userTokens.size()) +
+                          s.userTokens.size() + s.environmentBlocks.size()) +
          s.loadedLibraries + s.userNameBuffers + s.openTokens;
 }
 
@@ -349,12 +350,40 @@ BOOL ProcessIdToSessionId(DWORD id, DWORD* session) {
   return TRUE;
 }
 
+// The user's own variables (here her name alone), as Windows makes them from
+// her profile: strings, each after the last, ended by an empty one
+// (Microsoft's documentation of CreateEnvironmentBlock).
+BOOL CreateEnvironmentBlock(LPVOID* environment, HANDLE token, BOOL) {
+  auto& s = sim::Enter();
+  auto user = s.userTokens.find(token);
+  if (!environment || user == s.userTokens.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  const std::string& name = s.sessionUsers[user->second];
+  if (DWORD error = sim::Faulted(sim::Op::CreateEnvironmentBlock, name)) return sim::Refuse(error);
+  const std::u32string variable = sim::Characters("USERNAME=" + name);
+  std::wstring block(variable.begin(), variable.end());
+  block += std::wstring(2, L'\0');
+  *environment = &block[0];
+  s.environmentBlocks[*environment] = std::move(block);
+  return TRUE;
+}
+
+BOOL DestroyEnvironmentBlock(LPVOID environment) {
+  return sim::Enter().environmentBlocks.erase(environment) ? TRUE
+                                                           : sim::Refuse(ERROR_INVALID_PARAMETER);
+}
+
 BOOL CreateProcessAsUserW(HANDLE token, LPCWSTR application, LPWSTR commandLine, LPVOID, LPVOID,
-                          BOOL, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW startup,
+                          BOOL, DWORD flags, LPVOID environment, LPCWSTR, LPSTARTUPINFOW startup,
                           LPPROCESS_INFORMATION started) {
   auto& s = sim::Enter();
   auto user = s.userTokens.find(token);
   if (user == s.userTokens.end()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  // A block of UTF-16 strings needs CREATE_UNICODE_ENVIRONMENT (Microsoft's
+  // documentation); without it the block would be read as ANSI, which the
+  // model refuses (the harsher choice).
+  auto block = s.environmentBlocks.find(environment);
+  if (environment && (block == s.environmentBlocks.end() || !(flags & CREATE_UNICODE_ENVIRONMENT)))
+    return sim::Refuse(ERROR_INVALID_PARAMETER);
   const sim::WideArg image(application), line(commandLine), desktop(startup->lpDesktop);
   // This program's own file is there, whether or not a test made it.
   if (!sim::SameName(std::string(image), s.modulePath) && !Entry(s, std::string(image)))
@@ -364,6 +393,9 @@ BOOL CreateProcessAsUserW(HANDLE token, LPCWSTR application, LPWSTR commandLine,
   process.hasWindow = false;
   process.session = user->second;
   process.commandLine = std::string(line);
+  for (const WCHAR* variable = environment ? block->second.c_str() : L""; *variable;
+       variable += std::wcslen(variable) + 1)
+    process.environment.push_back(std::string(sim::WideArg(variable)));
   sim::Log("CreateProcessAsUser session " + std::to_string(process.session) + " " +
            (desktop ? std::string(desktop) : "(no desktop)") + " " + process.commandLine);
   started->dwProcessId = sim::machine().StartProcess(process);

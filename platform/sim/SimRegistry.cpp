@@ -101,6 +101,13 @@ sim::KeyNode* sim::FindKey(const sim::Machine::State& s, const std::string& path
   return TestKey(s, path, false);
 }
 
+// RegOpenKeyEx "fails if the security descriptor of the key does not permit
+// the requested access for the calling process" (Microsoft's documentation);
+// a denied key's grants SYSTEM alone.
+bool sim::KeyRefused(const sim::Machine::State& s, const KeyNode& key) {
+  return key.denied && s.userName != "SYSTEM";
+}
+
 void sim::Machine::AddKey(const std::string& keyPath) { TestKey(*state_, keyPath, true); }
 
 void sim::Machine::SetValue(const std::string& keyPath, const std::string& name,
@@ -143,7 +150,7 @@ LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD, REGSAM access, PHKEY resul
   if (LONG error = sim::Faulted(Op::RegOpenKey, open.path + "\\" + name)) return error;
   KeyNode* key = nullptr;
   if (LONG error = Walk(open.key, name, key)) return error;
-  if (key->denied) return ERROR_ACCESS_DENIED;
+  if (sim::KeyRefused(s, *key)) return ERROR_ACCESS_DENIED;
   // An empty name opens the predefined key itself, as Windows hands it back.
   if (key == &s.hklm) {
     *result = HKEY_LOCAL_MACHINE;
@@ -255,7 +262,8 @@ LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
   if (LONG error = sim::Faulted(Op::RegDeleteKey, open.path + "\\" + name)) return error;
   KeyNode* key = nullptr;
   if (LONG error = Walk(open.key, name, key)) return error;
-  if (key == &s.hklm || key->denied || !key->subKeys.empty()) return ERROR_ACCESS_DENIED;
+  if (key == &s.hklm || sim::KeyRefused(s, *key) || !key->subKeys.empty())
+    return ERROR_ACCESS_DENIED;
   for (auto& held : s.keys)
     if (held.second.key == key) held.second.key = nullptr;
   const std::string path = KeyPath(key);

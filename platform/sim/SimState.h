@@ -184,7 +184,8 @@ struct Machine::State {
   int openTokens = 0;
   std::map<DWORD, std::string> sessionUsers;
   std::vector<DWORD> disconnectedSessions;
-  std::map<HANDLE, DWORD> userTokens;  // WTSQueryUserToken's, by session
+  std::map<HANDLE, DWORD> userTokens;               // WTSQueryUserToken's, by session
+  std::map<void*, std::wstring> environmentBlocks;  // CreateEnvironmentBlock's
   Machine::RestartManager restartManager = Machine::RestartManager::Working;
   std::map<DWORD, RestartSession> restartSessions;
   DWORD nextRestartSession = 0;
@@ -293,6 +294,8 @@ WinPath TestPath(const Machine::State& state, const std::string& path);
 
 // The key at a test API path ("HKLM\\..."), or nullptr (SimRegistry.cpp).
 KeyNode* FindKey(const Machine::State& state, const std::string& path);
+// The account running the program may not open the key (DenyKey).
+bool KeyRefused(const Machine::State& state, const KeyNode& key);
 
 // ---- Programs (SimProcesses.cpp).
 // Closes a process handle, a snapshot or a token; false when `handle` is none.

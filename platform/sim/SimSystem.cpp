@@ -1,5 +1,6 @@
 // System facts: the last error, the OS version, the user, the module and the
 // Windows folders, and the test API that sets them.
+#include <cstdio>
 #include <cstring>
 
 #include "SimState.h"
@@ -15,6 +16,20 @@ const HMODULE kNtdll = reinterpret_cast<HMODULE>(0x7C900000);
 const HMODULE kRestartManager = reinterpret_cast<HMODULE>(0x76E00000);
 const HMODULE kTerminalServices = reinterpret_cast<HMODULE>(0x76F00000);
 const HMODULE kAdvapi32 = reinterpret_cast<HMODULE>(0x77DD0000);
+const HMODULE kUserEnvironment = reinterpret_cast<HMODULE>(0x769C0000);
+
+// SetDefaultDllDirectories and the LOAD_LIBRARY_SEARCH_ flags: Windows 8 on,
+// Vista and 7 only with KB2533623 (Microsoft's documentation), which the
+// simulated Vista and 7 lack (the harsher choice: the older way is taken).
+bool HasDllDirectories(const sim::Machine::State& s) {
+  return s.majorVersion > 6 || (s.majorVersion == 6 && s.minorVersion >= 2);
+}
+
+std::string Hex(DWORD number) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(number));
+  return text;
+}
 
 DWORD BuildNumber(DWORD major, DWORD minor) {
   switch (major * 100 + minor) {
@@ -145,6 +160,14 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     if (std::strcmp(name, "NtSetInformationFile") == 0) found = Exported(&NtSetInformationFile);
     if (std::strcmp(name, "RtlNtStatusToDosError") == 0) found = Exported(&RtlNtStatusToDosError);
   }
+  if (module == kKernel32 && HasDllDirectories(s) &&
+      std::strcmp(name, "SetDefaultDllDirectories") == 0)
+    found = Exported(&SetDefaultDllDirectories);
+  if (module == kUserEnvironment) {
+    if (std::strcmp(name, "CreateEnvironmentBlock") == 0) found = Exported(&CreateEnvironmentBlock);
+    if (std::strcmp(name, "DestroyEnvironmentBlock") == 0)
+      found = Exported(&DestroyEnvironmentBlock);
+  }
   if (module == kAdvapi32 && std::strcmp(name, "CreateProcessAsUserW") == 0)
     found = Exported(&CreateProcessAsUserW);
   if (module == kRestartManager) {
@@ -164,28 +187,43 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
   return found;
 }
 
-// The Restart Manager from Vista on, unless a test took it away; the
-// sessions' users from XP on.
-HMODULE LoadLibraryA(LPCSTR name) {
+BOOL SetDefaultDllDirectories(DWORD flags) {
+  sim::Log("SetDefaultDllDirectories " + Hex(flags));
+  return TRUE;
+}
+
+// A name with a path is looked for there alone, and LOAD_LIBRARY_SEARCH_SYSTEM32
+// looks in the system folder alone; a Windows without that flag fails it with
+// ERROR_INVALID_PARAMETER (Microsoft's documentation of LoadLibraryExW).
+// Any other search could find a planted copy, so the model loads nothing then
+// (the harsher choice). The Restart Manager from Vista on, unless a test took
+// it away; the sessions' users from XP on; the users' environments from 2000 on.
+HMODULE LoadLibraryExW(LPCWSTR wideName, HANDLE, DWORD flags) {
   auto& s = sim::Enter();
+  const std::string name(sim::WideArg{wideName}), folder = s.systemDirectory + "\\";
+  sim::Log("LoadLibraryEx " + name + " " + Hex(flags));
+  if (flags == LOAD_LIBRARY_SEARCH_SYSTEM32 && !HasDllDirectories(s))
+    return sim::Refuse(ERROR_INVALID_PARAMETER), nullptr;
+  std::string dll;
+  if (flags == LOAD_LIBRARY_SEARCH_SYSTEM32 && name.find('\\') == std::string::npos) dll = name;
+  if (flags == 0 && sim::SameName(name.substr(0, folder.size()), folder))
+    dll = name.substr(folder.size());
   HMODULE loaded = nullptr;
-  if (sim::SameName(name, "rstrtmgr.dll") && s.majorVersion >= 6 &&
+  if (sim::SameName(dll, "rstrtmgr.dll") && s.majorVersion >= 6 &&
       s.restartManager != sim::Machine::RestartManager::Missing)
     loaded = kRestartManager;
-  if (sim::SameName(name, "wtsapi32.dll") &&
+  if (sim::SameName(dll, "wtsapi32.dll") &&
       (s.majorVersion > 5 || (s.majorVersion == 5 && s.minorVersion >= 1)))
     loaded = kTerminalServices;
-  if (!loaded) {
-    sim::Refuse(kModuleNotFound);
-    return nullptr;
-  }
+  if (sim::SameName(dll, "userenv.dll") && s.majorVersion >= 5) loaded = kUserEnvironment;
+  if (!loaded) return sim::Refuse(kModuleNotFound), nullptr;
   ++s.loadedLibraries;
   return loaded;
 }
 
 BOOL FreeLibrary(HMODULE module) {
   auto& s = sim::Enter();
-  if (module != kRestartManager && module != kTerminalServices)
+  if (module != kRestartManager && module != kTerminalServices && module != kUserEnvironment)
     return sim::Refuse(ERROR_INVALID_HANDLE);
   --s.loadedLibraries;
   return TRUE;
@@ -208,6 +246,10 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
 
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
   return sim::CopyIfFits(sim::Enter().systemDirectory, buffer, size);
+}
+
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
+  return sim::CopyWideIfFits(sim::Enter().systemDirectory, buffer, size);
 }
 
 // ---- The unattended run's calls.

@@ -1,30 +1,9 @@
 #include "removal/closing/CloseInSession.h"
 
 #include "app/ExitCodes.h"
-#include "removal/DecimalText.h"
 #include "removal/closing/AskToClose.h"
+#include "removal/closing/CloseList.h"
 #include "removal/closing/CloseNoticeDlg.h"
-
-namespace {
-
-// The next number of the list, and the separator after it.
-DWORD Number(LPCSTR& text) {
-  DWORD number = 0;
-  while (*text >= '0' && *text <= '9') number = number * 10 + (*text++ - '0');
-  if (*text) ++text;
-  return number;
-}
-
-}  // namespace
-
-void AddToCloseList(CString& list, const RM_UNIQUE_PROCESS& program) {
-  if (!list.IsEmpty()) list += ",";
-  list += DecimalText(program.dwProcessId);
-  list += ":";
-  list += DecimalText(program.ProcessStartTime.dwHighDateTime);
-  list += ":";
-  list += DecimalText(program.ProcessStartTime.dwLowDateTime);
-}
 
 int CloseInSession(const CString& list, DWORD seconds) {
   // Each takes at least "1:1:1,".
@@ -32,15 +11,16 @@ int CloseInSession(const CString& list, DWORD seconds) {
   HANDLE* programs = new HANDLE[most];
   DWORD* ids = new DWORD[most];
   int count = 0;
-  for (LPCSTR text = list; *text;) {
-    ids[count] = Number(text);
-    const DWORD high = Number(text), low = Number(text);
+  RM_UNIQUE_PROCESS named;
+  for (LPCSTR text = list; *text != '\0' && NextInCloseList(text, named);) {
+    ids[count] = named.dwProcessId;
     HANDLE process =
         OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, ids[count]);
     FILETIME started, ended, kernel, user;
     // One whose id another took since is left alone.
     if (process != NULL && GetProcessTimes(process, &started, &ended, &kernel, &user) &&
-        started.dwHighDateTime == high && started.dwLowDateTime == low)
+        started.dwHighDateTime == named.ProcessStartTime.dwHighDateTime &&
+        started.dwLowDateTime == named.ProcessStartTime.dwLowDateTime)
       programs[count++] = process;
     else if (process != NULL)
       CloseHandle(process);

@@ -13,9 +13,7 @@ const DWORD kProgramsStillRunning = 1460;  // ERROR_TIMEOUT
 // unsaved work may be up.
 const DWORD kAnswerTime = 30000;
 
-// Adds a program to its switch's value: "ID:HIGH:LOW" (its id and the two
-// halves of its start), separated by commas.
-void AddToCloseList(CString& list, const RM_UNIQUE_PROCESS& program);
-// The copy's run: the notice for `seconds` (none for 0), then the request to
-// close. A program that has ended, or whose id another took, is left alone.
+// The copy's run, with a list that is whole (removal/closing/CloseList): the notice for `seconds`
+// (none for 0), then the request to close. A program that has ended, or whose id another took, is
+// left alone.
 int CloseInSession(const CString& list, DWORD seconds);

@@ -4,6 +4,7 @@
 #include "removal/DecimalText.h"
 #include "removal/closing/AskToClose.h"
 #include "removal/closing/CloseInSession.h"
+#include "removal/closing/CloseList.h"
 #include "removal/closing/ProductPrograms.h"
 #include "removal/closing/SessionUser.h"
 

@@ -1,5 +1,7 @@
 #include "removal/closing/RestartManager.h"
 
+#include "location/SystemLibrary.h"
+
 namespace {
 
 // The pointer passes through void (*)(), which any function pointer may.
@@ -12,7 +14,7 @@ void Look(HMODULE library, LPCSTR name, Call& call) {
 }  // namespace
 
 CRestartManager::CRestartManager()
-    : m_library(LoadLibraryA("rstrtmgr.dll")), m_started(false), m_session(0) {
+    : m_library(LoadSystemLibrary(L"rstrtmgr.dll")), m_started(false), m_session(0) {
   Look(m_library, "RmStartSession", m_start);
   Look(m_library, "RmRegisterResources", m_register);
   Look(m_library, "RmGetList", m_list);

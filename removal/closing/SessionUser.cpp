@@ -1,5 +1,6 @@
 #include "removal/closing/SessionUser.h"
 
+#include "location/SystemLibrary.h"
 #include "removal/WidePath.h"
 
 namespace {
@@ -9,6 +10,8 @@ typedef void(WINAPI* FreeCall)(LPVOID);
 typedef BOOL(WINAPI* TokenCall)(ULONG, HANDLE*);
 typedef BOOL(WINAPI* StartCall)(HANDLE, LPCWSTR, LPWSTR, LPVOID, LPVOID, BOOL, DWORD, LPVOID,
                                 LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION);
+typedef BOOL(WINAPI* EnvironmentCall)(LPVOID*, HANDLE, BOOL);
+typedef BOOL(WINAPI* EnvironmentFreeCall)(LPVOID);
 
 // The pointer passes through void (*)(), which any function pointer may.
 template <typename Call>
@@ -34,7 +37,7 @@ bool IsActive(HMODULE library, DWORD session) {
 
 CString SessionUser(DWORD session) {
   CString user;
-  HMODULE library = LoadLibraryA("wtsapi32.dll");
+  HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
   if (library == NULL) return user;
   QueryCall query = Look<QueryCall>(library, "WTSQuerySessionInformationW");
   FreeCall release = Look<FreeCall>(library, "WTSFreeMemory");
@@ -49,10 +52,16 @@ CString SessionUser(DWORD session) {
 }
 
 HANDLE StartInSession(DWORD session, const CString& arguments) {
-  HMODULE library = LoadLibraryA("wtsapi32.dll");
+  HMODULE library = LoadSystemLibrary(L"wtsapi32.dll");
   if (library == NULL) return NULL;
   TokenCall userToken = Look<TokenCall>(library, "WTSQueryUserToken");
   StartCall start = Look<StartCall>(GetModuleHandleA("advapi32.dll"), "CreateProcessAsUserW");
+  HMODULE environments = LoadSystemLibrary(L"userenv.dll");
+  EnvironmentCall makeEnvironment =
+      environments ? Look<EnvironmentCall>(environments, "CreateEnvironmentBlock") : NULL;
+  EnvironmentFreeCall freeEnvironment =
+      environments ? Look<EnvironmentFreeCall>(environments, "DestroyEnvironmentBlock") : NULL;
+  LPVOID environment = NULL;
   HANDLE token = NULL;
   PROCESS_INFORMATION started = {};
   WCHAR program[MAX_PATH];
@@ -64,11 +73,17 @@ HANDLE StartInSession(DWORD session, const CString& arguments) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.lpDesktop = desktop;
+    // Her own environment (her profile, her temporary folder), not this
+    // account's; where it cannot be made, the copy starts with this one's.
+    if (!makeEnvironment || !freeEnvironment || !makeEnvironment(&environment, token, FALSE))
+      environment = NULL;
     // The call may write into the line while it reads it.
-    if (start(token, program, const_cast<LPWSTR>(line.Text()), NULL, NULL, FALSE, 0, NULL, NULL,
-              &startup, &started))
+    if (start(token, program, const_cast<LPWSTR>(line.Text()), NULL, NULL, FALSE,
+              environment ? CREATE_UNICODE_ENVIRONMENT : 0, environment, NULL, &startup, &started))
       CloseHandle(started.hThread);
   }
+  if (environment != NULL) freeEnvironment(environment);
+  if (environments != NULL) FreeLibrary(environments);
   if (token != NULL) CloseHandle(token);
   FreeLibrary(library);
   return started.hProcess;

@@ -1,5 +1,6 @@
 // The users of Terminal Services sessions (wtsapi32.dll, looked up when it is
-// used): who is signed in to one, and starting a program there as them.
+// used): who is signed in to one, and starting a program there as them, with
+// their own environment (userenv.dll).
 #pragma once
 
 #include "platform/Afx.h"

@@ -42,19 +42,32 @@ CRegistryBackup::CRegistryBackup() : m_keys(false) {
 
 LONG CRegistryBackup::AddTree(HKEY parent, LPCWSTR subKey, const CWidePath& name) {
   CRegistryKey key;
-  LONG result = key.Open(parent, subKey, KEY_READ);
-  if (result == ERROR_SUCCESS) result = AddKey(key.m_key, name, NULL);
+  const LONG result = key.Open(parent, subKey, KEY_READ);
+  return result == ERROR_SUCCESS ? AddOpenTree(key.m_key, name) : result;
+}
+
+LONG CRegistryBackup::AddOpenTree(HKEY key, const CWidePath& name) {
+  LONG result = AddKey(key, name, NULL);
   WCHAR child[kKeyNameSize];
   for (DWORD index = 0; result == ERROR_SUCCESS; ++index) {
     DWORD length = kKeyNameSize;
     FILETIME lastWrite;
-    result = RegEnumKeyExW(key.m_key, index, child, &length, NULL, NULL, NULL, &lastWrite);
+    result = RegEnumKeyExW(key, index, child, &length, NULL, NULL, NULL, &lastWrite);
     if (result == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
     CWidePath childName;
     if (result == ERROR_SUCCESS && !childName.Join(name, child))
       result = ERROR_FILENAME_EXCED_RANGE;
+    CRegistryKey below;
     // One gone since it was listed has nothing left to keep.
-    if (result == ERROR_SUCCESS) result = Found(AddTree(key.m_key, child, childName));
+    if (result == ERROR_SUCCESS) result = Found(below.Open(key, child, KEY_READ));
+    // The removal opens every key below to delete it; one this account may
+    // not read stays, and so does every key above it.
+    if (result == ERROR_ACCESS_DENIED) {
+      m_leftOut.Add(childName.Utf8());
+      result = ERROR_SUCCESS;
+    } else if (result == ERROR_SUCCESS && below.m_key != NULL) {
+      result = AddOpenTree(below.m_key, childName);
+    }
   }
   return result;
 }

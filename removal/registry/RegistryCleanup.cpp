@@ -13,6 +13,8 @@ namespace {
 
 const char kStep6[] = "Step 6 of 6: Removing registry information...";
 const char kBackupFailed[] = "Registry backup could not be written: ";
+const char kLeftOut[] =
+    "Not in the registry backup, as this account may not read it (nor delete it): ";
 const char kRemoveWithoutBackup[] =
     "\n\nRemove the registry entries without a backup?  Cancel keeps them.";
 
@@ -181,6 +183,8 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
   CRegistryBackup backup;
   CStringArray present;
   DWORD error = BackUp(backup, present);
+  for (int i = 0; m_log && i < backup.LeftOut().GetSize(); ++i)
+    m_log->Line(kLeftOut + backup.LeftOut()[i], kWarning);
   const CWidePath file = RegistryBackupFile(userDesktop);
   m_registryBackup = "";
   if (error == ERROR_SUCCESS && !backup.IsEmpty())

@@ -448,9 +448,11 @@ RunEnding ReadEnding(const std::vector<sim::MessageBoxRecord>& boxes, const User
   RunEnding ending;
   for (sim::MessageBoxRecord box : boxes) {
     // The final message ends naming the registry backup, if one was written.
-    const size_t backup = box.text.find("\nRegistry backup: ");
+    const std::string saved = "\nThe registry entries removed were saved in ",
+                      use = "; open it to put them back.";
+    const size_t backup = box.text.find(saved), file = backup + saved.size();
     if (backup != std::string::npos) {
-      ending.registryBackup = box.text.substr(backup + 18);
+      ending.registryBackup = box.text.substr(file, box.text.rfind(use) - file);
       box.text.erase(backup);
       if (box.text == kSuccessText + std::string("\n")) box.text.pop_back();
     }

@@ -265,7 +265,7 @@ void UserPlayer::ReadLog(const CommandLinePlan& plan, const std::string& utf8Log
         while (i + 1 < lines.size() && IsReportEntry(lines[i + 1])) report += lines[++i] + "\n";
       }
       boxes.push_back({nullptr, report, true, "", MB_OK, IDOK});
-    } else if (StartsWith(line, "Registry backup: ") && !boxes.empty()) {
+    } else if (StartsWith(line, "The registry entries removed were saved in ") && !boxes.empty()) {
       boxes.back().text += (boxes.back().text.back() == '\n' ? "\n" : "\n\n") + line;
     }
   }
