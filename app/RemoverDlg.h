@@ -121,8 +121,8 @@ class CRemoverDlg : public CDialog {
   // name leads nowhere. It may still be there, so it is reported as left and
   // its record kept.
   CString m_unreachedFolder;
-  // Step 3 left the install folder, or what its link led to, for the
-  // administrator: its record stays, so that a later run finds it.
+  // Step 3 left the install folder for the administrator: its record stays,
+  // so that a later run finds it.
   bool m_installFolderLeft;
   CButton m_saveData;
   CStatic m_status;

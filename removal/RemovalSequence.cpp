@@ -137,7 +137,7 @@ void CRemoverDlg::OnOK() {
   ShowStep(kStep3);
   const int reportedBefore = m_failures.GetSize();
   if (!m_installPath.IsEmpty()) DeleteInstallFolder(m_installPath);
-  m_installFolderLeft = m_failures.GetSize() > reportedBefore;
+  m_installFolderLeft = m_failures.GetSize() > reportedBefore && PathMayExist(m_installPath);
   // Never reached, so never removed; it must not read as a success.
   if (!m_unreachedFolder.IsEmpty()) m_failures.Add("Folder: " + m_unreachedFolder);
   m_progress.m_item.SetWindowTextA("");

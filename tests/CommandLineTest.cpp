@@ -75,6 +75,7 @@ const Case kCases[] = {
     {"RemoveKM /q /CloseWait 0", kRunQuiet, true, false, false, "", "", "", false, "", false, 0},
     {"RemoveKM /closeinsession 1536:30408704:10000000,1540:1:2 /closewait 90", kRunCloseInSession, false, false, false, "", "", "", false, "", false, 90, "1536:30408704:10000000,1540:1:2"},
     {"RemoveKM /closewait 30", kRunInvalid, false},
+    {"RemoveKM /q /closewait 3600", kRunQuiet, true, false, false, "", "", "", false, "", false, 3600},
     {"RemoveKM /q /closewait 3601", kRunInvalid, true},
     {"RemoveKM /q /closewait 1x", kRunInvalid, true},
     {"RemoveKM /q /closeinsession 1:2:3", kRunInvalid, true},

@@ -242,11 +242,11 @@ TEST_F(RegistryCleanupTest, BackupNotWrittenKeepsTheEntriesUnlessTheUserSaysRemo
     AddUninstallEntries();
     AddProductKey(m);
     OpenDialog();
+    // The dialog logs too; only unattended (0) is nobody asked.
     CRemovalLog log;
-    if (answer == 0) {
-      log.Open("C:\\k.log");
-      dialog->m_log = &log;
-    }
+    log.Open("C:\\k.log");
+    dialog->m_log = &log;
+    dialog->m_quiet = answer == 0;
     if (answer) m.QueueMessageBoxAnswer(answer);
     m.Fail(sim::Op::WriteFile, file, ERROR_DISK_FULL, 1);
     CRegistryKey key;

@@ -470,6 +470,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { HeldSharingDelete("Students", 6, 1, 0, -1); }, 3010, true, {"Warning Held: C:\\Program Files\\Kelmora; deleted when Windows restarts.", "Exit code 3010."}, none, GoneAtRestart},
       // A teacher's program that shares reading lets a pupil's work be saved; its delete waits for the restart.
       {"/quiet", [] { sim::machine().HoldOpenSharing(kInstall + std::string("\\Students\\bob.txt"), FILE_SHARE_READ); }, 3010, true, {"Student data saved in " + std::string(kSaved) + ": 2 files.", "Exit code 3010."}, none, GoneAtRestart},
+      // Nothing says the restart deletes a read-only file: it loses the attribute first.
+      {"/quiet /nosave", [] { sim::machine().AddFile(kInstall + std::string("\\km2.jar"), "jar", FILE_ATTRIBUTE_READONLY); Running(kOutsider, {kInstall + std::string("\\km2.jar")}); }, 3010, true, {"Exit code 3010."}, none, GoneAtRestart},
       // A folder left and reported keeps its record, for a later run to find.
       {"/quiet /nosave", [] { Undeletable(kInstall); NotAnAdministrator(); }, 1603, true, {"Exit code 1603."}, {"Folder: C:\\Program Files\\Kelmora"}, [] { EXPECT_TRUE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
       // What cannot be copied is named, with Windows' reason.

@@ -52,6 +52,9 @@ void DeleteAtStart(Machine::State& s, const std::string& path) {
   sim::FileLookup found = sim::Look(s, parsed);
   if (!found.node) return;
   if (found.node->IsFolder() && !found.node->IsJunction() && !found.node->children.empty()) return;
+  // Whether the session manager deletes a read-only file is documented
+  // nowhere: the harsher choice, it stays.
+  if (!found.node->IsFolder() && (found.node->attributes & FILE_ATTRIBUTE_READONLY)) return;
   sim::EraseEntry(s, found.folder, found.node->name);
   sim::Log("Deleted at restart " + path);
 }

@@ -131,14 +131,18 @@ bool CHeldEntry::IsFolder() const {
   return (m_attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && !IsLink();
 }
 
-bool CHeldEntry::Delete(bool& posix) {
-  const bool readOnly = (m_attributes & FILE_ATTRIBUTE_READONLY) != 0;
+bool CHeldEntry::ClearReadOnly() {
+  if (!(m_attributes & FILE_ATTRIBUTE_READONLY)) return true;
   BY_HANDLE_FILE_INFORMATION file;
   // The attributes belong to the file, not to the name: cleared on a hard
   // link, they would stay cleared on the file its other names keep.
-  if (readOnly && (!GetFileInformationByHandle(m_handle, &file) || file.nNumberOfLinks != 1 ||
-                   !SetAttributes(m_handle, m_attributes & ~FILE_ATTRIBUTE_READONLY)))
-    return false;
+  return GetFileInformationByHandle(m_handle, &file) && file.nNumberOfLinks == 1 &&
+         SetAttributes(m_handle, m_attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
+bool CHeldEntry::Delete(bool& posix) {
+  const bool readOnly = (m_attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (!ClearReadOnly()) return false;
   if (Dispose(m_handle, posix)) return true;
   // What stays keeps its attributes.
   if (readOnly) SetAttributes(m_handle, m_attributes);

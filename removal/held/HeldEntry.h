@@ -49,6 +49,10 @@ class CHeldEntry {
   // attribute only when it goes with it: never a file that has other names
   // (a hard link).
   bool Delete(bool& posix);
+  // Clears a file's read-only attribute where the file has no other name
+  // (a hard link would keep the change); needs FILE_WRITE_ATTRIBUTES.
+  // True when it is clear now.
+  bool ClearReadOnly();
   void Close();
 
  private:

@@ -192,7 +192,7 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
   if (error != ERROR_SUCCESS) {
     const CString reason = kBackupFailed + file.Utf8() + " (error " + DecimalText(error) + ")";
     // Unattended nobody can weigh that up: the entries stay.
-    if (m_log || AskUser(reason + kRemoveWithoutBackup, NULL, MB_OKCANCEL) != IDOK) {
+    if (m_quiet || AskUser(reason + kRemoveWithoutBackup, NULL, MB_OKCANCEL) != IDOK) {
       m_failures.Add(reason);
       for (int i = 0; i < present.GetSize(); ++i) m_failures.Add(present[i]);
       return;

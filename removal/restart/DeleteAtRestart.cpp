@@ -9,14 +9,17 @@
 namespace {
 
 // What takes part in no sharing check: a file another program holds is
-// still opened to be told from a folder.
-const ACCESS_MASK kEntryAccess = READ_CONTROL | FILE_READ_ATTRIBUTES;
-const ACCESS_MASK kFolderAccess = kEntryAccess | FILE_LIST_DIRECTORY;
+// still opened, to be told from a folder and to lose its read-only
+// attribute.
+const ACCESS_MASK kEntryAccess = READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+const ACCESS_MASK kFolderAccess = READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_LIST_DIRECTORY;
 
 // Windows carries out the restart's deletes by name only; every folder on
-// the way is one no one else may change by then.
-bool Schedule(const CWidePath& path) {
-  return MoveFileExW(path.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+// the way is one no one else may change by then. Nothing says the delete at
+// the restart takes a read-only file: its attribute is cleared first.
+bool Schedule(const CWidePath& path, CHeldEntry& entry) {
+  return (entry.IsFolder() || entry.ClearReadOnly()) &&
+         MoveFileExW(path.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 // Opens the entry `name` of `folder` as itself. STATUS_DELETE_PENDING for
@@ -43,9 +46,14 @@ bool ScheduleContents(const CHeldEntry& folder, const CWidePath& path) {
     if (opened == STATUS_DELETE_PENDING) continue;
     CWidePath inside = path;
     inside.Append(L"\\", 1).Append(name, length);
-    const bool link = opened == STATUS_REPARSE_POINT_NOT_RESOLVED;
-    if ((!NT_SUCCESS(opened) && !link) ||
-        (!link && entry.IsFolder() && !ScheduleContents(entry, inside)) || !Schedule(inside))
+    // A link a system (Wine) follows when asked to open it as itself is
+    // scheduled by name, as a link.
+    if (opened == STATUS_REPARSE_POINT_NOT_RESOLVED) {
+      if (MoveFileExW(inside.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) continue;
+      return false;
+    }
+    if (!NT_SUCCESS(opened) || (entry.IsFolder() && !ScheduleContents(entry, inside)) ||
+        !Schedule(inside, entry))
       return false;
   }
   return listing.Complete();
@@ -83,16 +91,15 @@ RestartDelete DeleteAtRestart(const CWidePath& path) {
   if (!OnDriveAtBoot(wide) || !OnlyTrustedAbove(wide, 0)) return kNotScheduled;
   const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                       (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-  if (folder) {
-    // No name above it can change any more (OnlyTrustedAbove), nor, once it
-    // is judged, inside it: it is opened again by name after the lock and
-    // listed once more, so that what is scheduled is what will be there at
-    // the restart.
-    CHeldEntry top;
-    if (!top.Open(wide, kFolderAccess) || !top.IsFolder() || !TreeOnlyTrusted(top) ||
-        !MakeAdministratorsOnly(wide) || !top.Open(wide, kFolderAccess) || !top.IsFolder() ||
-        !ScheduleContents(top, wide))
-      return kNotScheduled;
-  }
-  return Schedule(wide) ? kDeletedAtRestart : kNotScheduled;
+  // No name above it can change any more (OnlyTrustedAbove), nor, once it is
+  // judged, inside a folder: it is opened again by name after the lock and
+  // listed once more, so that what is scheduled is what will be there at the
+  // restart.
+  CHeldEntry top;
+  if (folder && (!top.Open(wide, kFolderAccess) || !top.IsFolder() || !TreeOnlyTrusted(top) ||
+                 !MakeAdministratorsOnly(wide) || !top.Open(wide, kFolderAccess) ||
+                 !top.IsFolder() || !ScheduleContents(top, wide)))
+    return kNotScheduled;
+  if (!folder && !top.Open(wide, kEntryAccess)) return kNotScheduled;
+  return Schedule(wide, top) ? kDeletedAtRestart : kNotScheduled;
 }
