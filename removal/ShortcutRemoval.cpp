@@ -29,6 +29,12 @@ CWidePath UserNameLocation(CWidePath folder, const CWidePath& userName, const ch
   return folder.Append("\\").Append(userName).Append(lastPart);
 }
 
+bool Holds(const CStringArray& entries, const CString& entry) {
+  for (int i = 0; i < entries.GetSize(); ++i)
+    if (entries[i] == entry) return true;
+  return false;
+}
+
 }  // namespace
 
 void CRemoverDlg::RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu) {
@@ -64,7 +70,11 @@ void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolder
   for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
     const CWidePath path = location + "\\" + m_shortcuts[i];
     const WayVerdict way = LinkOnTheWay(location, m_shortcuts[i]);
-    if (!PathMayExist(path) || way == kWayThroughLink) continue;
+    // Both passes reach the same user-name location where the system names
+    // no folder: what the first left to the restart is not taken up again.
+    if (!PathMayExist(path) || way == kWayThroughLink ||
+        Holds(m_removedAtRestart, "File: " + path.Utf8()))
+      continue;
     if (way == kWayUntold || (!DeleteFileW(path.Text()) && !(IsLinkAt(path) && RemoveLink(path))))
       shortcutsLeft.Add("\\" + m_shortcuts[i]);
     else

@@ -780,6 +780,10 @@ TEST_F(RemovalSequenceTest, RunningProgramsAreClosedOrTheirFilesGoAtRestart) {
       {"Vista: a service inside the install folder and a part of Windows holding km2.jar", program, "", true, IDOK, closedThenLeftToRestart, "RmShutdown", {kInstall + std::string("\\bin\\kmupdate.exe"), kInstall + std::string("\\bin"), jar, kInstall}, true, Manager::Working, 1, false, serviceInsideHoldsMarker},
       {"Vista: alice's program in her session, where this account cannot start a copy: left to the restart", program, "", true, IDOK, {RunningQuestion("kelmora.exe (alice)"), closedThenLeftToRestart[1], leftToRestart}, "", {program, kInstall + std::string("\\bin"), kInstall}, true, Manager::Working, 2},
       {"Vista without a Restart Manager: another session's program is left to the restart", program, "", true, IDOK, closedThenLeftToRestart, "", {program, kInstall + std::string("\\bin"), kInstall}, true, Manager::Missing, 2},
+      // km2.jar makes Java Kelmora's only where no pupil could have put it there or given its file another name, and only in a user's session.
+      {"Vista: a SYSTEM task's Java in session 0 running km2.jar", java, jar, true, IDOK, {"Could not delete: " + std::string(kInstall), leftToRestart}, "", {jar, kInstall}, true, Manager::Working, 0},
+      {"Vista: Java running a km2.jar in a folder pupils may change", java, jar, true, IDOK, {"Could not delete: " + std::string(kInstall), reported}, "", {}, true, Manager::Working, 1, false, [](sim::Machine& m) { m.LetChange(kInstall, "pupil"); }},
+      {"Vista: a teacher's Java holding a pupil's second name of km2.jar", java, "", true, IDOK, {"Could not delete: " + std::string(kInstall), leftToRestart}, "", {jar, kInstall}, true, Manager::Working, 1, false, [jar, java](sim::Machine& m) { m.AddHardLink("C:\\Pupils\\alice\\game.jar", jar); sim::Machine::Process teachers; teachers.image = java; teachers.holds = {"C:\\Pupils\\alice\\game.jar"}; m.StartProcess(teachers); }},
       // clang-format on
       {"its id reused by another program",
        program,

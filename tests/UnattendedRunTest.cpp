@@ -472,6 +472,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet", [] { sim::machine().HoldOpenSharing(kInstall + std::string("\\Students\\bob.txt"), FILE_SHARE_READ); }, 3010, true, {"Student data saved in " + std::string(kSaved) + ": 2 files.", "Exit code 3010."}, none, GoneAtRestart},
       // Nothing says the restart deletes a read-only file: it loses the attribute first.
       {"/quiet /nosave", [] { sim::machine().AddFile(kInstall + std::string("\\km2.jar"), "jar", FILE_ATTRIBUTE_READONLY); Running(kOutsider, {kInstall + std::string("\\km2.jar")}); }, 3010, true, {"Exit code 3010."}, none, GoneAtRestart},
+      // The copy asks only the program it was named, by its id and its whole start time: one that took the id meanwhile is left alone.
+      {"/quiet /nosave", [] { RunningForAlice(true); const auto play = sim::machine().runStarted; sim::machine().runStarted = [play](const sim::Machine::Process& copy) { sim::Machine& m = sim::machine(); m.ExitProcess(1536); m.AddFile(kOutsider); sim::Machine::Process successor; successor.image = kOutsider; successor.id = 1536; m.StartProcess(successor); return play(copy); }; }, 3010, true, {kAsked, "Exit code 3010."}, none, [] { for (const sim::Machine::Process& p : sim::machine().Processes()) { if (p.image == kOutsider) { EXPECT_TRUE(p.running); } } }},
       // A folder left and reported keeps its record, for a later run to find.
       {"/quiet /nosave", [] { Undeletable(kInstall); NotAnAdministrator(); }, 1603, true, {"Exit code 1603."}, {"Folder: C:\\Program Files\\Kelmora"}, [] { EXPECT_TRUE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
       // What cannot be copied is named, with Windows' reason.

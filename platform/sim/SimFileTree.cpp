@@ -217,7 +217,25 @@ DWORD ReportedTag(const Machine::State& s, const FileNode& node) {
   return reparse ? node.reparseTag : 0;
 }
 
+bool SharingConflictOfName(const Machine::State& s, const FileNode* node, DWORD access,
+                           DWORD share);
+
+FileNode* SecondName(const Machine::State& s, const FileNode* node) {
+  if (node->hardLink.empty()) return nullptr;
+  FileNode* other = EntryAt(s, node->hardLink);
+  return other != node ? other : nullptr;
+}
+
 bool SharingConflict(const Machine::State& s, const FileNode* node, DWORD access, DWORD share) {
+  // MS-FSA 2.1.5.1.2.1 checks the opens of the file, by whichever name
+  // (MS-FSA 2.1.1.4: links share the file's Stream and its opens).
+  if (const FileNode* other = SecondName(s, node))
+    if (SharingConflictOfName(s, other, access, share)) return true;
+  return SharingConflictOfName(s, node, access, share);
+}
+
+bool SharingConflictOfName(const Machine::State& s, const FileNode* node, DWORD access,
+                           DWORD share) {
   // MS-FSA 2.1.5.1.2.1: an open that asks for neither data nor delete access
   // takes no part in the check.
   const DWORD taking = DataAccess(access);

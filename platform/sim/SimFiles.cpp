@@ -68,7 +68,7 @@ HANDLE NewHandle(Machine::State& s) {
 }
 
 void SetAttributes(Machine::State& s, FileNode* node, DWORD attributes) {
-  FileNode* other = node->hardLink.empty() ? nullptr : EntryAt(s, node->hardLink);
+  FileNode* other = SecondName(s, node);
   for (FileNode* name : {node, other})
     if (name)
       name->attributes =
@@ -383,8 +383,11 @@ BOOL WriteFile(HANDLE handle, LPCVOID data, DWORD size, LPDWORD written, void*) 
       if (written) *written = size / 2;
       return sim::Refuse(error);
     }
-    // A file deleted while open takes the data nowhere, as on Windows.
+    // A file deleted while open takes the data nowhere, as on Windows. Its
+    // other name is the same file (MS-FSA 2.1.1.4).
     if (node) node->content.append(static_cast<const char*>(data), size);
+    if (FileNode* other = node ? sim::SecondName(s, node) : nullptr)
+      other->content.append(static_cast<const char*>(data), size);
   }
   if (written) *written = size;
   return TRUE;
@@ -412,12 +415,15 @@ BOOL GetFileInformationByHandle(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION info
   auto file = s.files.find(handle);
   if (file == s.files.end() || !file->second.node) return sim::Refuse(ERROR_INVALID_HANDLE);
   FileNode* node = file->second.node;
-  if (!node->index) node->index = s.nextFileIndex++;
+  // One file, one index, whichever name opened it.
+  FileNode* other = sim::SecondName(s, node);
+  if (!node->index) node->index = other && other->index ? other->index : s.nextFileIndex++;
+  if (other) other->index = node->index;
   std::memset(info, 0, sizeof *info);
   info->dwFileAttributes = sim::ReportedAttributes(*node);
   info->dwVolumeSerialNumber = file->second.volumeSerial;
   info->nFileSizeLow = node->IsFolder() ? 0 : static_cast<DWORD>(node->content.size());
-  info->nNumberOfLinks = node->hardLink.empty() || !sim::EntryAt(s, node->hardLink) ? 1 : 2;
+  info->nNumberOfLinks = other ? 2 : 1;
   info->nFileIndexLow = node->index;
   return TRUE;
 }

@@ -128,8 +128,8 @@ class Machine {
   // A symbolic link at `path` to a folder (attributes like a junction's) or to
   // a file (reparse point without the folder bit).
   void AddSymbolicLink(const std::string& path, const std::string& target, bool toFolder);
-  // A second name at `path` for the file `existing`: the two share their
-  // attributes, and each counts two links.
+  // A second name at `path` for the file `existing`: one file, with one
+  // content, attributes, security and opens, counting two links.
   void AddHardLink(const std::string& path, const std::string& existing);
   // Makes an existing file or folder a reparse point of `tag` that is no link
   // (IO_REPARSE_TAG_DEDUP, a cloud file's, ...): it keeps its own contents.

@@ -20,8 +20,14 @@ DWORD Broken(const Machine::State& s) {
 
 bool Idle(const Machine::State& s) { return s.restartManager == Machine::RestartManager::Idle; }
 
-bool Registered(const sim::RestartSession& session, const FileNode* file) {
-  return file && std::find(session.files.begin(), session.files.end(), file) != session.files.end();
+// By the file, whatever name registered it or holds it (RmGetList names the
+// users of the file).
+bool Registered(const Machine::State& s, const sim::RestartSession& session, const FileNode* file) {
+  const FileNode* other = file ? sim::SecondName(s, file) : nullptr;
+  for (const FileNode* name : {file, other})
+    if (name && std::find(session.files.begin(), session.files.end(), name) != session.files.end())
+      return true;
+  return false;
 }
 
 // Whether `process` uses what the session registered.
@@ -30,9 +36,9 @@ bool Affected(const Machine::State& s, const sim::RestartSession& session,
   if (!process.running) return false;
   for (const auto& registered : session.processes)
     if (registered.first == process.id && registered.second == process.startTime) return true;
-  if (Registered(session, sim::EntryAt(s, process.image))) return true;
+  if (Registered(s, session, sim::EntryAt(s, process.image))) return true;
   for (const std::string& held : process.holds)
-    if (Registered(session, sim::EntryAt(s, held))) return true;
+    if (Registered(s, session, sim::EntryAt(s, held))) return true;
   return false;
 }
 
@@ -110,7 +116,7 @@ DWORD RmGetList(DWORD handle, UINT* needed, UINT* count, RM_PROCESS_INFO process
   if (DWORD error = Broken(s)) return error;
   std::vector<RM_PROCESS_INFO> found;
   if (!Idle(s)) {
-    if (Registered(*session, sim::EntryAt(s, s.modulePath)))
+    if (Registered(s, *session, sim::EntryAt(s, s.modulePath)))
       found.push_back(
           Info(sim::kOwnProcessId, sim::kOwnStartTime, s.modulePath, s.ownSession, RmMainWindow));
     for (const Machine::Process& process : s.processes)

@@ -123,9 +123,13 @@ BOOL SetSecurity(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR
     }
     protectedDacl = (control & SE_DACL_PROTECTED) != 0;
   }
-  node->owner = owner;
-  node->changers = changers;
-  node->protectedDacl = protectedDacl;
+  // One file, one descriptor, whichever name set it (MS-FSA 2.1.1.4).
+  for (FileNode* name : {node, sim::SecondName(sim::machine().state(), node)}) {
+    if (!name) continue;
+    name->owner = owner;
+    name->changers = changers;
+    name->protectedDacl = protectedDacl;
+  }
   sim::Log("SetFileSecurity " + path);
   return TRUE;
 }

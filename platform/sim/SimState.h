@@ -253,6 +253,9 @@ DWORD Respelt(const Machine::State& state, const WinPath& path, bool shortNames,
 // `path` with each junction on the way replaced by its target: where the
 // entry really lies. False when something on the way is missing.
 bool RealPath(const Machine::State& state, const WinPath& path, WinPath& real);
+// The file's other name, a hard link (CreateHardLinkW), or nullptr: the two
+// are one file, with one content, attributes, security and sharing.
+FileNode* SecondName(const Machine::State& state, const FileNode* node);
 // Whether an open of `node` for `access`, sharing `share`, meets an open
 // handle (this program's or another's) that it conflicts with.
 bool SharingConflict(const Machine::State& state, const FileNode* node, DWORD access, DWORD share);

@@ -1,11 +1,16 @@
 #include "removal/closing/ProductPrograms.h"
 
+#include "removal/held/HeldEntry.h"
+#include "removal/restart/TrustedFolders.h"
+
 #include "location/FolderIdentity.h"
 #include "location/NewerWindowsCalls.h"
 #include "removal/DecimalText.h"
 #include "removal/WidePath.h"
 #include "removal/closing/SessionUser.h"
+#include "removal/held/HeldEntry.h"
 #include "removal/paths/FolderListing.h"
+#include "removal/restart/TrustedFolders.h"
 
 namespace {
 
@@ -113,6 +118,20 @@ bool IsJavaRuntime(LPCWSTR path) {
   return false;
 }
 
+// Whether the marker at `marker` can make a Java runtime Kelmora's: only
+// where no pupil could have put it there, or given its file to one of her
+// own (a hard link a teacher's Java may have open): one name, no link, and
+// it and every folder above it changed by trusted accounts alone.
+bool MarkerVouches(const CWidePath& marker) {
+  CWidePath wide = marker;
+  CHeldEntry file;
+  BY_HANDLE_FILE_INFORMATION info;
+  return wide.Extend() && OnlyTrustedAbove(wide, 0) &&
+         file.Open(wide, READ_CONTROL | FILE_READ_ATTRIBUTES) && !file.IsLink() &&
+         !file.IsFolder() && GetFileInformationByHandle(file.Handle(), &info) &&
+         info.nNumberOfLinks == 1 && OnlyTrustedMayHeld(file.Handle(), kChangeRights);
+}
+
 }  // namespace
 
 CProductPrograms::~CProductPrograms() {
@@ -147,11 +166,14 @@ bool CProductPrograms::FindUsers(CStringArray& others) {
   RM_PROCESS_INFO* markerUsers = NULL;
   RM_PROCESS_INFO* users = NULL;
   UINT markerCount = 0, count = 0;
-  // The marker's users first; then everything that uses the product's files.
-  bool complete = !m_installFolder.IsEmpty() && marker.Join(m_installFolder, L"km2.jar") &&
-                  finder.Start() && finder.AddFile(marker.Text()) &&
-                  finder.List(markerUsers, markerCount) &&
-                  AddProgramFiles(finder, m_installFolder) && finder.List(users, count);
+  // The marker's users first, where it vouches for them; then everything
+  // that uses the product's files.
+  const bool vouches = !m_installFolder.IsEmpty() && marker.Join(m_installFolder, L"km2.jar") &&
+                       MarkerVouches(marker);
+  bool complete =
+      !m_installFolder.IsEmpty() && finder.Start() &&
+      (!vouches || (finder.AddFile(marker.Text()) && finder.List(markerUsers, markerCount))) &&
+      AddProgramFiles(finder, m_installFolder) && finder.List(users, count);
   for (UINT i = 0; complete && i < count; ++i) {
     bool holdsMarker = false;
     for (UINT j = 0; j < markerCount; ++j)

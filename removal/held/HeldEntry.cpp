@@ -140,12 +140,15 @@ bool CHeldEntry::ClearReadOnly() {
          SetAttributes(m_handle, m_attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
+void CHeldEntry::KeepReadOnly() {
+  if (m_attributes & FILE_ATTRIBUTE_READONLY) SetAttributes(m_handle, m_attributes);
+}
+
 bool CHeldEntry::Delete(bool& posix) {
-  const bool readOnly = (m_attributes & FILE_ATTRIBUTE_READONLY) != 0;
   if (!ClearReadOnly()) return false;
   if (Dispose(m_handle, posix)) return true;
   // What stays keeps its attributes.
-  if (readOnly) SetAttributes(m_handle, m_attributes);
+  KeepReadOnly();
   return false;
 }
 

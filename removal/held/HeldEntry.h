@@ -53,6 +53,8 @@ class CHeldEntry {
   // (a hard link would keep the change); needs FILE_WRITE_ATTRIBUTES.
   // True when it is clear now.
   bool ClearReadOnly();
+  // Gives a read-only entry its attributes back, as they were when opened.
+  void KeepReadOnly();
   void Close();
 
  private:

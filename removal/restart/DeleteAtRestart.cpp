@@ -17,9 +17,12 @@ const ACCESS_MASK kFolderAccess = READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_LIS
 // Windows carries out the restart's deletes by name only; every folder on
 // the way is one no one else may change by then. Nothing says the delete at
 // the restart takes a read-only file: its attribute is cleared first.
+// What is not scheduled keeps its attribute.
 bool Schedule(const CWidePath& path, CHeldEntry& entry) {
-  return (entry.IsFolder() || entry.ClearReadOnly()) &&
-         MoveFileExW(path.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+  if (!entry.IsFolder() && !entry.ClearReadOnly()) return false;
+  if (MoveFileExW(path.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
+  if (!entry.IsFolder()) entry.KeepReadOnly();
+  return false;
 }
 
 // Opens the entry `name` of `folder` as itself. STATUS_DELETE_PENDING for

@@ -271,16 +271,22 @@ class Checker {
     const std::string taken = TakenFolder();
     if (taken.empty() || !sim::machine().Exists(taken) || sim::machine().BeingDeleted(taken))
       return false;
-    for (const std::string& entry : run_.ending.atRestart)
-      if (StartsWith(entry, "Folder: ") && PathKey(entry.substr(8)) == PathKey(taken)) return false;
+    for (const std::string& entry : run_.ending.atRestart) {
+      // Named as the run named it: perhaps in short names.
+      const std::string longName = sim::machine().LongPath(entry.substr(entry.find(": ") + 2));
+      if (StartsWith(entry, "Folder: ") && PathKey(longName) == PathKey(taken)) return false;
+    }
     return true;
   }
 
   // ---- Invariant 1c: an install folder left for the administrator keeps
   // its record, so that a later run finds it.
   void CheckRecordKept() {
+    // A fault that had the folder seem gone has the program take it for gone.
+    const Component folder = {Component::FileOrFolder, PathKey(TakenFolder()), "", true};
     if (run_.ending.kind != RunEnding::Reported || !run_.facts.hasRegistryInstallPath ||
-        PathKey(run_.facts.registryInstallPath) != PathKey(TakenFolder()) || !TakenFolderLeft())
+        PathKey(run_.facts.registryInstallPath) != folder.key || !TakenFolderLeft() ||
+        HiddenByFault(folder))
       return;
     if (!run_.after.values.count(RegistryKey(kProductKey) + "," + RegistryKey(kInstallPathValue)))
       Violation("the install folder is left, but its record is gone: " +
