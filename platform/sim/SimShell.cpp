@@ -46,9 +46,9 @@ DWORD DeleteEntry(sim::Machine::State& s, FileNode* folder, const std::string& n
     if (followed) return ERROR_ACCESS_DENIED;
     if (node == s.currentFolder) return ERROR_SHARING_VIOLATION;
   }
-  if (sim::IsLocked(s, node)) return ERROR_SHARING_VIOLATION;
-  sim::EraseEntry(s, folder, name);
-  return 0;
+  // Each entry goes by a delete of its own: what another program holds
+  // sharing deleting is only marked, and keeps its folder.
+  return sim::Unlink(s, folder, node);
 }
 
 int ShellDelete(sim::Machine::State& s, const char* text, bool toRecycleBin) {
