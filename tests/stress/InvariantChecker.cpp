@@ -265,18 +265,17 @@ class Checker {
     }
   }
 
-  // The folder this run took is there still for the administrator: neither
-  // gone, nor going, nor left to the restart.
+  // The folder this run took is reported as left for the administrator (by
+  // whatever spelling the run gave it).
   bool TakenFolderLeft() const {
-    const std::string taken = TakenFolder();
-    if (taken.empty() || !sim::machine().Exists(taken) || sim::machine().BeingDeleted(taken))
-      return false;
-    for (const std::string& entry : run_.ending.atRestart) {
-      // Named as the run named it: perhaps in short names.
-      const std::string longName = sim::machine().LongPath(entry.substr(entry.find(": ") + 2));
-      if (StartsWith(entry, "Folder: ") && PathKey(longName) == PathKey(taken)) return false;
+    const std::string taken = PathKey(TakenFolder());
+    for (const std::string& entry : run_.ending.entries) {
+      if (!StartsWith(entry, "Folder: ")) continue;
+      const std::string path = entry.substr(8);
+      const std::string longName = sim::machine().LongPath(path);
+      if (!taken.empty() && PathKey(longName.empty() ? path : longName) == taken) return true;
     }
-    return true;
+    return false;
   }
 
   // ---- Invariant 1c: an install folder left for the administrator keeps
@@ -402,7 +401,9 @@ class Checker {
   bool StillThere(const Component& component) const {
     switch (component.kind) {
       case Component::FileOrFolder:
-        return run_.before.files.count(component.key) && run_.after.files.count(component.key);
+        // What Windows is deleting goes once the program holding it lets go.
+        return run_.before.files.count(component.key) && run_.after.files.count(component.key) &&
+               !sim::machine().BeingDeleted(component.key);
       case Component::RegistryKeyTree:
         return run_.before.keys.count(component.key) && run_.after.keys.count(component.key);
       case Component::RegistryValue:
