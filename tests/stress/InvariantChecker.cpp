@@ -97,7 +97,7 @@ class Checker {
     FindNewSavedFolder();
     if (run_.ending.kind == RunEnding::Reported) {
       components_ = ProductComponents(run_.facts, run_.user, run_.faults, ProductSubKeys(),
-                                      TakenFolderLeft());
+                                      TakenFolderReported());
       CheckStudentDataSaved();
       CheckReport();
     }
@@ -266,16 +266,22 @@ class Checker {
   }
 
   // The folder this run took is reported as left for the administrator (by
-  // whatever spelling the run gave it).
-  bool TakenFolderLeft() const {
+  // whatever spelling the run gave it): its record need not go.
+  bool TakenFolderReported() const {
     const std::string taken = PathKey(TakenFolder());
+    if (taken.empty()) return false;
     for (const std::string& entry : run_.ending.entries) {
       if (!StartsWith(entry, "Folder: ")) continue;
       const std::string path = entry.substr(8);
       const std::string longName = sim::machine().LongPath(path);
-      if (!taken.empty() && PathKey(longName.empty() ? path : longName) == taken) return true;
+      if (PathKey(longName.empty() ? path : longName) == taken) return true;
     }
     return false;
+  }
+
+  // Reported, and there still: its record must stay.
+  bool TakenFolderLeft() const {
+    return TakenFolderReported() && sim::machine().Exists(PathKey(TakenFolder()));
   }
 
   // ---- Invariant 1c: an install folder left for the administrator keeps
