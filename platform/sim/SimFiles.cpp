@@ -216,7 +216,7 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
   FileLookup found = sim::Look(s, call.path);
   if (found.node) return sim::Refuse(ERROR_ALREADY_EXISTS);
   if (found.error != ERROR_FILE_NOT_FOUND) return sim::Refuse(found.error);
-  // Nothing is made in a folder that is being deleted (STATUS_DELETE_PENDING).
+  // MS-FSA 2.1.5.1: nothing is made in a folder that is being deleted.
   if (found.folder->deletePending) return sim::Refuse(ERROR_ACCESS_DENIED);
   auto folder = std::make_unique<FileNode>();
   folder->name = call.path.Leaf();
@@ -239,7 +239,8 @@ BOOL CopyFileA(LPCSTR existing, LPCSTR target, BOOL failIfExists) {
   FileNode* file = sim::Followed(s, source.node);
   if (!file) return sim::Refuse(ERROR_FILE_NOT_FOUND);
   if (file->IsFolder()) return sim::Refuse(ERROR_ACCESS_DENIED);
-  // CopyFile reads the source sharing reading only.
+  // Its share mode is documented nowhere (Wine's shares reading and deleting):
+  // the harsher choice, reading only.
   if (file->deletePending) return sim::Refuse(ERROR_ACCESS_DENIED);
   if (sim::SharingConflict(s, file, GENERIC_READ, FILE_SHARE_READ))
     return sim::Refuse(ERROR_SHARING_VIOLATION);
@@ -547,7 +548,7 @@ DWORD GetFileAttributesA(LPCSTR path) {
   if (call.error) return NoAttributes(call.error);
   FileLookup found = sim::Look(s, call.path);
   if (DWORD error = EntryError(found, call.path)) return NoAttributes(error);
-  // Its query opens the entry, which a pending delete refuses.
+  // Its query opens the entry, which a pending delete refuses (MS-FSA 2.1.5.1.2).
   if (found.node->deletePending) return NoAttributes(ERROR_ACCESS_DENIED);
   return sim::ReportedAttributes(*found.node);
 }
