@@ -399,6 +399,8 @@ void Machine::MakeWindows64() {
   for (const std::string& folder :
        {s.wow64Directory, x86 + "\\Common Files", std::string("C:\\Program Files\\Common Files")})
     AddFolder(folder);
+  // As C:\Program Files (see the constructor).
+  Grant(x86, "S-1-3-0", GENERIC_ALL, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE);
 }
 
 void Machine::SetSpecialFolder(int csidl, const std::string& path) {
