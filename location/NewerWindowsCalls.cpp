@@ -18,6 +18,7 @@ typedef NTSTATUS(WINAPI* QueryDirectoryCall)(HANDLE, HANDLE, void*, void*, IO_ST
 typedef NTSTATUS(WINAPI* FileInformationCall)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG,
                                               FILE_INFORMATION_CLASS);
 typedef BOOL(WINAPI* SessionIdCall)(DWORD, DWORD*);
+typedef NTSTATUS(WINAPI* DeleteKeyCall)(HANDLE);
 
 // VOLUME_NAME_DOS with FILE_NAME_NORMALIZED: "X:\..." or "UNC\server\...".
 const DWORD kDosVolumeName = 0;
@@ -133,6 +134,8 @@ NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer
                               FILE_INFORMATION_CLASS what) {
   return CallNative<FileInformationCall>("NtSetInformationFile", file, status, buffer, size, what);
 }
+
+NTSTATUS DeleteKeyNative(HKEY key) { return CallNative<DeleteKeyCall>("NtDeleteKey", HANDLE(key)); }
 
 BOOL SessionOfProcess(DWORD processId, DWORD* session) {
   return CallIfPresent<SessionIdCall>("ProcessIdToSessionId", FALSE, processId, session);

@@ -295,6 +295,22 @@ class Machine {
   // deletes fail with ERROR_ACCESS_DENIED.
   void DenyKey(const std::string& keyPath, bool denied = true);
 
+  // Who may change a key, judged as for files (see MayChange), with the
+  // key rights: KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_CREATE_LINK, DELETE,
+  // WRITE_DAC, WRITE_OWNER. GrantKey: an ACE of the key's own, passed on to
+  // the keys below (KEY_ALL_ACCESS: "Full Control").
+  void GrantKey(const std::string& keyPath, const std::string& account, DWORD rights);
+  bool MayChangeKey(const std::string& account, const std::string& keyPath) const;
+  // A registry link (REG_OPTION_CREATE_LINK) at `keyPath` to the key
+  // `target` ("HKLM\..."): opens without REG_OPTION_OPEN_LINK, and
+  // RegDeleteKey by its name, lead there.
+  void AddKeyLink(const std::string& keyPath, const std::string& target);
+  // What `account` can do where it may change a key or the key above it:
+  // the key goes and a link to `target` takes its name. False, and nothing
+  // done, where it may change neither.
+  bool PlantKeyLink(const std::string& account, const std::string& keyPath,
+                    const std::string& target);
+
   // ---- System facts.
   void SetSpecialFolder(int csidl, const std::string& path);  // "" = the system cannot name it
   // This Windows version has no such folder: SHGetFolderPathA answers E_INVALIDARG.

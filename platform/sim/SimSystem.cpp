@@ -158,6 +158,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     if (std::strcmp(name, "NtQueryDirectoryFile") == 0) found = Exported(&NtQueryDirectoryFile);
     if (std::strcmp(name, "NtQueryInformationFile") == 0) found = Exported(&NtQueryInformationFile);
     if (std::strcmp(name, "NtSetInformationFile") == 0) found = Exported(&NtSetInformationFile);
+    if (std::strcmp(name, "NtDeleteKey") == 0) found = Exported(&NtDeleteKey);
     if (std::strcmp(name, "RtlNtStatusToDosError") == 0) found = Exported(&RtlNtStatusToDosError);
   }
   if (module == kKernel32 && HasDllDirectories(s) &&
