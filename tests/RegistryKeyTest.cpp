@@ -83,9 +83,9 @@ TEST_F(RegistryKeyTest, TreeThreeLevelsDeepGoesDeepestFirst) {
   std::vector<std::string> deleted;
   for (const std::string& event : m.events)
     if (event.rfind("RegDeleteKey ", 0) == 0) deleted.push_back(event.substr(13));
-  EXPECT_EQ(deleted, (std::vector<std::string>{tree + "\\L1a\\L2\\L3", tree + "\\L1a\\L2",
-                                               tree + "\\L1a", tree + "\\L1b\\Link",
-                                               tree + "\\L1b", tree}));
+  EXPECT_EQ(deleted,
+            (std::vector<std::string>{tree + "\\L1a\\L2\\L3", tree + "\\L1a\\L2", tree + "\\L1a",
+                                      tree + "\\L1b\\Link", tree + "\\L1b", tree}));
   EXPECT_EQ(m.SubKeys(kParent), (std::vector<std::string>{"Keep", "TreeHouse"}));
   EXPECT_TRUE(m.KeyExists(kParent + std::string("\\Keep\\Below")));
   ASSERT_EQ(links.GetSize(), 1);

@@ -163,8 +163,8 @@ std::vector<std::string> sim::Machine::ValueNames(const std::string& keyPath) co
 }
 
 void sim::Machine::GrantKey(const std::string& keyPath, const std::string& account, DWORD rights) {
-  ExistingKey(*state_, keyPath).security.aces.push_back(
-      {account, rights, ACCESS_ALLOWED_ACE_TYPE, CONTAINER_INHERIT_ACE});
+  ExistingKey(*state_, keyPath)
+      .security.aces.push_back({account, rights, ACCESS_ALLOWED_ACE_TYPE, CONTAINER_INHERIT_ACE});
 }
 
 bool sim::Machine::MayChangeKey(const std::string& account, const std::string& keyPath) const {
@@ -176,7 +176,8 @@ bool sim::Machine::MayChangeKey(const std::string& account, const std::string& k
 
 void sim::Machine::AddKeyLink(const std::string& keyPath, const std::string& target) {
   KeyNode* link = TestKey(*state_, keyPath, true);
-  if (!link->subKeys.empty()) throw std::invalid_argument("sim: a link has no sub-keys: " + keyPath);
+  if (!link->subKeys.empty())
+    throw std::invalid_argument("sim: a link has no sub-keys: " + keyPath);
   link->values.clear();
   // Its one value (test_symlinks: REG_LINK, named SymbolicLinkValue, no other allowed).
   link->values["SymbolicLinkValue"] = {"SymbolicLinkValue", REG_LINK,
@@ -343,10 +344,11 @@ NTSTATUS NtDeleteKey(HANDLE handle) {
   auto& s = sim::Enter();
   OpenKey open = Resolve(s, reinterpret_cast<HKEY>(handle));
   if (open.error == ERROR_KEY_DELETED) return NTSTATUS(0xC000017C);  // STATUS_KEY_DELETED
-  if (open.error) return NTSTATUS(0xC0000008);                        // STATUS_INVALID_HANDLE
+  if (open.error) return NTSTATUS(0xC0000008);                       // STATUS_INVALID_HANDLE
   if (LONG error = sim::Faulted(Op::RegDeleteKey, open.path))
     return error == ERROR_ACCESS_DENIED ? NTSTATUS(0xC0000022) : NTSTATUS(0xC0000001);
-  // A key with sub-keys cannot go (STATUS_CANNOT_DELETE, as RegDeleteKey's "must not have subkeys").
+  // A key with sub-keys cannot go (STATUS_CANNOT_DELETE, as RegDeleteKey's "must not have
+  // subkeys").
   if (!(open.access & DELETE) || open.key == &s.hklm || sim::KeyRefused(s, *open.key))
     return NTSTATUS(0xC0000022);
   if (!open.key->subKeys.empty()) return NTSTATUS(0xC0000121);
@@ -364,8 +366,8 @@ LONG RegGetKeySecurity(HKEY handle, SECURITY_INFORMATION what, PSECURITY_DESCRIP
   if (what != (OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION) || !size)
     return ERROR_INVALID_PARAMETER;
   const std::vector<const sim::Security*> chain = KeyChain(open.key);
-  const std::string bytes = sim::DescriptorBytes(
-      *chain.front(), sim::Dacl(chain, true, sim::kKeyRights), KEY_ALL_ACCESS);
+  const std::string bytes =
+      sim::DescriptorBytes(*chain.front(), sim::Dacl(chain, true, sim::kKeyRights), KEY_ALL_ACCESS);
   const DWORD room = *size;
   *size = DWORD(bytes.size());
   if (room < bytes.size()) return ERROR_INSUFFICIENT_BUFFER;

@@ -69,7 +69,8 @@ void RemoveProductEntries(CRegistryKey& productKey, bool keepInstallPath, CStrin
     const bool listedAgain = wcscmp(name, notFound) == 0;
     bool link = false;
     const LONG deleted = listedAgain ? ERROR_FILE_NOT_FOUND : productKey.DeleteKey(name, link);
-    if (deleted == ERROR_SUCCESS && link && log) log->Line(kLinkDeleted + SubKeyEntry(name), kWarning);
+    if (deleted == ERROR_SUCCESS && link && log)
+      log->Line(kLinkDeleted + SubKeyEntry(name), kWarning);
     if (Failed(deleted) || listedAgain) {
       Left(SubKeyEntry(name), deleted, failures, log);
       ++index;

@@ -34,8 +34,7 @@ LONG CRegistryKey::OpenAsItself(HKEY parent, LPCWSTR subKey, REGSAM access) {
 
 bool CRegistryKey::IsLink() const {
   DWORD type = 0;
-  return RegQueryValueExW(m_key, L"SymbolicLinkValue", NULL, &type, NULL, NULL) ==
-             ERROR_SUCCESS &&
+  return RegQueryValueExW(m_key, L"SymbolicLinkValue", NULL, &type, NULL, NULL) == ERROR_SUCCESS &&
          type == REG_LINK;
 }
 
