@@ -90,6 +90,7 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
       // clang-format off
       {"folders nested deeper than any walk goes", "C:\\src", [](sim::Machine& m) { std::string deep = "C:\\src\\nest"; for (int i = 0; i < 300; ++i) deep += "\\n"; m.AddFile(deep + "\\x.txt", "x"); }, false, {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
       {"a pupil makes an empty folder a mount point as the copy opens it", "C:\\src", [](sim::Machine& m) { m.AddFile("C:\\Outside\\secret.txt", "not the product's"); m.AddFolder("C:\\src\\empty"); m.LetChange("C:\\src\\empty", "pupil"); m.faultHook = [&m](Op op, const std::string& target) -> DWORD { if (op == Op::CreateFile && target == "C:\\src\\empty") m.MakeMountPoint("pupil", target, "C:\\Outside"); return 0; }; }, false, {{"a.txt", "a"}, {"sub\\b.txt", "b"}}},
+      {"a pupil swaps the destination for a junction as the copy opens it", "C:\\src", [](sim::Machine& m) { m.AddFile("C:\\Outside\\secret.txt", "not the product's"); m.LetChange("C:\\dst", "pupil"); m.faultHook = [&m](Op op, const std::string& target) -> DWORD { if (op == Op::CreateFile && target == "C:\\dst" && !m.IsFolder("C:\\dst (moved)")) m.PlantLink("pupil", target, "C:\\Outside"); return 0; }; }, false, {{"secret.txt", "not the product's"}}},
       // clang-format on
       // Deduplicated, cloud (OneDrive) and HSM entries hold the pupils' data.
       {"reparse points that are no links",

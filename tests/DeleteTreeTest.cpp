@@ -95,6 +95,7 @@ TEST_F(DeleteTreeTest, FirstEntryThatStaysStopsEveryLevelWithOneMessage) {
       {"read-only file whose attribute stays", [](sim::Machine& m) { m.AddFile("C:\\d\\tree\\sub\\held.txt", "held", FILE_ATTRIBUTE_READONLY); m.Fail(sim::Op::SetFileAttributes, "C:\\d\\tree\\sub\\held.txt", ERROR_ACCESS_DENIED); }, "Could not delete file: C:\\d\\tree\\sub\\held.txt", {{"sub\\held.txt", "held"}, {"sub\\later.txt", "later"}, {"z.txt", "z"}}},
       {"file another program is deleting already, held by one that shares deleting", [](sim::Machine& m) { m.HoldOpenSharing("C:\\d\\tree\\sub\\held.txt", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE); DeleteFileA("C:\\d\\tree\\sub\\held.txt"); }, "Could not delete directory: C:\\d\\tree\\sub", {{"sub\\held.txt", "held"}, {"z.txt", "z"}}},
       {"folder not removed", [](sim::Machine& m) { m.Fail(sim::Op::RemoveDirectory, "C:\\d\\tree", ERROR_ACCESS_DENIED); }, "Could not delete directory: C:\\d\\tree", {}},
+      {"read-only folder not removed", [](sim::Machine& m) { SetFileAttributesA("C:\\d\\tree", FILE_ATTRIBUTE_READONLY); m.Fail(sim::Op::RemoveDirectory, "C:\\d\\tree", ERROR_ACCESS_DENIED); }, "Could not delete directory: C:\\d\\tree", {}},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -107,6 +108,7 @@ TEST_F(DeleteTreeTest, FirstEntryThatStaysStopsEveryLevelWithOneMessage) {
     m.AddFile("C:\\d\\tree\\sub\\later.txt", "later");
     m.AddFile("C:\\d\\tree\\z.txt", "z");
     c.arrange(m);
+    const DWORD readOnly = m.Attributes("C:\\d\\tree") & FILE_ATTRIBUTE_READONLY;
     Open();
 
     EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
@@ -116,6 +118,8 @@ TEST_F(DeleteTreeTest, FirstEntryThatStaysStopsEveryLevelWithOneMessage) {
     EXPECT_EQ(m.messageBoxes[0].type, (UINT)MB_OK);
     EXPECT_EQ(m.messageBoxes[0].owner, window);
     EXPECT_TRUE(m.IsFolder("C:\\d\\tree"));
+    // What stays keeps its read-only attribute.
+    EXPECT_EQ(m.Attributes("C:\\d\\tree") & FILE_ATTRIBUTE_READONLY, readOnly);
     EXPECT_FALSE(m.Exists("C:\\d\\tree\\a.txt"));
     EXPECT_EQ(m.Tree("C:\\d\\tree"), c.left);
     EXPECT_EQ(m.OpenFileHandles(), 0);

@@ -175,6 +175,19 @@ void KeyOpenToUsers(const char* record) {
   EXPECT_TRUE(m.PlantKeyLink("pupil", kProductKey + std::string("\\Settings"), kTeacherKey));
 }
 
+// The record names C:\\Apps\\Kelmora, C:\\Apps an administrator's junction
+// into a folder pupils may change; the product's own folder there is
+// protected, and another program holds its km2.jar.
+void ProductBehindJunction() {
+  sim::Machine& m = sim::machine();
+  m.AddFile("C:\\Pupils\\Apps\\Kelmora\\km2.jar");
+  m.LetChange("C:\\Pupils", "pupil");
+  m.ProtectDacl("C:\\Pupils\\Apps\\Kelmora");
+  m.AddJunction("C:\\Apps", "C:\\Pupils\\Apps");
+  m.SetValue(kProductKey, "InstallPath", "C:\\Apps\\Kelmora");
+  Running(kOutsider, {"C:\\Pupils\\Apps\\Kelmora\\km2.jar"});
+}
+
 // A program that shares deleting holds `entry` of the product (a virus
 // scanner, an Explorer window) on Windows `major`.`minor`, build `build`, and
 // lets go `calls` simulated calls after the delete (< 0: never).
@@ -472,6 +485,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       // A record others may change vouches for nothing: its folder is taken only where no pupil could have made it the product's; a link among its keys goes as a link.
       {"/quiet /nosave", [] { KeyOpenToUsers(kPupilsFolder); }, 1603, true, {"Error Install folder not taken, as others than administrators may change its record: C:\\Pupils\\Kelmora", "Warning Registry link deleted as a link, what it leads to kept: Registry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Settings", "Error Exit code 1603."}, {"Folder: C:\\Pupils\\Kelmora"}, [] { EXPECT_EQ(sim::machine().ReadFile(kPupilsFolder + std::string("\\essay.doc")), "carol's"); EXPECT_TRUE(sim::machine().ValueExists(kProductKey, "InstallPath")); EXPECT_TRUE(sim::machine().ValueExists(kTeacherKey + "\\Marks", "carol")); }},
       {"/quiet /nosave", [] { KeyOpenToUsers(kInstall); }, 0, true, {"Install folder: C:\\Program Files\\Kelmora (found at start)", "Exit code 0."}, none, [] { EXPECT_TRUE(sim::machine().ValueExists(kTeacherKey + "\\Marks", "carol")); EXPECT_FALSE(sim::machine().KeyExists(kProductKey + std::string("\\Settings"))); }},
+      // Windows deletes at the restart by name, through any link on the way: a pupil could swap what lies behind this one.
+      {"/quiet /nosave", ProductBehindJunction, 1603, true, {"Exit code 1603."}, {"Folder: C:\\Apps\\Kelmora"}, [] { EXPECT_TRUE(sim::machine().PendingDeletes().empty()); }},
       // Only a folder missing from a present fixed drive is gone.
       {"/quiet /nosave", [] { RecordOnDrive(DRIVE_FIXED, "\\Device\\HarddiskVolume3"); }, 0, true, {"Exit code 0."}, none, [] { EXPECT_FALSE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
       // /defer: a room in use is left alone, and the tool tries again later.
@@ -494,6 +509,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { sim::machine().AddFile(kInstall + std::string("\\km2.jar"), "jar", FILE_ATTRIBUTE_READONLY); Running(kOutsider, {kInstall + std::string("\\km2.jar")}); }, 3010, true, {"Exit code 3010."}, none, GoneAtRestart},
       // The copy asks only the program it was named, by its id and its whole start time: one that took the id meanwhile is left alone.
       {"/quiet /nosave", [] { RunningForAlice(true); const auto play = sim::machine().runStarted; sim::machine().runStarted = [play](const sim::Machine::Process& copy) { sim::Machine& m = sim::machine(); m.ExitProcess(1536); m.AddFile(kOutsider); sim::Machine::Process successor; successor.image = kOutsider; successor.id = 1536; m.StartProcess(successor); return play(copy); }; }, 3010, true, {kAsked, "Exit code 3010."}, none, [] { for (const sim::Machine::Process& p : sim::machine().Processes()) { if (p.image == kOutsider) { EXPECT_TRUE(p.running); } } }},
+      // A copy slow to start (a loaded PC, a profile being loaded) still has its full notice and the programs' answer.
+      {"/quiet /nosave", [] { RunningForAlice(true); const auto play = sim::machine().runStarted; sim::machine().runStarted = [play](const sim::Machine::Process& copy) { Sleep(45000); return play(copy); }; }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { EXPECT_EQ(sim::machine().Processes().back().endedBy, "exited"); }},
       // A folder left and reported keeps its record, for a later run to find.
       {"/quiet /nosave", [] { Undeletable(kInstall); NotAnAdministrator(); }, 1603, true, {"Exit code 1603."}, {"Folder: C:\\Program Files\\Kelmora"}, [] { EXPECT_TRUE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
       // What cannot be copied is named, with Windows' reason.
