@@ -360,6 +360,7 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
                      false,
                      {},
                      0};
+  s.files[handle].asItself = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
   // OPEN_ALWAYS tells whether the file was there.
   s.lastError = disposition == OPEN_ALWAYS && !made ? ERROR_ALREADY_EXISTS : 0;
   return handle;
@@ -406,6 +407,14 @@ BOOL ReadFile(HANDLE handle, LPVOID data, DWORD size, LPDWORD read, void*) {
   if (held.node && held.position < held.node->content.size()) {
     *read = DWORD(std::min<size_t>(size, held.node->content.size() - held.position));
     std::memcpy(data, held.node->content.data() + held.position, *read);
+    // A reparse point that is no link (deduplicated, a cloud file, HSM),
+    // opened as itself, is read without its filter ("normal reparse point
+    // processing will not occur": CreateFile's FILE_FLAG_OPEN_REPARSE_POINT):
+    // the stub the file system holds. How that reads differs by filter;
+    // the harsher choice: zeros, of the file's size.
+    if (held.asItself && (held.node->attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        !held.node->IsJunction())
+      std::memset(data, 0, *read);
     held.position += *read;
   }
   return TRUE;

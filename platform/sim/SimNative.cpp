@@ -113,6 +113,7 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
                       false,
                       {},
                       0};
+  s.files[*handle].asItself = (options & FILE_OPEN_REPARSE_POINT) != 0;
   return Done(io, kSuccess);
 }
 

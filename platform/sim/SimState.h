@@ -112,7 +112,8 @@ struct FileHandle {
   bool listing = false;
   std::vector<FoundEntry> names;
   size_t listed = 0;
-  size_t position = 0;  // ReadFile's
+  size_t position = 0;    // ReadFile's
+  bool asItself = false;  // opened with FILE_OPEN_REPARSE_POINT: no filter's processing
 };
 
 struct RegValue {

@@ -83,8 +83,29 @@ bool CHeldEntry::CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bo
   return NT_SUCCESS(made);
 }
 
+NTSTATUS CHeldEntry::ReadThroughFilter(const CHeldEntry& parent, LPCWSTR name, int length,
+                                       ACCESS_MASK access) {
+  if (!(m_attributes & FILE_ATTRIBUTE_REPARSE_POINT) || IsLink() || IsFolder()) return 0;
+  CHeldEntry through;
+  BY_HANDLE_FILE_INFORMATION held, reached;
+  NTSTATUS opened =
+      through.Make(parent, name, length, access, FILE_OPEN, FILE_NON_DIRECTORY_FILE, true);
+  if (NT_SUCCESS(opened) && (!GetFileInformationByHandle(m_handle, &held) ||
+                             !GetFileInformationByHandle(through.m_handle, &reached) ||
+                             held.dwVolumeSerialNumber != reached.dwVolumeSerialNumber ||
+                             held.nFileIndexHigh != reached.nFileIndexHigh ||
+                             held.nFileIndexLow != reached.nFileIndexLow))
+    opened = STATUS_REPARSE_POINT_NOT_RESOLVED;
+  if (!NT_SUCCESS(opened)) return opened;
+  // The entry is still what was told; only its handle now reads the data.
+  const HANDLE stub = m_handle;
+  m_handle = through.m_handle;
+  through.m_handle = stub;
+  return 0;
+}
+
 NTSTATUS CHeldEntry::Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
-                          ULONG disposition, ULONG options) {
+                          ULONG disposition, ULONG options, bool throughFilter) {
   Close();
   if (parent.m_depth >= kDeepestLevel) return STATUS_NAME_TOO_LONG;
   m_depth = parent.m_depth + 1;
@@ -96,7 +117,7 @@ NTSTATUS CHeldEntry::Make(const CHeldEntry& parent, LPCWSTR name, int length, AC
   HANDLE opened = INVALID_HANDLE_VALUE;
   const NTSTATUS result = CreateFileNative(
       &opened, access | SYNCHRONIZE, &object, &status, kShareButDelete, disposition,
-      options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+      options | (throughFilter ? 0 : FILE_OPEN_REPARSE_POINT) | FILE_SYNCHRONOUS_IO_NONALERT |
           FILE_OPEN_FOR_BACKUP_INTENT);
   if (NT_SUCCESS(result)) m_handle = opened;
   return result;

@@ -30,6 +30,14 @@ class CHeldEntry {
   // `options` may add FILE_DIRECTORY_FILE.
   NTSTATUS OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, DWORD listed,
                   ACCESS_MASK access, ULONG options = 0);
+  // A file that is a reparse point but no link (deduplicated, a cloud file,
+  // HSM) gives, opened as itself, the stub its file system filter keeps,
+  // not its data. Such a file `name` of `parent`, held, is opened again
+  // through its filter for `access`, and that handle is kept only when it
+  // is the same file (by volume and file id): a pupil who swapped the name
+  // meanwhile has nothing read. 0 also for any other entry, left as it is.
+  NTSTATUS ReadThroughFilter(const CHeldEntry& parent, LPCWSTR name, int length,
+                             ACCESS_MASK access);
   // Makes the folder or file `name` in the folder `parent` holds, and holds
   // it for filling: one that is there already is never taken, whatever it
   // is. False with the last error set when it cannot be made.
@@ -58,8 +66,10 @@ class CHeldEntry {
   void Close();
 
  private:
+  // Opens or makes `name` of `parent`; a reparse point as itself unless
+  // `throughFilter`.
   NTSTATUS Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
-                ULONG disposition, ULONG options);
+                ULONG disposition, ULONG options, bool throughFilter = false);
   NTSTATUS Learn(NTSTATUS opened);
 
   HANDLE m_handle;

@@ -64,6 +64,8 @@ bool CopyInside(const CHeldEntry& source, const CWidePath& sourcePath,
     // One listed as no link is one a pupil swapped meanwhile: what it was is
     // not copied, so the copy fails and nothing is deleted.
     if (link) opened = STATUS_REPARSE_POINT_NOT_RESOLVED;
+    // The data of a deduplicated or cloud file, never its stub.
+    if (NT_SUCCESS(opened)) opened = original.ReadThroughFilter(source, name, length, kReadAccess);
     if (!NT_SUCCESS(opened)) {
       SetLastErrorOf(opened);
       copiedAll = remover.CopyFailed(from);
