@@ -148,4 +148,50 @@ TEST_F(SimRegistryTest, DeletionsRefuseAsWindowsDoesAndSpareTheRest) {
   EXPECT_TRUE(machine().KeyExists(product + "\\Branch"));
 }
 
+// Registry links as Wine's dlls/ntdll/tests/reg.c (test_symlinks) shows
+// Windows has them, and who may change a key, judged as files are.
+TEST_F(SimRegistryTest, LinksLeadToTheirTargetUnlessOpenedAsThemselves) {
+  const std::string product = kProduct;
+  machine().SetValue("HKLM\\SOFTWARE\\Teacher", "marks", "A");
+  machine().AddKeyLink(product + "\\Link", "HKLM\\SOFTWARE\\Teacher");
+  machine().AddKeyLink(product + "\\Dangling", "HKLM\\SOFTWARE\\Gone");
+  machine().GrantKey(product, "S-1-5-32-545", KEY_ALL_ACCESS);
+  HKEY key = nullptr;
+  DWORD type = 0, size = 0;
+  // clang-format off
+  const struct { const char* subKey; DWORD options; LONG result; const char* value; } cases[] = {
+      {"SOFTWARE\\Dravenhall\\Kelmora\\Link", 0, ERROR_SUCCESS, "marks"},
+      {"SOFTWARE\\Dravenhall\\Kelmora\\Link", REG_OPTION_OPEN_LINK, ERROR_SUCCESS, "SymbolicLinkValue"},
+      {"SOFTWARE\\Dravenhall\\Kelmora\\Dangling", 0, ERROR_FILE_NOT_FOUND, nullptr},
+      {"SOFTWARE\\Dravenhall\\Kelmora\\Dangling", REG_OPTION_OPEN_LINK, ERROR_SUCCESS, "SymbolicLinkValue"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.subKey);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, c.subKey, c.options, KEY_ALL_ACCESS, &key),
+              c.result);
+    if (c.result != ERROR_SUCCESS) continue;
+    EXPECT_EQ(RegQueryValueExA(key, c.value, NULL, &type, NULL, &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  }
+  // NtDeleteKey of the link opened as itself takes the link alone.
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Dravenhall\\Kelmora\\Link",
+                          REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &key),
+            ERROR_SUCCESS);
+  EXPECT_EQ(NtDeleteKey(key), 0);
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  EXPECT_FALSE(machine().KeyExists(product + "\\Link"));
+  EXPECT_TRUE(machine().ValueExists("HKLM\\SOFTWARE\\Teacher", "marks"));
+  // Users' full control passes to the keys below; a pupil may plant a link there.
+  EXPECT_TRUE(machine().MayChangeKey("pupil", product + "\\Dangling"));
+  EXPECT_FALSE(machine().MayChangeKey("pupil", "HKLM\\SOFTWARE\\Teacher"));
+  EXPECT_FALSE(machine().PlantKeyLink("pupil", "HKLM\\SOFTWARE\\Teacher\\Sub", product));
+  EXPECT_TRUE(machine().PlantKeyLink("pupil", product + "\\Settings", "HKLM\\SOFTWARE\\Teacher"));
+  // RegDeleteKey opens the name as any other: through the link, the target goes.
+  HKEY parent = Open("SOFTWARE\\Dravenhall\\Kelmora", KEY_ALL_ACCESS);
+  EXPECT_EQ(RegDeleteKeyA(parent, "Settings"), ERROR_SUCCESS);
+  EXPECT_FALSE(machine().KeyExists("HKLM\\SOFTWARE\\Teacher"));
+  EXPECT_EQ(RegCloseKey(parent), ERROR_SUCCESS);
+}
+
 }  // namespace
