@@ -249,6 +249,13 @@ class MachineBuilder {
       FillTree(install, dice_.Between(0, 2), dice_.Between(0, 4), budget, 0.02);
       if (dice_.Chance(0.85)) BuildStudents(JoinPath(install, kStudentsName));
       if (dice_.Chance(0.12)) AddJunctionIn(install);
+      // A teacher kept the product's manual under a second name of theirs.
+      if (dice_.Chance(0.05)) {
+        const std::string manual = JoinPath(install, "manual.pdf");
+        m_.AddFile(manual, "the manual", FileAttributes());
+        m_.AddHardLink("C:\\Teacher Files\\Kelmora manual.pdf", manual);
+        Note("second name of " + manual + " in C:\\Teacher Files");
+      }
     }
     // A stale default folder beside an install elsewhere.
     if (PathKey(install) != PathKey(kDefaultInstallFolder) && dice_.Chance(0.15)) {
@@ -269,7 +276,18 @@ class MachineBuilder {
     if (facts_.osMajor >= 5 && dice_.Chance(0.3)) MarkReparsePoints(students);
     // A teacher's Explorer window on it.
     if (dice_.Chance(0.1)) HoldSharing(students, false);
+    // A pupil's second name for a teacher's file: one file, which stays.
+    if (dice_.Chance(0.1)) AddSecondName(students, "C:\\Teacher Files\\grades.xls");
     if (dice_.Chance(0.15)) AddJunctionIn(students);
+  }
+
+  // A hard link in `folder` to `file`, made first (read-only at times).
+  void AddSecondName(const std::string& folder, const std::string& file) {
+    const std::string name = NewName(folder, true);
+    if (name.empty()) return;
+    if (!m_.Exists(file)) m_.AddFile(file, "a teacher's", FileAttributes());
+    m_.AddHardLink(JoinPath(folder, name), file);
+    Note("second name of " + file + ": " + JoinPath(folder, name));
   }
 
   // Deduplicated, cloud, HSM and compressed files and folders are reparse
@@ -420,6 +438,18 @@ class MachineBuilder {
       if (dice_.Chance(0.3)) m_.SetValue(kProductKey, "", "default value");
       ChooseInstallPathValue();
       for (int keys = dice_.Between(0, 4); keys > 0; --keys) AddKeyTree(kProductKey, 3);
+      // Opened to Users so that settings can be saved: a pupil may change
+      // the record, and make a sub-key a link to a teacher's key.
+      if (dice_.Chance(0.15)) {
+        m_.GrantKey(kProductKey, "S-1-5-32-545", KEY_ALL_ACCESS);
+        Note("registry key open to Users: " + std::string(kProductKey));
+        if (dice_.Chance(0.5)) {
+          m_.SetValue("HKLM\\SOFTWARE\\School\\Marks", "4b", "a teacher's");
+          m_.PlantKeyLink(kPupil, std::string(kProductKey) + "\\Settings",
+                          "HKLM\\SOFTWARE\\School\\Marks");
+          Note("a pupil's registry link: " + std::string(kProductKey) + "\\Settings");
+        }
+      }
       if (dice_.Chance(0.05)) {
         m_.DenyKey(kProductKey);
         Note("registry key refuses access: " + std::string(kProductKey));
