@@ -30,3 +30,8 @@ int CStringArray::Add(const CString& text) {
   m_items[m_size - 1] = copy;
   return m_size - 1;
 }
+
+void CStringArray::RemoveAt(int index) {
+  for (int i = index; i + 1 < m_size; ++i) m_items[i] = m_items[i + 1];
+  SetSize(m_size - 1);
+}

@@ -15,6 +15,8 @@ class CStringArray {
   void SetSize(int size);
   // Appends at the index equal to the size; returns that index.
   int Add(const CString& text);
+  // Takes out the string at `index`; those after it move up.
+  void RemoveAt(int index);
   const CString& GetAt(int index) const { return m_items[index]; }
   const CString& operator[](int index) const { return m_items[index]; }
 

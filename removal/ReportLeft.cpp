@@ -18,4 +18,9 @@ void CRemoverDlg::ReportLeft(LPCSTR form, const CWidePath& path) {
 
 void CRemoverDlg::LogRemoved(LPCSTR form, const CString& what) {
   if (m_log) m_log->Line(CString("Removed ") + form + what);
+  // Left to the restart by an earlier step, and gone now after all (its
+  // holder let go): the report no longer names it.
+  const CString entry = form + what;
+  for (int i = m_removedAtRestart.GetSize(); i-- > 0;)
+    if (m_removedAtRestart[i] == entry) m_removedAtRestart.RemoveAt(i);
 }
