@@ -17,8 +17,9 @@ bool CopyData(const CHeldEntry& from, const CHeldEntry& to) {
   BYTE data[kChunk];
   DWORD read, written;
   do {
+    // The read that finds the end has nothing to write.
     if (!ReadFile(from.Handle(), data, kChunk, &read, NULL) ||
-        !WriteFile(to.Handle(), data, read, &written, NULL) || written != read)
+        (read != 0 && (!WriteFile(to.Handle(), data, read, &written, NULL) || written != read)))
       return false;
   } while (read != 0);
   BY_HANDLE_FILE_INFORMATION file;
