@@ -19,7 +19,7 @@ const long kSmall = 200, kLarge = 400;
 const Held kHeld[] = {
     {kStartUp,           13,   13, 0},
     {kFinding,           91,   91, 0},
-    {kRunningPrograms,  413,  633, 2},
+    {kRunningPrograms,   14,   14, 0},
     {kSave,             241,  497, 0},
     {kCaches,           137,  137, 0},
     {kInstallFolder,   1270, 2302, 0},

@@ -81,6 +81,7 @@ std::string NestedPastMaxPath() {
 
 const char kProgram[] = "C:\\Program Files\\Kelmora\\bin\\kelmora.exe";
 const char kOutsider[] = "C:\\Program Files\\Other\\other.exe";
+const char kJava[] = "C:\\Program Files\\Java\\bin\\javaw.exe";
 
 // A program of the product, or another, running; the first process started
 // gets id 0x600.
@@ -403,6 +404,9 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().runStarted = [](const sim::Machine::Process&) -> DWORD { HANDLE hers = OpenProcess(SYNCHRONIZE, FALSE, 1536); WaitForSingleObject(hers, 3600000); CloseHandle(hers); return 0; }; }, 3010, true, {kAsked, kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); EXPECT_EQ(sim::machine().Processes().back().endedBy, "TerminateProcess"); }},
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().DisconnectSession(1); }, 3010, true, {kLeftForHer, "Exit code 3010."}, none, [&] { EXPECT_TRUE(StillRuns(0)); EXPECT_EQ(sim::machine().PendingDeletes()[0], kProgram); const auto lines = LogLines(kLog, true); EXPECT_EQ(std::count(lines.begin(), lines.end(), "Warning " + kLeftForHer), 1); }},
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().Fail(sim::Op::CreateDialog, "130", ERROR_INVALID_WINDOW_HANDLE); }, 3010, true, {kAsked, kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); }},
+      // The Restart Manager is asked only when something may be Kelmora's: a program inside the folder, or a Java runtime anywhere.
+      {"/quiet /nosave", [] { sim::machine().SetVersion(6, 1); Running(kOutsider, {}); }, 0, true, {"Exit code 0."}, none, [this] { EXPECT_TRUE(Events("LoadLibraryEx ").empty()); }},
+      {"/quiet /nosave", [] { sim::machine().SetVersion(6, 1); sim::machine().AddFile(kJava); Running(kJava, {}); }, 0, true, {"Exit code 0."}, none, [this] { EXPECT_EQ(Events("LoadLibraryEx "), std::vector<std::string>{"C:\\WINDOWS\\system32\\rstrtmgr.dll 0x0"}); }},
       // Whatever it answers, each program is looked at again.
       {"/quiet /nosave", [] { sim::machine().SetVersion(6, 1); sim::machine().SetRestartManager(sim::Machine::RestartManager::Powerless); Running(kProgram, {}); }, 0, true, {"Ended, as it did not close: " + std::string(kProgram) + " (session 1, user1)", "Exit code 0."}},
       {"/quiet /nosave /noclose", [] { Running(kProgram, {}); }, 3010, true,
