@@ -22,8 +22,7 @@ bool g_functions = false;
 const TreeSize* TreeOf(Phase phase, const Installation& installation) {
   if (phase == kSave) return &installation.students;
   if (phase == kCaches) return &installation.caches;
-  // The Restart Manager is given every program file of the install folder.
-  if (phase == kInstallFolder || phase == kRunningPrograms) return &installation.install;
+  if (phase == kInstallFolder) return &installation.install;
   return nullptr;
 }
 
