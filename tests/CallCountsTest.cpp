@@ -23,7 +23,7 @@ const Held kHeld[] = {
     {kSave,             241,  497, 0},
     {kCaches,           137,  137, 0},
     {kInstallFolder,   1270, 2302, 0},
-    {kShortcuts,        250,  250, 0},
+    {kShortcuts,        202,  202, 0},
     {kRegistry,         115,  115, 0},
     {kLog,               49,   49, 0},
 };
