@@ -25,13 +25,25 @@ const struct {
 
 const char* const kHeavy[] = {"LoadLibraryExW", "RmStartSession", "CreateProcessAsUserW"};
 // By the simulated machine's names: FullPathText serves GetFullPathNameA/W.
-const char* const kInProcess[] = {
-    "GetLastError",        "SetLastError",         "MultiByteToWideChar",
-    "WideCharToMultiByte", "GetModuleHandleA",     "GetProcAddress",
-    "GetCurrentProcessId", "GetCommandLineA",      "GetCommandLineW",
-    "GetStdHandle",        "GetVersionExA",        "FullPathText",
-    "GetSystemDirectoryA", "GetWindowsDirectoryA", "GetTempPathA",
-    "GetLocalTime",        "LoadStringA",          "GetSystemWow64DirectoryA"};
+const char* const kInProcess[] = {"GetLastError",
+                                  "SetLastError",
+                                  "MultiByteToWideChar",
+                                  "WideCharToMultiByte",
+                                  "GetModuleHandleA",
+                                  "GetProcAddress",
+                                  "GetCurrentProcessId",
+                                  "GetCommandLineA",
+                                  "GetCommandLineW",
+                                  "GetStdHandle",
+                                  "GetVersionExA",
+                                  "FullPathText",
+                                  "GetSystemDirectoryA",
+                                  "GetWindowsDirectoryA",
+                                  "GetTempPathA",
+                                  "GetLocalTime",
+                                  "LoadStringA",
+                                  "GetSystemWow64DirectoryA",
+                                  "ExpandEnvironmentStringsA"};
 
 bool Among(const std::string& function, const char* const* names, size_t count) {
   for (size_t i = 0; i < count; ++i)
