@@ -31,7 +31,11 @@ bool Prepare(const CCommandLine& line, CRemoverDlg& remover, CRemovalLog& log, i
   if (!remover.m_userName.IsEmpty()) system += ", user " + remover.m_userName.Utf8();
   log.Line(system + ".");
   remover.m_installPath = remover.FindInstallPath();
-  if (!remover.m_unreachedFolder.IsEmpty()) {
+  if (remover.m_recordDistrusted) {
+    log.Line("Install folder not taken, as others than administrators may change its record: " +
+                 remover.m_unreachedFolder,
+             kError);
+  } else if (!remover.m_unreachedFolder.IsEmpty()) {
     log.Line("Install folder not reached: " + remover.m_unreachedFolder, kError);
   }
   if (!line.folder.IsEmpty()) {

@@ -19,6 +19,7 @@ const DWORD kUserNameSize = 1024;
 CRemoverDlg::CRemoverDlg(CWnd* parent)
     : CDialog(IDD_REMOVER_DIALOG, parent),
       m_progress(NULL),
+      m_recordDistrusted(false),
       m_installFolderLeft(false),
       m_hIcon(LoadIconA(AfxFindResourceHandle(MAKEINTRESOURCEA(IDR_MAINFRAME), RT_GROUP_ICON),
                         MAKEINTRESOURCEA(IDR_MAINFRAME))),

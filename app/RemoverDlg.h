@@ -121,6 +121,8 @@ class CRemoverDlg : public CDialog {
   // name leads nowhere. It may still be there, so it is reported as left and
   // its record kept.
   CString m_unreachedFolder;
+  // It was not taken as others than administrators may change its record.
+  bool m_recordDistrusted;
   // Step 3 left the install folder for the administrator: its record stays,
   // so that a later run finds it.
   bool m_installFolderLeft;

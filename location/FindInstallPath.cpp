@@ -4,6 +4,7 @@
 #include "location/ProtectedFolders.h"
 #include "removal/ProgramFilesPaths.h"
 #include "removal/restart/DriveAtBoot.h"
+#include "removal/restart/TrustedFolders.h"
 
 namespace {
 
@@ -46,11 +47,22 @@ bool ReadRecord(HKEY key, CWidePath& recorded, bool& converted) {
   return true;
 }
 
+// Whether `folder` may be taken on a record others may have written: one a
+// typed folder could be, which no one but trusted accounts may change (so
+// nobody else can have put a km2.jar or a link there).
+bool VouchedForByItself(const CWidePath& folder) {
+  CWidePath wide = folder;
+  return JudgeFolder(folder) == kFolderErasable && wide.Extend() &&
+         OnlyTrustedAbove(wide, kMakeRights) &&
+         OnlyTrustedMay(wide, kChangeRights | kMakeRights, false);
+}
+
 }  // namespace
 
 CWidePath CRemoverDlg::FindInstallPath() {
   CWidePath result;
   m_unreachedFolder = "";
+  m_recordDistrusted = false;
 
   // The installer's record is taken when the path exists, marker or not.
   HKEY key;
@@ -61,7 +73,14 @@ CWidePath CRemoverDlg::FindInstallPath() {
     // directory.
     if (ReadRecord(key, recorded, converted) && FullFolderPath(recorded, folder)) {
       if (Exists(folder)) {
-        if (!IsProtectedFolder(folder)) result = folder;
+        if (IsProtectedFolder(folder)) {
+        } else if (OnlyTrustedMayKey(key) || VouchedForByItself(folder)) {
+          result = folder;
+        } else {
+          // Reported, never removed: a pupil may have pointed the record there.
+          m_unreachedFolder = folder.Utf8();
+          m_recordDistrusted = true;
+        }
       } else if (!folder.IsEmpty() && (converted || !OnPresentFixedDrive(folder))) {
         // The converted name may be a best fit of one that is there; a
         // drive this account has not (a network, SUBST or unplugged one)

@@ -18,6 +18,7 @@ typedef NTSTATUS(WINAPI* QueryDirectoryCall)(HANDLE, HANDLE, void*, void*, IO_ST
 typedef NTSTATUS(WINAPI* FileInformationCall)(HANDLE, IO_STATUS_BLOCK*, void*, ULONG,
                                               FILE_INFORMATION_CLASS);
 typedef BOOL(WINAPI* SessionIdCall)(DWORD, DWORD*);
+typedef NTSTATUS(WINAPI* DeleteKeyCall)(HANDLE);
 
 // VOLUME_NAME_DOS with FILE_NAME_NORMALIZED: "X:\..." or "UNC\server\...".
 const DWORD kDosVolumeName = 0;
@@ -135,6 +136,11 @@ NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer
                               FILE_INFORMATION_CLASS what) {
   static FileInformationCall found;
   return CallNative(found, "NtSetInformationFile", file, status, buffer, size, what);
+}
+
+NTSTATUS DeleteKeyNative(HKEY key) {
+  static DeleteKeyCall found;
+  return CallNative(found, "NtDeleteKey", HANDLE(key));
 }
 
 BOOL SessionOfProcess(DWORD processId, DWORD* session) {

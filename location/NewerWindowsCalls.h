@@ -30,7 +30,7 @@ DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size);
 // ntdll's file calls, which every NT version has but no import library of
 // the program's names: NtCreateFile (no allocation size, no extended
 // attributes), NtQueryDirectoryFile (no event, no APC, no
-// pattern), NtQueryInformationFile and NtSetInformationFile; else
+// pattern), NtQueryInformationFile and NtSetInformationFile, and NtDeleteKey; else
 // STATUS_NOT_IMPLEMENTED.
 // The Win32 error a failed ntdll call's status stands for, as the last error.
 void SetLastErrorOf(NTSTATUS status);
@@ -42,6 +42,10 @@ NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buff
                                 FILE_INFORMATION_CLASS what);
 NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what);
+// NtDeleteKey: deletes the key the handle holds, a registry link as the
+// link when it was opened as one (REG_OPTION_OPEN_LINK); RegDeleteKey would
+// open the name again and follow it.
+NTSTATUS DeleteKeyNative(HKEY key);
 // ProcessIdToSessionId (Windows 2000 on); else FALSE with
 // ERROR_CALL_NOT_IMPLEMENTED.
 BOOL SessionOfProcess(DWORD processId, DWORD* session);

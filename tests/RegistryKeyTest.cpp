@@ -70,21 +70,28 @@ TEST_F(RegistryKeyTest, TreeThreeLevelsDeepGoesDeepestFirst) {
   m.AddKey(tree + "\\L1a\\L2\\L3");
   m.SetValue(tree + "\\L1a\\L2", "value", "data");
   m.AddKey(tree + "\\L1b");
-  m.AddKey(kParent + std::string("\\Keep"));
+  m.AddKey(kParent + std::string("\\Keep\\Below"));
   m.AddKey(kParent + std::string("\\TreeHouse"));
+  // A pupil's link in the tree (they may change L1b): it goes, what it leads to stays.
+  m.AddKeyLink(tree + "\\L1b\\Link", kParent + std::string("\\Keep"));
   CRegistryKey key;
+  CStringArray links;
   ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Parent", KEY_ALL_ACCESS), ERROR_SUCCESS);
 
-  EXPECT_EQ(key.DeleteKeyTree("Tree"), ERROR_SUCCESS);
+  EXPECT_EQ(key.DeleteKeyTree("Tree", links), ERROR_SUCCESS);
 
   std::vector<std::string> deleted;
   for (const std::string& event : m.events)
     if (event.rfind("RegDeleteKey ", 0) == 0) deleted.push_back(event.substr(13));
-  EXPECT_EQ(deleted, (std::vector<std::string>{tree + "\\L1a\\L2\\L3", tree + "\\L1a\\L2",
-                                               tree + "\\L1a", tree + "\\L1b", tree}));
+  EXPECT_EQ(deleted,
+            (std::vector<std::string>{tree + "\\L1a\\L2\\L3", tree + "\\L1a\\L2", tree + "\\L1a",
+                                      tree + "\\L1b\\Link", tree + "\\L1b", tree}));
   EXPECT_EQ(m.SubKeys(kParent), (std::vector<std::string>{"Keep", "TreeHouse"}));
+  EXPECT_TRUE(m.KeyExists(kParent + std::string("\\Keep\\Below")));
+  ASSERT_EQ(links.GetSize(), 1);
+  EXPECT_EQ(std::string(links[0]), "Tree\\L1b\\Link");
   EXPECT_EQ(m.OpenKeys(), 1);
-  EXPECT_EQ(key.DeleteKeyTree("Tree"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(key.DeleteKeyTree("Tree", links), ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryKeyTest, SubKeyThatCannotBeOpenedStopsTheTreeDelete) {
@@ -95,9 +102,10 @@ TEST_F(RegistryKeyTest, SubKeyThatCannotBeOpenedStopsTheTreeDelete) {
   m.AddKey(tree + "\\C");
   m.DenyKey(tree + "\\B");
   CRegistryKey key;
+  CStringArray links;
   ASSERT_EQ(key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Parent", KEY_ALL_ACCESS), ERROR_SUCCESS);
 
-  EXPECT_EQ(key.DeleteKeyTree("Tree"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(key.DeleteKeyTree("Tree", links), ERROR_ACCESS_DENIED);
 
   EXPECT_EQ(m.SubKeys(tree), (std::vector<std::string>{"B", "C"}));
   EXPECT_TRUE(m.KeyExists(tree + "\\B\\underB"));

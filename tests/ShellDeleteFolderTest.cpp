@@ -24,11 +24,16 @@ TEST_F(ShellDeleteFolderTest, ExistingFolderGoesToTheRecycleBinInSilenceWhereNoP
     const char* pupilMayChange;  // or nullptr
     bool recycled;
     const char* swappedAtOpen = nullptr;  // a folder a pupil swaps for a link as it is opened
+    void (*security)(sim::Machine&) = nullptr;  // owners and ACEs besides
   } cases[] = {
       {"only administrators may change it", nullptr, true},
       {"a pupil swaps a folder inside before it is judged", "C:\\d\\tree\\sub", false, "C:\\d\\tree\\sub"},
       {"a pupil may change a folder inside", "C:\\d\\tree\\sub", false},
       {"a pupil may change the folder above, and what inherits from it", "C:\\d", false},
+      {"a pupil owns a folder inside, with no ACE of their own", nullptr, false, nullptr, [](sim::Machine& m) { m.SetOwner("C:\\d\\tree\\sub\\empty", "pupil"); }},
+      {"pupils may only add to a folder inside", nullptr, false, nullptr, [](sim::Machine& m) { m.Grant("C:\\d\\tree\\sub", "pupil", FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY, 0); }},
+      {"a pupil may delete and add in the folder above, nothing passed on", nullptr, false, nullptr, [](sim::Machine& m) { m.Grant("C:\\d", "pupil", FILE_DELETE_CHILD | FILE_ADD_SUBDIRECTORY, 0); }},
+      {"everyone is denied deleting it", nullptr, true, nullptr, [](sim::Machine& m) { m.Deny("C:\\d\\tree", "S-1-1-0", DELETE | FILE_DELETE_CHILD); }},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -40,11 +45,17 @@ TEST_F(ShellDeleteFolderTest, ExistingFolderGoesToTheRecycleBinInSilenceWhereNoP
     m.AddFile("C:\\d\\keep.txt", "sibling");
     m.AddFile("C:\\Teacher\\marks.xls", "marks");
     if (c.pupilMayChange) m.LetChange(c.pupilMayChange, "pupil");
+    if (c.security) c.security(m);
     // What the swapped folder holds, once it is out of the listing's sight.
     m.AddJunction("C:\\d\\tree\\sub\\link", "C:\\Teacher");
     m.faultHook = [&m, &c](sim::Op op, const std::string& target) -> DWORD {
-      if (op == sim::Op::ShellDelete)
+      if (op == sim::Op::ShellDelete) {
+        // Whatever the pupil may do once the shell walks by name.
         m.MakeMountPoint("pupil", "C:\\d\\tree\\sub\\empty", "C:\\Teacher");
+        if (m.MakeFolder("pupil", "C:\\d\\tree\\sub\\new"))
+          m.MakeMountPoint("pupil", "C:\\d\\tree\\sub\\new", "C:\\Teacher");
+        m.PlantLink("pupil", "C:\\d\\tree", "C:\\Teacher");
+      }
       if (op == sim::Op::CreateFile && c.swappedAtOpen && target == c.swappedAtOpen)
         m.PlantLink("pupil", target, "C:\\Teacher");
       return 0;

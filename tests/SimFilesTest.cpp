@@ -253,6 +253,47 @@ TEST_F(SimFilesTest, OthersHandlesShareAsWindowsShares) {
   EXPECT_EQ(machine().ReadFile("C:\\d\\doc.txt"), "doc");
 }
 
+// Who may change an entry, by Windows' access check over the owner and the
+// DACL as Windows writes them (Microsoft, "How DACLs Control Access to an
+// Object"; MS-DTYP 2.5.3.4.1 for what is inherited).
+TEST_F(SimFilesTest, AccountsMayChangeWhatTheAccessCheckGrants) {
+  const DWORD modify = 0x1301BF, passOn = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+  // clang-format off
+  const struct {
+    const char* what;
+    void (*arrange)(sim::Machine&);
+    const char* path;
+    bool pupilMayChange;
+  } cases[] = {
+      {"nothing granted", [](sim::Machine&) {}, "C:\\S\\old", false},
+      {"may only add to a folder: that folder", [](sim::Machine& m) { m.Grant("C:\\S", "pupil", FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY, 0); }, "C:\\S", true},
+      {"may only add to a folder: what others made in it", [](sim::Machine& m) { m.Grant("C:\\S", "pupil", FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY, 0); }, "C:\\S\\old", false},
+      {"may only add to a folder: what they made in it", [](sim::Machine& m) { m.Grant("C:\\S", "pupil", FILE_ADD_SUBDIRECTORY, 0); EXPECT_TRUE(m.MakeFolder("pupil", "C:\\S\\new")); }, "C:\\S\\new", true},
+      {"nothing to add with", [](sim::Machine& m) { EXPECT_FALSE(m.MakeFolder("pupil", "C:\\S\\new")); }, "C:\\S", false},
+      {"a denial before the grant", [](sim::Machine& m) { m.LetChange("C:\\S", "pupil"); m.Deny("C:\\S", "pupil", FILE_ALL_ACCESS); }, "C:\\S\\old", false},
+      {"Everyone holds every account", [](sim::Machine& m) { m.Grant("C:\\S", "S-1-1-0", DELETE, 0); }, "C:\\S", true},
+      {"inherit-only: nothing on the folder itself", [](sim::Machine& m) { m.Grant("C:\\S", "pupil", modify, passOn | INHERIT_ONLY_ACE); }, "C:\\S", false},
+      {"inherit-only: what is inside", [](sim::Machine& m) { m.Grant("C:\\S", "pupil", modify, passOn | INHERIT_ONLY_ACE); }, "C:\\S\\old", true},
+      {"the owner, with no ACE, may rewrite the DACL", [](sim::Machine& m) { m.SetOwner("C:\\S\\old", "pupil"); }, "C:\\S\\old", true},
+      {"the owner of a folder above, while it passes on", [](sim::Machine& m) { m.SetOwner("C:\\S", "pupil"); }, "C:\\S\\old", true},
+      {"OWNER RIGHTS says what the owner gets", [](sim::Machine& m) { m.SetOwner("C:\\S\\old", "pupil"); m.Grant("C:\\S\\old", "S-1-3-4", READ_CONTROL, 0); }, "C:\\S\\old", false},
+      {"delete-child on the folder above", [](sim::Machine& m) { m.Grant("C:\\S", "pupil", FILE_DELETE_CHILD, 0); }, "C:\\S\\old", true},
+      {"a protected DACL takes nothing from above", [](sim::Machine& m) { m.LetChange("C:\\S", "pupil"); m.ProtectDacl("C:\\S\\old"); }, "C:\\S\\old", false},
+      {"a second name in a pupil's folder has its file's descriptor", [](sim::Machine& m) { m.LetChange("C:\\S", "pupil"); m.AddHardLink("C:\\S\\marks.xls", "C:\\T\\marks.xls"); }, "C:\\S\\marks.xls", false},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim::Machine& m = sim::reset();
+    m.AddFolder("C:\\S\\old");
+    m.AddFile("C:\\T\\marks.xls", "marks");
+    c.arrange(m);
+    EXPECT_EQ(m.MayChange("pupil", c.path), c.pupilMayChange);
+    EXPECT_FALSE(m.MayChange("pupil", "C:\\T\\marks.xls"));
+    EXPECT_TRUE(m.MayChange("", c.path));
+  }
+}
+
 TEST_F(SimFilesTest, CurrentDirectoryAndLongPaths) {
   machine().AddFolder("C:\\d\\sub");
   char buffer[MAX_PATH] = "sentinel";

@@ -159,6 +159,23 @@ void RecordOnDrive(UINT type, const std::string& device = "") {
   if (type != 0) sim::machine().SetDrive("Z:", type, device);
 }
 
+// The product's key open to Users ("Full Control"), as educational products
+// make it so that settings can be saved: a pupil may point the record at a
+// folder of theirs with a km2.jar in it, or make a sub-key a link to a
+// teacher's key.
+const char kPupilsFolder[] = "C:\\Pupils\\Kelmora";
+const std::string kTeacherKey = "HKLM\\SOFTWARE\\Teacher";
+void KeyOpenToUsers(const char* record) {
+  sim::Machine& m = sim::machine();
+  m.GrantKey(kProductKey, "S-1-5-32-545", KEY_ALL_ACCESS);
+  m.AddFile(kPupilsFolder + std::string("\\km2.jar"), "a pupil's");
+  m.AddFile(kPupilsFolder + std::string("\\essay.doc"), "carol's");
+  m.LetChange(kPupilsFolder, "pupil");
+  m.SetValue(kProductKey, "InstallPath", record);
+  m.SetValue(kTeacherKey + "\\Marks", "carol", "A");
+  EXPECT_TRUE(m.PlantKeyLink("pupil", kProductKey + std::string("\\Settings"), kTeacherKey));
+}
+
 // A program that shares deleting holds `entry` of the product (a virus
 // scanner, an Explorer window) on Windows `major`.`minor`, build `build`, and
 // lets go `calls` simulated calls after the delete (< 0: never).
@@ -456,6 +473,9 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { RecordOnDrive(DRIVE_FIXED, "\\??\\C:\\Pupils"); }, 1603, true, {"Install folder not reached: Z:\\Kelmora"}, {"Folder: Z:\\Kelmora"}},
       {"/quiet /nosave", [] { RecordOnDrive(0); }, 1603, true, {"Install folder not reached: Z:\\Kelmora"}, {"Folder: Z:\\Kelmora"}},
       {"/quiet /nosave", [] { RecordOnDrive(DRIVE_REMOVABLE); }, 1603, true, {"Install folder not reached: Z:\\Kelmora"}, {"Folder: Z:\\Kelmora"}},
+      // A record others may change vouches for nothing: its folder is taken only where no pupil could have made it the product's; a link among its keys goes as a link.
+      {"/quiet /nosave", [] { KeyOpenToUsers(kPupilsFolder); }, 1603, true, {"Error Install folder not taken, as others than administrators may change its record: C:\\Pupils\\Kelmora", "Warning Registry link deleted as a link, what it leads to kept: Registry Key: HKEY_LOCAL_MACHINE\\Software\\Dravenhall\\Kelmora\\Settings", "Error Exit code 1603."}, {"Folder: C:\\Pupils\\Kelmora"}, [] { EXPECT_EQ(sim::machine().ReadFile(kPupilsFolder + std::string("\\essay.doc")), "carol's"); EXPECT_TRUE(sim::machine().ValueExists(kProductKey, "InstallPath")); EXPECT_TRUE(sim::machine().ValueExists(kTeacherKey + "\\Marks", "carol")); }},
+      {"/quiet /nosave", [] { KeyOpenToUsers(kInstall); }, 0, true, {"Install folder: C:\\Program Files\\Kelmora (found at start)", "Exit code 0."}, none, [] { EXPECT_TRUE(sim::machine().ValueExists(kTeacherKey + "\\Marks", "carol")); EXPECT_FALSE(sim::machine().KeyExists(kProductKey + std::string("\\Settings"))); }},
       // Only a folder missing from a present fixed drive is gone.
       {"/quiet /nosave", [] { RecordOnDrive(DRIVE_FIXED, "\\Device\\HarddiskVolume3"); }, 0, true, {"Exit code 0."}, none, [] { EXPECT_FALSE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
       // /defer: a room in use is left alone, and the tool tries again later.

@@ -238,7 +238,11 @@ BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIP
 #define FILE_WRITE_ATTRIBUTES 0x0100
 #define FILE_DELETE_CHILD 0x0040
 #define ACCESS_DENIED_ACE_TYPE 0x1
+#define NO_PROPAGATE_INHERIT_ACE 0x4
 #define INHERIT_ONLY_ACE 0x8
+#define INHERITED_ACE 0x10
+#define GENERIC_EXECUTE 0x20000000L
+#define ACL_REVISION 2
 BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
                              PSECURITY_DESCRIPTOR security, DWORD size, LPDWORD needed);
 typedef void* PSID;
@@ -595,6 +599,8 @@ BOOL MoveFileExW(LPCWSTR existing, LPCWSTR newName, DWORD flags);
 #define KEY_READ 0x20019
 #define KEY_WRITE 0x20006
 #define KEY_ALL_ACCESS 0xF003F
+#define REG_OPTION_OPEN_LINK 0x00000008L
+#define REG_LINK 6
 #define REG_SZ 1
 #define REG_EXPAND_SZ 2
 #define REG_BINARY 3
@@ -615,6 +621,11 @@ LONG RegOpenKeyExW(HKEY parent, LPCWSTR subKey, DWORD options, REGSAM access, PH
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameSize, LPDWORD reserved,
                    LPWSTR className, LPDWORD classSize, FILETIME* lastWrite);
 LONG RegDeleteKeyW(HKEY parent, LPCWSTR subKey);
+// Owner and DACL of an open key (READ_CONTROL), as GetKernelObjectSecurity.
+LONG RegGetKeySecurity(HKEY key, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security,
+                       LPDWORD size);
+// ntdll's: deletes the key the handle holds (DELETE), a link as itself.
+NTSTATUS NtDeleteKey(HANDLE key);
 LONG RegQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
                       LPDWORD size);
 // Sizes of names in characters, without the NUL; the data as RegQueryValueExW gives it.

@@ -19,6 +19,17 @@ std::string AttributeLetters(DWORD attributes) {
   return letters.empty() ? "" : " [" + letters + "]";
 }
 
+// Owner and ACEs, where they are not Administrators' alone.
+std::string SecurityText(const Security& security) {
+  std::string text;
+  if (!security.owner.empty()) text += " owner " + security.owner;
+  for (const Ace& ace : security.aces)
+    text += std::string(ace.type == ACCESS_DENIED_ACE_TYPE ? " deny " : " allow ") + ace.account +
+            ":" + Hex(ace.mask) + "/" + Hex(ace.flags);
+  if (security.protectedDacl) text += " protected";
+  return text;
+}
+
 void DumpFiles(std::ostream& out, const FileNode& node, const std::string& indent) {
   for (const auto& entry : node.children) {
     const FileNode& child = *entry.second;
@@ -32,7 +43,7 @@ void DumpFiles(std::ostream& out, const FileNode& node, const std::string& inden
     if (child.heldOpen) out << " (held open)";
     if (child.heldSharing) out << " (held open sharing " << child.heldSharing << ")";
     if (child.deletePending) out << " (being deleted)";
-    out << "\n";
+    out << SecurityText(child.security) << "\n";
     if (!child.IsJunction()) DumpFiles(out, child, indent + "  ");
   }
 }
@@ -57,7 +68,9 @@ void DumpKeys(std::ostream& out, const KeyNode& key, const std::string& indent) 
     out << indent << "\"" << value.second.name << "\" type " << value.second.type << " = \""
         << Printable(value.second.data) << "\"\n";
   for (const auto& sub : key.subKeys) {
-    out << indent << sub.second->name << (sub.second->denied ? " (denied)" : "") << "\n";
+    out << indent << sub.second->name << (sub.second->denied ? " (denied)" : "")
+        << (sub.second->linkTarget.empty() ? "" : " link -> " + sub.second->linkTarget)
+        << SecurityText(sub.second->security) << "\n";
     DumpKeys(out, *sub.second, indent + "  ");
   }
 }

@@ -386,6 +386,7 @@ void Machine::AddHardLink(const std::string& path, const std::string& existing) 
   FileNode& file = ExistingEntry(*state_, existing);
   AddFile(path, file.content, file.attributes);
   ExistingEntry(*state_, path).hardLink = TestPath(*state_, existing).Text();
+  ExistingEntry(*state_, path).laterName = true;
   file.hardLink = TestPath(*state_, path).Text();
 }
 

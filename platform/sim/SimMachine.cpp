@@ -137,6 +137,12 @@ Machine::Machine() : state_(std::make_unique<State>()) {
       {CSIDL_PROFILE, profiles + "user1"},
   };
   for (const auto& folder : s.specialFolders) AddFolder(folder.second);
+  // What a user makes there is theirs to change: CREATOR OWNER's full
+  // control, passed on only (Microsoft, "Default permissions for the system
+  // drive": C:\ and Program Files carry it).
+  for (const char* folder : {"C:\\", "C:\\Program Files"})
+    Grant(folder, "S-1-3-0", GENERIC_ALL,
+          OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE);
   // Named by the system, but not made on the disk until something needs them.
   const std::string user = profiles + "user1\\", common = profiles + "All Users\\";
   s.specialFolders.insert({

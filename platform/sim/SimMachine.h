@@ -171,12 +171,28 @@ class Machine {
   // The full path in long names, as GetLongPathNameA gives it; "" when missing.
   std::string LongPath(const std::string& path) const;
   // Who may change an entry (add, delete or rename what it holds, or change
-  // its security), as its owner and DACL say. Administrators and SYSTEM
-  // always may; any other account when it owns the entry, is granted change
-  // on it, or may change the folder above while the entry inherits from it
-  // (no protected DACL). SetFileSecurityW sets owner and DACL.
+  // its security), as its owner and DACL say, by Windows' access check.
+  // Administrators and SYSTEM always may; any other account when it owns the
+  // entry, is granted a right that changes it, may delete it from its
+  // folder, or may rewrite the DACL of a folder above while the entry
+  // inherits from it (no protected DACL). Everyone, Authenticated Users and
+  // Users hold every account. C:\ and the Program Files folders carry
+  // CREATOR OWNER's inherit-only full control, as Windows installs them.
+  // SetFileSecurityW sets owner and DACL.
+  // LetChange: "Modify" for the folder, its sub-folders and files.
   void LetChange(const std::string& path, const std::string& account);
+  // An ACE of the entry's own: `rights` (FILE_ADD_FILE, DELETE, ...), passed
+  // on as `inheritance` says (OBJECT_INHERIT_ACE, INHERIT_ONLY_ACE, ...).
+  void Grant(const std::string& path, const std::string& account, DWORD rights,
+             BYTE inheritance = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
+  void Deny(const std::string& path, const std::string& account, DWORD rights,
+            BYTE inheritance = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE);
   void SetOwner(const std::string& path, const std::string& account);
+  // The entry inherits nothing from the folder above.
+  void ProtectDacl(const std::string& path);
+  // What `account` can do where it may add a folder: make one, its own.
+  // False, and nothing done, where it may not or the name is taken.
+  bool MakeFolder(const std::string& account, const std::string& path);
   // What `account` can do where it may change a folder or the folder above
   // it: the entry at `path` is moved aside (renamed "... (moved)") and a
   // junction to `target` made in its place. False, and nothing done, where
@@ -278,6 +294,22 @@ class Machine {
   // The key's security grants SYSTEM alone: any other account's opens and
   // deletes fail with ERROR_ACCESS_DENIED.
   void DenyKey(const std::string& keyPath, bool denied = true);
+
+  // Who may change a key, judged as for files (see MayChange), with the
+  // key rights: KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_CREATE_LINK, DELETE,
+  // WRITE_DAC, WRITE_OWNER. GrantKey: an ACE of the key's own, passed on to
+  // the keys below (KEY_ALL_ACCESS: "Full Control").
+  void GrantKey(const std::string& keyPath, const std::string& account, DWORD rights);
+  bool MayChangeKey(const std::string& account, const std::string& keyPath) const;
+  // A registry link (REG_OPTION_CREATE_LINK) at `keyPath` to the key
+  // `target` ("HKLM\..."): opens without REG_OPTION_OPEN_LINK, and
+  // RegDeleteKey by its name, lead there.
+  void AddKeyLink(const std::string& keyPath, const std::string& target);
+  // What `account` can do where it may change a key or the key above it:
+  // the key goes and a link to `target` takes its name. False, and nothing
+  // done, where it may change neither.
+  bool PlantKeyLink(const std::string& account, const std::string& keyPath,
+                    const std::string& target);
 
   // ---- System facts.
   void SetSpecialFolder(int csidl, const std::string& path);  // "" = the system cannot name it

@@ -78,17 +78,43 @@ OpenKey Resolve(sim::Machine::State& s, HKEY handle) {
   return open;
 }
 
-// Walks `subKey` below `key`: 0 with the key found, or the error.
-LONG Walk(KeyNode* key, const std::string& subKey, KeyNode*& found) {
+// Walks `subKey` below `key`: 0 with the key found, or the error. A link on
+// the way leads to its target; the last one named is the link itself only
+// when opened with REG_OPTION_OPEN_LINK, and a link to a missing key is not
+// found (Wine's dlls/ntdll/tests/reg.c, test_symlinks).
+LONG Walk(const sim::Machine::State& s, KeyNode* key, const std::string& subKey, bool openLink,
+          KeyNode*& found) {
   if (!subKey.empty() && subKey[0] == '\\') return ERROR_BAD_PATHNAME;
-  if (!subKey.empty())
-    for (const std::string& name : SplitKeyPath(subKey)) {
-      if (name.empty()) return ERROR_BAD_PATHNAME;
-      key = SubKey(key, name);
+  if (!subKey.empty()) {
+    const std::vector<std::string> names = SplitKeyPath(subKey);
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (names[i].empty()) return ERROR_BAD_PATHNAME;
+      key = SubKey(key, names[i]);
+      // Windows gives up on a chain of links (STATUS_NAME_TOO_LONG, test_symlinks).
+      for (int hops = 0; key && !key->linkTarget.empty() && !(openLink && i + 1 == names.size());
+           ++hops)
+        key = hops < 16 ? TestKey(s, key->linkTarget, false) : nullptr;
       if (!key) return ERROR_FILE_NOT_FOUND;
     }
+  }
   found = key;
   return ERROR_SUCCESS;
+}
+
+// The security of the key and of each key above it, nearest first.
+std::vector<const sim::Security*> KeyChain(const KeyNode* key) {
+  std::vector<const sim::Security*> chain;
+  for (; key; key = key->parent) chain.push_back(&key->security);
+  return chain;
+}
+
+// Takes the key out of the tree; handles on it answer ERROR_KEY_DELETED.
+void EraseKey(sim::Machine::State& s, KeyNode* key) {
+  for (auto& held : s.keys)
+    if (held.second.key == key) held.second.key = nullptr;
+  const std::string path = KeyPath(key);
+  key->parent->subKeys.erase(key->name);
+  sim::Log("RegDeleteKey " + path);
 }
 
 bool IsStringType(DWORD type) { return type == REG_SZ || type == 2 /* REG_EXPAND_SZ */; }
@@ -136,11 +162,51 @@ std::vector<std::string> sim::Machine::ValueNames(const std::string& keyPath) co
   return names;
 }
 
+void sim::Machine::GrantKey(const std::string& keyPath, const std::string& account, DWORD rights) {
+  ExistingKey(*state_, keyPath)
+      .security.aces.push_back({account, rights, ACCESS_ALLOWED_ACE_TYPE, CONTAINER_INHERIT_ACE});
+}
+
+bool sim::Machine::MayChangeKey(const std::string& account, const std::string& keyPath) const {
+  const KeyNode* key = TestKey(*state_, keyPath, false);
+  // Setting a value, making a sub-key or a link in it, deleting it, its security.
+  const DWORD change = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE;
+  return key && sim::MayChangeAt(KeyChain(key), true, account, change, sim::kKeyRights);
+}
+
+void sim::Machine::AddKeyLink(const std::string& keyPath, const std::string& target) {
+  KeyNode* link = TestKey(*state_, keyPath, true);
+  if (!link->subKeys.empty())
+    throw std::invalid_argument("sim: a link has no sub-keys: " + keyPath);
+  link->values.clear();
+  // Its one value (test_symlinks: REG_LINK, named SymbolicLinkValue, no other allowed).
+  link->values["SymbolicLinkValue"] = {"SymbolicLinkValue", REG_LINK,
+                                       "\\REGISTRY\\MACHINE" + target.substr(target.find('\\'))};
+  link->linkTarget = target;
+}
+
+bool sim::Machine::PlantKeyLink(const std::string& account, const std::string& keyPath,
+                                const std::string& target) {
+  State& s = *state_;
+  const std::string parent = keyPath.substr(0, keyPath.rfind('\\'));
+  if (!MayChangeKey(account, keyPath) && !MayChangeKey(account, parent)) return false;
+  // The key goes, whatever it held, and the link takes its name; it is theirs.
+  if (KeyNode* key = TestKey(s, keyPath, false)) {
+    for (auto& held : s.keys)
+      if (held.second.key == key) held.second.key = nullptr;
+    key->parent->subKeys.erase(key->name);
+  }
+  AddKeyLink(keyPath, target);
+  TestKey(s, keyPath, false)->security = {account, account, {}, false};
+  Log("Registry link planted by " + account + " at " + keyPath);
+  return true;
+}
+
 void sim::Machine::DenyKey(const std::string& keyPath, bool denied) {
   ExistingKey(*state_, keyPath).denied = denied;
 }
 
-LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
+LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result) {
   auto& s = sim::Enter();
   if (!result) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
@@ -149,7 +215,8 @@ LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD, REGSAM access, PHKEY resul
   const std::string name = subKey ? subKey : "";
   if (LONG error = sim::Faulted(Op::RegOpenKey, open.path + "\\" + name)) return error;
   KeyNode* key = nullptr;
-  if (LONG error = Walk(open.key, name, key)) return error;
+  if (LONG error = Walk(s, open.key, name, (options & REG_OPTION_OPEN_LINK) != 0, key))
+    return error;
   if (sim::KeyRefused(s, *key)) return ERROR_ACCESS_DENIED;
   // An empty name opens the predefined key itself, as Windows hands it back.
   if (key == &s.hklm) {
@@ -269,15 +336,51 @@ LONG RegDeleteKeyA(HKEY parent, LPCSTR subKey) {
   if (open.error) return open.error;
   const std::string name = subKey ? subKey : "";
   if (LONG error = sim::Faulted(Op::RegDeleteKey, open.path + "\\" + name)) return error;
+  // The name is opened as any other (no REG_OPTION_OPEN_LINK): a link named
+  // last is followed and its target deleted. Nothing documents otherwise, so
+  // the harsher choice; only a handle opened as the link deletes the link.
   KeyNode* key = nullptr;
-  if (LONG error = Walk(open.key, name, key)) return error;
+  if (LONG error = Walk(s, open.key, name, false, key)) return error;
   if (key == &s.hklm || sim::KeyRefused(s, *key) || !key->subKeys.empty())
     return ERROR_ACCESS_DENIED;
-  for (auto& held : s.keys)
-    if (held.second.key == key) held.second.key = nullptr;
-  const std::string path = KeyPath(key);
-  key->parent->subKeys.erase(key->name);
-  sim::Log("RegDeleteKey " + path);
+  EraseKey(s, key);
+  return ERROR_SUCCESS;
+}
+
+// Deletes the key the handle holds: a link itself when it was opened as one
+// (Wine's dlls/ntdll/tests/reg.c, test_symlinks: NtDeleteKey of the link).
+NTSTATUS NtDeleteKey(HANDLE handle) {
+  auto& s = sim::Enter();
+  OpenKey open = Resolve(s, reinterpret_cast<HKEY>(handle));
+  if (open.error == ERROR_KEY_DELETED) return NTSTATUS(0xC000017C);  // STATUS_KEY_DELETED
+  if (open.error) return NTSTATUS(0xC0000008);                       // STATUS_INVALID_HANDLE
+  if (LONG error = sim::Faulted(Op::RegDeleteKey, open.path))
+    return error == ERROR_ACCESS_DENIED ? NTSTATUS(0xC0000022) : NTSTATUS(0xC0000001);
+  // A key with sub-keys cannot go (STATUS_CANNOT_DELETE, as RegDeleteKey's "must not have
+  // subkeys").
+  if (!(open.access & DELETE) || open.key == &s.hklm || sim::KeyRefused(s, *open.key))
+    return NTSTATUS(0xC0000022);
+  if (!open.key->subKeys.empty()) return NTSTATUS(0xC0000121);
+  EraseKey(s, open.key);
+  return 0;
+}
+
+// Owner and DACL as Windows writes them (see SimAccess.cpp); READ_CONTROL needed.
+LONG RegGetKeySecurity(HKEY handle, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security,
+                       LPDWORD size) {
+  auto& s = sim::Enter();
+  OpenKey open = Resolve(s, handle);
+  if (open.error) return open.error;
+  if (!(open.access & READ_CONTROL)) return ERROR_ACCESS_DENIED;
+  if (what != (OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION) || !size)
+    return ERROR_INVALID_PARAMETER;
+  const std::vector<const sim::Security*> chain = KeyChain(open.key);
+  const std::string bytes =
+      sim::DescriptorBytes(*chain.front(), sim::Dacl(chain, true, sim::kKeyRights), KEY_ALL_ACCESS);
+  const DWORD room = *size;
+  *size = DWORD(bytes.size());
+  if (room < bytes.size()) return ERROR_INSUFFICIENT_BUFFER;
+  std::memcpy(security, bytes.data(), bytes.size());
   return ERROR_SUCCESS;
 }
 

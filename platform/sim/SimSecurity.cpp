@@ -12,76 +12,50 @@ using sim::Machine;
 
 namespace {
 
-const char kAdministrators[] = "S-1-5-32-544";
-const char kSystem[] = "S-1-5-18";
-
-// The SID at `offset` of a descriptor `size` bytes long, as "S-1-5-..."; ""
-// when it does not fit.
-std::string SidText(const BYTE* bytes, size_t size, size_t offset) {
-  if (offset + 8 > size) return "";
-  const size_t count = bytes[offset + 1];
-  if (bytes[offset] != 1 || offset + 8 + 4 * count > size) return "";
-  unsigned long long authority = 0;
-  for (int i = 2; i < 8; ++i) authority = authority << 8 | bytes[offset + i];
-  std::string text = "S-1-" + std::to_string(authority);
-  for (size_t i = 0; i < count; ++i) {
-    DWORD sub;
-    std::memcpy(&sub, bytes + offset + 8 + 4 * i, 4);
-    text += "-" + std::to_string(sub);
-  }
-  return text;
-}
-
 DWORD At(const BYTE* bytes, size_t offset, size_t width) {
   DWORD value = 0;
   std::memcpy(&value, bytes + offset, width);
   return value;
 }
 
-bool Privileged(const std::string& sid) { return sid == kAdministrators || sid == kSystem; }
-
-// Who besides Administrators and SYSTEM may change the entry at `real` (no
-// link on the way): its owner, those its DACL names, and, while it inherits,
-// those who may change the folder above (its owner too: what a pupil makes
-// in their own folder is theirs to change).
-std::vector<std::string> Changers(const Machine::State& s, sim::WinPath real) {
-  std::vector<std::string> accounts;
-  for (;;) {
-    const FileNode* node = sim::Look(s, real).node;
-    if (!node) return accounts;
-    if (!node->owner.empty()) accounts.push_back(node->owner);
-    accounts.insert(accounts.end(), node->changers.begin(), node->changers.end());
-    if (node->protectedDacl || real.IsDrive()) return accounts;
-    real = real.Parent();
+// The security of the entry at `real` (no link on the way) and of each
+// folder above it, nearest first. One file has one descriptor (MS-FSA
+// 2.1.1.4): a second name has the one its file got where it was made.
+std::vector<const sim::Security*> Chain(const Machine::State& s, sim::WinPath real) {
+  const FileNode* node = sim::Look(s, real).node;
+  if (node && node->laterName) sim::ParsePath(node->hardLink, "C:\\", real);
+  std::vector<const sim::Security*> chain;
+  for (;; real = real.Parent()) {
+    node = sim::Look(s, real).node;
+    if (!node) return chain;
+    chain.push_back(&node->security);
+    if (real.IsDrive()) return chain;
   }
-}
-
-// An account's SID as Windows lays it out: a SID text as it reads, a name
-// of the machine's as a local account's ("" is Administrators).
-std::string SidBytes(const std::string& account) {
-  std::vector<unsigned long long> parts;
-  if (account.compare(0, 4, "S-1-") == 0) {
-    for (size_t at = 4; at <= account.size();) {
-      const size_t end = std::min(account.find('-', at), account.size());
-      parts.push_back(std::stoull(account.substr(at, end - at)));
-      at = end + 1;
-    }
-  } else if (account.empty()) {
-    parts = {5, 32, 544};
-  } else {
-    parts = {5, 21, std::hash<std::string>()(account) & 0x7fffffff};
-  }
-  std::string bytes = {1, char(parts.size() - 1), 0, 0, 0, 0, 0, char(parts[0])};
-  for (size_t i = 1; i < parts.size(); ++i) {
-    const DWORD sub = DWORD(parts[i]);
-    bytes.append(reinterpret_cast<const char*>(&sub), 4);
-  }
-  return bytes;
 }
 
 // The node a path names, or nullptr.
 FileNode* Node(const Machine::State& s, const std::string& path) {
   return sim::Look(s, sim::TestPath(s, path)).node;
+}
+
+FileNode& ExistingNode(const Machine::State& s, const std::string& path) {
+  FileNode* node = Node(s, path);
+  if (!node) throw std::invalid_argument("no such entry: " + path);
+  return *node;
+}
+
+// What lets an account put a link in an entry's place or change what it
+// holds: delete or rename it, add to it, change its data, attributes or
+// security, take it over.
+const DWORD kChangeRights = DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD | FILE_WRITE_DATA |
+                            FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES;
+
+bool MayChangeEntry(const Machine::State& s, const sim::WinPath& real, const std::string& account,
+                    DWORD rights = kChangeRights) {
+  const FileNode* node = sim::Look(s, real).node;
+  const std::vector<const sim::Security*> chain = Chain(s, real);
+  return node && !chain.empty() &&
+         sim::MayChangeAt(chain, node->IsFolder(), account, rights, sim::kFileRights);
 }
 
 // Sets what `what` names of `security` on `node`; `path` names it in the log.
@@ -99,37 +73,31 @@ BOOL SetSecurity(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR
   if (ownerAt) size = std::max<size_t>(size, ownerAt + 8 + 4 * bytes[ownerAt + 1]);
   if (daclAt) size = std::max<size_t>(size, daclAt + At(bytes, daclAt + 2, 2));
 
-  std::string owner = node->owner;
+  sim::Security updated = node->security;
   if (what & OWNER_SECURITY_INFORMATION) {
-    const std::string sid = ownerAt ? SidText(bytes, size, ownerAt) : "";
+    const std::string sid = ownerAt ? sim::SidText(bytes, size, ownerAt) : "";
     if (sid.empty()) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
     // An administrator may make Administrators or itself the owner, no other.
-    if (sid != kAdministrators) return sim::Refuse(ERROR_INVALID_OWNER);
-    owner = "";
+    if (!sim::SameAccount(sid, "")) return sim::Refuse(ERROR_INVALID_OWNER);
+    updated.owner = "";
   }
-  std::vector<std::string> changers = node->changers;
-  bool protectedDacl = node->protectedDacl;
   if (what & DACL_SECURITY_INFORMATION) {
     if (!(control & SE_DACL_PRESENT) || !daclAt) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
-    changers.clear();
+    updated.aces.clear();
     const size_t count = At(bytes, daclAt + 4, 2);
     size_t ace = daclAt + 8;
     for (size_t i = 0; i < count; ++i) {
       if (ace + 8 > size) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
-      const std::string sid = SidText(bytes, size, ace + 8);
+      const std::string sid = sim::SidText(bytes, size, ace + 8);
       if (sid.empty()) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
-      if (bytes[ace] == ACCESS_ALLOWED_ACE_TYPE && !Privileged(sid)) changers.push_back(sid);
+      updated.aces.push_back({sid, At(bytes, ace + 4, 4), bytes[ace], bytes[ace + 1]});
       ace += At(bytes, ace + 2, 2);
     }
-    protectedDacl = (control & SE_DACL_PROTECTED) != 0;
+    updated.protectedDacl = (control & SE_DACL_PROTECTED) != 0;
   }
   // One file, one descriptor, whichever name set it (MS-FSA 2.1.1.4).
-  for (FileNode* name : {node, sim::SecondName(sim::machine().state(), node)}) {
-    if (!name) continue;
-    name->owner = owner;
-    name->changers = changers;
-    name->protectedDacl = protectedDacl;
-  }
+  for (FileNode* name : {node, sim::SecondName(sim::machine().state(), node)})
+    if (name) name->security = updated;
   sim::Log("SetFileSecurity " + path);
   return TRUE;
 }
@@ -172,31 +140,11 @@ BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
     return sim::Refuse(ERROR_INVALID_PARAMETER);
   sim::WinPath real;
   sim::ParsePath(file->second.finalPath, "C:\\", real);
-  // Those who may change it get Modify; SYSTEM and Administrators all.
-  std::vector<std::pair<DWORD, std::string>> aces = {{FILE_ALL_ACCESS, SidBytes(kSystem)},
-                                                     {FILE_ALL_ACCESS, SidBytes("")}};
-  for (const std::string& account : Changers(s, real))
-    aces.push_back({0x1301BF, SidBytes(account)});
-  const std::string owner = SidBytes(file->second.node->owner);
-  std::string acl(8, '\0');
-  for (const auto& ace : aces) {
-    const WORD aceSize = WORD(8 + ace.second.size());
-    acl += std::string{ACCESS_ALLOWED_ACE_TYPE, 0, char(aceSize), char(aceSize >> 8)};
-    acl.append(reinterpret_cast<const char*>(&ace.first), 4);
-    acl += ace.second;
-  }
-  acl[0] = 2;
-  acl[2] = char(acl.size());
-  acl[3] = char(acl.size() >> 8);
-  acl[4] = char(aces.size());
-  const DWORD ownerAt = 20, daclAt = DWORD(ownerAt + owner.size());
-  std::string bytes(20, '\0');
-  bytes[0] = 1;
-  bytes[2] = char(SE_DACL_PRESENT);
-  bytes[3] = char(SE_SELF_RELATIVE >> 8);
-  std::memcpy(&bytes[4], &ownerAt, 4);
-  std::memcpy(&bytes[16], &daclAt, 4);
-  bytes += owner + acl;
+  const std::vector<const sim::Security*> chain = Chain(s, real);
+  if (chain.empty()) return sim::Refuse(ERROR_INVALID_HANDLE);
+  const std::string bytes = sim::DescriptorBytes(
+      *chain.front(), sim::Dacl(chain, file->second.node->IsFolder(), sim::kFileRights),
+      FILE_ALL_ACCESS);
   *needed = DWORD(bytes.size());
   if (size < bytes.size()) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
   std::memcpy(security, bytes.data(), bytes.size());
@@ -219,7 +167,7 @@ BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void* infor
   auto& s = sim::Enter();
   if (token != sim::kProcessToken || s.openTokens == 0 || what != TokenUser)
     return sim::Refuse(ERROR_INVALID_PARAMETER);
-  const std::string sid = SidBytes(s.userName == "SYSTEM" ? kSystem : s.userName);
+  const std::string sid = sim::SidBytes(s.userName == "SYSTEM" ? "S-1-5-18" : s.userName);
   *needed = DWORD(sizeof(TOKEN_USER) + sid.size());
   if (size < *needed) return sim::Refuse(ERROR_INSUFFICIENT_BUFFER);
   BYTE* at = static_cast<BYTE*>(information) + sizeof(TOKEN_USER);
@@ -262,24 +210,49 @@ DWORD QueryDosDeviceW(LPCWSTR device, LPWSTR targets, DWORD size) {
 namespace sim {
 
 void Machine::LetChange(const std::string& path, const std::string& account) {
-  FileNode* node = Node(*state_, path);
-  if (!node) throw std::invalid_argument("no such entry: " + path);
-  node->changers.push_back(account);
+  // "Modify", for the folder, its sub-folders and files, as the Security tab gives it.
+  Grant(path, account, 0x1301BF);
+}
+
+void Machine::Grant(const std::string& path, const std::string& account, DWORD rights,
+                    BYTE inheritance) {
+  ExistingNode(*state_, path)
+      .security.aces.push_back({account, rights, ACCESS_ALLOWED_ACE_TYPE, inheritance});
+}
+
+void Machine::Deny(const std::string& path, const std::string& account, DWORD rights,
+                   BYTE inheritance) {
+  // Denials come first, as Windows orders a DACL it writes.
+  auto& aces = ExistingNode(*state_, path).security.aces;
+  aces.insert(aces.begin(), {account, rights, ACCESS_DENIED_ACE_TYPE, inheritance});
 }
 
 void Machine::SetOwner(const std::string& path, const std::string& account) {
-  FileNode* node = Node(*state_, path);
-  if (!node) throw std::invalid_argument("no such entry: " + path);
-  node->owner = account;
+  ExistingNode(*state_, path).security.owner = account;
+}
+
+void Machine::ProtectDacl(const std::string& path) {
+  ExistingNode(*state_, path).security.protectedDacl = true;
 }
 
 bool Machine::MayChange(const std::string& account, const std::string& path) const {
   if (Privileged(account)) return true;
   const State& s = *state_;
   WinPath real;
-  if (!RealPath(s, TestPath(s, path), real)) return false;
-  const std::vector<std::string> accounts = Changers(s, real);
-  return std::find(accounts.begin(), accounts.end(), account) != accounts.end();
+  return RealPath(s, TestPath(s, path), real) && MayChangeEntry(s, real, account);
+}
+
+bool Machine::MakeFolder(const std::string& account, const std::string& path) {
+  State& s = *state_;
+  const WinPath parsed = TestPath(s, path);
+  WinPath real;
+  if (parsed.IsDrive() || Look(s, parsed).node || !RealPath(s, parsed.Parent(), real) ||
+      !MayChangeEntry(s, real, account, FILE_ADD_SUBDIRECTORY | WRITE_DAC | WRITE_OWNER))
+    return false;
+  AddFolder(path);
+  // What a pupil makes is theirs (its creator is its owner).
+  Look(s, parsed).node->security = {account, account, {}, false};
+  return true;
 }
 
 bool Machine::PlantLink(const std::string& account, const std::string& path,
@@ -300,7 +273,7 @@ bool Machine::PlantLink(const std::string& account, const std::string& path,
   found.folder->children[name] = std::move(moved);
   AddJunction(path, target);
   // What a pupil makes is theirs.
-  Look(s, parsed).node->owner = account;
+  Look(s, parsed).node->security = {account, account, {}, false};
   Log("Link planted by " + account + " at " + parsed.Text());
   return true;
 }

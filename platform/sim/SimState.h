@@ -18,6 +18,31 @@ struct _ITEMIDLIST {
 
 namespace sim {
 
+// One entry of a DACL, as Windows stores it.
+struct Ace {
+  std::string account;  // a name of the machine's, "" for Administrators, or a SID ("S-1-3-0")
+  DWORD mask;
+  BYTE type;   // ACCESS_ALLOWED_ACE_TYPE or ACCESS_DENIED_ACE_TYPE
+  BYTE flags;  // OBJECT_INHERIT_ACE, CONTAINER_INHERIT_ACE, INHERIT_ONLY_ACE, ...
+};
+
+// The owner and the DACL of a file, folder or key.
+struct Security {
+  std::string owner;  // an account other than Administrators; "" for them
+  // Who made it: whom the CREATOR OWNER ACEs it inherited were made out to.
+  std::string creator;
+  std::vector<Ace> aces;
+  bool protectedDacl = false;  // takes nothing from the folder (key) above
+};
+
+// What the generic rights stand for on a kind of object (GENERIC_MAPPING).
+struct GenericRights {
+  DWORD read, write, execute, all;
+  DWORD Map(DWORD mask) const;
+};
+const GenericRights kFileRights = {0x120089, 0x120116, 0x1200A0, FILE_ALL_ACCESS};
+const GenericRights kKeyRights = {0x20019, 0x20006, 0x20019, 0xF003F};
+
 // A drive, folder, file or link. A link (a junction, or a symbolic link to a
 // folder or a file) is an entry whose contents are those of its target when a
 // path goes through it.
@@ -36,11 +61,10 @@ struct FileNode {
   // Deleted while open: the name stays listed, and opens of it fail, until
   // the last handle closes.
   bool deletePending = false;
-  bool runningImage = false;          // a running program's file: DeleteFile is denied
-  std::string owner;                  // an account other than Administrators; "" for them
-  std::vector<std::string> changers;  // accounts the DACL lets change the entry
-  bool protectedDacl = false;         // takes nothing from the folder above
-  std::string hardLink;               // a file's other name, a full path; "" for none
+  bool runningImage = false;  // a running program's file: DeleteFile is denied
+  Security security;
+  std::string hardLink;    // a file's other name, a full path; "" for none
+  bool laterName = false;  // made as that second name (CreateHardLinkW)
   std::map<std::string, std::unique_ptr<FileNode>, NameLess> children;
 
   bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
@@ -101,6 +125,10 @@ struct KeyNode {
   std::string name;
   KeyNode* parent = nullptr;
   bool denied = false;
+  Security security;
+  // A registry link (REG_OPTION_CREATE_LINK): the key its SymbolicLinkValue
+  // names, "HKLM\\..."; opens without REG_OPTION_OPEN_LINK lead there.
+  std::string linkTarget;
   std::map<std::string, std::unique_ptr<KeyNode>, NameLess> subKeys;
   std::map<std::string, RegValue, NameLess> values;
 };
@@ -232,6 +260,31 @@ std::string Hex(DWORD value);
 DWORD CopyIfFits(const std::string& text, LPSTR buffer, DWORD size);
 // GetWindowTextA's contract: as much as fits before the NUL; the length copied.
 int CopyTruncated(const std::string& text, LPSTR buffer, int size);
+
+// ---- Who may do what (SimAccess.cpp). `chain` is the security of an entry
+// and of each folder (key) above it, nearest first.
+// An account as Windows lays its SID out: a SID text as it reads, a name of
+// the machine's as a local account's ("" is Administrators).
+std::string SidBytes(const std::string& account);
+// The SID at `offset` of `size` bytes as "S-1-5-..."; "" when it does not fit.
+std::string SidText(const BYTE* bytes, size_t size, size_t offset);
+// Administrators or SYSTEM.
+bool Privileged(const std::string& account);
+bool SameAccount(const std::string& a, const std::string& b);
+// The entry's DACL as Windows writes it: its own ACEs, then what it inherits.
+std::vector<Ace> Dacl(const std::vector<const Security*>& chain, bool container,
+                      const GenericRights& generic);
+// The rights the access check grants `account` by `dacl` and ownership.
+DWORD Granted(const std::vector<Ace>& dacl, const std::string& owner, const std::string& account,
+              const GenericRights& generic);
+// Whether `account` has any of `changeRights` on the entry, owns it, may
+// delete it from its folder, or may rewrite a DACL above that it inherits.
+bool MayChangeAt(const std::vector<const Security*>& chain, bool container,
+                 const std::string& account, DWORD changeRights, const GenericRights& generic);
+// A self-relative descriptor: owner, and a DACL of SYSTEM and Administrators
+// granted `everything`, then `dacl`.
+std::string DescriptorBytes(const Security& security, const std::vector<Ace>& dacl,
+                            DWORD everything);
 
 // ---- The file tree (SimFileTree.cpp). A const state still hands out its
 // nodes: the callers that only read take it as const.

@@ -158,6 +158,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     if (std::strcmp(name, "NtQueryDirectoryFile") == 0) found = Exported(&NtQueryDirectoryFile);
     if (std::strcmp(name, "NtQueryInformationFile") == 0) found = Exported(&NtQueryInformationFile);
     if (std::strcmp(name, "NtSetInformationFile") == 0) found = Exported(&NtSetInformationFile);
+    if (std::strcmp(name, "NtDeleteKey") == 0) found = Exported(&NtDeleteKey);
     if (std::strcmp(name, "RtlNtStatusToDosError") == 0) found = Exported(&RtlNtStatusToDosError);
   }
   if (module == kKernel32 && HasDllDirectories(s) &&
@@ -399,6 +400,8 @@ void Machine::MakeWindows64() {
   for (const std::string& folder :
        {s.wow64Directory, x86 + "\\Common Files", std::string("C:\\Program Files\\Common Files")})
     AddFolder(folder);
+  // As C:\Program Files (see the constructor).
+  Grant(x86, "S-1-3-0", GENERIC_ALL, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE);
 }
 
 void Machine::SetSpecialFolder(int csidl, const std::string& path) {

@@ -42,8 +42,10 @@ CRegistryBackup::CRegistryBackup() : m_keys(false) {
 
 LONG CRegistryBackup::AddTree(HKEY parent, LPCWSTR subKey, const CWidePath& name) {
   CRegistryKey key;
-  const LONG result = key.Open(parent, subKey, KEY_READ);
-  return result == ERROR_SUCCESS ? AddOpenTree(key.m_key, name) : result;
+  const LONG result = key.OpenAsItself(parent, subKey, KEY_READ);
+  if (result != ERROR_SUCCESS) return result;
+  // A link is deleted as a link: what it leads to is no part of the product.
+  return key.IsLink() ? ERROR_SUCCESS : AddOpenTree(key.m_key, name);
 }
 
 LONG CRegistryBackup::AddOpenTree(HKEY key, const CWidePath& name) {
@@ -59,13 +61,13 @@ LONG CRegistryBackup::AddOpenTree(HKEY key, const CWidePath& name) {
       result = ERROR_FILENAME_EXCED_RANGE;
     CRegistryKey below;
     // One gone since it was listed has nothing left to keep.
-    if (result == ERROR_SUCCESS) result = Found(below.Open(key, child, KEY_READ));
+    if (result == ERROR_SUCCESS) result = Found(below.OpenAsItself(key, child, KEY_READ));
     // The removal opens every key below to delete it; one this account may
     // not read stays, and so does every key above it.
     if (result == ERROR_ACCESS_DENIED) {
       m_leftOut.Add(childName.Utf8());
       result = ERROR_SUCCESS;
-    } else if (result == ERROR_SUCCESS && below.m_key != NULL) {
+    } else if (result == ERROR_SUCCESS && below.m_key != NULL && !below.IsLink()) {
       result = AddOpenTree(below.m_key, childName);
     }
   }

@@ -15,6 +15,7 @@ const char kStep6[] = "Step 6 of 6: Removing registry information...";
 const char kBackupFailed[] = "Registry backup could not be written: ";
 const char kLeftOut[] =
     "Not in the registry backup, as this account may not read it (nor delete it): ";
+const char kLinkDeleted[] = "Registry link deleted as a link, what it leads to kept: ";
 const char kRemoveWithoutBackup[] =
     "\n\nRemove the registry entries without a backup?  Cancel keeps them.";
 
@@ -43,7 +44,7 @@ CString SubKeyEntry(LPCWSTR name) {
 // other values stay; the install path stays too where the folder it names
 // was not reached, or was left. What went is added to `removed`. Each sub-key is tried at most
 // twice, so the loop ends whatever the calls answer.
-void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& failures,
+void RemoveProductEntries(CRegistryKey& productKey, bool keepInstallPath, CStringArray& failures,
                           CStringArray& removed, CRemovalLog* log) {
   WCHAR name[kMaxSubKeyName];
   WCHAR notFound[kMaxSubKeyName] = {0};
@@ -56,7 +57,7 @@ void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& f
     DWORD length = kMaxSubKeyName;
     FILETIME lastWrite;
     const LONG listed =
-        RegEnumKeyExW(productKey, index, name, &length, NULL, NULL, NULL, &lastWrite);
+        RegEnumKeyExW(productKey.m_key, index, name, &length, NULL, NULL, NULL, &lastWrite);
     if (listed != ERROR_SUCCESS) {
       // Sub-keys that could not be listed stay unnamed: the key stands for them.
       if (listed != ERROR_NO_MORE_ITEMS && Failed(listed))
@@ -66,7 +67,10 @@ void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& f
     // A sub-key that stays is passed over, so that the loop ends; one that
     // answered "not found" and is listed again stays too.
     const bool listedAgain = wcscmp(name, notFound) == 0;
-    const LONG deleted = listedAgain ? ERROR_FILE_NOT_FOUND : RegDeleteKeyW(productKey, name);
+    bool link = false;
+    const LONG deleted = listedAgain ? ERROR_FILE_NOT_FOUND : productKey.DeleteKey(name, link);
+    if (deleted == ERROR_SUCCESS && link && log)
+      log->Line(kLinkDeleted + SubKeyEntry(name), kWarning);
     if (Failed(deleted) || listedAgain) {
       Left(SubKeyEntry(name), deleted, failures, log);
       ++index;
@@ -77,7 +81,7 @@ void RemoveProductEntries(HKEY productKey, bool keepInstallPath, CStringArray& f
     }
   }
   if (keepInstallPath) return;
-  const LONG deleted = RegDeleteValueA(productKey, kInstallPathValue);
+  const LONG deleted = RegDeleteValueA(productKey.m_key, kInstallPathValue);
   if (Failed(deleted)) Left(kInstallPathEntry, deleted, failures, log);
   if (deleted == ERROR_SUCCESS) removed.Add(kInstallPathEntry);
 }
@@ -204,7 +208,7 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
   CStringArray removed;
   const LONG opened = key.Open(HKEY_LOCAL_MACHINE, kProductKey, KEY_ALL_ACCESS);
   if (opened == ERROR_SUCCESS) {
-    RemoveProductEntries(key.m_key, !m_unreachedFolder.IsEmpty() || m_installFolderLeft, m_failures,
+    RemoveProductEntries(key, !m_unreachedFolder.IsEmpty() || m_installFolderLeft, m_failures,
                          removed, m_log);
   } else if (Failed(opened)) {
     Left(kProductKeyEntry, opened, m_failures, m_log);
@@ -215,7 +219,10 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
     // failing does not keep this entry: the Uninstall key is open all the same.
     const HKEY before = key.m_key;
     LONG result = key.Open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_ALL_ACCESS);
-    if (key.m_key != before) result = key.DeleteKeyTree(entry);
+    CStringArray links;
+    if (key.m_key != before) result = key.DeleteKeyTree(entry, links);
+    for (int i = 0; m_log && i < links.GetSize(); ++i)
+      m_log->Line(kLinkDeleted + CString(kUninstallEntryPrefix) + links[i], kWarning);
     if (Failed(result)) Left(kUninstallEntryPrefix + CString(entry), result, m_failures, m_log);
     if (result == ERROR_SUCCESS) removed.Add(kUninstallEntryPrefix + CString(entry));
   }

@@ -2,10 +2,15 @@
 
 #include <cwchar>
 
+#include "location/NewerWindowsCalls.h"
+#include "removal/WidePath.h"
+
 namespace {
 
 // What a key that is listed but cannot be found below its parent answers.
 const LONG kListedButNotFound = ERROR_CANTOPEN;
+// Listing, reading, and deleting the key itself.
+const REGSAM kDeleteAccess = KEY_READ | KEY_WRITE | DELETE;
 
 }  // namespace
 
@@ -19,6 +24,33 @@ LONG CRegistryKey::Open(HKEY parent, LPCWSTR subKey, REGSAM access) {
   HKEY opened = NULL;
   const LONG result = RegOpenKeyExW(parent, subKey, 0, access, &opened);
   return Take(result, opened);
+}
+
+LONG CRegistryKey::OpenAsItself(HKEY parent, LPCWSTR subKey, REGSAM access) {
+  HKEY opened = NULL;
+  const LONG result = RegOpenKeyExW(parent, subKey, REG_OPTION_OPEN_LINK, access, &opened);
+  return Take(result, opened);
+}
+
+bool CRegistryKey::IsLink() const {
+  DWORD type = 0;
+  return RegQueryValueExW(m_key, L"SymbolicLinkValue", NULL, &type, NULL, NULL) == ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
+LONG CRegistryKey::DeleteHeld() {
+  const NTSTATUS status = DeleteKeyNative(m_key);
+  if (status >= 0) return ERROR_SUCCESS;
+  SetLastErrorOf(status);
+  return LONG(GetLastError());
+}
+
+LONG CRegistryKey::DeleteKey(LPCWSTR name, bool& link) {
+  CRegistryKey key;
+  const LONG result = key.OpenAsItself(m_key, name, kDeleteAccess);
+  if (result != ERROR_SUCCESS) return result;
+  link = key.IsLink();
+  return key.DeleteHeld();
 }
 
 LONG CRegistryKey::Take(LONG opening, HKEY opened) {
@@ -35,16 +67,21 @@ LONG CRegistryKey::Close() {
   return result;
 }
 
-LONG CRegistryKey::DeleteKeyTree(LPCSTR name) {
+LONG CRegistryKey::DeleteKeyTree(LPCSTR name, CStringArray& links) {
   WCHAR wide[256];
   if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, 256) <= 0) return ERROR_INVALID_PARAMETER;
-  return DeleteKeyTree(wide);
+  return DeleteKeyTree(wide, links);
 }
 
-LONG CRegistryKey::DeleteKeyTree(LPCWSTR name) {
+LONG CRegistryKey::DeleteKeyTree(LPCWSTR name, CStringArray& links, const CString& above) {
   CRegistryKey key;
-  LONG result = key.Open(m_key, name, KEY_READ | KEY_WRITE);
+  LONG result = key.OpenAsItself(m_key, name, kDeleteAccess);
   if (result != ERROR_SUCCESS) return result;
+  const CString path = (above.IsEmpty() ? CString() : above + "\\") + CWidePath(name).Utf8();
+  if (key.IsLink()) {
+    links.Add(path);
+    return key.DeleteHeld();
+  }
 
   // Index 0 each time: the key just deleted is no longer listed. A key that
   // answered "not found" and is listed again stays: that ends the delete.
@@ -56,7 +93,7 @@ LONG CRegistryKey::DeleteKeyTree(LPCWSTR name) {
          ERROR_SUCCESS) {
     if (wcscmp(subKey, notFound) == 0) return kListedButNotFound;
     // The first failure ends the delete; `key` closes on the way out.
-    result = key.DeleteKeyTree(subKey);
+    result = key.DeleteKeyTree(subKey, links, path);
     if (result == ERROR_FILE_NOT_FOUND) {
       wcscpy(notFound, subKey);
     } else if (result != ERROR_SUCCESS) {
@@ -64,6 +101,5 @@ LONG CRegistryKey::DeleteKeyTree(LPCWSTR name) {
     }
     length = 256;
   }
-  key.Close();
-  return RegDeleteKeyW(m_key, name);
+  return key.DeleteHeld();
 }

@@ -2,7 +2,7 @@
 // is destroyed.
 #pragma once
 
-#include "platform/Win32.h"
+#include "platform/Afx.h"
 
 class CRegistryKey {
  public:
@@ -16,14 +16,26 @@ class CRegistryKey {
   // the result of that close.
   LONG Open(HKEY parent, LPCSTR subKey, REGSAM access);
   LONG Open(HKEY parent, LPCWSTR subKey, REGSAM access);
+  // As Open, but a registry link named last is opened as itself, not
+  // followed: what a pupil may have made of a key they may change.
+  LONG OpenAsItself(HKEY parent, LPCWSTR subKey, REGSAM access);
   LONG Close();
+  // Whether the held key is a registry link (its SymbolicLinkValue).
+  bool IsLink() const;
+  // Deletes the held key itself (a link as the link); it must have no sub-keys.
+  LONG DeleteHeld();
   // Deletes the sub-key `name` of the held key with every key below it,
-  // depth first; the first error met ends it and is returned. The keys below
-  // are named in wide characters, so that names the ANSI code page cannot
-  // spell go too; one of them that is listed but answers "not found" stays,
-  // and that is an error.
-  LONG DeleteKeyTree(LPCSTR name);
-  LONG DeleteKeyTree(LPCWSTR name);
+  // depth first, each through a handle of its own; a link goes as a link,
+  // what it leads to stays, and its path below the held key ("name\...")
+  // is added to `links`. The first error met ends it and is returned. The
+  // keys below are named in wide characters, so that names the ANSI code
+  // page cannot spell go too; one of them that is listed but answers "not
+  // found" stays, and that is an error.
+  LONG DeleteKeyTree(LPCSTR name, CStringArray& links);
+  LONG DeleteKeyTree(LPCWSTR name, CStringArray& links, const CString& above = "");
+  // Deletes the sub-key `name` of the held key, which must have no
+  // sub-keys, through a handle of its own: a link as the link (`link` set).
+  LONG DeleteKey(LPCWSTR name, bool& link);
 
   HKEY m_key;
 

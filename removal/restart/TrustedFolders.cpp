@@ -74,6 +74,15 @@ bool OnlyTrustedMayHeld(HANDLE entry, DWORD rights) {
                            RunningAccount(user));
 }
 
+bool OnlyTrustedMayKey(HKEY key) {
+  DWORD security[1024], user[24];
+  DWORD size = sizeof security;
+  return RegGetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, security,
+                           &size) == ERROR_SUCCESS &&
+         DescriptorTrusted(reinterpret_cast<const BYTE*>(security), sizeof security,
+                           kKeyChangeRights, RunningAccount(user));
+}
+
 bool OnlyTrustedMay(const CWidePath& path, DWORD rights, bool link) {
   HANDLE entry =
       CreateFileW(path.Text(), READ_CONTROL | FILE_READ_ATTRIBUTES,

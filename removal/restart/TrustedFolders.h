@@ -13,6 +13,14 @@ const DWORD kChangeRights = DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD
 const DWORD kMakeRights =
     FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES | GENERIC_WRITE;
 
+// What lets someone change a key: its values (a record pointing elsewhere),
+// its sub-keys and links, itself, its permissions or owner.
+const DWORD kKeyChangeRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE |
+                               WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+
+// True when the key held open (with READ_CONTROL) has a trusted owner and
+// grants none of kKeyChangeRights to anyone else.
+bool OnlyTrustedMayKey(HKEY key);
 // True when the entry held open (with READ_CONTROL) has a trusted owner and
 // grants none of `rights` to anyone else.
 bool OnlyTrustedMayHeld(HANDLE entry, DWORD rights);
