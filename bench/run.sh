@@ -35,7 +35,14 @@
 # priority (SCHED_FIFO 1) when the system allows it, so that other load on
 # the machine delays their many small exchanges as little as possible.
 #
-# Usage: bash bench/run.sh
+# With --counted it times nothing and needs no Wine: it counts, on the
+# simulated machine of the host build, the calls of each phase of the
+# unattended removal and of the dialog's start-up against the floor on held
+# handles (bench/counted, bench/floor/HeldFloor), at the same sizes, in
+# seconds on any machine. A machine that cannot run 32-bit x86 programs gets
+# that table, after one line saying that times need one that can.
+#
+# Usage: bash bench/run.sh [--counted]
 # Environment (all optional):
 #   BENCH_SIZES          installation sizes in files (default "1000 10000 50000")
 #   BENCH_REPS           repetitions per size; medians are reported (default 3)
@@ -46,6 +53,8 @@
 #                        emulated machine that only runs Wine)
 #   BENCH_ANALYSIS_MAX   largest size with the analysis measurements (10000)
 #   BENCH_BUILD_DIR      Windows build folder (default build/windows)
+#   BENCH_COUNTED_DIR    host build folder of the counted mode (default
+#                        build/counted: optimised, without sanitizers)
 #   BENCH_WORK_DIR       work folder (default out/bench); the results go to
 #                        its results/ folder: bench.csv (raw figures),
 #                        facts.txt (the machine) and table.txt
@@ -390,6 +399,19 @@ measure_size() {
   done
 }
 
+# --- the counted mode ------------------------------------------------------
+
+counted() {
+  local build
+  build=$(realpath -m -- "${BENCH_COUNTED_DIR:-$ROOT/build/counted}")
+  mkdir -p -- "$RESULTS"
+  bench_log "building the counted benchmark in $build"
+  cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release -DREMOVEKM_SANITIZE=OFF >/dev/null
+  cmake --build "$build" -j2 --target counted-table >/dev/null
+  # shellcheck disable=SC2086 # the sizes are words
+  "$build/counted-table" $SIZES | tee "$RESULTS/counted.txt"
+}
+
 # --- the run ---------------------------------------------------------------
 
 write_facts() {
@@ -415,6 +437,16 @@ finish() {
 }
 
 main() {
+  if [ "${1:-}" = --counted ]; then
+    counted
+    return
+  fi
+  local machine
+  if ! machine=$(sh "$ROOT/scripts/x86-32-check.sh"); then
+    echo "Times need a machine that runs 32-bit x86 programs (${machine%%,*}); the calls are counted instead."
+    counted
+    return
+  fi
   SECONDS=0
   mkdir -p -- "$WORK" "$RESULTS"
   bench_log "building in $BUILD"

@@ -21,3 +21,11 @@ add_subdirectory(tests)
 # The calls one protected-folder judgement makes (a benchmark figure, no test).
 add_executable(judgement-calls bench/probe/JudgementCalls.cpp)
 target_link_libraries(judgement-calls PRIVATE removekm_host)
+
+# The counted benchmark: the calls of RemoveKM's run and of the floor, phase
+# by phase, on the simulated machine (bench/run.sh --counted).
+add_library(removekm_counted STATIC bench/counted/PhaseCounter.cpp bench/counted/Installation.cpp
+  bench/counted/CountedRuns.cpp bench/floor/HeldFloor.cpp)
+target_link_libraries(removekm_counted PUBLIC removekm_host)
+add_executable(counted-table bench/counted/CountedTable.cpp)
+target_link_libraries(counted-table PRIVATE removekm_counted)

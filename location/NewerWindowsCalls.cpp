@@ -42,11 +42,13 @@ Result CallIfPresent(LPCSTR name, Result missing, Arguments... arguments) {
   return missing;
 }
 
-// Calls ntdll's `call` with `arguments`, or answers STATUS_NOT_IMPLEMENTED.
+// Calls ntdll's `name` with `arguments`, or answers STATUS_NOT_IMPLEMENTED.
+// A walk makes these calls for every entry, and ntdll's exports never change
+// while the process runs: each is looked up once, into `found`.
 template <typename Call, typename... Arguments>
-NTSTATUS CallNative(LPCSTR name, Arguments... arguments) {
-  Call call = Exported<Call>("ntdll.dll", name);
-  return call != NULL ? call(arguments...) : NTSTATUS(STATUS_NOT_IMPLEMENTED);
+NTSTATUS CallNative(Call& found, LPCSTR name, Arguments... arguments) {
+  if (found == NULL) found = Exported<Call>("ntdll.dll", name);
+  return found != NULL ? found(arguments...) : NTSTATUS(STATUS_NOT_IMPLEMENTED);
 }
 
 }  // namespace
@@ -110,32 +112,36 @@ void SetLastErrorOf(NTSTATUS status) {
 
 NTSTATUS CreateFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
                           IO_STATUS_BLOCK* status, ULONG share, ULONG disposition, ULONG options) {
-  return CallNative<CreateFileCall>("NtCreateFile", file, access, attributes, status,
-                                    static_cast<LARGE_INTEGER*>(NULL), ULONG(FILE_ATTRIBUTE_NORMAL),
-                                    share, disposition, options, static_cast<void*>(NULL),
-                                    ULONG(0));
+  static CreateFileCall found;
+  return CallNative(found, "NtCreateFile", file, access, attributes, status,
+                    static_cast<LARGE_INTEGER*>(NULL), ULONG(FILE_ATTRIBUTE_NORMAL), share,
+                    disposition, options, static_cast<void*>(NULL), ULONG(0));
 }
 
 NTSTATUS QueryDirectoryNative(HANDLE folder, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what) {
-  return CallNative<QueryDirectoryCall>("NtQueryDirectoryFile", folder, HANDLE(NULL),
-                                        static_cast<void*>(NULL), static_cast<void*>(NULL), status,
-                                        buffer, size, what, BOOLEAN(FALSE),
-                                        static_cast<UNICODE_STRING*>(NULL), BOOLEAN(FALSE));
+  static QueryDirectoryCall found;
+  return CallNative(found, "NtQueryDirectoryFile", folder, HANDLE(NULL), static_cast<void*>(NULL),
+                    static_cast<void*>(NULL), status, buffer, size, what, BOOLEAN(FALSE),
+                    static_cast<UNICODE_STRING*>(NULL), BOOLEAN(FALSE));
 }
 
 NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
                                 FILE_INFORMATION_CLASS what) {
-  return CallNative<FileInformationCall>("NtQueryInformationFile", file, status, buffer, size,
-                                         what);
+  static FileInformationCall found;
+  return CallNative(found, "NtQueryInformationFile", file, status, buffer, size, what);
 }
 
 NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what) {
-  return CallNative<FileInformationCall>("NtSetInformationFile", file, status, buffer, size, what);
+  static FileInformationCall found;
+  return CallNative(found, "NtSetInformationFile", file, status, buffer, size, what);
 }
 
-NTSTATUS DeleteKeyNative(HKEY key) { return CallNative<DeleteKeyCall>("NtDeleteKey", HANDLE(key)); }
+NTSTATUS DeleteKeyNative(HKEY key) {
+  static DeleteKeyCall found;
+  return CallNative(found, "NtDeleteKey", HANDLE(key));
+}
 
 BOOL SessionOfProcess(DWORD processId, DWORD* session) {
   return CallIfPresent<SessionIdCall>("ProcessIdToSessionId", FALSE, processId, session);

@@ -69,12 +69,12 @@ void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolder
   CStringArray shortcutsLeft;
   for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
     const CWidePath path = location + "\\" + m_shortcuts[i];
-    const WayVerdict way = LinkOnTheWay(location, m_shortcuts[i]);
     // Both passes reach the same user-name location where the system names
     // no folder: what the first left to the restart is not taken up again.
-    if (!PathMayExist(path) || way == kWayThroughLink ||
-        Holds(m_removedAtRestart, "File: " + path.Utf8()))
-      continue;
+    // The way is judged only to what may be there.
+    if (!PathMayExist(path) || Holds(m_removedAtRestart, "File: " + path.Utf8())) continue;
+    const WayVerdict way = LinkOnTheWay(location, m_shortcuts[i]);
+    if (way == kWayThroughLink) continue;
     if (way == kWayUntold || (!DeleteFileW(path.Text()) && !(IsLinkAt(path) && RemoveLink(path))))
       shortcutsLeft.Add("\\" + m_shortcuts[i]);
     else

@@ -81,6 +81,7 @@ std::string NestedPastMaxPath() {
 
 const char kProgram[] = "C:\\Program Files\\Kelmora\\bin\\kelmora.exe";
 const char kOutsider[] = "C:\\Program Files\\Other\\other.exe";
+const char kJava[] = "C:\\Program Files\\Java\\bin\\javaw.exe";
 
 // A program of the product, or another, running; the first process started
 // gets id 0x600.
@@ -433,6 +434,9 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().runStarted = [](const sim::Machine::Process&) -> DWORD { HANDLE hers = OpenProcess(SYNCHRONIZE, FALSE, 1536); WaitForSingleObject(hers, 3600000); CloseHandle(hers); return 0; }; }, 3010, true, {kAsked, kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); EXPECT_EQ(sim::machine().Processes().back().endedBy, "TerminateProcess"); }},
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().DisconnectSession(1); }, 3010, true, {kLeftForHer, "Exit code 3010."}, none, [&] { EXPECT_TRUE(StillRuns(0)); EXPECT_EQ(sim::machine().PendingDeletes()[0], kProgram); const auto lines = LogLines(kLog, true); EXPECT_EQ(std::count(lines.begin(), lines.end(), "Warning " + kLeftForHer), 1); }},
       {"/quiet /nosave", [] { RunningForAlice(false); sim::machine().Fail(sim::Op::CreateDialog, "130", ERROR_INVALID_WINDOW_HANDLE); }, 3010, true, {kAsked, kLeftForHer, "Exit code 3010."}, none, [] { EXPECT_TRUE(StillRuns(0)); }},
+      // The Restart Manager is asked only when something may be Kelmora's: a program inside the folder, or a Java runtime anywhere.
+      {"/quiet /nosave", [] { sim::machine().SetVersion(6, 1); Running(kOutsider, {}); }, 0, true, {"Exit code 0."}, none, [this] { EXPECT_TRUE(Events("LoadLibraryEx ").empty()); }},
+      {"/quiet /nosave", [] { sim::machine().SetVersion(6, 1); sim::machine().AddFile(kJava); Running(kJava, {}); }, 0, true, {"Exit code 0."}, none, [this] { EXPECT_EQ(Events("LoadLibraryEx "), std::vector<std::string>{"C:\\WINDOWS\\system32\\rstrtmgr.dll 0x0"}); }},
       // Whatever it answers, each program is looked at again.
       {"/quiet /nosave", [] { sim::machine().SetVersion(6, 1); sim::machine().SetRestartManager(sim::Machine::RestartManager::Powerless); Running(kProgram, {}); }, 0, true, {"Ended, as it did not close: " + std::string(kProgram) + " (session 1, user1)", "Exit code 0."}},
       {"/quiet /nosave /noclose", [] { Running(kProgram, {}); }, 3010, true,
@@ -500,7 +504,7 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       // A program that shares deleting (a scanner, an Explorer window) only delays a delete: Windows 10 1809 on takes the name at once, Windows 7 once it lets go, waited for a moment, else at the restart. Never a failure.
       {"/quiet /nosave", [] { HeldSharingDelete("km2.jar", 10, 0, 17763, -1); }, 0, true, {"Removed Folder: C:\\Program Files\\Kelmora", "Exit code 0."}, none, GoneAtRestart},
       {"/quiet /nosave", [] { HeldSharingDelete("Students", 10, 0, 19045, -1); }, 0, true, {"Exit code 0."}, none, GoneAtRestart},
-      {"/quiet /nosave", [] { HeldSharingDelete("Students\\bob.txt", 6, 1, 0, 12); }, 0, true, {"Waited 50 ms for other programs to let go of what Windows is deleting in C:\\Program Files\\Kelmora.", "Removed Folder: C:\\Program Files\\Kelmora", "Exit code 0."}, none, GoneAtRestart},
+      {"/quiet /nosave", [] { HeldSharingDelete("Students\\bob.txt", 6, 1, 0, 6); }, 0, true, {"Waited 50 ms for other programs to let go of what Windows is deleting in C:\\Program Files\\Kelmora.", "Removed Folder: C:\\Program Files\\Kelmora", "Exit code 0."}, none, GoneAtRestart},
       {"/quiet /nosave", [] { HeldSharingDelete("km2.jar", 10, 0, 17134, -1); }, 3010, true, {"Waited 3150 ms for other programs to let go of what Windows is deleting in C:\\Program Files\\Kelmora.", "Warning Held: C:\\Program Files\\Kelmora; deleted when Windows restarts.", "Exit code 3010."}, none, GoneAtRestart},
       {"/quiet /nosave", [] { HeldSharingDelete("Students", 6, 1, 0, -1); }, 3010, true, {"Warning Held: C:\\Program Files\\Kelmora; deleted when Windows restarts.", "Exit code 3010."}, none, GoneAtRestart},
       // A teacher's program that shares reading lets a pupil's work be saved; its delete waits for the restart.

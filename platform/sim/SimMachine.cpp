@@ -200,9 +200,12 @@ int Machine::LiveWindows() const {
   return live;
 }
 
-Machine::State& Enter() {
-  Machine::State& s = machine().state();
+Machine::State& Enter(const char* function) {
+  Machine& m = machine();
+  Machine::State& s = m.state();
   ++s.calls;
+  auto counter = m.onCall;  // the counter may replace itself
+  if (counter) counter(function);
   if (!s.lettingGo.empty()) LetGoDue(s);
   return s;
 }

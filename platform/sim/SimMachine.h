@@ -401,6 +401,10 @@ class Machine {
   int ComInitDepth() const;
   int LiveItemIdLists() const;
   long long CallCount() const;  // every simulated call so far
+  // Called at the start of every simulated call with the name of the function
+  // (or of the helper that serves a family of them, such as the A and W
+  // spellings); it counts and changes nothing.
+  std::function<void(const char* function)> onCall;
 
   // The whole state, readable: the file tree, the registry, windows, the log.
   std::string Dump() const;

@@ -56,8 +56,7 @@ NTSTATUS Done(PIO_STATUS_BLOCK io, NTSTATUS status, ULONG_PTR information = 0) {
 }
 
 // The open file behind `handle`, or nullptr when it is none or its file is gone.
-FileHandle* Held(HANDLE handle) {
-  auto& s = sim::Enter();
+FileHandle* Held(sim::Machine::State& s, HANDLE handle) {
   auto file = s.files.find(handle);
   return file == s.files.end() || !file->second.node ? nullptr : &file->second;
 }
@@ -69,7 +68,7 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
                       PIO_STATUS_BLOCK io, LARGE_INTEGER*, ULONG, ULONG share, ULONG disposition,
                       ULONG options, void*, ULONG) {
   auto& s = sim::Enter();
-  FileHandle* parent = Held(object->RootDirectory);
+  FileHandle* parent = Held(s, object->RootDirectory);
   // Only a name relative to a folder held.
   if (!parent || (disposition != FILE_OPEN && disposition != FILE_CREATE))
     return Done(io, kInvalidParameter);
@@ -121,7 +120,8 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
 NTSTATUS NtQueryDirectoryFile(HANDLE folder, HANDLE, void*, void*, PIO_STATUS_BLOCK io,
                               void* buffer, ULONG size, FILE_INFORMATION_CLASS what, BOOLEAN,
                               PUNICODE_STRING pattern, BOOLEAN) {
-  FileHandle* held = Held(folder);
+  auto& s = sim::Enter();
+  FileHandle* held = Held(s, folder);
   if (!held) return Done(io, kInvalidHandle);
   if (what != FileDirectoryInformation || pattern || !held->node->IsFolder() ||
       !(held->access & FILE_LIST_DIRECTORY))
@@ -159,8 +159,8 @@ NTSTATUS NtQueryDirectoryFile(HANDLE folder, HANDLE, void*, void*, PIO_STATUS_BL
 
 NTSTATUS NtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, ULONG size,
                                 FILE_INFORMATION_CLASS what) {
-  const auto& s = sim::Enter();
-  FileHandle* held = Held(file);
+  auto& s = sim::Enter();
+  FileHandle* held = Held(s, file);
   if (!held) return Done(io, kInvalidHandle);
   if (what != FileAttributeTagInformation || size < sizeof(AttributeTag))
     return Done(io, kInvalidParameter);
@@ -176,7 +176,7 @@ NTSTATUS NtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, 
 NTSTATUS NtSetInformationFile(HANDLE file, PIO_STATUS_BLOCK io, void* buffer, ULONG size,
                               FILE_INFORMATION_CLASS what) {
   auto& s = sim::Enter();
-  FileHandle* held = Held(file);
+  FileHandle* held = Held(s, file);
   if (!held) return Done(io, kInvalidHandle);
   FileNode* node = held->node;
   if (what == FileBasicInformation && size >= sizeof(FILE_BASIC_INFORMATION)) {

@@ -229,8 +229,11 @@ LONG RegOpenKeyExA(HKEY parent, LPCSTR subKey, DWORD options, REGSAM access, PHK
   return ERROR_SUCCESS;
 }
 
-LONG RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
-  auto& s = sim::Enter();
+namespace {
+
+// RegQueryValueExA's answer; the wide calls ask it twice within one call.
+LONG QueryValue(sim::Machine::State& s, HKEY handle, LPCSTR name, LPDWORD type, LPBYTE data,
+                LPDWORD size) {
   OpenKey open = Resolve(s, handle);
   if (open.error) return open.error;
   if (LONG error = sim::Faulted(Op::RegQueryValue, open.path)) return error;
@@ -259,6 +262,12 @@ LONG RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE da
   if (addNul) data[stored.size()] = 0;
   *size = needed;
   return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG RegQueryValueExA(HKEY handle, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
+  return QueryValue(sim::Enter(), handle, name, type, data, size);
 }
 
 namespace {
@@ -404,10 +413,10 @@ namespace {
 LONG QueryWide(HKEY handle, LPCWSTR name, LPDWORD type, LPBYTE data, LPDWORD size) {
   sim::WideArg valueName(name);
   DWORD storedType = 0, storedSize = 0;
-  if (LONG error = RegQueryValueExA(handle, valueName, NULL, &storedType, NULL, &storedSize))
-    return error;
+  sim::Machine::State& s = sim::machine().state();
+  if (LONG error = QueryValue(s, handle, valueName, &storedType, NULL, &storedSize)) return error;
   std::string bytes(storedSize, '\0');
-  if (LONG error = RegQueryValueExA(handle, valueName, NULL, NULL, (LPBYTE)&bytes[0], &storedSize))
+  if (LONG error = QueryValue(s, handle, valueName, NULL, (LPBYTE)&bytes[0], &storedSize))
     return error;
   if (IsTextType(storedType)) {
     const std::u32string characters = sim::Characters(bytes);
@@ -430,6 +439,7 @@ LONG QueryWide(HKEY handle, LPCWSTR name, LPDWORD type, LPBYTE data, LPDWORD siz
 
 LONG RegQueryValueExW(HKEY handle, LPCWSTR name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
   if (DWORD error = sim::MissingWideCall("RegQueryValueExW")) return LONG(error);
+  sim::Enter();
   return QueryWide(handle, name, type, data, size);
 }
 

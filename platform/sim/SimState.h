@@ -247,8 +247,9 @@ const HANDLE kStandardOutput = reinterpret_cast<HANDLE>(0x0B00);
 const HANDLE kProcessToken = reinterpret_cast<HANDLE>(0x0B04);
 
 // ---- Helpers of the simulated API (SimMachine.cpp).
-// Counts one simulated call and gives the machine's state.
-Machine::State& Enter();
+// Counts one simulated call, named after the function that enters (the
+// compiler's name of the caller), and gives the machine's state.
+Machine::State& Enter(const char* function = __builtin_FUNCTION());
 // The error of an armed fault or of the fault hook for this call, else 0.
 DWORD Faulted(Op op, const std::string& target);
 // Sets the last error and returns FALSE (0), for the calls that fail that way.

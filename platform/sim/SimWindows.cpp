@@ -11,15 +11,20 @@ namespace {
 const DWORD kInvalidCursorHandle = 1402;
 const int kIconSize = 32;
 
-}  // namespace
-
-BOOL SetWindowTextA(HWND handle, LPCSTR text) {
-  sim::Enter();
+// SetWindowTextA's work, which the wide call does within its one call.
+BOOL SetText(HWND handle, LPCSTR text) {
   Window* window = sim::LiveWindow(handle);
   if (!window) return FALSE;
   window->text = text ? text : "";
   sim::Log("SetWindowText " + sim::WindowName(*window) + " " + window->text);
   return TRUE;
+}
+
+}  // namespace
+
+BOOL SetWindowTextA(HWND handle, LPCSTR text) {
+  sim::Enter();
+  return SetText(handle, text);
 }
 
 // A window made by an ANSI call keeps its text in the code page.
@@ -30,7 +35,7 @@ BOOL SetWindowTextW(HWND handle, LPCWSTR text) {
   if (!window) return FALSE;
   const sim::WideArg stored(text);
   const std::string given = stored ? static_cast<LPCSTR>(stored) : "";
-  return SetWindowTextA(handle, (window->unicode ? given : sim::Ansi(given)).c_str());
+  return SetText(handle, (window->unicode ? given : sim::Ansi(given)).c_str());
 }
 
 int GetWindowTextA(HWND handle, LPSTR buffer, int size) {

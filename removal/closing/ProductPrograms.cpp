@@ -146,21 +146,29 @@ void CProductPrograms::Find(const CWidePath& installFolder) {
   if (installFolder.IsEmpty() || IdentifyFolder(installFolder, m_folder, false) != kIdentityKnown)
     return;
   m_installFolder = installFolder;
+  m_mayRun = true;
   HANDLE processes = ToolhelpSnapshot(TH32CS_SNAPPROCESS, 0);
   if (processes == INVALID_HANDLE_VALUE) return;
+  m_mayRun = false;
   const DWORD own = GetCurrentProcessId();
   PROCESSENTRY32W entry;
   entry.dwSize = sizeof entry;
   for (BOOL more = FirstProcess(processes, &entry); more; more = NextProcess(processes, &entry)) {
     WCHAR path[MAX_PATH];
-    if (entry.th32ProcessID != own && !IsSystemProcess(entry.th32ProcessID) &&
-        ProgramFile(entry.th32ProcessID, path) && LiesInside(path, m_folder))
-      Add(entry.th32ProcessID, path);
+    if (entry.th32ProcessID == own || IsSystemProcess(entry.th32ProcessID)) continue;
+    const bool named = ProgramFile(entry.th32ProcessID, path);
+    if (named && LiesInside(path, m_folder)) Add(entry.th32ProcessID, path);
+    m_mayRun = m_mayRun || !named || IsJavaRuntime(entry.szExeFile);
   }
+  m_mayRun = m_mayRun || m_size > 0;
   CloseHandle(processes);
 }
 
 bool CProductPrograms::FindUsers(CStringArray& others) {
+  // Then it would name only programs that are not Kelmora's, which stay
+  // running whatever it says: neither its DLL, nor a session, nor a walk
+  // through every program file is needed.
+  if (!m_mayRun) return true;
   CRestartManager finder;
   CWidePath marker;
   RM_PROCESS_INFO* markerUsers = NULL;

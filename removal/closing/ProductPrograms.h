@@ -31,7 +31,7 @@ struct ProductProgram {
 
 class CProductPrograms {
  public:
-  CProductPrograms() : m_items(NULL), m_size(0), m_capacity(0) {}
+  CProductPrograms() : m_items(NULL), m_size(0), m_capacity(0), m_mayRun(false) {}
   ~CProductPrograms();
   CProductPrograms(const CProductPrograms&) = delete;
   CProductPrograms& operator=(const CProductPrograms&) = delete;
@@ -46,7 +46,9 @@ class CProductPrograms {
   // service, a virus scanner), and a service or a part of Windows even inside
   // the folder, goes to `others`, described for the log. False when the
   // Restart Manager is missing, a call fails, or it did not name every
-  // program Find found.
+  // program Find found. Not asked, and true, when Find saw every process's
+  // program file and none can be Kelmora's (none inside the folder, no Java
+  // runtime).
   bool FindUsers(CStringArray& others);
   int GetSize() const { return m_size; }
   // Opens program `index` to be closed, and tells again whether it is one of
@@ -65,4 +67,5 @@ class CProductPrograms {
   ProductProgram* m_items;
   int m_size;
   int m_capacity;
+  bool m_mayRun;  // Find saw one of them, a Java runtime, or a process it could not tell
 };

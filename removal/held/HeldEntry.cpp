@@ -77,10 +77,16 @@ NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, 
 bool CHeldEntry::CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder) {
   const ACCESS_MASK access = folder ? FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY
                                     : FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES;
-  const NTSTATUS made = Learn(Make(parent, name, length, access | FILE_READ_ATTRIBUTES, FILE_CREATE,
-                                   folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE));
-  if (!NT_SUCCESS(made)) SetLastErrorOf(made);
-  return NT_SUCCESS(made);
+  const NTSTATUS made = Make(parent, name, length, access | FILE_READ_ATTRIBUTES, FILE_CREATE,
+                             folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
+  if (!NT_SUCCESS(made)) {
+    SetLastErrorOf(made);
+    return false;
+  }
+  // Made anew, it is what was asked for and no link: its handle need not be asked.
+  m_attributes = folder ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  m_tag = 0;
+  return true;
 }
 
 NTSTATUS CHeldEntry::ReadThroughFilter(const CHeldEntry& parent, LPCWSTR name, int length,

@@ -12,7 +12,7 @@ bool CHeldListing::Next(LPCWSTR& name, int& length, DWORD& attributes) {
       if (!NT_SUCCESS(result)) return false;
       m_next = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(m_buffer);
     }
-    const FILE_DIRECTORY_INFORMATION* entry = m_next;
+    const FILE_DIRECTORY_INFORMATION* entry = m_entry = m_next;
     m_next = entry->NextEntryOffset == 0
                  ? NULL
                  : reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(

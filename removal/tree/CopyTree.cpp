@@ -11,24 +11,23 @@ const ACCESS_MASK kReadAccess = FILE_READ_DATA | FILE_READ_ATTRIBUTES;
 // Enough to keep a disk busy; small enough for any stack the copy runs on.
 const DWORD kChunk = 32768;
 
-// The data of `from`, then its times and attributes, into the new file `to`:
-// the saved work looks as the pupil left it.
-bool CopyData(const CHeldEntry& from, const CHeldEntry& to) {
+// The data of `from`, then its times and attributes as `listing` gave them
+// (`listed`), into the new file `to`: the saved work looks as the pupil left it.
+bool CopyData(const CHeldEntry& from, const CHeldEntry& to, const CHeldListing& listing,
+              DWORD listed) {
   BYTE data[kChunk];
   DWORD read, written;
   do {
+    // The read that finds the end has nothing to write.
     if (!ReadFile(from.Handle(), data, kChunk, &read, NULL) ||
-        !WriteFile(to.Handle(), data, read, &written, NULL) || written != read)
+        (read != 0 && (!WriteFile(to.Handle(), data, read, &written, NULL) || written != read)))
       return false;
   } while (read != 0);
-  BY_HANDLE_FILE_INFORMATION file;
   FILE_BASIC_INFORMATION basic;
   memset(&basic, 0, sizeof basic);
-  if (!GetFileInformationByHandle(from.Handle(), &file)) return false;
-  memcpy(&basic.CreationTime, &file.ftCreationTime, sizeof basic.CreationTime);
-  memcpy(&basic.LastWriteTime, &file.ftLastWriteTime, sizeof basic.LastWriteTime);
-  basic.FileAttributes = file.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+  listing.Times(basic);
+  basic.FileAttributes = listed & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
   IO_STATUS_BLOCK status;
   return NT_SUCCESS(
       SetInformationNative(to.Handle(), &status, &basic, sizeof basic, FileBasicInformation));
@@ -76,7 +75,7 @@ bool CopyInside(const CHeldEntry& source, const CWidePath& sourcePath,
       copiedAll = remover.CopyFailed(to);
     } else if (original.IsFolder()) {
       if (!CopyInside(original, from, copy, to, remover)) copiedAll = false;
-    } else if (CopyData(original, copy)) {
+    } else if (CopyData(original, copy, listing, listed)) {
       ++remover.m_filesCopied;
     } else {
       copiedAll = remover.CopyFailed(from);
