@@ -437,6 +437,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
                    (std::vector<std::string>{"homework.txt", "Kelmora Saved Student Data"}));
          EXPECT_TRUE(m.List(kWideProfile + std::string("\\Start Menu\\Programs")).empty());
        }},
+      // A shortcut that OneDrive keeps in the cloud is a reparse point but no link: it goes as any other.
+      {"/quiet /nosave", [] { RedirectDesktop(); sim::machine().AddReparsePoint(kWideDesktop + "\\Kelmora.lnk", 0x9000001A); }, 0, true, {"Removed File: " + kWideDesktop + "\\Kelmora.lnk", "Exit code 0."}},
       // Out of the shell's reach, the folder is deleted by the program itself.
       {"/quiet", nest, 0, true,
        {"Student data saved in " + std::string(kSaved) + ": 3 files.", "Exit code 0."},

@@ -22,10 +22,11 @@ bool SameName(LPCWSTR one, int oneLength, LPCWSTR other, int otherLength) {
 }
 
 // Opens `name` of `folder` as itself. Wine 8 follows a link opened so, and
-// only the listing then tells one: an entry whose handle shows no link is
-// kept only where its folder lists it as no reparse point. One the listing
-// does not give as spelt (its case differs beyond ASCII) is refused too, the
-// harsher reading.
+// only the listing then tells one: an entry whose handle shows no link but
+// that its folder lists as a reparse point is opened again with what was
+// listed (see CHeldEntry::OpenIn), so that a cloud file stays and a followed
+// link is refused. One the listing does not give as spelt (its case differs
+// beyond ASCII) is refused too, the harsher reading.
 NTSTATUS OpenListed(const CHeldEntry& folder, LPCWSTR name, int length, ACCESS_MASK access,
                     CHeldEntry& entry) {
   const NTSTATUS opened = entry.OpenIn(folder, name, length, 0, access);
@@ -36,7 +37,9 @@ NTSTATUS OpenListed(const CHeldEntry& folder, LPCWSTR name, int length, ACCESS_M
   DWORD listed;
   while (listing.Next(listedName, listedLength, listed))
     if (SameName(name, length, listedName, listedLength))
-      return (listed & FILE_ATTRIBUTE_REPARSE_POINT) ? Refused(entry) : opened;
+      return (listed & FILE_ATTRIBUTE_REPARSE_POINT)
+                 ? entry.OpenIn(folder, name, length, listed, access)
+                 : opened;
   return Refused(entry);
 }
 
