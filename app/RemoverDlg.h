@@ -68,6 +68,9 @@ class CRemoverDlg : public CDialog {
   // stays. True when `folder` is gone.
   bool DeleteTree(const CWidePath& folder);
   bool ShellDeleteFolder(const CWidePath& path);
+  // The wait for other programs in the log, a failed delete of `path` on the
+  // dialog's screen; returns `deleted`.
+  bool TellDelete(const CWidePath& path, bool deleted, DWORD waited);
   // Step 1: copies the student data into a new folder in `parent` (the
   // user's desktop, or m_saveParent). False when it could not all be saved;
   // what this run made is then deleted again.
@@ -81,13 +84,16 @@ class CRemoverDlg : public CDialog {
   // else it is reported.
   void DeleteInstallFolder(const CWidePath& folder);
   // Steps 4 and 5 of one pass; an empty folder is one the system cannot name.
-  void RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu);
+  // Their folders are walked down from `profile` where it is given.
+  void RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu,
+                       const CWidePath& profile = CWidePath());
   // With /allusers: steps 4 and 5 in every other user profile, at the places
   // this account's own desktop and Start Menu have in its profile.
   void RemoveShortcutsOfEveryProfile(const CWidePath& userDesktop, const CWidePath& userStartMenu);
   // Deletes the names of m_shortcuts at `location`, then its first
-  // `programFolders` program folders, and reports what is left.
-  void RemoveShortcutsAt(const CWidePath& location, int programFolders);
+  // `programFolders` program folders, and reports what is left; walked down
+  // on held handles from its first `top` characters, opened by that path.
+  void RemoveShortcutsAt(const CWidePath& location, int top, int programFolders);
   // Step 6, with the removal's key holder. What it deletes is first written
   // to a registry backup (m_registryBackup); where that fails, the entries
   // stay (the dialog asks first) and are reported.

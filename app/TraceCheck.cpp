@@ -151,8 +151,8 @@ int RunTraceCheck(const CCommandLine& line) {
   CStringArray places;
   if (!OtherProfiles(userDesktop, userStartMenu, profiles, places) && !profiles.IsEmpty())
     traces.Add("Folder: " + profiles.Utf8() + " (not looked through whole)");
-  for (int i = 0; i + 1 < places.GetSize(); i += 2)
-    ListShortcuts(traces, CWidePath::FromUtf8(places[i]), CWidePath::FromUtf8(places[i + 1]));
+  for (int i = 0; i + 2 < places.GetSize(); i += 3)
+    ListShortcuts(traces, CWidePath::FromUtf8(places[i + 1]), CWidePath::FromUtf8(places[i + 2]));
   ListRegistry(traces);
 
   const int code = traces.Count() == 0 ? kExitNothingLeft : kExitTracesFound;

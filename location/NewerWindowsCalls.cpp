@@ -119,11 +119,11 @@ NTSTATUS CreateFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* a
 }
 
 NTSTATUS QueryDirectoryNative(HANDLE folder, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
-                              FILE_INFORMATION_CLASS what) {
+                              FILE_INFORMATION_CLASS what, bool restart) {
   static QueryDirectoryCall found;
   return CallNative(found, "NtQueryDirectoryFile", folder, HANDLE(NULL), static_cast<void*>(NULL),
                     static_cast<void*>(NULL), status, buffer, size, what, BOOLEAN(FALSE),
-                    static_cast<UNICODE_STRING*>(NULL), BOOLEAN(FALSE));
+                    static_cast<UNICODE_STRING*>(NULL), BOOLEAN(restart));
 }
 
 NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,

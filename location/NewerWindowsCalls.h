@@ -36,8 +36,9 @@ DWORD FinalPathName(HANDLE file, LPWSTR buffer, DWORD size);
 void SetLastErrorOf(NTSTATUS status);
 NTSTATUS CreateFileNative(HANDLE* file, ACCESS_MASK access, OBJECT_ATTRIBUTES* attributes,
                           IO_STATUS_BLOCK* status, ULONG share, ULONG disposition, ULONG options);
+// `restart`: the listing starts again at the folder's first entry.
 NTSTATUS QueryDirectoryNative(HANDLE folder, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
-                              FILE_INFORMATION_CLASS what);
+                              FILE_INFORMATION_CLASS what, bool restart);
 NTSTATUS QueryInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,
                                 FILE_INFORMATION_CLASS what);
 NTSTATUS SetInformationNative(HANDLE file, IO_STATUS_BLOCK* status, void* buffer, ULONG size,

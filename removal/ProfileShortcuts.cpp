@@ -66,6 +66,7 @@ bool OtherProfiles(const CWidePath& userDesktop, const CWidePath& userStartMenu,
     CWidePath profile, same;
     if (!profile.Join(profiles, entry.cFileName)) continue;
     if (PathBelow(profile, ownProfile, same) && same.IsEmpty()) continue;  // this account's
+    places.Add(profile.Utf8());
     places.Add(InsideProfile(profile, desktopPart).Utf8());
     places.Add(InsideProfile(profile, startMenuPart).Utf8());
   }
@@ -81,8 +82,9 @@ void CRemoverDlg::RemoveShortcutsOfEveryProfile(const CWidePath& userDesktop,
     AskUser(kNoProfiles, NULL, MB_OK, kWarning);
     return;
   }
-  for (int i = 0; i + 1 < places.GetSize(); i += 2)
-    RemoveShortcuts(CWidePath::FromUtf8(places[i]), CWidePath::FromUtf8(places[i + 1]));
+  for (int i = 0; i + 2 < places.GetSize(); i += 3)
+    RemoveShortcuts(CWidePath::FromUtf8(places[i + 1]), CWidePath::FromUtf8(places[i + 2]),
+                    CWidePath::FromUtf8(places[i]));
   // Profiles that cannot all be looked through may keep the product's
   // shortcuts: the folder is reported.
   if (!whole) m_failures.Add("Folder: " + profiles.Utf8());

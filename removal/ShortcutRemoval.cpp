@@ -1,7 +1,8 @@
 #include "app/RemoverDlg.h"
 #include "removal/ProductTraces.h"
-#include "removal/paths/LinkAt.h"
+#include "removal/held/HeldWay.h"
 #include "removal/paths/PathExists.h"
+#include "removal/tree/DeleteEntryByEntry.h"
 
 namespace {
 
@@ -15,6 +16,9 @@ const char* const kProgramFolders[] = {
     "\\Programs\\Kelmora Vessik",
 };
 
+// A shortcut is deleted as DeleteFileW would delete it: a read-only one stays.
+const ACCESS_MASK kShortcutAccess = DELETE | FILE_READ_ATTRIBUTES;
+
 template <int count>
 void SetNames(CStringArray& list, const char* const (&names)[count]) {
   list.SetSize(0);
@@ -23,9 +27,13 @@ void SetNames(CStringArray& list, const char* const (&names)[count]) {
 
 // The per-user folder where the product's installer also put shortcuts: the
 // folder cut back by three components, then the user's name and `lastPart`
-// (which ends with a separator, so the names joined to it get two).
-CWidePath UserNameLocation(CWidePath folder, const CWidePath& userName, const char* lastPart) {
+// (which ends with a separator, so the names joined to it get two). `top`
+// gets the length of the folder cut back with its separator, where the walk
+// starts.
+CWidePath UserNameLocation(CWidePath folder, const CWidePath& userName, const char* lastPart,
+                           int& top) {
   for (int cut = 0; cut < 3; ++cut) folder = folder.Parent();
+  top = folder.GetLength() + 1;
   return folder.Append("\\").Append(userName).Append(lastPart);
 }
 
@@ -35,57 +43,100 @@ bool Holds(const CStringArray& entries, const CString& entry) {
   return false;
 }
 
+// Nothing of the product's is there: the entry, or a folder on its way, is
+// missing, a file, or going already; or what lies there is behind a link.
+bool NothingThere(NTSTATUS opened) {
+  return opened == STATUS_OBJECT_NAME_NOT_FOUND || opened == STATUS_DELETE_PENDING ||
+         opened == STATUS_NOT_A_DIRECTORY || opened == STATUS_STOPPED_ON_SYMLINK;
+}
+
+// Deletes the program folder `held` (at `inside` below the way's top,
+// `folder` by its name) with what it holds, or as the link it is. Believed
+// once its name is gone or going (see DeleteEntryByEntry).
+bool DeleteProgramFolder(CHeldWay& way, const CWidePath& inside, CHeldEntry& held,
+                         const CWidePath& folder, DWORD& waited) {
+  const bool deleted = DeleteHeldTree(held, folder, NULL, &waited);
+  held.Close();
+  const bool gone = deleted && NothingThere(way.Open(inside, FILE_READ_ATTRIBUTES, held));
+  held.Close();
+  if (deleted && !gone) SetLastError(ERROR_DIR_NOT_EMPTY);
+  return gone;
+}
+
 }  // namespace
 
-void CRemoverDlg::RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu) {
+void CRemoverDlg::RemoveShortcuts(const CWidePath& desktop, const CWidePath& startMenu,
+                                  const CWidePath& profile) {
   const bool userNameLocations = m_osMajor >= 5;
+  int top;
 
   ShowStep(kStep4);
   SetNames(m_shortcuts, kDesktopShortcuts);
   if (!desktop.IsEmpty()) {
-    RemoveShortcutsAt(desktop, 0);
-    if (userNameLocations)
-      RemoveShortcutsAt(UserNameLocation(desktop, m_userName, "\\Desktop\\"), 0);
+    RemoveShortcutsAt(desktop, profile.IsEmpty() ? desktop.GetLength() : profile.GetLength(), 0);
+    if (userNameLocations) {
+      const CWidePath location = UserNameLocation(desktop, m_userName, "\\Desktop\\", top);
+      RemoveShortcutsAt(location, top, 0);
+    }
   }
 
   ShowStep(kStep5);
   SetNames(m_shortcuts, kStartMenuShortcuts);
-  if (!startMenu.IsEmpty()) RemoveShortcutsAt(startMenu, 1);
+  if (!startMenu.IsEmpty())
+    RemoveShortcutsAt(startMenu, profile.IsEmpty() ? startMenu.GetLength() : profile.GetLength(),
+                      1);
   m_progress.m_item.SetWindowTextA("");
   if (userNameLocations) {
     if (!startMenu.IsEmpty()) {
-      RemoveShortcutsAt(UserNameLocation(startMenu, m_userName, "\\Start Menu\\"), 2);
+      const CWidePath location = UserNameLocation(startMenu, m_userName, "\\Start Menu\\", top);
+      RemoveShortcutsAt(location, top, 2);
     }
     m_progress.m_item.SetWindowTextA("");
   }
 }
 
-void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int programFolders) {
-  // A pupil may make any folder of their Start Menu a link: what lies behind
-  // one is not the product's and is not entered; a link in the product's own
-  // place goes as a link. What would not go, by its name at `location`:
-  // Where the way to it cannot be checked, nothing is entered either, but what
-  // may be the product's is then reported, never passed over.
+void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int top, int programFolders) {
+  // A pupil may make any folder of her Start Menu or desktop a link, also
+  // between two of our calls: the way is walked down on held handles, and
+  // each shortcut and program folder is deleted through its own handle,
+  // opened relative to its folder held. What lies behind a link is not the
+  // product's and is not entered; a link in the product's own place goes as
+  // a link. Where the way or the entry cannot be opened, what may be the
+  // product's is reported, never passed over; what would not go, by its name
+  // at `location`.
+  CHeldWay way;
+  way.Start(CWidePath().Append(location.Text(), top));
+  const CWidePath below(location.Text() + top);
+  bool posix = true;
   CStringArray shortcutsLeft;
   for (int i = 0; i < m_shortcuts.GetSize(); ++i) {
     const CWidePath path = location + "\\" + m_shortcuts[i];
     // Both passes reach the same user-name location where the system names
     // no folder: what the first left to the restart is not taken up again.
-    // The way is judged only to what may be there.
-    if (!PathMayExist(path) || Holds(m_removedAtRestart, "File: " + path.Utf8())) continue;
-    const WayVerdict way = LinkOnTheWay(location, m_shortcuts[i]);
-    if (way == kWayThroughLink) continue;
-    if (way == kWayUntold || (!DeleteFileW(path.Text()) && !(IsLinkAt(path) && RemoveLink(path))))
-      shortcutsLeft.Add("\\" + m_shortcuts[i]);
-    else
+    if (Holds(m_removedAtRestart, "File: " + path.Utf8())) continue;
+    CHeldEntry shortcut;
+    const NTSTATUS opened = way.Open(below + "\\" + m_shortcuts[i], kShortcutAccess, shortcut);
+    if (NothingThere(opened)) continue;
+    if (NT_SUCCESS(opened) && !shortcut.IsFolder() && shortcut.Delete(posix, false))
       LogRemoved("File: ", path.Utf8());
+    else
+      shortcutsLeft.Add("\\" + m_shortcuts[i]);
   }
   CStringArray foldersLeft;
   for (int i = 0; i < programFolders; ++i) {
     const CWidePath folder = location + kProgramFolders[i];
-    const WayVerdict way = LinkOnTheWay(location, kProgramFolders[i]);
-    if (way == kWayThroughLink) continue;
-    if (way == kWayUntold ? PathMayExist(folder) : !DeleteFolderIfPresent(folder))
+    const CWidePath inside = below + kProgramFolders[i];
+    CHeldEntry held;
+    const NTSTATUS opened = way.Open(inside, kTreeDeleteAccess, held);
+    if (NothingThere(opened)) continue;
+    if (!NT_SUCCESS(opened)) {
+      if (PathMayExist(folder)) foldersLeft.Add(kProgramFolders[i]);
+      continue;
+    }
+    DWORD waited = 0;
+    if (TellDelete(folder, DeleteProgramFolder(way, inside, held, folder, waited), waited))
+      LogRemoved("Folder: ", folder.Utf8());
+    else
       foldersLeft.Add(kProgramFolders[i]);
   }
   // A shortcut that would not go alone may have gone with its folder.

@@ -23,7 +23,7 @@ const Held kHeld[] = {
     {kSave,             221,  457, 0},
     {kCaches,           137,  137, 0},
     {kInstallFolder,   1270, 2302, 0},
-    {kShortcuts,        202,  202, 0},
+    {kShortcuts,        280,  280, 0},
     {kRegistry,         101,  101, 0},
     {kLog,               49,   49, 0},
 };

@@ -119,6 +119,58 @@ void AliceShortcutHeld() {
   Running(kOutsider, {kAliceFolder + "\\Kelmora.lnk"});
 }
 
+// alice's profile, hers to change, and a teacher's folder of the product's
+// names: a file, a read-only one, and permissions of the teacher's own.
+const std::string kAliceProfile = kProfiles + std::string("alice");
+void AliceBesideTeacher() {
+  AddProfiles();
+  sim::Machine& m = sim::machine();
+  m.SetOwner(kAliceProfile, "alice");
+  m.AddFile("C:\\Teacher\\Kelmora.lnk", "plan");
+  m.AddFile("C:\\Teacher\\Kelmora\\Kelmora.lnk", "marks", FILE_ATTRIBUTE_READONLY);
+  m.LetChange("C:\\Teacher", "teacher");
+}
+
+// At the first `op` on a path ending in `end`, alice puts a junction to
+// `target` at `link` in her profile, if she can.
+void AliceSwapsAt(sim::Op op, const std::string& end, const std::string& link,
+                  const std::string& target) {
+  AliceBesideTeacher();
+  sim::Machine& m = sim::machine();
+  m.faultHook = [&m, op, end, link, target](sim::Op at, const std::string& path) -> DWORD {
+    if (at != op || path.size() < end.size() ||
+        path.compare(path.size() - end.size(), end.size(), end) != 0)
+      return 0;
+    m.faultHook = nullptr;
+    m.PlantLink("alice", kAliceProfile + "\\" + link, target);
+    return 0;
+  };
+}
+
+// Her desktop's shortcut and a shortcut in her program folder are second
+// names of the teacher's files.
+void AliceHardLinksTeachersFiles() {
+  AliceBesideTeacher();
+  sim::Machine& m = sim::machine();
+  const std::string shortcut = kAliceProfile + "\\Desktop\\Kelmora.lnk";
+  DeleteFileA(shortcut.c_str());
+  m.AddHardLink(shortcut, "C:\\Teacher\\Kelmora.lnk");
+  m.AddHardLink(kAliceFolder + "\\Uninstall.lnk", "C:\\Teacher\\Kelmora\\Kelmora.lnk");
+}
+
+void ExpectTeacherWhole() {
+  const sim::Machine& m = sim::machine();
+  EXPECT_EQ(m.Tree("C:\\Teacher"),
+            (std::map<std::string, std::string>{{"Kelmora.lnk", "plan"},
+                                                {"Kelmora\\Kelmora.lnk", "marks"}}));
+  EXPECT_EQ(m.Attributes("C:\\Teacher\\Kelmora.lnk"), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_EQ(m.Attributes("C:\\Teacher\\Kelmora\\Kelmora.lnk"), DWORD(FILE_ATTRIBUTE_READONLY));
+  for (const char* file : {"C:\\Teacher\\Kelmora.lnk", "C:\\Teacher\\Kelmora\\Kelmora.lnk"}) {
+    EXPECT_TRUE(m.MayChange("teacher", file)) << file;
+    EXPECT_FALSE(m.MayChange("alice", file)) << file;
+  }
+}
+
 bool StillRuns(int index) { return sim::machine().Processes().at(index).running; }
 
 // The product installed in kPolishFolder, as the registry records it; on an
@@ -385,6 +437,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
                    (std::vector<std::string>{"homework.txt", "Kelmora Saved Student Data"}));
          EXPECT_TRUE(m.List(kWideProfile + std::string("\\Start Menu\\Programs")).empty());
        }},
+      // A shortcut that OneDrive keeps in the cloud is a reparse point but no link: it goes as any other.
+      {"/quiet /nosave", [] { RedirectDesktop(); sim::machine().AddReparsePoint(kWideDesktop + "\\Kelmora.lnk", 0x9000001A); }, 0, true, {"Removed File: " + kWideDesktop + "\\Kelmora.lnk", "Exit code 0."}},
       // Out of the shell's reach, the folder is deleted by the program itself.
       {"/quiet", nest, 0, true,
        {"Student data saved in " + std::string(kSaved) + ": 3 files.", "Exit code 0."},
@@ -465,6 +519,12 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
          m.Restart();
          EXPECT_TRUE(m.Exists("C:\\Teacher\\Kelmora.lnk"));
        }},
+      // alice swaps a folder of her profile for a junction to a teacher's as it is opened, or as a shortcut in it is deleted, puts one at a program folder's name as it is opened, or gives the teacher's files second names: the teacher's folder comes through whole.
+      {"/quiet /nosave /allusers", [] { AliceSwapsAt(sim::Op::CreateFile, "alice\\Start Menu\\Programs", "Start Menu\\Programs", "C:\\Teacher"); }, 0, true, {"Exit code 0."}, none, ExpectTeacherWhole},
+      {"/quiet /nosave /allusers", [] { AliceSwapsAt(sim::Op::CreateFile, "alice\\Start Menu\\Programs\\Kelmora", "Start Menu\\Programs", "C:\\Teacher"); }, 0, true, {"Exit code 0."}, none, ExpectTeacherWhole},
+      {"/quiet /nosave /allusers", [] { AliceSwapsAt(sim::Op::DeleteFile, "alice\\Desktop\\Kelmora.lnk", "Desktop", "C:\\Teacher"); }, 0, true, {"Exit code 0."}, none, ExpectTeacherWhole},
+      {"/quiet /nosave /allusers", [] { AliceSwapsAt(sim::Op::CreateFile, "alice\\Start Menu\\Programs\\Kelmora", "Start Menu\\Programs\\Kelmora", "C:\\Teacher\\Kelmora"); }, 0, true, {"Exit code 0."}, none, ExpectTeacherWhole},
+      {"/quiet /nosave /allusers", AliceHardLinksTeachersFiles, 1603, true, {"Exit code 1603."}, {"File: " + kAliceFolder + "\\Uninstall.lnk", "Folder: " + kAliceFolder}, ExpectTeacherWhole},
       // A link whoever may change its folder could have made leads nowhere trusted.
       {"/quiet /nosave", InstallAtRootAndLinkIt, 1603, true,
        {"Install folder was a link to D:\\Class Drop Box; D:\\Class Drop Box was not removed",

@@ -119,14 +119,16 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
 // One entry per call, "." and ".." first, as of the first call.
 NTSTATUS NtQueryDirectoryFile(HANDLE folder, HANDLE, void*, void*, PIO_STATUS_BLOCK io,
                               void* buffer, ULONG size, FILE_INFORMATION_CLASS what, BOOLEAN,
-                              PUNICODE_STRING pattern, BOOLEAN) {
+                              PUNICODE_STRING pattern, BOOLEAN restart) {
   auto& s = sim::Enter();
   FileHandle* held = Held(s, folder);
   if (!held) return Done(io, kInvalidHandle);
   if (what != FileDirectoryInformation || pattern || !held->node->IsFolder() ||
       !(held->access & FILE_LIST_DIRECTORY))
     return Done(io, kInvalidParameter);
-  if (!held->listing) {
+  // Microsoft's NtQueryDirectoryFile: RestartScan starts again at the first entry.
+  if (!held->listing || restart) {
+    held->listed = 0;
     if (DWORD error = sim::Faulted(Op::FindFirstFile, held->path + "\\*"))
       return Done(io, Status(error));
     held->listing = true;

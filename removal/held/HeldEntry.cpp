@@ -171,7 +171,11 @@ void CHeldEntry::KeepReadOnly() {
   if (m_attributes & FILE_ATTRIBUTE_READONLY) SetAttributes(m_handle, m_attributes);
 }
 
-bool CHeldEntry::Delete(bool& posix) {
+bool CHeldEntry::Delete(bool& posix, bool readOnlyToo) {
+  if (!readOnlyToo && (m_attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   if (!ClearReadOnly()) return false;
   if (Dispose(m_handle, posix)) return true;
   // What stays keeps its attributes.

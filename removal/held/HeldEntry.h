@@ -55,8 +55,9 @@ class CHeldEntry {
   // the last handle closes. `posix` is cleared once this Windows has shown
   // it has none, so that it is not asked again. A read-only entry loses that
   // attribute only when it goes with it: never a file that has other names
-  // (a hard link).
-  bool Delete(bool& posix);
+  // (a hard link). With `readOnlyToo` false, a read-only entry stays, as
+  // DeleteFileW leaves one (ERROR_ACCESS_DENIED).
+  bool Delete(bool& posix, bool readOnlyToo = true);
   // Clears a file's read-only attribute where the file has no other name
   // (a hard link would keep the change); needs FILE_WRITE_ATTRIBUTES.
   // True when it is clear now.

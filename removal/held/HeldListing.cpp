@@ -6,8 +6,10 @@ bool CHeldListing::Next(LPCWSTR& name, int& length, DWORD& attributes) {
   for (;;) {
     if (m_next == NULL) {
       IO_STATUS_BLOCK status;
+      // From the first entry, also where the folder was listed before.
       const NTSTATUS result = QueryDirectoryNative(m_folder, &status, m_buffer, sizeof m_buffer,
-                                                   FileDirectoryInformation);
+                                                   FileDirectoryInformation, !m_started);
+      m_started = true;
       m_complete = result == STATUS_NO_MORE_FILES;
       if (!NT_SUCCESS(result)) return false;
       m_next = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(m_buffer);

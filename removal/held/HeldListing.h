@@ -8,7 +8,11 @@ class CHeldListing {
  public:
   // The folder must be open with FILE_LIST_DIRECTORY.
   explicit CHeldListing(const CHeldEntry& folder)
-      : m_folder(folder.Handle()), m_next(NULL), m_entry(NULL), m_complete(false) {}
+      : m_folder(folder.Handle()),
+        m_next(NULL),
+        m_entry(NULL),
+        m_started(false),
+        m_complete(false) {}
   // The next entry, without "." and ".."; `name` points into the listing and
   // holds `length` characters, no NUL; `attributes` are as listed. False
   // after the last one or when the listing broke off.
@@ -25,6 +29,7 @@ class CHeldListing {
   HANDLE m_folder;
   const FILE_DIRECTORY_INFORMATION* m_next;   // in m_buffer; NULL when it is used up
   const FILE_DIRECTORY_INFORMATION* m_entry;  // in m_buffer: the one Next gave last
+  bool m_started;
   bool m_complete;
   // Room for two entries of the longest name at least, aligned as their
   // 64-bit times need.

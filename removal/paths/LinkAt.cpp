@@ -35,16 +35,3 @@ bool RemoveLink(const CWidePath& path) {
     return RemoveDirectoryW(path.Text()) != FALSE;
   return DeleteFileW(path.Text()) != FALSE;
 }
-
-WayVerdict LinkOnTheWay(const CWidePath& base, const CString& below) {
-  CWidePath path = base;
-  if (below.IsEmpty() || below[0] != '\\') path.Append(L"\\", 1);
-  path.Append(CWidePath(below));
-  // Each separator after the first part of `below` ends a folder on the way.
-  for (int i = base.GetLength() + 1; i < path.GetLength(); ++i) {
-    if (path[i] != L'\\') continue;
-    const LinkKind kind = LinkKindAt(CWidePath().Append(path.Text(), i));
-    if (kind != kNotALink) return kind == kALink ? kWayThroughLink : kWayUntold;
-  }
-  return kWayPlain;
-}

@@ -10,8 +10,3 @@
 bool IsLinkAt(const CWidePath& path);
 // Removes the link at `path` as a link; what it leads to is not touched.
 bool RemoveLink(const CWidePath& path);
-// What the folders on the way from `base` to `base` + "\" + `below` (its last
-// part excepted) are: all plain folders (or missing), one a link (what lies
-// there is not in `base`), or one whose kind cannot be told.
-enum WayVerdict { kWayPlain, kWayThroughLink, kWayUntold };
-WayVerdict LinkOnTheWay(const CWidePath& base, const CString& below);

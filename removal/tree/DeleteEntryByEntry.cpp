@@ -4,8 +4,6 @@
 
 namespace {
 
-const ACCESS_MASK kDeleteAccess =
-    DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 // The pauses of a walk's wait for other programs to let go, doubling: about
 // three seconds in all, for the whole walk.
 const DWORD kFirstPause = 50;
@@ -33,7 +31,7 @@ bool DeleteInside(const CHeldEntry& folder, const CWidePath& path, Walk& walk) {
     CWidePath inside = path;
     inside.Append(L"\\", 1).Append(name, length);
     CHeldEntry entry;
-    const NTSTATUS opened = entry.OpenIn(folder, name, length, listed, kDeleteAccess);
+    const NTSTATUS opened = entry.OpenIn(folder, name, length, listed, kTreeDeleteAccess);
     // Deleted already, by this walk or another program, and held by a
     // program that shares deleting: it goes when that one lets go.
     if (opened == STATUS_DELETE_PENDING) continue;
@@ -76,13 +74,20 @@ bool DeleteHeld(CHeldEntry& entry, const CWidePath& path, Walk& walk) {
 
 }  // namespace
 
+bool DeleteHeldTree(CHeldEntry& entry, const CWidePath& path, CDeleteWatch* watch, DWORD* waited) {
+  Walk walk = {watch, true, kFirstPause, 0};
+  const bool deleted = DeleteHeld(entry, path, walk);
+  if (waited) *waited = walk.waited;
+  return deleted;
+}
+
 bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch, DWORD* waited) {
   // A link is never entered, not even the one named.
   CWidePath path = folder;
   CHeldEntry top;
-  Walk walk = {watch, true, kFirstPause, 0};
-  bool deleted = path.Extend() && top.Open(path, kDeleteAccess) && top.IsFolder() &&
-                 DeleteHeld(top, path, walk);
+  if (waited) *waited = 0;
+  bool deleted = path.Extend() && top.Open(path, kTreeDeleteAccess) && top.IsFolder() &&
+                 DeleteHeldTree(top, path, watch, waited);
   top.Close();
   // Believed once the folder is gone, or going (an open of it is refused):
   // Wine answers a folder's delete with success, and leaves the folder where
@@ -91,6 +96,5 @@ bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch, DWORD* wai
     SetLastError(ERROR_DIR_NOT_EMPTY);
     deleted = false;
   }
-  if (waited) *waited = walk.waited;
   return deleted;
 }

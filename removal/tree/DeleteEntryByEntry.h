@@ -4,7 +4,11 @@
 // time, each opened relative to the folder held above it.
 #pragma once
 
-#include "removal/WidePath.h"
+#include "removal/held/HeldEntry.h"
+
+// What an entry is opened with for the delete below.
+const ACCESS_MASK kTreeDeleteAccess =
+    DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
 // What a delete tells as it goes; the paths are in "\\?\" form.
 class CDeleteWatch {
@@ -28,3 +32,9 @@ class CDeleteWatch {
 // that stays. `waited` gets the milliseconds spent waiting for other
 // programs to let go (a few seconds at most).
 bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch = NULL, DWORD* waited = NULL);
+// The same for the entry held (opened with kTreeDeleteAccess as itself) at
+// `path`: a folder with what it holds, anything else, a link included, as
+// itself. True when each delete was answered with success: Wine answers so
+// and keeps a folder whose entries are still open elsewhere, so the caller
+// looks again.
+bool DeleteHeldTree(CHeldEntry& entry, const CWidePath& path, CDeleteWatch* watch, DWORD* waited);

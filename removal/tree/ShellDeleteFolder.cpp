@@ -65,6 +65,10 @@ bool CRemoverDlg::ShellDeleteFolder(const CWidePath& path) {
                              : (!m_quiet && ShellTakesWhole(m_hWnd, path)) ||
                                    DeleteEntryByEntry(path, NULL, &waited);
   }
+  return TellDelete(path, deleted, waited);
+}
+
+bool CRemoverDlg::TellDelete(const CWidePath& path, bool deleted, DWORD waited) {
   // The log says what becomes of it (ReportLeft); the dialog shows it now.
   const DWORD error = GetLastError();
   if (waited && m_log)
