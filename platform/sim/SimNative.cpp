@@ -91,6 +91,12 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
     node = made.get();
     parent->node->children[name] = std::move(made);
     sim::Log((makesFolder ? "CreateDirectory " : "CreateFile ") + path);
+    // OBJECT_ATTRIBUTES (Microsoft): "SecurityDescriptor ... to apply to an
+    // object when it is created", in place of what it would inherit.
+    if (object->SecurityDescriptor &&
+        !sim::SetSecurity(node, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                          object->SecurityDescriptor, path))
+      return Done(io, kInvalidParameter);
   } else if (node && (!(options & FILE_OPEN_REPARSE_POINT) || s.linksAsWine8)) {
     // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to.
     node = sim::Followed(s, node);
