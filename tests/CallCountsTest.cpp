@@ -24,7 +24,7 @@ const Held kHeld[] = {
     {kCaches,           137,  137, 0},
     {kInstallFolder,   1270, 2302, 0},
     {kShortcuts,        202,  202, 0},
-    {kRegistry,         101,  101, 0},
+    {kRegistry,         139,  139, 0},
     {kLog,               49,   49, 0},
 };
 // clang-format on
