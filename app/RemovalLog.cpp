@@ -78,7 +78,7 @@ CString CRemovalLog::Append(const CString& file) {
   const NTSTATUS opened = m_file.OpenIn(folder, name.Text(), name.GetLength(), 0,
                                         access | FILE_READ_ATTRIBUTES, FILE_NON_DIRECTORY_FILE);
   BY_HANDLE_FILE_INFORMATION info;
-  if (NT_SUCCESS(opened) && !m_file.IsLink() &&
+  if (NT_SUCCESS(opened) && !m_file.IsLink() && LiesAtName(folder, m_file, name) &&
       GetFileInformationByHandle(m_file.Handle(), &info) && info.nNumberOfLinks == 1 &&
       OnlyTrustedMayHeld(m_file.Handle(), kChangeRights | kMakeRights))
     return "";

@@ -10,5 +10,10 @@
 // Holds in `folder` the folder of the full path `file` when it is such a
 // folder, and gives in `name` the last part of `file`.
 bool HoldTrustedFolderOf(const CWidePath& file, CHeldEntry& folder, CWidePath& name);
+// Whether `file`, opened as itself relative to `folder` by `name`, lies at
+// that name: Wine follows a link even so, and its final path then shows
+// where the link led. True where Windows cannot tell (before Vista), where
+// such an open is never followed.
+bool LiesAtName(const CHeldEntry& folder, const CHeldEntry& file, const CWidePath& name);
 // %WINDIR%\Logs, made when missing: where they go when the folder named fails.
 CWidePath WindowsLogs();
