@@ -4,12 +4,14 @@
 #include "removal/DecimalText.h"
 #include "removal/ErrorText.h"
 #include "removal/WidePath.h"
+#include "removal/held/OwnFiles.h"
+#include "removal/restart/TrustedFolders.h"
 
 namespace {
 
 // The version block's file version.
 const char kVersion[] = "1.0.0.1";
-const char kLogName[] = "\\Logs\\RemoveKM.log";
+const char kLogName[] = "RemoveKM.log";
 const DWORD kNameSize = 256;
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 const char* const kLevels[] = {"Info ", "Warning ", "Error "};
@@ -41,36 +43,48 @@ CString AccountName() {
 
 }  // namespace
 
-CRemovalLog::CRemovalLog() : m_file(INVALID_HANDLE_VALUE), m_output(NULL) {
+CRemovalLog::CRemovalLog() : m_output(NULL) {
   // A program started from a desktop has none; a redirected one has.
   m_output = GetStdHandle(STD_OUTPUT_HANDLE);
 }
 
-CRemovalLog::~CRemovalLog() {
-  if (IsHandle(m_file)) CloseHandle(m_file);
+void CRemovalLog::Open(const CString& path) {
+  const CString refused = path.IsEmpty() ? CString() : Append(path);
+  if (!path.IsEmpty() && refused.IsEmpty()) return;
+  CWidePath file;
+  file.Join(WindowsLogs(), CWidePath(kLogName));
+  const CString why = Append(file.Utf8());
+  if (!refused.IsEmpty())
+    Line("The log is not written to " + path + refused + "; it is written here.", kWarning);
+  if (!why.IsEmpty()) Line("Cannot open the log " + file.Utf8() + why, kWarning);
 }
 
-void CRemovalLog::Open(const CString& path) {
-  CString file = path;
-  if (file.IsEmpty()) {
-    char windows[MAX_PATH] = "";
-    const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) windows[0] = '\0';
-    CreateDirectoryA(CString(windows) + "\\Logs", NULL);
-    file = CWidePath(CString(windows) + kLogName).Utf8();
-  }
+CString CRemovalLog::Append(const CString& file) {
   m_path = file;
+  CHeldEntry folder;
+  CWidePath name;
+  if (!HoldTrustedFolderOf(CWidePath::FromUtf8(file), folder, name))
+    return ", as others than administrators may change its folder or one above it";
   // Appends go to the end whoever else writes: two runs at once keep their lines whole.
-  m_file = CreateFileW(CWidePath::FromUtf8(file).Text(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                       NULL);
-  if (!IsHandle(m_file)) {
-    Line("Cannot open the log " + file + ErrorText(GetLastError()), kWarning);
-    return;
+  const ACCESS_MASK access = FILE_APPEND_DATA | READ_CONTROL;
+  if (m_file.CreateIn(folder, name.Text(), name.GetLength(), false, access)) {
+    DWORD written = 0;
+    WriteFile(m_file.Handle(), kByteOrderMark, sizeof kByteOrderMark - 1, &written, NULL);
+    return "";
   }
-  DWORD written = 0;
-  if (GetFileSize(m_file, NULL) == 0)
-    WriteFile(m_file, kByteOrderMark, sizeof kByteOrderMark - 1, &written, NULL);
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return ErrorText(GetLastError());
+  // One there already is taken only as our own: no link, no other name
+  // (whose file text would reach), nobody else who may change it.
+  const NTSTATUS opened = m_file.OpenIn(folder, name.Text(), name.GetLength(), 0,
+                                        access | FILE_READ_ATTRIBUTES, FILE_NON_DIRECTORY_FILE);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (NT_SUCCESS(opened) && !m_file.IsLink() && LiesAtName(folder, m_file, name) &&
+      GetFileInformationByHandle(m_file.Handle(), &info) && info.nNumberOfLinks == 1 &&
+      OnlyTrustedMayHeld(m_file.Handle(), kChangeRights | kMakeRights))
+    return "";
+  m_file.Close();
+  return ", as what is there is a link, has other names or others than administrators may change "
+         "it";
 }
 
 void CRemovalLog::Line(const CString& text, LogLevel level) {
@@ -100,6 +114,7 @@ void CRemovalLog::Start(const CString& commandLine) {
 
 void CRemovalLog::Write(const CString& text) {
   DWORD written = 0;
-  if (IsHandle(m_file)) WriteFile(m_file, (LPCSTR)text, text.GetLength(), &written, NULL);
+  if (IsHandle(m_file.Handle()))
+    WriteFile(m_file.Handle(), (LPCSTR)text, text.GetLength(), &written, NULL);
   if (IsHandle(m_output)) WriteFile(m_output, (LPCSTR)text, text.GetLength(), &written, NULL);
 }

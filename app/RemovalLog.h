@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/Afx.h"
+#include "removal/held/HeldEntry.h"
 
 // kUnlogged: shown to the user, and left to a later line of the log.
 enum LogLevel { kInfo, kWarning, kError, kUnlogged };
@@ -13,13 +14,15 @@ enum LogLevel { kInfo, kWarning, kError, kUnlogged };
 class CRemovalLog {
  public:
   CRemovalLog();
-  ~CRemovalLog();
   CRemovalLog(const CRemovalLog&) = delete;
   CRemovalLog& operator=(const CRemovalLog&) = delete;
 
   // Appends to `path` (UTF-8), or to %WINDIR%\Logs\RemoveKM.log when it is "" (that
-  // folder is made when missing). A log that cannot be opened is said so on
-  // the standard output; the run goes on without it.
+  // folder is made when missing) or is refused: a file in a folder others
+  // than administrators may change, or one already there that is a link, has
+  // other names or others may change; the first line then says why. A log
+  // that cannot be opened is said so on the standard output; the run goes on
+  // without it.
   void Open(const CString& path);
   // `text` in UTF-8.
   void Line(const CString& text, LogLevel level = kInfo);
@@ -32,9 +35,11 @@ class CRemovalLog {
   const CString& File() const { return m_path; }
 
  private:
+  // Opens `file` for appending; why it was refused, or "".
+  CString Append(const CString& file);
   void Write(const CString& text);
 
-  HANDLE m_file;
+  CHeldEntry m_file;
   HANDLE m_output;
   CString m_path;
 };

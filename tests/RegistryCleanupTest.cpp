@@ -273,4 +273,30 @@ TEST_F(RegistryCleanupTest, BackupNotWrittenKeepsTheEntriesUnlessTheUserSaysRemo
   }
 }
 
+// The dialog's backup goes on the desktop only where no pupil may change it
+// (a desktop redirected to a folder the class shares): else to
+// %WINDIR%\Logs, named there in the final message. Either way it is for
+// administrators alone.
+TEST_F(RegistryCleanupTest, BackupGoesOnlyWhereNoPupilMayChangeTheFolder) {
+  const std::string name = "\\Kelmora registry backup 2026-12-08 090507.reg";
+  for (bool pupils : {false, true}) {
+    SCOPED_TRACE(pupils);
+    FreshMachine();
+    sim::Machine& m = sim::machine();
+    AddUninstallEntries();
+    AddProductKey(m);
+    if (pupils) m.LetChange(kUserDesktop, "pupil");
+    OpenDialog();
+    CRegistryKey key;
+
+    dialog->RemoveRegistryEntries(key, CWidePath(kUserDesktop));
+
+    const std::string file = (pupils ? "C:\\WINDOWS\\Logs" : kUserDesktop) + name;
+    EXPECT_EQ(std::string(dialog->m_registryBackup), file);
+    EXPECT_FALSE(m.MayRead("pupil", file));
+    EXPECT_EQ(m.Exists(kUserDesktop + name), !pupils);
+    EXPECT_TRUE(Failures().empty());
+  }
+}
+
 }  // namespace

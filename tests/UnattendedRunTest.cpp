@@ -30,6 +30,43 @@ void PupilMountPointAtShellDelete() {
   };
 }
 
+// A teacher's file that a pupil's link, or a second name, may lead to.
+const char kTeacherFile[] = "C:\\Teacher\\marks.xls";
+// One that only administrators may change.
+const char kSystemFile[] = "C:\\WINDOWS\\win.ini";
+void TeachersFile() {
+  sim::machine().AddFile(kTeacherFile, "marks");
+  sim::machine().LetChange("C:\\Teacher", "teacher");
+}
+void ExpectTeachersFolderWhole() {
+  sim::Machine& m = sim::machine();
+  EXPECT_EQ(m.Tree("C:\\Teacher"), (std::map<std::string, std::string>{{"marks.xls", "marks"}}));
+  EXPECT_EQ(m.Attributes(kTeacherFile), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+  EXPECT_TRUE(m.MayChange("teacher", kTeacherFile));
+  EXPECT_FALSE(m.MayRead("pupil", kTeacherFile));
+}
+
+// C:\Temp, made at the drive's root, which every pupil may change; with
+// `atOpen` the pupil swaps `folder` inside it for a junction to the
+// teacher's folder as the program first opens something by a name through
+// it, else before the run.
+void PupilsTemp(const std::string& folder, bool atOpen) {
+  sim::Machine& m = sim::machine();
+  TeachersFile();
+  m.AddFolder(folder);
+  m.LetChange("C:\\Temp", "pupil");
+  if (!atOpen) {
+    EXPECT_TRUE(m.PlantLink("pupil", folder, "C:\\Teacher"));
+    return;
+  }
+  m.faultHook = [&m, folder](sim::Op op, const std::string& target) -> DWORD {
+    if (op != sim::Op::CreateFile || target.find(folder.substr(3)) == std::string::npos) return 0;
+    m.faultHook = nullptr;
+    EXPECT_TRUE(m.PlantLink("pupil", folder, "C:\\Teacher"));
+    return 0;
+  };
+}
+
 struct Case {
   const char* arguments;
   std::function<void()> arrange;
@@ -577,6 +614,21 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { RunningForAlice(true); const auto play = sim::machine().runStarted; sim::machine().runStarted = [play](const sim::Machine::Process& copy) { Sleep(45000); return play(copy); }; }, 3010, true, {kAsked, "Closed: " + kAlices, "Exit code 3010."}, none, [] { EXPECT_EQ(sim::machine().Processes().back().endedBy, "exited"); }},
       // A folder left and reported keeps its record, for a later run to find.
       {"/quiet /nosave", [] { Undeletable(kInstall); NotAnAdministrator(); }, 1603, true, {"Exit code 1603."}, {"Folder: C:\\Program Files\\Kelmora"}, [] { EXPECT_TRUE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
+      // The log and the registry backup go only where no pupil can steer them: else to %WINDIR%\Logs, saying why.
+      {"/quiet /nosave /log C:\\Temp\\Logs\\k.log", [] { PupilsTemp("C:\\Temp\\Logs", false); }, 0, true, {"Warning The log is not written to C:\\Temp\\Logs\\k.log, as others than administrators may change its folder or one above it; it is written here.", "The registry entries removed were saved in C:\\WINDOWS\\Logs\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back."}, none, ExpectTeachersFolderWhole},
+      {"/quiet /nosave /log C:\\Temp\\Logs\\k.log", [] { PupilsTemp("C:\\Temp\\Logs", true); }, 0, true, {"Warning The log is not written to C:\\Temp\\Logs\\k.log, as others than administrators may change its folder or one above it; it is written here."}, none, ExpectTeachersFolderWhole},
+      {"/quiet /nosave /log C:\\Logs\\k.log", [] { TeachersFile(); sim::machine().AddSymbolicLink("C:\\Logs\\k.log", kTeacherFile, false); }, 0, true, {"Warning The log is not written to C:\\Logs\\k.log, as what is there is a link, has other names or others than administrators may change it; it is written here."}, none, ExpectTeachersFolderWhole},
+      {"/quiet /nosave /log C:\\Logs\\k.log", [] { sim::machine().AddFile(kSystemFile, "[fonts]"); sim::machine().AddHardLink("C:\\Logs\\k.log", kSystemFile); }, 0, true, {"Warning The log is not written to C:\\Logs\\k.log, as what is there is a link, has other names or others than administrators may change it; it is written here."}, none, [] { EXPECT_EQ(sim::machine().ReadFile(kSystemFile), "[fonts]"); }},
+      // Wine follows a link opened as itself: where it leads shows in the final path.
+      {"/quiet /nosave /log C:\\Logs\\k.log", [] { sim::machine().SetVersion(6, 1); sim::machine().LinksAsWine8(); sim::machine().AddFile(kSystemFile, "[fonts]"); sim::machine().AddSymbolicLink("C:\\Logs\\k.log", kSystemFile, false); }, 0, true, {"Warning The log is not written to C:\\Logs\\k.log, as what is there is a link, has other names or others than administrators may change it; it is written here."}, none, [] { EXPECT_EQ(sim::machine().ReadFile(kSystemFile), "[fonts]"); }},
+      {"/quiet /nosave /log C:\\k.log", [] { sim::machine().SetVersion(6, 1); sim::machine().AddFile("C:\\k.log", "\xEF\xBB\xBF"); }, 0, true, {"Exit code 0."}},
+      {"/quiet /nosave /log C:\\Logs\\k.log", [] { sim::machine().SetVersion(6, 1); sim::machine().AddFile("C:\\Logs\\k.log", "\xEF\xBB\xBF"); }, 0, true, {"Exit code 0."}},
+      {"/quiet /nosave /regbackup C:\\Temp\\Backups\\b.reg", [] { PupilsTemp("C:\\Temp\\Backups", false); }, 0, true, {"Warning The registry backup is not written as C:\\Temp\\Backups\\b.reg, as others than administrators may change its folder or one above it; it goes to %WINDIR%\\Logs.", "The registry entries removed were saved in C:\\WINDOWS\\Logs\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back."}, none, ExpectTeachersFolderWhole},
+      {"/quiet /nosave /regbackup C:\\Temp\\Backups\\b.reg", [] { PupilsTemp("C:\\Temp\\Backups", true); }, 0, true, {"The registry entries removed were saved in C:\\WINDOWS\\Logs\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back."}, none, ExpectTeachersFolderWhole},
+      {"/quiet /nosave /regbackup C:\\Temp\\b.reg", [] { PupilsTemp("C:\\Temp\\Backups", false); sim::machine().AddSymbolicLink("C:\\Temp\\b.reg", kTeacherFile, false); }, 0, true, {"The registry entries removed were saved in C:\\WINDOWS\\Logs\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back."}, none, ExpectTeachersFolderWhole},
+      {"/quiet /nosave /regbackup C:\\Temp\\b.reg", [] { PupilsTemp("C:\\Temp\\Backups", false); sim::machine().AddHardLink("C:\\Temp\\b.reg", kTeacherFile); }, 0, true, {"The registry entries removed were saved in C:\\WINDOWS\\Logs\\Kelmora registry backup 2026-12-08 090507.reg; open it to put them back."}, none, ExpectTeachersFolderWhole},
+      // Where every user may read: the backup, which holds the school's licence, is still for administrators alone.
+      {"/quiet /nosave /regbackup C:\\Backups\\b.reg", [] { sim::machine().AddFolder("C:\\Backups"); sim::machine().Grant("C:\\Backups", "S-1-5-32-545", GENERIC_READ); }, 0, true, {"The registry entries removed were saved in C:\\Backups\\b.reg; open it to put them back."}, none, [] { EXPECT_FALSE(sim::machine().MayRead("pupil", "C:\\Backups\\b.reg")); EXPECT_TRUE(sim::machine().MayRead("S-1-5-32-544", "C:\\Backups\\b.reg")); }},
       // What cannot be copied is named, with Windows' reason.
       {"/quiet", failCopy, 266, false, {"Error Could not copy: " + studentFile + " (error 112: There is not enough space on the disk.)", "Error Exit code 266."}},
   };
@@ -601,8 +653,13 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
     if (!c.productRemoved) {
       EXPECT_TRUE(m.Exists(std::string(kInstall) + "\\km2.jar"));
     }
+    // The default log, unless the run took the one /log named.
+    const std::string arguments = c.arguments;
+    const size_t named = arguments.find("og C:\\");
     const std::string log =
-        std::string(c.arguments).find("C:\\k.log") != std::string::npos ? "C:\\k.log" : kLog;
+        m.Exists(kLog) || named == std::string::npos
+            ? kLog
+            : arguments.substr(named + 3, arguments.find(' ', named + 3) - named - 3);
     // A new log file begins with the byte-order mark; the output has none.
     EXPECT_EQ(m.ReadFile(log), "\xEF\xBB\xBF" + m.standardOutput);
     // An expected line names its level where it matters.

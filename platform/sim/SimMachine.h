@@ -204,6 +204,8 @@ class Machine {
   bool MakeMountPoint(const std::string& account, const std::string& path,
                       const std::string& target);
   bool MayChange(const std::string& account, const std::string& path) const;
+  // Whether the entry's DACL lets `account` read its data.
+  bool MayRead(const std::string& account, const std::string& path) const;
   // A drive as GetDriveTypeW and QueryDosDeviceW see it ("S:", DRIVE_FIXED,
   // "\??\C:\Pupils" for a SUBST drive). Unset: a fixed disk of its own.
   void SetDrive(const std::string& drive, UINT type, const std::string& device);

@@ -81,6 +81,7 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
     return Done(io, Status(error));
   // A folder that became a link while held still lists its own entries: none.
   FileNode* node = sim::Child(parent->node, name);
+  std::string finalPath;
   if (disposition == FILE_CREATE) {
     if (node) return Done(io, kNameCollision);
     // MS-FSA 2.1.5.1: nothing is made in a folder that is being deleted.
@@ -91,27 +92,30 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
     node = made.get();
     parent->node->children[name] = std::move(made);
     sim::Log((makesFolder ? "CreateDirectory " : "CreateFile ") + path);
+    // OBJECT_ATTRIBUTES (Microsoft): "SecurityDescriptor ... to apply to an
+    // object when it is created", in place of what it would inherit.
+    if (object->SecurityDescriptor &&
+        !sim::SetSecurity(node, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                          object->SecurityDescriptor, path))
+      return Done(io, kInvalidParameter);
   } else if (node && (!(options & FILE_OPEN_REPARSE_POINT) || s.linksAsWine8)) {
-    // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to.
+    // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to,
+    // whose final path (GetFinalPathNameByHandleW, Microsoft: the path the
+    // handle's file has) is that of the link's target.
+    if (node->IsJunction()) finalPath = node->junctionTarget;
     node = sim::Followed(s, node);
   }
   if (!node) return Done(io, kNameNotFound);
+  if (finalPath.empty()) finalPath = parent->finalPath + "\\" + node->name;
   // MS-FSA 2.1.5.1.2; Wine's dlls/ntdll/tests/file.c,
   // test_file_disposition_information: a marked entry cannot be opened.
   if (node->deletePending) return Done(io, kDeletePending);
   if ((options & FILE_DIRECTORY_FILE) && !node->IsFolder()) return Done(io, STATUS_NOT_A_DIRECTORY);
   if (sim::SharingConflict(s, node, access, share)) return Done(io, kSharingViolation);
   *handle = sim::NewHandle(s);
-  s.files[*handle] = {node,
-                      access,
-                      share,
-                      parent->volumeSerial,
-                      parent->finalPath + "\\" + node->name,
-                      path,
-                      parent->node,
-                      false,
-                      {},
-                      0};
+  s.files[*handle] = {
+      node, access, share, parent->volumeSerial, finalPath, path, parent->node, false, {}, 0,
+  };
   s.files[*handle].asItself = (options & FILE_OPEN_REPARSE_POINT) != 0;
   return Done(io, kSuccess);
 }

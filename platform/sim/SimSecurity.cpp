@@ -58,6 +58,10 @@ bool MayChangeEntry(const Machine::State& s, const sim::WinPath& real, const std
          sim::MayChangeAt(chain, node->IsFolder(), account, rights, sim::kFileRights);
 }
 
+}  // namespace
+
+namespace sim {
+
 // Sets what `what` names of `security` on `node`; `path` names it in the log.
 BOOL SetSecurity(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security,
                  const std::string& path) {
@@ -102,7 +106,7 @@ BOOL SetSecurity(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR
   return TRUE;
 }
 
-}  // namespace
+}  // namespace sim
 
 BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security) {
   auto& s = sim::Enter();
@@ -114,7 +118,7 @@ BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIP
   // The name is opened: a link named last is followed.
   FileNode* node = sim::Followed(s, found.node);
   if (!node) return sim::Refuse(ERROR_FILE_NOT_FOUND);
-  return SetSecurity(node, what, security, call.path.Text());
+  return sim::SetSecurity(node, what, security, call.path.Text());
 }
 
 // The entry the handle holds, whatever its name leads to now.
@@ -128,7 +132,7 @@ BOOL SetKernelObjectSecurity(HANDLE handle, SECURITY_INFORMATION what,
   const DWORD needed = ((what & OWNER_SECURITY_INFORMATION) ? WRITE_OWNER : 0) |
                        ((what & DACL_SECURITY_INFORMATION) ? WRITE_DAC : 0);
   if ((file->second.access & needed) != needed) return sim::Refuse(ERROR_ACCESS_DENIED);
-  return SetSecurity(file->second.node, what, security, file->second.path);
+  return sim::SetSecurity(file->second.node, what, security, file->second.path);
 }
 
 BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
@@ -240,6 +244,16 @@ bool Machine::MayChange(const std::string& account, const std::string& path) con
   const State& s = *state_;
   WinPath real;
   return RealPath(s, TestPath(s, path), real) && MayChangeEntry(s, real, account);
+}
+
+bool Machine::MayRead(const std::string& account, const std::string& path) const {
+  const State& s = *state_;
+  WinPath real;
+  if (!RealPath(s, TestPath(s, path), real)) return false;
+  const std::vector<const Security*> chain = Chain(s, real);
+  return !chain.empty() && (Granted(Dacl(chain, Look(s, real).node->IsFolder(), kFileRights),
+                                    chain.front()->owner, account, kFileRights) &
+                            FILE_READ_DATA);
 }
 
 bool Machine::MakeFolder(const std::string& account, const std::string& path) {

@@ -286,6 +286,10 @@ bool MayChangeAt(const std::vector<const Security*>& chain, bool container,
 // granted `everything`, then `dacl`.
 std::string DescriptorBytes(const Security& security, const std::vector<Ace>& dacl,
                             DWORD everything);
+// Sets the owner and DACL that `what` names from a self-relative descriptor
+// on `node` (and its other name); `path` names it in the log.
+BOOL SetSecurity(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security,
+                 const std::string& path);
 
 // ---- The file tree (SimFileTree.cpp). A const state still hands out its
 // nodes: the callers that only read take it as const.

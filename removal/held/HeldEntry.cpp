@@ -74,11 +74,14 @@ NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, 
   return STATUS_REPARSE_POINT_NOT_RESOLVED;
 }
 
-bool CHeldEntry::CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder) {
-  const ACCESS_MASK access = folder ? FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY
-                                    : FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES;
-  const NTSTATUS made = Make(parent, name, length, access | FILE_READ_ATTRIBUTES, FILE_CREATE,
-                             folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
+bool CHeldEntry::CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder,
+                          ACCESS_MASK access, PSECURITY_DESCRIPTOR security) {
+  if (!access)
+    access = folder ? FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY
+                    : FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES;
+  const NTSTATUS made =
+      Make(parent, name, length, access | FILE_READ_ATTRIBUTES, FILE_CREATE,
+           folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE, false, security);
   if (!NT_SUCCESS(made)) {
     SetLastErrorOf(made);
     return false;
@@ -111,14 +114,15 @@ NTSTATUS CHeldEntry::ReadThroughFilter(const CHeldEntry& parent, LPCWSTR name, i
 }
 
 NTSTATUS CHeldEntry::Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
-                          ULONG disposition, ULONG options, bool throughFilter) {
+                          ULONG disposition, ULONG options, bool throughFilter,
+                          PSECURITY_DESCRIPTOR security) {
   Close();
   if (parent.m_depth >= kDeepestLevel) return STATUS_NAME_TOO_LONG;
   m_depth = parent.m_depth + 1;
   const WORD bytes = WORD(length * sizeof(WCHAR));
   UNICODE_STRING text = {bytes, bytes, const_cast<LPWSTR>(name)};
-  OBJECT_ATTRIBUTES object = {sizeof object, parent.m_handle, &text, OBJ_CASE_INSENSITIVE, NULL,
-                              NULL};
+  OBJECT_ATTRIBUTES object = {sizeof object,        parent.m_handle, &text,
+                              OBJ_CASE_INSENSITIVE, security,        NULL};
   IO_STATUS_BLOCK status;
   HANDLE opened = INVALID_HANDLE_VALUE;
   const NTSTATUS result = CreateFileNative(

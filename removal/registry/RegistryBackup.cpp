@@ -1,6 +1,7 @@
 #include "removal/registry/RegistryBackup.h"
 
 #include "removal/registry/RegistryKey.h"
+#include "removal/restart/AdministratorsOnlyDescriptor.h"
 
 namespace {
 
@@ -172,23 +173,27 @@ void CRegistryBackup::PutEscaped(WCHAR character) {
   Put(character);
 }
 
-DWORD CRegistryBackup::Save(const CWidePath& file) const {
-  const HANDLE handle =
-      CreateFileW(file.Text(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-  if (handle == INVALID_HANDLE_VALUE) return GetLastError();
+DWORD CRegistryBackup::Save(const CHeldEntry& folder, const CWidePath& name) const {
+  CHeldEntry file;
+  // It holds the school's licence, and a .reg file opened is run by whoever
+  // opens it: nobody but administrators may read or change it.
+  if (!file.CreateIn(folder, name.Text(), name.GetLength(), false,
+                     FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES | DELETE,
+                     AdministratorsOnlyDescriptor()))
+    return GetLastError();
   // UTF-16 units, whatever the width of WCHAR.
   const DWORD length = m_text.GetLength(), size = length * 2;
   WORD* units = new WORD[length];
   for (DWORD i = 0; i < length; ++i) units[i] = (WORD)m_text[i];
   DWORD written = 0, error = ERROR_SUCCESS;
-  if (!WriteFile(handle, units, size, &written, NULL)) {
+  if (!WriteFile(file.Handle(), units, size, &written, NULL)) {
     error = GetLastError();
   } else if (written != size) {
     error = ERROR_DISK_FULL;
   }
   delete[] units;
-  if (!CloseHandle(handle) && error == ERROR_SUCCESS) error = GetLastError();
+  bool posix = true;
   // Half a backup would read as the whole of it.
-  if (error != ERROR_SUCCESS) DeleteFileW(file.Text());
+  if (error != ERROR_SUCCESS) file.Delete(posix);
   return error;
 }

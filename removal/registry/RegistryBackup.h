@@ -4,6 +4,7 @@
 #pragma once
 
 #include "removal/WidePath.h"
+#include "removal/held/HeldEntry.h"
 
 class CRegistryBackup {
  public:
@@ -21,9 +22,10 @@ class CRegistryBackup {
   bool IsEmpty() const { return !m_keys; }
   // The names of the keys left out, in UTF-8, as the file would spell them.
   const CStringArray& LeftOut() const { return m_leftOut; }
-  // Writes a new file: ERROR_SUCCESS, or the error, and what was written of
-  // it is deleted again.
-  DWORD Save(const CWidePath& file) const;
+  // Writes the new file `name` in the folder held, for SYSTEM and
+  // Administrators alone: ERROR_SUCCESS, or the error, and what was written
+  // of it is deleted again.
+  DWORD Save(const CHeldEntry& folder, const CWidePath& name) const;
 
  private:
   // AddTree's work on the key opened.

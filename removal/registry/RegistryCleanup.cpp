@@ -7,6 +7,7 @@
 #include "removal/ErrorText.h"
 #include "removal/ProductTraces.h"
 #include "removal/WidePath.h"
+#include "removal/held/OwnFiles.h"
 #include "removal/registry/RegistryBackup.h"
 
 namespace {
@@ -15,6 +16,10 @@ const char kStep6[] = "Step 6 of 6: Removing registry information...";
 const char kBackupFailed[] = "Registry backup could not be written: ";
 const char kLeftOut[] =
     "Not in the registry backup, as this account may not read it (nor delete it): ";
+const char kUntrustedFolder[] = "The registry backup is not written as ";
+const char kGoesToLogs[] =
+    ", as others than administrators may change its folder or one above it; it goes to "
+    "%WINDIR%\\Logs.";
 const char kLinkDeleted[] = "Registry link deleted as a link, what it leads to kept: ";
 const char kRemoveWithoutBackup[] =
     "\n\nRemove the registry entries without a backup?  Cancel keeps them.";
@@ -167,6 +172,19 @@ CWidePath BackupFileName() {
   return CWidePath(name);
 }
 
+// Saves `backup` as `file` where only trusted accounts may change its
+// folder, else into %WINDIR%\Logs, `file` then naming it there.
+DWORD SaveWhereTrusted(const CRegistryBackup& backup, CWidePath& file, CRemovalLog* log) {
+  CHeldEntry folder;
+  CWidePath name;
+  if (!HoldTrustedFolderOf(file, folder, name)) {
+    if (log) log->Line(kUntrustedFolder + file.Utf8() + kGoesToLogs, kWarning);
+    file.Join(WindowsLogs(), BackupFileName());
+    if (!HoldTrustedFolderOf(file, folder, name)) return ERROR_ACCESS_DENIED;
+  }
+  return backup.Save(folder, name);
+}
+
 }  // namespace
 
 CWidePath CRemoverDlg::RegistryBackupFile(const CWidePath& userDesktop) const {
@@ -189,10 +207,10 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
   DWORD error = BackUp(backup, present);
   for (int i = 0; m_log && i < backup.LeftOut().GetSize(); ++i)
     m_log->Line(kLeftOut + backup.LeftOut()[i], kWarning);
-  const CWidePath file = RegistryBackupFile(userDesktop);
+  CWidePath file = RegistryBackupFile(userDesktop);
   m_registryBackup = "";
   if (error == ERROR_SUCCESS && !backup.IsEmpty())
-    error = file.IsEmpty() ? ERROR_PATH_NOT_FOUND : backup.Save(file);
+    error = file.IsEmpty() ? ERROR_PATH_NOT_FOUND : SaveWhereTrusted(backup, file, m_log);
   if (error != ERROR_SUCCESS) {
     const CString reason = kBackupFailed + file.Utf8() + " (error " + DecimalText(error) + ")";
     // Unattended nobody can weigh that up: the entries stay.
