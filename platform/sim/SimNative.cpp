@@ -75,7 +75,8 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
   const std::basic_string<WCHAR> wide(object->ObjectName->Buffer,
                                       object->ObjectName->Length / sizeof(WCHAR));
   const std::string name = static_cast<LPCSTR>(sim::WideArg(wide.c_str()));
-  const std::string path = parent->path + "\\" + name;
+  // A drive's root already ends in its separator.
+  const std::string path = parent->path + (parent->path.back() == '\\' ? "" : "\\") + name;
   const bool makesFolder = disposition == FILE_CREATE && (options & FILE_DIRECTORY_FILE);
   if (DWORD error = sim::Faulted(makesFolder ? Op::CreateDirectory : Op::CreateFile, path))
     return Done(io, Status(error));
@@ -91,6 +92,12 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
     node = made.get();
     parent->node->children[name] = std::move(made);
     sim::Log((makesFolder ? "CreateDirectory " : "CreateFile ") + path);
+    // OBJECT_ATTRIBUTES.SecurityDescriptor: what a new object gets instead of
+    // the default (Microsoft, "OBJECT_ATTRIBUTES structure").
+    if (object->SecurityDescriptor &&
+        !sim::SetDescriptor(node, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                            object->SecurityDescriptor, path))
+      return Done(io, kInvalidParameter);
   } else if (node && (!(options & FILE_OPEN_REPARSE_POINT) || s.linksAsWine8)) {
     // Without FILE_OPEN_REPARSE_POINT a link is followed to what it leads to.
     node = sim::Followed(s, node);
@@ -102,16 +109,17 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
   if ((options & FILE_DIRECTORY_FILE) && !node->IsFolder()) return Done(io, STATUS_NOT_A_DIRECTORY);
   if (sim::SharingConflict(s, node, access, share)) return Done(io, kSharingViolation);
   *handle = sim::NewHandle(s);
-  s.files[*handle] = {node,
-                      access,
-                      share,
-                      parent->volumeSerial,
-                      parent->finalPath + "\\" + node->name,
-                      path,
-                      parent->node,
-                      false,
-                      {},
-                      0};
+  s.files[*handle] = {
+      node,
+      access,
+      share,
+      parent->volumeSerial,
+      parent->finalPath + (parent->finalPath.back() == '\\' ? "" : "\\") + node->name,
+      path,
+      parent->node,
+      false,
+      {},
+      0};
   s.files[*handle].asItself = (options & FILE_OPEN_REPARSE_POINT) != 0;
   return Done(io, kSuccess);
 }

@@ -58,50 +58,6 @@ bool MayChangeEntry(const Machine::State& s, const sim::WinPath& real, const std
          sim::MayChangeAt(chain, node->IsFolder(), account, rights, sim::kFileRights);
 }
 
-// Sets what `what` names of `security` on `node`; `path` names it in the log.
-BOOL SetSecurity(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security,
-                 const std::string& path) {
-  // Only the self-relative form is read; the program builds no other.
-  const BYTE* bytes = static_cast<const BYTE*>(security);
-  const size_t header = 20;
-  const WORD control = WORD(At(bytes, 2, 2));
-  if (bytes[0] != 1 || !(control & SE_SELF_RELATIVE))
-    return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
-  size_t size = header;
-  // The descriptor's size is where its last part ends.
-  const DWORD ownerAt = At(bytes, 4, 4), daclAt = At(bytes, 16, 4);
-  if (ownerAt) size = std::max<size_t>(size, ownerAt + 8 + 4 * bytes[ownerAt + 1]);
-  if (daclAt) size = std::max<size_t>(size, daclAt + At(bytes, daclAt + 2, 2));
-
-  sim::Security updated = node->security;
-  if (what & OWNER_SECURITY_INFORMATION) {
-    const std::string sid = ownerAt ? sim::SidText(bytes, size, ownerAt) : "";
-    if (sid.empty()) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
-    // An administrator may make Administrators or itself the owner, no other.
-    if (!sim::SameAccount(sid, "")) return sim::Refuse(ERROR_INVALID_OWNER);
-    updated.owner = "";
-  }
-  if (what & DACL_SECURITY_INFORMATION) {
-    if (!(control & SE_DACL_PRESENT) || !daclAt) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
-    updated.aces.clear();
-    const size_t count = At(bytes, daclAt + 4, 2);
-    size_t ace = daclAt + 8;
-    for (size_t i = 0; i < count; ++i) {
-      if (ace + 8 > size) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
-      const std::string sid = sim::SidText(bytes, size, ace + 8);
-      if (sid.empty()) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
-      updated.aces.push_back({sid, At(bytes, ace + 4, 4), bytes[ace], bytes[ace + 1]});
-      ace += At(bytes, ace + 2, 2);
-    }
-    updated.protectedDacl = (control & SE_DACL_PROTECTED) != 0;
-  }
-  // One file, one descriptor, whichever name set it (MS-FSA 2.1.1.4).
-  for (FileNode* name : {node, sim::SecondName(sim::machine().state(), node)})
-    if (name) name->security = updated;
-  sim::Log("SetFileSecurity " + path);
-  return TRUE;
-}
-
 }  // namespace
 
 BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security) {
@@ -114,7 +70,7 @@ BOOL SetFileSecurityW(LPCWSTR path, SECURITY_INFORMATION what, PSECURITY_DESCRIP
   // The name is opened: a link named last is followed.
   FileNode* node = sim::Followed(s, found.node);
   if (!node) return sim::Refuse(ERROR_FILE_NOT_FOUND);
-  return SetSecurity(node, what, security, call.path.Text());
+  return sim::SetDescriptor(node, what, security, call.path.Text());
 }
 
 // The entry the handle holds, whatever its name leads to now.
@@ -128,7 +84,7 @@ BOOL SetKernelObjectSecurity(HANDLE handle, SECURITY_INFORMATION what,
   const DWORD needed = ((what & OWNER_SECURITY_INFORMATION) ? WRITE_OWNER : 0) |
                        ((what & DACL_SECURITY_INFORMATION) ? WRITE_DAC : 0);
   if ((file->second.access & needed) != needed) return sim::Refuse(ERROR_ACCESS_DENIED);
-  return SetSecurity(file->second.node, what, security, file->second.path);
+  return sim::SetDescriptor(file->second.node, what, security, file->second.path);
 }
 
 BOOL GetKernelObjectSecurity(HANDLE object, SECURITY_INFORMATION what,
@@ -209,6 +165,49 @@ DWORD QueryDosDeviceW(LPCWSTR device, LPWSTR targets, DWORD size) {
 
 namespace sim {
 
+BOOL SetDescriptor(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security,
+                   const std::string& path) {
+  // Only the self-relative form is read; the program builds no other.
+  const BYTE* bytes = static_cast<const BYTE*>(security);
+  const size_t header = 20;
+  const WORD control = WORD(At(bytes, 2, 2));
+  if (bytes[0] != 1 || !(control & SE_SELF_RELATIVE))
+    return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+  size_t size = header;
+  // The descriptor's size is where its last part ends.
+  const DWORD ownerAt = At(bytes, 4, 4), daclAt = At(bytes, 16, 4);
+  if (ownerAt) size = std::max<size_t>(size, ownerAt + 8 + 4 * bytes[ownerAt + 1]);
+  if (daclAt) size = std::max<size_t>(size, daclAt + At(bytes, daclAt + 2, 2));
+
+  sim::Security updated = node->security;
+  if (what & OWNER_SECURITY_INFORMATION) {
+    const std::string sid = ownerAt ? sim::SidText(bytes, size, ownerAt) : "";
+    if (sid.empty()) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+    // An administrator may make Administrators or itself the owner, no other.
+    if (!sim::SameAccount(sid, "")) return sim::Refuse(ERROR_INVALID_OWNER);
+    updated.owner = "";
+  }
+  if (what & DACL_SECURITY_INFORMATION) {
+    if (!(control & SE_DACL_PRESENT) || !daclAt) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+    updated.aces.clear();
+    const size_t count = At(bytes, daclAt + 4, 2);
+    size_t ace = daclAt + 8;
+    for (size_t i = 0; i < count; ++i) {
+      if (ace + 8 > size) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+      const std::string sid = sim::SidText(bytes, size, ace + 8);
+      if (sid.empty()) return sim::Refuse(ERROR_INVALID_SECURITY_DESCR);
+      updated.aces.push_back({sid, At(bytes, ace + 4, 4), bytes[ace], bytes[ace + 1]});
+      ace += At(bytes, ace + 2, 2);
+    }
+    updated.protectedDacl = (control & SE_DACL_PROTECTED) != 0;
+  }
+  // One file, one descriptor, whichever name set it (MS-FSA 2.1.1.4).
+  for (FileNode* name : {node, sim::SecondName(sim::machine().state(), node)})
+    if (name) name->security = updated;
+  sim::Log("SetFileSecurity " + path);
+  return TRUE;
+}
+
 void Machine::LetChange(const std::string& path, const std::string& account) {
   // "Modify", for the folder, its sub-folders and files, as the Security tab gives it.
   Grant(path, account, 0x1301BF);
@@ -240,6 +239,21 @@ bool Machine::MayChange(const std::string& account, const std::string& path) con
   const State& s = *state_;
   WinPath real;
   return RealPath(s, TestPath(s, path), real) && MayChangeEntry(s, real, account);
+}
+
+bool Machine::MayRead(const std::string& account, const std::string& path) const {
+  if (MayChange(account, path)) return true;
+  const State& s = *state_;
+  WinPath real;
+  if (!RealPath(s, TestPath(s, path), real)) return false;
+  const FileNode* node = Look(s, real).node;
+  const std::vector<const Security*> chain = Chain(s, real);
+  // FILE_READ_DATA reads a file, and as FILE_LIST_DIRECTORY lists a folder
+  // (Microsoft, "File Security and Access Rights").
+  return node && !chain.empty() &&
+         (Granted(Dacl(chain, node->IsFolder(), kFileRights), chain.front()->owner, account,
+                  kFileRights) &
+          FILE_READ_DATA) != 0;
 }
 
 bool Machine::MakeFolder(const std::string& account, const std::string& path) {

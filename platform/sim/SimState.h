@@ -287,6 +287,11 @@ bool MayChangeAt(const std::vector<const Security*>& chain, bool container,
 std::string DescriptorBytes(const Security& security, const std::vector<Ace>& dacl,
                             DWORD everything);
 
+// Sets what `what` names of the self-relative `security` on `node`, as
+// SetFileSecurityW does (SimSecurity.cpp); `path` names it in the log.
+BOOL SetDescriptor(FileNode* node, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR security,
+                   const std::string& path);
+
 // ---- The file tree (SimFileTree.cpp). A const state still hands out its
 // nodes: the callers that only read take it as const.
 FileLookup Look(const Machine::State& state, const WinPath& path);
