@@ -74,11 +74,13 @@ NTSTATUS CHeldEntry::OpenIn(const CHeldEntry& parent, LPCWSTR name, int length, 
   return STATUS_REPARSE_POINT_NOT_RESOLVED;
 }
 
-bool CHeldEntry::CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder) {
+bool CHeldEntry::CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder,
+                          ACCESS_MASK more, PSECURITY_DESCRIPTOR security) {
   const ACCESS_MASK access = folder ? FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY
                                     : FILE_WRITE_DATA | FILE_WRITE_ATTRIBUTES;
-  const NTSTATUS made = Make(parent, name, length, access | FILE_READ_ATTRIBUTES, FILE_CREATE,
-                             folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
+  const NTSTATUS made =
+      Make(parent, name, length, access | more | FILE_READ_ATTRIBUTES, FILE_CREATE,
+           folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE, false, security);
   if (!NT_SUCCESS(made)) {
     SetLastErrorOf(made);
     return false;
@@ -110,15 +112,30 @@ NTSTATUS CHeldEntry::ReadThroughFilter(const CHeldEntry& parent, LPCWSTR name, i
   return 0;
 }
 
+void CHeldEntry::Swap(CHeldEntry& other) {
+  const HANDLE handle = m_handle;
+  const DWORD attributes = m_attributes, tag = m_tag;
+  const int depth = m_depth;
+  m_handle = other.m_handle;
+  m_attributes = other.m_attributes;
+  m_tag = other.m_tag;
+  m_depth = other.m_depth;
+  other.m_handle = handle;
+  other.m_attributes = attributes;
+  other.m_tag = tag;
+  other.m_depth = depth;
+}
+
 NTSTATUS CHeldEntry::Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
-                          ULONG disposition, ULONG options, bool throughFilter) {
+                          ULONG disposition, ULONG options, bool throughFilter,
+                          PSECURITY_DESCRIPTOR security) {
   Close();
   if (parent.m_depth >= kDeepestLevel) return STATUS_NAME_TOO_LONG;
   m_depth = parent.m_depth + 1;
   const WORD bytes = WORD(length * sizeof(WCHAR));
   UNICODE_STRING text = {bytes, bytes, const_cast<LPWSTR>(name)};
-  OBJECT_ATTRIBUTES object = {sizeof object, parent.m_handle, &text, OBJ_CASE_INSENSITIVE, NULL,
-                              NULL};
+  OBJECT_ATTRIBUTES object = {sizeof object,        parent.m_handle, &text,
+                              OBJ_CASE_INSENSITIVE, security,        NULL};
   IO_STATUS_BLOCK status;
   HANDLE opened = INVALID_HANDLE_VALUE;
   const NTSTATUS result = CreateFileNative(

@@ -39,9 +39,14 @@ class CHeldEntry {
   NTSTATUS ReadThroughFilter(const CHeldEntry& parent, LPCWSTR name, int length,
                              ACCESS_MASK access);
   // Makes the folder or file `name` in the folder `parent` holds, and holds
-  // it for filling: one that is there already is never taken, whatever it
-  // is. False with the last error set when it cannot be made.
-  bool CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder);
+  // it for filling and for `more`: one that is there already is never taken,
+  // whatever it is. With `security`, it is made with that descriptor rather
+  // than what it would inherit, so that nobody else ever holds it. False
+  // with the last error set when it cannot be made.
+  bool CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder,
+                ACCESS_MASK more = 0, PSECURITY_DESCRIPTOR security = NULL);
+  // Each holds what the other held.
+  void Swap(CHeldEntry& other);
   HANDLE Handle() const { return m_handle; }
   // A junction or symbolic link, by the rule of the listings.
   bool IsLink() const;
@@ -69,7 +74,8 @@ class CHeldEntry {
   // Opens or makes `name` of `parent`; a reparse point as itself unless
   // `throughFilter`.
   NTSTATUS Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
-                ULONG disposition, ULONG options, bool throughFilter = false);
+                ULONG disposition, ULONG options, bool throughFilter = false,
+                PSECURITY_DESCRIPTOR security = NULL);
   NTSTATUS Learn(NTSTATUS opened);
 
   HANDLE m_handle;

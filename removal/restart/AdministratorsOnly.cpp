@@ -28,7 +28,7 @@ struct AdministratorsAce {
   DWORD mask;
   Sid2 sid;
 };
-struct AdministratorsOnlyDescriptor {
+struct HandLaidDescriptor {
   BYTE revision, reserved;
   WORD control;
   DWORD owner, group, sacl, dacl;
@@ -41,7 +41,7 @@ struct AdministratorsOnlyDescriptor {
 
 const BYTE kInherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 const DWORD kDaclAt = 20 + sizeof(Sid2);
-const AdministratorsOnlyDescriptor kDescriptor = {
+const HandLaidDescriptor kDescriptor = {
     1,
     0,
     SE_SELF_RELATIVE | SE_DACL_PRESENT | SE_DACL_PROTECTED,
@@ -52,7 +52,7 @@ const AdministratorsOnlyDescriptor kDescriptor = {
     {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}},  // S-1-5-32-544, Administrators
     2,
     0,
-    sizeof(AdministratorsOnlyDescriptor) - kDaclAt,
+    sizeof(HandLaidDescriptor) - kDaclAt,
     2,
     0,
     {ACCESS_ALLOWED_ACE_TYPE,
@@ -66,11 +66,10 @@ const AdministratorsOnlyDescriptor kDescriptor = {
      FILE_ALL_ACCESS,
      {1, 2, {0, 0, 0, 0, 0, 5}, {32, 544}}},
 };
-static_assert(sizeof(AdministratorsOnlyDescriptor) == 88, "laid out as Windows reads it");
+static_assert(sizeof(HandLaidDescriptor) == 88, "laid out as Windows reads it");
 
 bool SetSecurity(const CHeldEntry& folder, SECURITY_INFORMATION what) {
-  return SetKernelObjectSecurity(folder.Handle(), what,
-                                 const_cast<AdministratorsOnlyDescriptor*>(&kDescriptor)) != FALSE;
+  return SetKernelObjectSecurity(folder.Handle(), what, AdministratorsOnlyDescriptor()) != FALSE;
 }
 
 const ACCESS_MASK kLockAccess =
@@ -104,6 +103,10 @@ bool LockHeld(const CHeldEntry& folder) {
 }
 
 }  // namespace
+
+PSECURITY_DESCRIPTOR AdministratorsOnlyDescriptor() {
+  return const_cast<HandLaidDescriptor*>(&kDescriptor);
+}
 
 bool MakeAdministratorsOnly(const CWidePath& folder) {
   CHeldEntry top;

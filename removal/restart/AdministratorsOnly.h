@@ -12,3 +12,6 @@
 // no name inside it can change afterwards; links inside are not entered.
 // False when any of them could not be made so, or listed whole.
 bool MakeAdministratorsOnly(const CWidePath& folder);
+// That descriptor, for what is made SYSTEM's and Administrators' only from
+// the start (the pupils' saved data): nobody else ever holds it open.
+PSECURITY_DESCRIPTOR AdministratorsOnlyDescriptor();

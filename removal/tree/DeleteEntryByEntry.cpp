@@ -94,3 +94,8 @@ bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch, DWORD* wai
   if (waited) *waited = walk.waited;
   return deleted;
 }
+
+bool DeleteHeldTree(CHeldEntry& folder, const CWidePath& path, CDeleteWatch* watch) {
+  Walk walk = {watch, true, kFirstPause, 0};
+  return folder.IsFolder() && DeleteHeld(folder, path, walk);
+}

@@ -4,7 +4,7 @@
 // time, each opened relative to the folder held above it.
 #pragma once
 
-#include "removal/WidePath.h"
+#include "removal/held/HeldEntry.h"
 
 // What a delete tells as it goes; the paths are in "\\?\" form.
 class CDeleteWatch {
@@ -28,3 +28,7 @@ class CDeleteWatch {
 // that stays. `waited` gets the milliseconds spent waiting for other
 // programs to let go (a few seconds at most).
 bool DeleteEntryByEntry(const CWidePath& folder, CDeleteWatch* watch = NULL, DWORD* waited = NULL);
+// The same for the folder held (at `path`), held with DELETE,
+// FILE_LIST_DIRECTORY and both attribute rights: whatever its name leads to
+// now. True when it is gone or going.
+bool DeleteHeldTree(CHeldEntry& folder, const CWidePath& path, CDeleteWatch* watch);
