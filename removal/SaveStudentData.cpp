@@ -58,13 +58,27 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
   CWidePath path;
   if (!CreateNewSaveFolder(above, name, folder) || !path.Join(extendedParent, CWidePath(name)))
     return false;
+  // Locked before the copy: work a pupil added afterwards would be deleted
+  // unsaved with the install folder.
+  const CWidePath students = m_installPath + "\\Students";
+  CWidePath extendedStudents = students;
+  CKeptSecurity before;
+  if ((!extendedStudents.Extend() || !MakeAdministratorsOnly(extendedStudents, &before)) && m_log)
+    m_log->Line("Students could not be made administrators' only" + ErrorText(GetLastError()) +
+                    "; work pupils add to it during the removal is not saved.",
+                kWarning);
   m_filesCopied = 0;
-  if (CopyTree(m_installPath + "\\Students", folder, path)) {
+  if (CopyTree(students, folder, path)) {
     m_savedFolder = parent.Utf8() + "\\" + CWidePath(name).Utf8();
     return true;
   }
   // Through the handle it was made with: its name may lead elsewhere by now.
   DeleteTree(folder, path);
+  // Nothing is removed: the pupils keep their folder as it was.
+  if (!before.PutBack() && m_log)
+    m_log->Line(
+        "The permissions of Students could not all be put back" + ErrorText(GetLastError()) + ".",
+        kWarning);
   return false;
 }
 

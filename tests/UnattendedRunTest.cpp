@@ -102,6 +102,25 @@ void TeacherWhole() {
   EXPECT_EQ(sim::machine().Tree("C:\\Teacher"),
             (std::map<std::string, std::string>{{"marks.xls", "marks"}}));
 }
+// A pupil who adds work to her folder in Students once it has been copied,
+// where she may: whether she could.
+bool pupilAdded = false;
+const std::string kStudents = kInstall + std::string("\\Students");
+void PupilAddsAfterTheCopy() {
+  sim::Machine& m = sim::machine();
+  m.LetChange(kStudents, "pupil");
+  pupilAdded = false;
+  m.faultHook = [&m](sim::Op, const std::string&) -> DWORD {
+    if (!pupilAdded && m.Exists(kSaved + std::string("\\bob.txt")))
+      pupilAdded = m.MakeFolder("pupil", kStudents + "\\alice\\late work");
+    return 0;
+  };
+}
+void AddedWorkSavedOrKept() {
+  if (!pupilAdded) return;
+  EXPECT_TRUE(sim::machine().Exists(kSaved + std::string("\\alice\\late work")) ||
+              sim::machine().Exists(kStudents + "\\alice\\late work"));
+}
 const std::string kNotSavedThrough =
     "Error The student data is not saved in C:\\Temp\\Saves\\PC01: C:\\Temp\\Saves is a link that "
     "others than administrators could have made or changed.";
@@ -396,6 +415,10 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsTemp(false); }, 0, true, {"Student data saved in C:\\Temp\\Saves\\PC01\\Kelmora Saved Student Data: 2 files.", "Exit code 0."}, none, [] { EXPECT_FALSE(sim::machine().MayRead("pupil", "C:\\Temp\\Saves\\PC01\\Kelmora Saved Student Data\\bob.txt")); EXPECT_TRUE(sim::machine().MayRead("pupil", "C:\\Temp\\Saves\\PC01")); }},
       // A link only administrators could have made is followed (from Vista on, where Windows tells where it leads).
       {"/quiet /saveto \"C:\\Program Files\\Backups\\PC01\"", [] { sim::machine().SetVersion(6, 1); sim::machine().AddFolder("D:\\Backups"); sim::machine().AddJunction("C:\\Program Files\\Backups", "D:\\Backups"); }, 0, true, {"Exit code 0."}, none, [] { EXPECT_EQ(sim::machine().ReadFile("D:\\Backups\\PC01\\Kelmora Saved Student Data\\bob.txt"), "bob's work"); }},
+      // Students is locked for the copy, and given back when nothing is removed.
+      {"/quiet", PupilAddsAfterTheCopy, 0, true, {"Exit code 0."}, none, AddedWorkSavedOrKept},
+      {"/quiet", [&] { failCopy(); sim::machine().LetChange(kStudents, "pupil"); }, 266, false, {"Exit code 266."}, none, [] { EXPECT_TRUE(sim::machine().MayChange("pupil", kStudents)); EXPECT_TRUE(sim::machine().MayChange("pupil", kStudents + "\\alice")); }},
+      {"/quiet", [] { sim::machine().Fail(sim::Op::SetFileSecurity, kStudents, ERROR_ACCESS_DENIED); }, 0, true, {"Warning Students could not be made administrators' only (error 5: Access is denied.); work pupils add to it during the removal is not saved.", "Exit code 0."}},
       {"/quiet", holdLock, 1618, false,
        {"Another removal of Kelmora is running on this computer.  Please try again when it has "
         "ended.", "Exit code 1618."}},
