@@ -17,7 +17,7 @@ const int kUncPrefix = 8;  // "\\?\UNC\"
 // Where the volume's root ends: after "\\?\C:\", or after the share of
 // "\\?\UNC\server\share\".
 int RootLength(const CWidePath& path) {
-  if (path.GetLength() < kUncPrefix || path[4] != L'U' || path[7] != L'\\') return kDriveRoot;
+  if (CWidePath().Append(path.Text(), kUncPrefix) != CWidePath(L"\\\\?\\UNC\\")) return kDriveRoot;
   int at = kUncPrefix, separators = 0;
   while (at < path.GetLength() && (path[at] != L'\\' || ++separators < 2)) ++at;
   return at < path.GetLength() ? at + 1 : at;
