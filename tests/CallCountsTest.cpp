@@ -20,7 +20,7 @@ const Held kHeld[] = {
     {kStartUp,           13,   13, 0},
     {kFinding,           94,   94, 0},
     {kRunningPrograms,   14,   14, 0},
-    {kSave,             292,  612, 0},
+    {kSave,             272,  572, 0},
     {kCaches,           137,  137, 0},
     {kInstallFolder,   1270, 2302, 0},
     {kShortcuts,        202,  202, 0},

@@ -95,6 +95,9 @@ bool LockHeld(CHeldEntry& given, CKeptSecurity* kept) {
   int length;
   DWORD listed;
   while (listing.Next(name, length, listed)) {
+    // Listed after its folder was locked, a file cannot become a folder:
+    // nothing can be made in its place.
+    if (!(listed & FILE_ATTRIBUTE_DIRECTORY)) continue;
     CHeldEntry inside;
     const NTSTATUS opened =
         inside.OpenIn(folder, name, length, listed, kept ? kLockAccess | READ_CONTROL : kLockAccess,
