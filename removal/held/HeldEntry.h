@@ -47,6 +47,9 @@ class CHeldEntry {
                 ACCESS_MASK more = 0, PSECURITY_DESCRIPTOR security = NULL);
   // Each holds what the other held.
   void Swap(CHeldEntry& other);
+  // What lies below counts its levels from here, as below an entry opened
+  // by its path.
+  void CountLevelsFromHere() { m_depth = 0; }
   HANDLE Handle() const { return m_handle; }
   // A junction or symbolic link, by the rule of the listings.
   bool IsLink() const;

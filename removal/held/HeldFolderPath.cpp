@@ -69,7 +69,10 @@ HeldPathVerdict HoldFolderPath(const CWidePath& given, ACCESS_MASK wanted, bool 
       }
       folder.Swap(below);
     }
-    if (!followed) return kPathHeld;
+    if (followed) continue;
+    // It stands for the folder opened by its path.
+    folder.CountLevelsFromHere();
+    return kPathHeld;
   }
   SetLastError(ERROR_CANT_RESOLVE_FILENAME);
   return kPathNotReached;
