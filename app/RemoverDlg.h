@@ -9,6 +9,8 @@
 #include "removal/registry/RegistryKey.h"
 #include "resource.h"
 
+class CHeldEntry;
+
 // How the last Remove ended, for the program's exit code.
 enum RemovalEnding {
   kRemovalNotRun,     // Remove was not pressed
@@ -60,13 +62,16 @@ class CRemoverDlg : public CDialog {
   void ReportLeft(LPCSTR form, const CWidePath& path);
   // "Removed Folder: X" in the log: what the run took, for the admin.
   void LogRemoved(LPCSTR form, const CString& what);
-  bool CopyTree(const CWidePath& source, const CWidePath& destination);
+  // Copies `source` into the folder this run made and holds (`destination`,
+  // at `destinationPath`).
+  bool CopyTree(const CWidePath& source, const CHeldEntry& destination,
+                const CWidePath& destinationPath);
   // Logs what the copy could not take, and why; returns false.
   bool CopyFailed(const CWidePath& path);
-  // Deletes `folder` entry by entry, each file's path on the progress
-  // window's item line, and stops with a message at the first entry that
-  // stays. True when `folder` is gone.
-  bool DeleteTree(const CWidePath& folder);
+  // Deletes the folder held (at `path`) entry by entry, each file's path on
+  // the progress window's item line, and stops with a message at the first
+  // entry that stays. True when it is gone or going.
+  bool DeleteTree(CHeldEntry& folder, const CWidePath& path);
   bool ShellDeleteFolder(const CWidePath& path);
   // The wait for other programs in the log, a failed delete of `path` on the
   // dialog's screen; returns `deleted`.

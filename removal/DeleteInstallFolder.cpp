@@ -1,5 +1,4 @@
 #include "app/RemoverDlg.h"
-#include "location/NewerWindowsCalls.h"
 #include "location/ProtectedFolders.h"
 #include "removal/paths/LinkAt.h"
 #include "removal/restart/TrustedFolders.h"
@@ -8,37 +7,12 @@ namespace {
 
 const WCHAR kMarker[] = L"km2.jar";
 
-// The folder the link at `link` leads to, through every link, in its usual
-// form; false where this Windows cannot tell (before Vista) or the link leads
-// nowhere.
-bool FolderBehind(const CWidePath& link, CWidePath& target) {
-  HANDLE opened =
-      CreateFileW(link.Text(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-  if (opened == INVALID_HANDLE_VALUE) return false;
-  WCHAR final[MAX_PATH + 8];
-  const DWORD length = FinalPathName(opened, final, MAX_PATH + 8);
-  CloseHandle(opened);
-  if (length == 0 || length >= MAX_PATH + 8) return false;
-  target = CWidePath(final).Unextended();
-  return true;
-}
-
 // Whether `folder` would be taken as the install folder had it been typed:
 // no protected folder, and the product's marker in it. Nothing is asked.
 bool TakenAsInstallFolder(const CWidePath& folder) {
   CWidePath marker;
   return JudgeFolder(folder) == kFolderErasable && marker.Join(folder, kMarker) &&
          GetFileAttributesW(marker.Text()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Whether no one but a trusted account could have made the link at `link`
-// or changed where it leads: the folder holding it and those above it, and
-// the link itself.
-bool LinkMadeByTrusted(const CWidePath& link) {
-  CWidePath wide = link;
-  return wide.Extend() && OnlyTrustedAbove(wide, kMakeRights) &&
-         OnlyTrustedMay(wide, kChangeRights | kMakeRights, true);
 }
 
 }  // namespace

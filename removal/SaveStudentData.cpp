@@ -1,39 +1,35 @@
 #include "app/RemoverDlg.h"
 #include "removal/DecimalText.h"
 #include "removal/ErrorText.h"
+#include "removal/held/HeldFolderPath.h"
+#include "removal/restart/AdministratorsOnly.h"
+#include "removal/restart/AdministratorsOnlyDescriptor.h"
 
 namespace {
 
 const char kSavedDataFolder[] = "Kelmora Saved Student Data";
 const int kMaxSaveFolders = 9999;
+// Filling it, and deleting it again after a failed copy.
+const ACCESS_MASK kSaveFolderAccess =
+    FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | DELETE | FILE_WRITE_ATTRIBUTES;
 
 // Makes the first of "Kelmora Saved Student Data", "... (2)", "... (3)", ...
-// that does not exist yet in `parent`, so that data saved by an earlier run
-// is never mixed with this run's or deleted with it. False when no such
+// that does not exist yet in the folder `parent` holds, so that data saved
+// by an earlier run is never mixed with this run's or deleted with it.
+// SYSTEM's and Administrators' alone from the start: one pupil's work is
+// not for every pupil to read, wherever the folder lies. False when no such
 // folder can be made.
-bool CreateNewSaveFolder(const CWidePath& parent, CString& name, CWidePath& folder) {
+bool CreateNewSaveFolder(const CHeldEntry& parent, CString& name, CHeldEntry& folder) {
   for (int number = 1; number <= kMaxSaveFolders; ++number) {
     name = kSavedDataFolder;
     if (number > 1) name += " (" + DecimalText(number) + ")";
-    if (!folder.Join(parent, name)) return false;
-    if (CreateDirectoryW(folder.Text(), NULL)) return true;
+    const CWidePath wide(name);
+    if (folder.CreateIn(parent, wide.Text(), wide.GetLength(), true, kSaveFolderAccess,
+                        AdministratorsOnlyDescriptor()))
+      return true;
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
   }
   return false;
-}
-
-// Makes `folder` (a "\\?\" path) and the folders above it that are missing.
-// What cannot be made shows when the save folder is made inside it.
-void CreateFolderPath(const CWidePath& folder) {
-  const int prefix = 4;  // "\\?\"
-  for (int i = prefix + 1; i < folder.GetLength(); ++i) {
-    if (folder[i] == L'\\' && folder[i - 1] != L':' && folder[i - 1] != L'\\') {
-      CWidePath above;
-      above.Append(folder.Text(), i);
-      CreateDirectoryW(above.Text(), NULL);
-    }
-  }
-  CreateDirectoryW(folder.Text(), NULL);
 }
 
 }  // namespace
@@ -44,20 +40,47 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
   // The save folder's own path may be past MAX_PATH too.
   CWidePath extendedParent = parent;
   if (!extendedParent.Extend()) return false;
+  CHeldEntry above, folder;
+  CWidePath stopped;
   // A folder given for the purpose may be new; the desktop is never made.
-  if (!m_saveParent.IsEmpty()) CreateFolderPath(extendedParent);
+  const HeldPathVerdict verdict = HoldFolderPath(extendedParent, FILE_ADD_SUBDIRECTORY,
+                                                 !m_saveParent.IsEmpty(), above, stopped);
+  if (verdict != kPathHeld) {
+    const CString why =
+        verdict == kPathThroughDistrustedLink
+            ? " is a link that others than administrators could have made or changed."
+            : " could not be opened" + ErrorText(GetLastError()) + ".";
+    if (m_log)
+      m_log->Line("The student data is not saved in " + parent.Utf8() + ": " +
+                      stopped.Unextended().Utf8() + why,
+                  kError);
+    return false;
+  }
   CString name;
-  CWidePath folder;
-  if (!CreateNewSaveFolder(extendedParent, name, folder)) return false;
+  CWidePath path;
+  if (!CreateNewSaveFolder(above, name, folder) || !path.Join(extendedParent, CWidePath(name)))
+    return false;
+  // Locked before the copy: work a pupil added afterwards would be deleted
+  // unsaved with the install folder.
+  const CWidePath students = m_installPath + "\\Students";
+  CWidePath extendedStudents = students;
+  CKeptSecurity before;
+  if ((!extendedStudents.Extend() || !MakeAdministratorsOnly(extendedStudents, &before)) && m_log)
+    m_log->Line("Students could not be made administrators' only" + ErrorText(GetLastError()) +
+                    "; work pupils add to it during the removal is not saved.",
+                kWarning);
   m_filesCopied = 0;
-  if (CopyTree(m_installPath + "\\Students", folder)) {
+  if (CopyTree(students, folder, path)) {
     m_savedFolder = parent.Utf8() + "\\" + CWidePath(name).Utf8();
     return true;
   }
-  // By the wide name it was made with: a best fit of a desktop the code page
-  // cannot spell ("Lukasz" for "Łukasz") may be another account's, with its
-  // own saved data.
-  DeleteTree(folder);
+  // Through the handle it was made with: its name may lead elsewhere by now.
+  DeleteTree(folder, path);
+  // Nothing is removed: the pupils keep their folder as it was.
+  if (!before.PutBack() && m_log)
+    m_log->Line(
+        "The permissions of Students could not all be put back" + ErrorText(GetLastError()) + ".",
+        kWarning);
   return false;
 }
 

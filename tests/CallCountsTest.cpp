@@ -20,7 +20,7 @@ const Held kHeld[] = {
     {kStartUp,           29,   29, 0},
     {kFinding,           94,   94, 0},
     {kRunningPrograms,   14,   14, 0},
-    {kSave,             221,  457, 0},
+    {kSave,             272,  572, 0},
     {kCaches,           137,  137, 0},
     {kInstallFolder,   1270, 2302, 0},
     {kShortcuts,        280,  280, 0},

@@ -3,12 +3,22 @@
 #include <string>
 
 #include "RemovalFixture.h"
+#include "removal/held/HeldEntry.h"
 
 namespace {
 
 using Files = std::map<std::string, std::string>;
 
-class CopyTreeTest : public RemovalTest {};
+class CopyTreeTest : public RemovalTest {
+ protected:
+  // Into C:\dst, held as the save folder is.
+  bool CopyInto(const char* source) {
+    CHeldEntry destination;
+    destination.Open(CWidePath("\\\\?\\C:\\dst"), FILE_LIST_DIRECTORY | FILE_ADD_FILE |
+                                                      FILE_ADD_SUBDIRECTORY | FILE_READ_ATTRIBUTES);
+    return dialog->CopyTree(source, destination, "C:\\dst");
+  }
+};
 
 TEST_F(CopyTreeTest, CopiesEveryEntryIncludingNamesThatBeginWithADot) {
   sim::Machine& m = sim::machine();
@@ -21,7 +31,7 @@ TEST_F(CopyTreeTest, CopiesEveryEntryIncludingNamesThatBeginWithADot) {
   const Files source = m.Tree("C:\\src");
   OpenDialog();
 
-  EXPECT_TRUE(dialog->CopyTree("C:\\src", "C:\\dst"));
+  EXPECT_TRUE(CopyInto("C:\\src"));
 
   EXPECT_EQ(m.Tree("C:\\dst"), source);
   EXPECT_TRUE(m.IsFolder("C:\\dst\\empty"));
@@ -135,7 +145,7 @@ TEST_F(CopyTreeTest, FailsWheneverSomethingWasNotCopied) {
     if (c.arrange) c.arrange(m);
     OpenDialog();
 
-    EXPECT_EQ(dialog->CopyTree(c.source, "C:\\dst"), c.result);
+    EXPECT_EQ(CopyInto(c.source), c.result);
 
     EXPECT_EQ(m.Tree("C:\\dst"), c.copied);
     EXPECT_FALSE(m.Exists("C:\\dst\\link"));
@@ -153,7 +163,7 @@ TEST_F(CopyTreeTest, IntoAMissingDestinationFails) {
   m.AddFile("C:\\src\\a.txt", "a");
   OpenDialog();
 
-  EXPECT_FALSE(dialog->CopyTree("C:\\src", "C:\\nowhere"));
+  EXPECT_FALSE(CopyInto("C:\\src"));
 
   EXPECT_FALSE(m.Exists("C:\\nowhere"));
   EXPECT_EQ(m.ReadFile("C:\\src\\a.txt"), "a");

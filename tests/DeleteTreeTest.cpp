@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "RemovalFixture.h"
+#include "removal/held/HeldEntry.h"
 
 namespace {
 
@@ -19,6 +20,13 @@ class DeleteTreeTest : public RemovalTest {
     OpenDialog();
     OpenProgress(kStep1);
     sim::machine().events.clear();
+  }
+  // As the save folder is deleted after a failed copy: through its handle.
+  bool DeleteHeld(const char* path) {
+    CHeldEntry folder;
+    folder.Open(CWidePath(("\\\\?\\" + std::string(path)).c_str()),
+                DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES);
+    return dialog->DeleteTree(folder, path);
   }
   void ExpectSiblingSurvives() const {
     EXPECT_EQ(sim::machine().ReadFile("C:\\d\\keep.txt"), "sibling");
@@ -37,7 +45,7 @@ TEST_F(DeleteTreeTest, RemovesEveryEntryDotNamesReadOnlyFilesAndWideNamesInclude
   m.AddFile("C:\\d\\Omega.txt", "sibling");
   Open();
 
-  EXPECT_TRUE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
+  EXPECT_TRUE(DeleteHeld("C:\\d\\tree"));
 
   EXPECT_FALSE(m.Exists("C:\\d\\tree"));
   EXPECT_EQ(m.ReadFile("C:\\d\\Omega.txt"), "sibling");
@@ -51,7 +59,7 @@ TEST_F(DeleteTreeTest, MissingFolderIsLeftInSilence) {
   m.AddFolder("C:\\d\\other");
   Open();
 
-  EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
+  EXPECT_FALSE(DeleteHeld("C:\\d\\tree"));
 
   EXPECT_TRUE(m.messageBoxes.empty());
   EXPECT_TRUE(m.IsFolder("C:\\d\\other"));
@@ -65,7 +73,7 @@ TEST_F(DeleteTreeTest, EachFileIsOnScreenBeforeItIsDeleted) {
   m.AddFile("C:\\d\\tree\\c.txt");
   Open();
 
-  ASSERT_TRUE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
+  ASSERT_TRUE(DeleteHeld("C:\\d\\tree"));
 
   const std::vector<std::string> files = {"C:\\d\\tree\\a\\inner.txt", "C:\\d\\tree\\b.txt",
                                           "C:\\d\\tree\\c.txt"};
@@ -111,7 +119,7 @@ TEST_F(DeleteTreeTest, FirstEntryThatStaysStopsEveryLevelWithOneMessage) {
     const DWORD readOnly = m.Attributes("C:\\d\\tree") & FILE_ATTRIBUTE_READONLY;
     Open();
 
-    EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
+    EXPECT_FALSE(DeleteHeld("C:\\d\\tree"));
 
     EXPECT_EQ(MessageTexts(), (std::vector<std::string>{c.message}));
     EXPECT_EQ(m.messageBoxes[0].caption, "Error");
@@ -140,8 +148,8 @@ TEST_F(DeleteTreeTest, LinksGoAsLinksAndALinkNamedIsLeft) {
   m.AddJunction("C:\\d\\toplink", "C:\\Outside");
   Open();
 
-  EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\toplink")));
-  EXPECT_FALSE(dialog->DeleteTree(CWidePath("C:\\d\\tree")));
+  EXPECT_FALSE(DeleteHeld("C:\\d\\toplink"));
+  EXPECT_FALSE(DeleteHeld("C:\\d\\tree"));
 
   EXPECT_TRUE(m.Exists("C:\\d\\toplink"));
   EXPECT_EQ(m.Tree("C:\\d\\tree"),

@@ -116,6 +116,52 @@ std::string NestedPastMaxPath() {
   return path + "\\page.html";
 }
 
+// /saveto into C:\Temp, made at the drive's root, where every pupil may
+// change what is made; a teacher's marks elsewhere, which a link of hers may
+// name, now or as the removal opens her folder.
+const char kPupilsSaves[] = "C:\\Temp\\Saves";
+void PupilsSaves(bool link, bool atTheOpen = false) {
+  sim::Machine& m = sim::machine();
+  m.AddFolder(kPupilsSaves);
+  m.LetChange("C:\\Temp", "pupil");
+  m.AddFile("C:\\Teacher\\marks.xls", "marks");
+  if (link) {
+    EXPECT_TRUE(m.PlantLink("pupil", kPupilsSaves, "C:\\Teacher"));
+  }
+  if (!atTheOpen) return;
+  m.faultHook = [&m](sim::Op, const std::string& target) -> DWORD {
+    if (target == kPupilsSaves && !m.Exists(kPupilsSaves + std::string(" (moved)")))
+      m.PlantLink("pupil", kPupilsSaves, "C:\\Teacher");
+    return 0;
+  };
+}
+void TeacherWhole() {
+  EXPECT_EQ(sim::machine().Tree("C:\\Teacher"),
+            (std::map<std::string, std::string>{{"marks.xls", "marks"}}));
+}
+// A pupil who adds work to her folder in Students once it has been copied,
+// where she may: whether she could.
+bool pupilAdded = false;
+const std::string kStudents = kInstall + std::string("\\Students");
+void PupilAddsAfterTheCopy() {
+  sim::Machine& m = sim::machine();
+  m.LetChange(kStudents, "pupil");
+  pupilAdded = false;
+  m.faultHook = [&m](sim::Op, const std::string&) -> DWORD {
+    if (!pupilAdded && m.Exists(kSaved + std::string("\\bob.txt")))
+      pupilAdded = m.MakeFolder("pupil", kStudents + "\\alice\\late work");
+    return 0;
+  };
+}
+void AddedWorkSavedOrKept() {
+  if (!pupilAdded) return;
+  EXPECT_TRUE(sim::machine().Exists(kSaved + std::string("\\alice\\late work")) ||
+              sim::machine().Exists(kStudents + "\\alice\\late work"));
+}
+const std::string kNotSavedThrough =
+    "Error The student data is not saved in C:\\Temp\\Saves\\PC01: C:\\Temp\\Saves is a link that "
+    "others than administrators could have made or changed.";
+
 const char kProgram[] = "C:\\Program Files\\Kelmora\\bin\\kelmora.exe";
 const char kOutsider[] = "C:\\Program Files\\Other\\other.exe";
 const char kJava[] = "C:\\Program Files\\Java\\bin\\javaw.exe";
@@ -452,6 +498,18 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
        266, false, {"Exit code 266."}},
       // Unopenable, it may still lead inside: a link or a short name there.
       {"/quiet /saveto C:\\Backups\\PC01", [] { sim::machine().AddFolder("C:\\Backups"); sim::machine().Fail(sim::Op::CreateFile, "C:\\Backups", ERROR_ACCESS_DENIED); }, 266, false, {"Exit code 266."}},
+      {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsSaves(true); }, 266, false, {kNotSavedThrough, "Exit code 266."}, none, TeacherWhole},
+      {"/quiet /saveto C:\\Temp\\Saves", [] { PupilsSaves(true); }, 266, false, {"The student data is not saved in C:\\Temp\\Saves: C:\\Temp\\Saves is a link that others than administrators could have made or changed.", "Exit code 266."}, none, TeacherWhole},
+      {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsSaves(false, true); }, 266, false, {kNotSavedThrough, "Exit code 266."}, none, TeacherWhole},
+      {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsSaves(false); }, 0, true, {"Student data saved in C:\\Temp\\Saves\\PC01\\Kelmora Saved Student Data: 2 files.", "Exit code 0."}, none, [] { EXPECT_FALSE(sim::machine().MayRead("pupil", "C:\\Temp\\Saves\\PC01\\Kelmora Saved Student Data\\bob.txt")); EXPECT_TRUE(sim::machine().MayRead("pupil", "C:\\Temp\\Saves\\PC01")); }},
+      // The desktop, as the dialog saves there, is judged the same way.
+      {"/quiet", [] { PupilsSaves(true); sim::machine().SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kPupilsSaves); }, 266, false, {"The student data is not saved in C:\\Temp\\Saves: C:\\Temp\\Saves is a link that others than administrators could have made or changed.", "Exit code 266."}, none, TeacherWhole},
+      // A link only administrators could have made is followed (from Vista on, where Windows tells where it leads).
+      {"/quiet /saveto \"C:\\Program Files\\Backups\\PC01\"", [] { sim::machine().SetVersion(6, 1); sim::machine().AddFolder("D:\\Backups"); sim::machine().AddJunction("C:\\Program Files\\Backups", "D:\\Backups"); }, 0, true, {"Exit code 0."}, none, [] { EXPECT_EQ(sim::machine().ReadFile("D:\\Backups\\PC01\\Kelmora Saved Student Data\\bob.txt"), "bob's work"); }},
+      // Students is locked for the copy, and given back when nothing is removed.
+      {"/quiet", PupilAddsAfterTheCopy, 0, true, {"Exit code 0."}, none, AddedWorkSavedOrKept},
+      {"/quiet", [&] { failCopy(); sim::machine().LetChange(kStudents, "pupil"); }, 266, false, {"Exit code 266."}, none, [] { EXPECT_TRUE(sim::machine().MayChange("pupil", kStudents)); EXPECT_TRUE(sim::machine().MayChange("pupil", kStudents + "\\alice")); }},
+      {"/quiet", [] { sim::machine().Fail(sim::Op::SetFileSecurity, kStudents, ERROR_ACCESS_DENIED); }, 0, true, {"Warning Students could not be made administrators' only (error 5: Access is denied.); work pupils add to it during the removal is not saved.", "Exit code 0."}},
       {"/quiet", holdLock, 1618, false,
        {"Another removal of Kelmora is running on this computer.  Please try again when it has "
         "ended.", "Exit code 1618."}},

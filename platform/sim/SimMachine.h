@@ -204,7 +204,8 @@ class Machine {
   bool MakeMountPoint(const std::string& account, const std::string& path,
                       const std::string& target);
   bool MayChange(const std::string& account, const std::string& path) const;
-  // Whether the entry's DACL lets `account` read its data.
+  // Whether `account` may read a file or list a folder, or may change it
+  // (and so give itself that right).
   bool MayRead(const std::string& account, const std::string& path) const;
   // A drive as GetDriveTypeW and QueryDosDeviceW see it ("S:", DRIVE_FIXED,
   // "\??\C:\Pupils" for a SUBST drive). Unset: a fixed disk of its own.

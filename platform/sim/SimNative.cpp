@@ -75,7 +75,8 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
   const std::basic_string<WCHAR> wide(object->ObjectName->Buffer,
                                       object->ObjectName->Length / sizeof(WCHAR));
   const std::string name = static_cast<LPCSTR>(sim::WideArg(wide.c_str()));
-  const std::string path = parent->path + "\\" + name;
+  // A drive's root already ends in its separator.
+  const std::string path = parent->path + (parent->path.back() == '\\' ? "" : "\\") + name;
   const bool makesFolder = disposition == FILE_CREATE && (options & FILE_DIRECTORY_FILE);
   if (DWORD error = sim::Faulted(makesFolder ? Op::CreateDirectory : Op::CreateFile, path))
     return Done(io, Status(error));
@@ -106,7 +107,8 @@ NTSTATUS NtCreateFile(HANDLE* handle, ACCESS_MASK access, POBJECT_ATTRIBUTES obj
     node = sim::Followed(s, node);
   }
   if (!node) return Done(io, kNameNotFound);
-  if (finalPath.empty()) finalPath = parent->finalPath + "\\" + node->name;
+  if (finalPath.empty())
+    finalPath = parent->finalPath + (parent->finalPath.back() == '\\' ? "" : "\\") + node->name;
   // MS-FSA 2.1.5.1.2; Wine's dlls/ntdll/tests/file.c,
   // test_file_disposition_information: a marked entry cannot be opened.
   if (node->deletePending) return Done(io, kDeletePending);

@@ -247,13 +247,18 @@ bool Machine::MayChange(const std::string& account, const std::string& path) con
 }
 
 bool Machine::MayRead(const std::string& account, const std::string& path) const {
+  if (MayChange(account, path)) return true;
   const State& s = *state_;
   WinPath real;
   if (!RealPath(s, TestPath(s, path), real)) return false;
+  const FileNode* node = Look(s, real).node;
   const std::vector<const Security*> chain = Chain(s, real);
-  return !chain.empty() && (Granted(Dacl(chain, Look(s, real).node->IsFolder(), kFileRights),
-                                    chain.front()->owner, account, kFileRights) &
-                            FILE_READ_DATA);
+  // FILE_READ_DATA reads a file, and as FILE_LIST_DIRECTORY lists a folder
+  // (Microsoft, "File Security and Access Rights").
+  return node && !chain.empty() &&
+         (Granted(Dacl(chain, node->IsFolder(), kFileRights), chain.front()->owner, account,
+                  kFileRights) &
+          FILE_READ_DATA) != 0;
 }
 
 bool Machine::MakeFolder(const std::string& account, const std::string& path) {

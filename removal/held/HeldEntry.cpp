@@ -113,6 +113,20 @@ NTSTATUS CHeldEntry::ReadThroughFilter(const CHeldEntry& parent, LPCWSTR name, i
   return 0;
 }
 
+void CHeldEntry::Swap(CHeldEntry& other) {
+  const HANDLE handle = m_handle;
+  const DWORD attributes = m_attributes, tag = m_tag;
+  const int depth = m_depth;
+  m_handle = other.m_handle;
+  m_attributes = other.m_attributes;
+  m_tag = other.m_tag;
+  m_depth = other.m_depth;
+  other.m_handle = handle;
+  other.m_attributes = attributes;
+  other.m_tag = tag;
+  other.m_depth = depth;
+}
+
 NTSTATUS CHeldEntry::Make(const CHeldEntry& parent, LPCWSTR name, int length, ACCESS_MASK access,
                           ULONG disposition, ULONG options, bool throughFilter,
                           PSECURITY_DESCRIPTOR security) {

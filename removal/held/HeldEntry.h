@@ -45,6 +45,11 @@ class CHeldEntry {
   // False with the last error set when it cannot be made.
   bool CreateIn(const CHeldEntry& parent, LPCWSTR name, int length, bool folder,
                 ACCESS_MASK access = 0, PSECURITY_DESCRIPTOR security = NULL);
+  // Each holds what the other held.
+  void Swap(CHeldEntry& other);
+  // What lies below counts its levels from here, as below an entry opened
+  // by its path.
+  void CountLevelsFromHere() { m_depth = 0; }
   HANDLE Handle() const { return m_handle; }
   // A junction or symbolic link, by the rule of the listings.
   bool IsLink() const;

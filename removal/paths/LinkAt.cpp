@@ -1,5 +1,6 @@
 #include "removal/paths/LinkAt.h"
 
+#include "location/NewerWindowsCalls.h"
 #include "removal/paths/FolderListing.h"
 #include "removal/paths/PathExists.h"
 
@@ -27,6 +28,19 @@ LinkKind LinkKindAt(const CWidePath& path) {
 bool IsLinkAt(const CWidePath& path) {
   // What cannot be told at all is taken for a link.
   return LinkKindAt(path) != kNotALink;
+}
+
+bool FolderBehind(const CWidePath& link, CWidePath& target) {
+  HANDLE opened =
+      CreateFileW(link.Text(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+  if (opened == INVALID_HANDLE_VALUE) return false;
+  WCHAR final[MAX_PATH + 8];
+  const DWORD length = FinalPathName(opened, final, MAX_PATH + 8);
+  CloseHandle(opened);
+  if (length == 0 || length >= MAX_PATH + 8) return false;
+  target = CWidePath(final).Unextended();
+  return true;
 }
 
 bool RemoveLink(const CWidePath& path) {

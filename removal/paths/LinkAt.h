@@ -8,5 +8,9 @@
 // True when `path` itself is a junction or symbolic link (not followed), or
 // when what it is cannot be told; false when nothing is there.
 bool IsLinkAt(const CWidePath& path);
+// The folder the link at `link` leads to, through every link, in its usual
+// form; false where this Windows cannot tell (before Vista) or the link leads
+// nowhere.
+bool FolderBehind(const CWidePath& link, CWidePath& target);
 // Removes the link at `path` as a link; what it leads to is not touched.
 bool RemoveLink(const CWidePath& path);

@@ -109,3 +109,9 @@ bool OnlyTrustedAbove(const CWidePath& path, DWORD holderRights) {
     while (path[++end] != L'\\') continue;
   }
 }
+
+bool LinkMadeByTrusted(const CWidePath& link) {
+  CWidePath wide = link;
+  return wide.Extend() && OnlyTrustedAbove(wide, kMakeRights) &&
+         OnlyTrustedMay(wide, kChangeRights | kMakeRights, true);
+}

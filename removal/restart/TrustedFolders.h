@@ -32,3 +32,7 @@ bool OnlyTrustedMay(const CWidePath& path, DWORD rights, bool link);
 // `path` is a plain folder that only trusted accounts may change, the last
 // one granting no one else `holderRights` either.
 bool OnlyTrustedAbove(const CWidePath& path, DWORD holderRights);
+// True when no one but a trusted account could have made the link at `link`
+// or changed where it leads: the folder holding it and those above it, and
+// the link itself.
+bool LinkMadeByTrusted(const CWidePath& link);

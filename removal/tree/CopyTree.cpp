@@ -88,14 +88,17 @@ bool CopyInside(const CHeldEntry& source, const CWidePath& sourcePath,
 
 }  // namespace
 
-bool CRemoverDlg::CopyTree(const CWidePath& source, const CWidePath& destination) {
-  CWidePath from = source, to = destination;
-  CHeldEntry original, copy;
-  // Neither end may be a link: what a link leads to is not the pupils' data,
-  // and the copy goes only into the folder made for it.
-  const ACCESS_MASK fill = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_READ_ATTRIBUTES;
+bool CRemoverDlg::CopyTree(const CWidePath& source, const CHeldEntry& destination,
+                           const CWidePath& destinationPath) {
+  CWidePath from = source;
+  CHeldEntry original;
+  // What a link leads to is not the pupils' data, and the copy goes only
+  // into a folder held as one.
   if (!from.Extend() || !original.Open(from, kReadAccess) || !original.IsFolder())
     return CopyFailed(source);
-  if (!to.Extend() || !copy.Open(to, fill) || !copy.IsFolder()) return CopyFailed(destination);
-  return CopyInside(original, source, copy, destination, *this);
+  if (!destination.IsFolder()) {
+    SetLastError(ERROR_DIRECTORY);
+    return CopyFailed(destinationPath);
+  }
+  return CopyInside(original, source, destination, destinationPath, *this);
 }

@@ -25,7 +25,7 @@ class CToldDelete : public CDeleteWatch {
 
 }  // namespace
 
-bool CRemoverDlg::DeleteTree(const CWidePath& folder) {
+bool CRemoverDlg::DeleteTree(CHeldEntry& folder, const CWidePath& path) {
   CToldDelete told(*this);
-  return DeleteEntryByEntry(folder, &told);
+  return folder.IsFolder() && DeleteHeldTree(folder, path, &told, NULL);
 }
