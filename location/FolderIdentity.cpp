@@ -28,7 +28,7 @@ CString FinalPath(HANDLE opened) {
 
 IdentityLookup IdentifyFolder(const CWidePath& path, FolderIdentity& identity, bool askFinal) {
   // No access is asked for, so that any folder opens; the backup flag lets a
-  // folder be opened at all.
+  // folder be opened at all. By name, to read what it is only.
   HANDLE opened =
       CreateFileW(path.Text(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);

@@ -60,6 +60,7 @@ bool Dispose(HANDLE file, bool& posix) {
 bool CHeldEntry::Open(const CWidePath& path, ACCESS_MASK access) {
   Close();
   m_depth = 0;
+  // The one open by a whole name: as itself, where callers judged the way.
   m_handle = CreateFileW(path.Text(), access, kShareButDelete, NULL, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
   return m_handle != INVALID_HANDLE_VALUE && NT_SUCCESS(Learn(0));

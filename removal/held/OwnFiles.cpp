@@ -50,6 +50,7 @@ CWidePath WindowsLogs() {
   const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) windows[0] = '\0';
   const CString logs = CString(windows) + "\\Logs";
+  // By name: only administrators may change the Windows folder.
   CreateDirectoryA(logs, NULL);
   return CWidePath(logs);
 }

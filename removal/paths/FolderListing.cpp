@@ -15,6 +15,7 @@ bool CFolderListing::Open(const CWidePath& folder) {
   m_complete = false;
   CWidePath pattern;
   if (!pattern.Join(folder, L"*")) return false;
+  // By name, to look only: what is acted on is opened again as itself.
   m_find = FindFirstFileW(pattern.Text(), &m_entry);
   m_pending = m_find != INVALID_HANDLE_VALUE;
   return m_pending;

@@ -10,6 +10,7 @@ enum LinkKind { kNotALink, kALink, kUntold };
 
 LinkKind LinkKindAt(const CWidePath& path) {
   // Only the listing of its folder tells what kind of reparse point it is.
+  // By name, to look only: a link found is never entered.
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW(path.Text(), &entry);
   if (find != INVALID_HANDLE_VALUE) {

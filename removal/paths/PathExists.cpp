@@ -18,6 +18,7 @@ bool PathMayExist(const CWidePath& path) {
   // would count as a folder that may be there.
   if (path.IsEmpty()) return false;
   WIN32_FIND_DATAW found;
+  // By name, to look only: whether something is still there to report.
   const HANDLE find = FindFirstFileW(path.Text(), &found);
   if (find != INVALID_HANDLE_VALUE) {
     FindClose(find);

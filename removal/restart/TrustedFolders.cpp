@@ -84,6 +84,7 @@ bool OnlyTrustedMayKey(HKEY key) {
 }
 
 bool OnlyTrustedMay(const CWidePath& path, DWORD rights, bool link) {
+  // By name, as itself, to judge only: the answer comes from the handle.
   HANDLE entry =
       CreateFileW(path.Text(), READ_CONTROL | FILE_READ_ATTRIBUTES,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
