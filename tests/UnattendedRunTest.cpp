@@ -124,7 +124,7 @@ void PupilsSaves(bool link, bool atTheOpen = false) {
   sim::Machine& m = sim::machine();
   m.AddFolder(kPupilsSaves);
   m.LetChange("C:\\Temp", "pupil");
-  m.AddFile("C:\\Teacher\\marks.xls", "marks");
+  TeachersFile();
   if (link) {
     EXPECT_TRUE(m.PlantLink("pupil", kPupilsSaves, "C:\\Teacher"));
   }
@@ -134,10 +134,6 @@ void PupilsSaves(bool link, bool atTheOpen = false) {
       m.PlantLink("pupil", kPupilsSaves, "C:\\Teacher");
     return 0;
   };
-}
-void TeacherWhole() {
-  EXPECT_EQ(sim::machine().Tree("C:\\Teacher"),
-            (std::map<std::string, std::string>{{"marks.xls", "marks"}}));
 }
 // A pupil who adds work to her folder in Students once it has been copied,
 // where she may: whether she could.
@@ -498,12 +494,12 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
        266, false, {"Exit code 266."}},
       // Unopenable, it may still lead inside: a link or a short name there.
       {"/quiet /saveto C:\\Backups\\PC01", [] { sim::machine().AddFolder("C:\\Backups"); sim::machine().Fail(sim::Op::CreateFile, "C:\\Backups", ERROR_ACCESS_DENIED); }, 266, false, {"Exit code 266."}},
-      {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsSaves(true); }, 266, false, {kNotSavedThrough, "Exit code 266."}, none, TeacherWhole},
-      {"/quiet /saveto C:\\Temp\\Saves", [] { PupilsSaves(true); }, 266, false, {"The student data is not saved in C:\\Temp\\Saves: C:\\Temp\\Saves is a link that others than administrators could have made or changed.", "Exit code 266."}, none, TeacherWhole},
-      {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsSaves(false, true); }, 266, false, {kNotSavedThrough, "Exit code 266."}, none, TeacherWhole},
+      {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsSaves(true); }, 266, false, {kNotSavedThrough, "Exit code 266."}, none, ExpectTeachersFolderWhole},
+      {"/quiet /saveto C:\\Temp\\Saves", [] { PupilsSaves(true); }, 266, false, {"The student data is not saved in C:\\Temp\\Saves: C:\\Temp\\Saves is a link that others than administrators could have made or changed.", "Exit code 266."}, none, ExpectTeachersFolderWhole},
+      {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsSaves(false, true); }, 266, false, {kNotSavedThrough, "Exit code 266."}, none, ExpectTeachersFolderWhole},
       {"/quiet /saveto C:\\Temp\\Saves\\PC01", [] { PupilsSaves(false); }, 0, true, {"Student data saved in C:\\Temp\\Saves\\PC01\\Kelmora Saved Student Data: 2 files.", "Exit code 0."}, none, [] { EXPECT_FALSE(sim::machine().MayRead("pupil", "C:\\Temp\\Saves\\PC01\\Kelmora Saved Student Data\\bob.txt")); EXPECT_TRUE(sim::machine().MayRead("pupil", "C:\\Temp\\Saves\\PC01")); }},
       // The desktop, as the dialog saves there, is judged the same way.
-      {"/quiet", [] { PupilsSaves(true); sim::machine().SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kPupilsSaves); }, 266, false, {"The student data is not saved in C:\\Temp\\Saves: C:\\Temp\\Saves is a link that others than administrators could have made or changed.", "Exit code 266."}, none, TeacherWhole},
+      {"/quiet", [] { PupilsSaves(true); sim::machine().SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kPupilsSaves); }, 266, false, {"The student data is not saved in C:\\Temp\\Saves: C:\\Temp\\Saves is a link that others than administrators could have made or changed.", "Exit code 266."}, none, ExpectTeachersFolderWhole},
       // A link only administrators could have made is followed (from Vista on, where Windows tells where it leads).
       {"/quiet /saveto \"C:\\Program Files\\Backups\\PC01\"", [] { sim::machine().SetVersion(6, 1); sim::machine().AddFolder("D:\\Backups"); sim::machine().AddJunction("C:\\Program Files\\Backups", "D:\\Backups"); }, 0, true, {"Exit code 0."}, none, [] { EXPECT_EQ(sim::machine().ReadFile("D:\\Backups\\PC01\\Kelmora Saved Student Data\\bob.txt"), "bob's work"); }},
       // Students is locked for the copy, and given back when nothing is removed.
