@@ -212,6 +212,28 @@ TEST_F(ShortcutRemovalTest, ShortcutThatCannotBeLookedForIsDeletedAllTheSame) {
   EXPECT_EQ(m.ReadFile(kCommonDesktop + std::string("\\Other.lnk")), "other");
 }
 
+// The way down is checked against its folder's listing (Wine follows a link
+// opened as itself): a listing that breaks off tells nothing, so what may be
+// there is reported, never passed over as a link.
+TEST_F(ShortcutRemovalTest, WhereTheWayCannotBeListedWhatMayBeThereIsReported) {
+  AddShortcuts();
+  sim::Machine& m = sim::machine();
+  const std::string programs = kCommonStartMenu + std::string("\\Programs");
+  m.Fail(sim::Op::FindFirstFile, programs + "\\*", ERROR_NOT_ENOUGH_MEMORY);
+  Open();
+  dialog->m_osMajor = 4;
+
+  dialog->RemoveShortcuts(kCommonDesktop, kCommonStartMenu);
+
+  EXPECT_EQ(Failures(),
+            (std::vector<std::string>{"File: " + programs + "\\Kelmora\\Kelmora.lnk",
+                                      "File: " + programs + "\\Kelmora Vessik\\Kelmora Vessik.lnk",
+                                      "File: " + programs + "\\Kelmora Vessik\\Uninstall.lnk",
+                                      "Folder: " + programs + "\\Kelmora"}));
+  EXPECT_TRUE(m.Exists(programs + "\\Kelmora\\Kelmora.lnk"));
+  EXPECT_FALSE(m.Exists(kCommonDesktop + std::string("\\Kelmora.lnk")));
+}
+
 // A pupil can make any folder of their Start Menu a link: nothing behind one is
 // deleted, and a link in a program folder's or a shortcut's place goes as a link.
 // What lies behind a folder that cannot be told is not deleted but reported.

@@ -40,6 +40,11 @@ NTSTATUS OpenListed(const CHeldEntry& folder, LPCWSTR name, int length, ACCESS_M
       return (listed & FILE_ATTRIBUTE_REPARSE_POINT)
                  ? entry.OpenIn(folder, name, length, listed, access)
                  : opened;
+  // A listing that broke off tells nothing: what may be there is not passed over.
+  if (!listing.Complete()) {
+    entry.Close();
+    return STATUS_UNSUCCESSFUL;
+  }
   return Refused(entry);
 }
 

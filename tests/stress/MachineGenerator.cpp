@@ -51,6 +51,7 @@ class MachineBuilder {
     BuildSavedData();
     BuildOtherPrograms();
     BuildRunningPrograms();
+    BuildPupilsTemp();
     ChooseLocations();
     return facts_;
   }
@@ -428,6 +429,15 @@ class MachineBuilder {
         m_.AddSymbolicLink(place, sentinel, true);
       Note("link " + place + " -> " + sentinel);
     }
+  }
+
+  // C:\Temp, made at the drive's root: every pupil may change it.
+  void BuildPupilsTemp() {
+    if (!dice_.Chance(0.15)) return;
+    facts_.pupilsLogFolder = "C:\\Temp\\Logs";
+    m_.AddFolder(facts_.pupilsLogFolder);
+    m_.LetChange("C:\\Temp", kPupil);
+    Note("log folder pupils may change: " + facts_.pupilsLogFolder);
   }
 
   // ---- The registry.

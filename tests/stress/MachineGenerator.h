@@ -37,6 +37,9 @@ struct MachineFacts {
   bool hasRegistryInstallPath = false;
   // Folders (and a few other texts) that the user may browse to or type.
   std::vector<std::string> locationChoices;
+  // A folder made at the drive's root that every pupil may change, where a
+  // deployment line may put the log; "" when there is none.
+  std::string pupilsLogFolder;
   // The generator's choices, one line each.
   std::vector<std::string> notes;
 

@@ -48,6 +48,7 @@ void PupilAtAnyMoment::Act() {
   sim::Machine& m = sim::machine();
   std::vector<std::string> folders;
   if (!facts_.productFolder.empty()) PupilFolders(facts_.productFolder, folders);
+  if (!facts_.pupilsLogFolder.empty()) PupilFolders(facts_.pupilsLogFolder, folders);
   if (folders.empty()) {
     done_ = "found no folder of the product's to change";
     return;

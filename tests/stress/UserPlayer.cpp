@@ -96,8 +96,12 @@ std::vector<UserAction> PlanUser(Dice& dice, const MachineFacts& facts) {
 CommandLinePlan PlanCommandLine(Dice& dice, const MachineFacts& facts) {
   CommandLinePlan plan;
   if (dice.Chance(0.7)) return plan;
-  // A log folder that does not exist: nothing is written beside the product.
-  const std::string log = " /log \"C:\\no log folder\\RemoveKM.log\"";
+  // A log folder that does not exist, or one pupils may change: nothing is
+  // written beside the product, nor where a pupil may steer it.
+  const std::string log =
+      " /log \"" +
+      (facts.pupilsLogFolder.empty() ? std::string("C:\\no log folder") : facts.pupilsLogFolder) +
+      "\\RemoveKM.log\"";
   if (dice.Chance(0.15)) {
     const std::vector<std::string> others = {"/check" + log, "/quiet" + log + " /bogus", "/nosave",
                                              "-q" + log + " /saveto",
