@@ -4,6 +4,7 @@
 #include "removal/held/HeldFolderPath.h"
 #include "removal/restart/AdministratorsOnly.h"
 #include "removal/restart/AdministratorsOnlyDescriptor.h"
+#include "removal/restart/TrustedFolders.h"
 
 namespace {
 
@@ -65,7 +66,11 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
   const CWidePath students = m_installPath + "\\Students";
   CWidePath extendedStudents = students;
   CKeptSecurity before;
-  if ((!extendedStudents.Extend() || !MakeAdministratorsOnly(extendedStudents, &before)) && m_log)
+  // By its name: only where no one else may change a folder above it.
+  bool locked = extendedStudents.Extend() && OnlyTrustedAbove(extendedStudents, 0);
+  if (!locked) SetLastError(ERROR_ACCESS_DENIED);
+  locked = locked && MakeAdministratorsOnly(extendedStudents, &before);
+  if (!locked && m_log)
     m_log->Line("Students could not be made administrators' only" + ErrorText(GetLastError()) +
                     "; work pupils add to it during the removal is not saved.",
                 kWarning);

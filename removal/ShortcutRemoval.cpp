@@ -50,6 +50,13 @@ bool NothingThere(NTSTATUS opened) {
          opened == STATUS_NOT_A_DIRECTORY || opened == STATUS_STOPPED_ON_SYMLINK;
 }
 
+// Nothing of the product's at `path`, as `opened` says; "not found" only
+// where a look by name agrees, so that an open that failed for another
+// reason never passes for nothing there.
+bool Gone(NTSTATUS opened, const CWidePath& path) {
+  return NothingThere(opened) && (opened != STATUS_OBJECT_NAME_NOT_FOUND || !PathMayExist(path));
+}
+
 // Deletes the program folder `held` (at `inside` below the way's top,
 // `folder` by its name) with what it holds, or as the link it is. Believed
 // once its name is gone or going (see DeleteEntryByEntry).
@@ -116,7 +123,7 @@ void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int top, int prog
     if (Holds(m_removedAtRestart, "File: " + path.Utf8())) continue;
     CHeldEntry shortcut;
     const NTSTATUS opened = way.Open(below + "\\" + m_shortcuts[i], kShortcutAccess, shortcut);
-    if (NothingThere(opened)) continue;
+    if (Gone(opened, path)) continue;
     if (NT_SUCCESS(opened) && !shortcut.IsFolder() && shortcut.Delete(posix, false))
       LogRemoved("File: ", path.Utf8());
     else
@@ -128,7 +135,7 @@ void CRemoverDlg::RemoveShortcutsAt(const CWidePath& location, int top, int prog
     const CWidePath inside = below + kProgramFolders[i];
     CHeldEntry held;
     const NTSTATUS opened = way.Open(inside, kTreeDeleteAccess, held);
-    if (NothingThere(opened)) continue;
+    if (Gone(opened, folder)) continue;
     if (!NT_SUCCESS(opened)) {
       if (PathMayExist(folder)) foldersLeft.Add(kProgramFolders[i]);
       continue;

@@ -20,10 +20,10 @@ const Held kHeld[] = {
     {kStartUp,           29,   29, 0},
     {kFinding,           94,   94, 0},
     {kRunningPrograms,   14,   14, 0},
-    {kSave,             272,  572, 0},
+    {kSave,             293,  593, 0},
     {kCaches,           137,  137, 0},
     {kInstallFolder,   1270, 2302, 0},
-    {kShortcuts,        280,  280, 0},
+    {kShortcuts,        328,  328, 0},
     {kRegistry,         139,  139, 0},
     {kLog,               49,   49, 0},
 };

@@ -320,6 +320,24 @@ void ProductBehindJunction() {
   Running(kOutsider, {"C:\\Pupils\\Apps\\Kelmora\\km2.jar"});
 }
 
+// Installed in a folder pupils may change, recorded there; a pupil swaps it
+// for a junction to the teacher's folder as Students is first opened.
+void InstallSwappedAtStudents() {
+  sim::Machine& m = sim::machine();
+  TeachersFile();
+  m.AddFolder("C:\\Teacher\\Students");
+  m.AddFile("C:\\Pupils\\Kelmora\\km2.jar");
+  m.AddFile("C:\\Pupils\\Kelmora\\Students\\alice.txt", "alice's");
+  m.LetChange("C:\\Pupils", "pupil");
+  m.SetValue(kProductKey, "InstallPath", "C:\\Pupils\\Kelmora");
+  m.faultHook = [&m](sim::Op op, const std::string& target) -> DWORD {
+    if (op != sim::Op::CreateFile || target != "C:\\Pupils\\Kelmora\\Students") return 0;
+    m.faultHook = nullptr;
+    EXPECT_TRUE(m.PlantLink("pupil", "C:\\Pupils\\Kelmora", "C:\\Teacher"));
+    return 0;
+  };
+}
+
 // A program that shares deleting holds `entry` of the product (a virus
 // scanner, an Explorer window) on Windows `major`.`minor`, build `build`, and
 // lets go `calls` simulated calls after the delete (< 0: never).
@@ -642,6 +660,8 @@ TEST_F(UnattendedRunTest, QuietRunsShowNothingAndEndWithTheirExitCode) {
       {"/quiet /nosave", [] { KeyOpenToUsers(kInstall); }, 0, true, {"Install folder: C:\\Program Files\\Kelmora (found at start)", "Exit code 0."}, none, [] { EXPECT_TRUE(sim::machine().ValueExists(kTeacherKey + "\\Marks", "carol")); EXPECT_FALSE(sim::machine().KeyExists(kProductKey + std::string("\\Settings"))); }},
       // Windows deletes at the restart by name, through any link on the way: a pupil could swap what lies behind this one.
       {"/quiet /nosave", ProductBehindJunction, 1603, true, {"Exit code 1603."}, {"Folder: C:\\Apps\\Kelmora"}, [] { EXPECT_TRUE(sim::machine().PendingDeletes().empty()); }},
+      // Students is locked by its name only where no one else may change a folder above it.
+      {"/quiet", InstallSwappedAtStudents, 1603, true, {"Warning Students could not be made administrators' only (error 5: Access is denied.); work pupils add to it during the removal is not saved."}, {"Folder: C:\\Pupils\\Kelmora"}, [] { ExpectTeachersFolderWhole(); EXPECT_TRUE(sim::machine().MayChange("teacher", "C:\\Teacher\\Students")); }},
       // Only a folder missing from a present fixed drive is gone.
       {"/quiet /nosave", [] { RecordOnDrive(DRIVE_FIXED, "\\Device\\HarddiskVolume3"); }, 0, true, {"Exit code 0."}, none, [] { EXPECT_FALSE(sim::machine().ValueExists(kProductKey, "InstallPath")); }},
       // /defer: a room in use is left alone, and the tool tries again later.
