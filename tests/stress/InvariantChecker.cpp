@@ -97,7 +97,7 @@ class Checker {
     FindNewSavedFolder();
     if (run_.ending.kind == RunEnding::Reported) {
       components_ = ProductComponents(run_.facts, run_.user, run_.faults, ProductSubKeys(),
-                                      TakenFolderReported());
+                                      TakenFolderReported() || RecordedFolderReported());
       CheckStudentDataSaved();
       CheckReport();
     }
@@ -267,8 +267,16 @@ class Checker {
 
   // The folder this run took is reported as left for the administrator (by
   // whatever spelling the run gave it): its record need not go.
-  bool TakenFolderReported() const {
-    const std::string taken = PathKey(TakenFolder());
+  bool TakenFolderReported() const { return FolderReported(TakenFolder()); }
+
+  // Or the folder the record names, which the run did not take (a record
+  // others may change vouches for nothing) and reported as left.
+  bool RecordedFolderReported() const {
+    return run_.facts.hasRegistryInstallPath && FolderReported(run_.facts.registryInstallPath);
+  }
+
+  bool FolderReported(const std::string& folder) const {
+    const std::string taken = PathKey(folder);
     if (taken.empty()) return false;
     for (const std::string& entry : run_.ending.entries) {
       if (!StartsWith(entry, "Folder: ")) continue;
