@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "app/RemoverDlg.h"
+#include "location/FolderIdentity.h"
 #include "location/ProtectedFolders.h"
 #include "removal/ProgramFilesPaths.h"
 #include "removal/restart/DriveAtBoot.h"
@@ -57,6 +58,12 @@ bool VouchedForByItself(const CWidePath& folder) {
          OnlyTrustedMay(wide, kChangeRights | kMakeRights, false);
 }
 
+bool SameFolder(const CWidePath& one, const CWidePath& other) {
+  FolderIdentity first, second;
+  return !other.IsEmpty() && IdentifyFolder(one, first, false) == kIdentityKnown &&
+         IdentifyFolder(other, second, false) == kIdentityKnown && first == second;
+}
+
 }  // namespace
 
 CWidePath CRemoverDlg::FindInstallPath() {
@@ -66,6 +73,7 @@ CWidePath CRemoverDlg::FindInstallPath() {
 
   // The installer's record is taken when the path exists, marker or not.
   HKEY key;
+  CWidePath distrusted;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProductKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
     CWidePath recorded, folder;
     bool converted = false;
@@ -73,13 +81,11 @@ CWidePath CRemoverDlg::FindInstallPath() {
     // directory.
     if (ReadRecord(key, recorded, converted) && FullFolderPath(recorded, folder)) {
       if (Exists(folder)) {
-        if (IsProtectedFolder(folder)) {
-        } else if (OnlyTrustedMayKey(key) || VouchedForByItself(folder)) {
-          result = folder;
-        } else {
-          // Reported, never removed: a pupil may have pointed the record there.
-          m_unreachedFolder = folder.Utf8();
-          m_recordDistrusted = true;
+        if (!IsProtectedFolder(folder)) {
+          if (OnlyTrustedMayKey(key) || VouchedForByItself(folder))
+            result = folder;
+          else
+            distrusted = folder;
         }
       } else if (!folder.IsEmpty() && (converted || !OnPresentFixedDrive(folder))) {
         // The converted name may be a best fit of one that is there; a
@@ -97,6 +103,12 @@ CWidePath CRemoverDlg::FindInstallPath() {
   for (int i = 0; i < defaults.GetSize() && result.IsEmpty(); ++i) {
     const CWidePath folder(defaults[i]);
     if (Exists(folder + kMarkerSuffix) && !IsProtectedFolder(folder)) result = folder;
+  }
+  // Reported, never removed: a pupil may have pointed the record there;
+  // unless its marker in a Program Files folder found it all the same.
+  if (!distrusted.IsEmpty() && !SameFolder(distrusted, result)) {
+    m_unreachedFolder = distrusted.Utf8();
+    m_recordDistrusted = true;
   }
   return result;
 }
