@@ -2,6 +2,15 @@
 #include "removal/ErrorText.h"
 #include "removal/restart/DeleteAtRestart.h"
 
+namespace {
+
+void Drop(CStringArray& entries, const CString& entry) {
+  for (int i = entries.GetSize(); i-- > 0;)
+    if (entries[i] == entry) entries.RemoveAt(i);
+}
+
+}  // namespace
+
 void CRemoverDlg::ReportLeft(LPCSTR form, const CWidePath& path) {
   // Why the delete failed, before the restart's calls answer.
   const DWORD error = GetLastError();
@@ -18,9 +27,10 @@ void CRemoverDlg::ReportLeft(LPCSTR form, const CWidePath& path) {
 
 void CRemoverDlg::LogRemoved(LPCSTR form, const CString& what) {
   if (m_log) m_log->Line(CString("Removed ") + form + what);
-  // Left to the restart by an earlier step, and gone now after all (its
-  // holder let go): the report no longer names it.
+  // Left (or left to the restart) by an earlier step, or by the first of
+  // two passes over the same place, and gone now after all: the report no
+  // longer names it.
   const CString entry = form + what;
-  for (int i = m_removedAtRestart.GetSize(); i-- > 0;)
-    if (m_removedAtRestart[i] == entry) m_removedAtRestart.RemoveAt(i);
+  Drop(m_removedAtRestart, entry);
+  Drop(m_failures, entry);
 }

@@ -282,8 +282,9 @@ bool Machine::PlantLink(const std::string& account, const std::string& path,
       (!MayChange(account, path) && !MayChange(account, parsed.Parent().Text())))
     return false;
   FileLookup found = Look(s, parsed);
-  // A rename needs a delete access that an open without FILE_SHARE_DELETE denies.
-  if (!found.node || IsLocked(s, found.node)) return false;
+  // A rename needs a delete access that an open without FILE_SHARE_DELETE
+  // denies, and an open, which an entry being deleted refuses (MS-FSA 2.1.5.1.2).
+  if (!found.node || IsLocked(s, found.node) || found.node->deletePending) return false;
   auto entry = found.folder->children.find(found.node->name);
   std::unique_ptr<FileNode> moved = std::move(entry->second);
   found.folder->children.erase(entry);
