@@ -155,6 +155,7 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
     bool inPlace = false;  // instead, their empty folder becomes a mount point there
     bool hardLink = false;  // a pupil's hard link to a read-only system file is inside
     bool wineLinks = false;  // links are followed even when opened as themselves
+    int swapCall = 1;        // the pupil comes at this call on swapAt
   } cases[] = {
       {"past MAX_PATH", "C:\\d\\tree", "", false, true, "", ""},
       {"past MAX_PATH, a file held", "C:\\d\\tree", deep + "\\held.txt", false, false,
@@ -167,6 +168,7 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
       {"a pupil's empty folder made a mount point once told no link", "C:\\d\\tree", "", false, true, "", "C:\\d\\tree\\empty\\*", true},
       {"a pupil's hard link to a read-only system file", "C:\\d\\tree", "", false, false, "", "", false, true},
       {"links followed when opened as themselves, told by the listing", "C:\\d\\tree", "", false, false, "", "", false, false, true},
+      {"the link named swapped for a pupil's folder once told a link", "C:\\d\\link", "", false, false, "", "C:\\d\\link", false, false, false, 2},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -190,12 +192,16 @@ TEST_F(ShellDeleteFolderTest, WhatTheShellCannotTakeGoesEntryByEntryNeverThrough
     m.AddFile(system, "system", FILE_ATTRIBUTE_READONLY);
     if (c.hardLink) m.AddHardLink("C:\\d\\tree\\pupil\\hal.dll", system);
     if (c.wineLinks) m.LinksAsWine8();
+    m.Grant("C:\\d", "pupil", 0x1301BF, 0);  // she may rename what it holds
+    int calls = 0;
     if (!c.swapAt.empty())
-      m.faultHook = [&m, &c, outside](sim::Op, const std::string& target) -> DWORD {
-        if (target != c.swapAt) return 0;
+      m.faultHook = [&m, &c, outside, &calls](sim::Op, const std::string& target) -> DWORD {
+        if (target != c.swapAt || ++calls < c.swapCall) return 0;
         m.faultHook = nullptr;
         if (c.inPlace)
           EXPECT_TRUE(m.MakeMountPoint("pupil", "C:\\d\\tree\\empty", outside));
+        else if (c.folder == c.swapAt)
+          EXPECT_TRUE(m.PlantLink("pupil", c.folder, ""));
         else
           m.PlantLink("pupil", "C:\\d\\tree\\pupil", outside);
         return 0;

@@ -195,8 +195,9 @@ class Machine {
   bool MakeFolder(const std::string& account, const std::string& path);
   // What `account` can do where it may change a folder or the folder above
   // it: the entry at `path` is moved aside (renamed "... (moved)") and a
-  // junction to `target` made in its place. False, and nothing done, where
-  // it may change neither, or while the entry is open without FILE_SHARE_DELETE.
+  // junction to `target` (with "", a folder of its own) made in its place.
+  // False, and nothing done, where it may change neither, or while the
+  // entry is open without FILE_SHARE_DELETE.
   bool PlantLink(const std::string& account, const std::string& path, const std::string& target);
   // What `account` can do in an empty folder it may change, even while the
   // program holds it open (sharing writing): make it a mount point to

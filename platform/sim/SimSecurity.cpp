@@ -291,7 +291,10 @@ bool Machine::PlantLink(const std::string& account, const std::string& path,
   moved->name += " (moved)";
   const std::string name = moved->name;
   found.folder->children[name] = std::move(moved);
-  AddJunction(path, target);
+  if (target.empty())
+    AddFolder(path);
+  else
+    AddJunction(path, target);
   // What a pupil makes is theirs.
   Look(s, parsed).node->security = {account, account, {}, false};
   Log("Link planted by " + account + " at " + parsed.Text());

@@ -1,6 +1,7 @@
 #include "removal/paths/LinkAt.h"
 
 #include "location/NewerWindowsCalls.h"
+#include "removal/held/HeldEntry.h"
 #include "removal/paths/FolderListing.h"
 #include "removal/paths/PathExists.h"
 
@@ -32,6 +33,7 @@ bool IsLinkAt(const CWidePath& path) {
 }
 
 bool FolderBehind(const CWidePath& link, CWidePath& target) {
+  // By name, to read where it leads only: that folder is judged before use.
   HANDLE opened =
       CreateFileW(link.Text(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
@@ -45,8 +47,15 @@ bool FolderBehind(const CWidePath& link, CWidePath& target) {
 }
 
 bool RemoveLink(const CWidePath& path) {
-  const DWORD attributes = GetFileAttributesW(path.Text());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return RemoveDirectoryW(path.Text()) != FALSE;
-  return DeleteFileW(path.Text()) != FALSE;
+  // Held as itself and deleted through its handle: what a pupil puts at the
+  // name after it was found a link (a folder of hers, a teacher's file by a
+  // second name) is not what goes.
+  CHeldEntry link;
+  if (!link.Open(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES)) return false;
+  if (!link.IsLink()) {
+    SetLastError(ERROR_NOT_A_REPARSE_POINT);
+    return false;
+  }
+  bool posix = true;
+  return link.Delete(posix);
 }

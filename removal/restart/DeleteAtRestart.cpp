@@ -20,6 +20,7 @@ const ACCESS_MASK kFolderAccess = READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_LIS
 // What is not scheduled keeps its attribute.
 bool Schedule(const CWidePath& path, CHeldEntry& entry) {
   if (!entry.IsFolder() && !entry.ClearReadOnly()) return false;
+  // By name: no one untrusted may change a folder on its way any more.
   if (MoveFileExW(path.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) return true;
   if (!entry.IsFolder()) entry.KeepReadOnly();
   return false;
@@ -52,6 +53,7 @@ bool ScheduleContents(const CHeldEntry& folder, const CWidePath& path) {
     // A link a system (Wine) follows when asked to open it as itself is
     // scheduled by name, as a link.
     if (opened == STATUS_REPARSE_POINT_NOT_RESOLVED) {
+      // By name, in a folder locked to the trusted accounts, as a link.
       if (MoveFileExW(inside.Text(), NULL, MOVEFILE_DELAY_UNTIL_REBOOT)) continue;
       return false;
     }
@@ -87,6 +89,7 @@ RestartDelete DeleteAtRestart(const CWidePath& path) {
   // The whole name, so that a piece nested past MAX_PATH can be scheduled too.
   CWidePath wide = path;
   if (!wide.Extend()) return kNotScheduled;
+  // By name, to look only: what is scheduled is judged and opened below.
   const DWORD attributes = GetFileAttributesW(wide.Text());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     return IsNotFoundError(GetLastError()) ? kNothingLeft : kNotScheduled;
