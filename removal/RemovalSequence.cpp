@@ -5,6 +5,7 @@
 #include "removal/RemovalLock.h"
 #include "removal/SpecialFolder.h"
 #include "removal/SupportNumber.h"
+#include "removal/paths/PathBelow.h"
 #include "removal/paths/PathExists.h"
 
 namespace {
@@ -138,6 +139,14 @@ void CRemoverDlg::OnOK() {
   const int reportedBefore = m_failures.GetSize();
   if (!m_installPath.IsEmpty()) DeleteInstallFolder(m_installPath);
   m_installFolderLeft = m_failures.GetSize() > reportedBefore && PathMayExist(m_installPath);
+  // A recorded folder not reached or not taken at first, inside the one the
+  // user chose (by another spelling) and gone with it: its record goes with
+  // the product's.
+  const CWidePath unreached = CWidePath::FromUtf8(m_unreachedFolder);
+  CWidePath rest;
+  if (!m_unreachedFolder.IsEmpty() && !m_installPath.IsEmpty() &&
+      PathBelow(unreached + "\\", m_installPath, rest) && !PathMayExist(unreached))
+    m_unreachedFolder = "";
   // Never reached, so never removed; it must not read as a success.
   if (!m_unreachedFolder.IsEmpty()) m_failures.Add("Folder: " + m_unreachedFolder);
   m_progress.m_item.SetWindowTextA("");
