@@ -6,6 +6,7 @@
 #include "PathKey.h"
 #include "ProductComponents.h"
 #include "ProductLayout.h"
+#include "PupilLinks.h"
 #include "platform/sim/SimMachine.h"
 
 namespace stress {
@@ -135,21 +136,41 @@ class Checker {
   }
 
   // ---- Invariant 1: nothing outside the product's components changes.
-  // The saved-data folder that this run made, whether or not it is still there.
+  // The saved-data folder that this run made, whether or not it is still
+  // there; where a pupil moved a folder above it aside, where it went. What
+  // is in it is for no pupil to read.
   void FindNewSavedFolder() {
     const std::string desktop = PathKey(run_.facts.UserDesktop().path);
+    const std::string given = PathKey(run_.facts.pupilsSaveFolder);
     const std::string made = "CreateDirectory ";
     for (const std::string& event : run_.events) {
       if (!StartsWith(event, made)) continue;
       const std::string path = event.substr(made.size());
       const std::string key = PathKey(path);
-      if (ParentPath(key) != desktop || run_.before.files.count(key) ||
-          !IsSavedDataName(path.substr(path.rfind('\\') + 1)))
+      const std::string parent = ParentPath(key);
+      if ((parent != desktop && (given.empty() || parent != given)) ||
+          run_.before.files.count(key) || !IsSavedDataName(path.substr(path.rfind('\\') + 1)))
         continue;
       if (!newSaved_.empty() && newSaved_ != key)
         Violation("more than one saved-data folder made: " + Printable(path));
       newSaved_ = key;
     }
+    for (const std::string& touched : run_.pupilTouched) {
+      const std::string moved = " (moved)";
+      if (touched.size() <= moved.size() ||
+          touched.compare(touched.size() - moved.size(), moved.size(), moved) != 0)
+        continue;
+      const std::string from = touched.substr(0, touched.size() - moved.size());
+      if (!newSaved_.empty() && IsSameOrBelow(newSaved_, from))
+        newSaved_ = touched + newSaved_.substr(from.size());
+    }
+    if (newSaved_.empty() || !run_.after.files.count(newSaved_)) return;
+    const std::string& saved = run_.after.files.at(newSaved_).path;
+    if (sim::machine().MayRead(kPupil, saved))
+      Violation("pupils may read the saved data: " + Printable(saved));
+    for (const auto& entry : run_.after.Below(newSaved_))
+      if (sim::machine().MayRead(kPupil, entry.second->path))
+        Violation("pupils may read the saved data: " + Printable(entry.second->path));
   }
 
   bool MayChangeFile(const std::string& key) const {
@@ -182,14 +203,16 @@ class Checker {
       if (!MayChangeFile(PathKey(LongName(path))))
         Violation("attributes changed outside the product's components: " + Printable(path));
     }
-    // The program's own log, which a run from the dialog writes too.
+    // The program's own log, which a run from the dialog writes too; the
+    // folder given to save in, which the run may make.
     char windows[MAX_PATH] = "";
     GetWindowsDirectoryA(windows, MAX_PATH);
     const std::string logs = PathKey(windows + std::string("\\Logs"));
     for (const auto& entry : run_.after.files)
       if (!run_.before.files.count(entry.first) && !IsSameOrBelow(entry.first, logs) &&
           (newSaved_.empty() || !IsSameOrBelow(entry.first, newSaved_)) &&
-          entry.first != PathKey(run_.ending.registryBackup) && !PupilTouched(entry.first))
+          entry.first != PathKey(run_.ending.registryBackup) && !PupilTouched(entry.first) &&
+          (newSaved_.empty() || entry.first != ParentPath(newSaved_)))
         Violation("made outside this run's saved-data folder: " + Printable(entry.second.path));
   }
 

@@ -435,9 +435,12 @@ class MachineBuilder {
   void BuildPupilsTemp() {
     if (!dice_.Chance(0.15)) return;
     facts_.pupilsLogFolder = "C:\\Temp\\Logs";
+    facts_.pupilsSaveFolder = "C:\\Temp\\Saves";
     m_.AddFolder(facts_.pupilsLogFolder);
+    if (dice_.Chance(0.5)) m_.AddFolder(facts_.pupilsSaveFolder);
     m_.LetChange("C:\\Temp", kPupil);
-    Note("log folder pupils may change: " + facts_.pupilsLogFolder);
+    Note("log and save folders pupils may change: " + facts_.pupilsLogFolder + ", " +
+         facts_.pupilsSaveFolder);
   }
 
   // ---- The registry.

@@ -37,9 +37,11 @@ struct MachineFacts {
   bool hasRegistryInstallPath = false;
   // Folders (and a few other texts) that the user may browse to or type.
   std::vector<std::string> locationChoices;
-  // A folder made at the drive's root that every pupil may change, where a
-  // deployment line may put the log; "" when there is none.
+  // Folders below one made at the drive's root that every pupil may change,
+  // where a deployment line may put the log and save the pupils' work (the
+  // second made by the run half the time); "" when there are none.
   std::string pupilsLogFolder;
+  std::string pupilsSaveFolder;
   // The generator's choices, one line each.
   std::vector<std::string> notes;
 

@@ -49,6 +49,7 @@ void PupilAtAnyMoment::Act() {
   std::vector<std::string> folders;
   if (!facts_.productFolder.empty()) PupilFolders(facts_.productFolder, folders);
   if (!facts_.pupilsLogFolder.empty()) PupilFolders(facts_.pupilsLogFolder, folders);
+  if (!facts_.pupilsSaveFolder.empty()) PupilFolders(facts_.pupilsSaveFolder, folders);
   if (folders.empty()) {
     done_ = "found no folder of the product's to change";
     return;

@@ -1,5 +1,6 @@
 // A pupil at any moment: at one call of the run, drawn per seed, a pupil does
-// one thing they may do in a folder of the product's that they may change:
+// one thing they may do in a folder of the product's, or where the run logs
+// or saves, that they may change:
 // make an empty folder a mount point to a teacher's folder, swap a folder for
 // a link to it, give the teacher's read-only file a second name there, or
 // plant a km2.jar. The run and the restart then go on.

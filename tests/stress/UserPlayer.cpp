@@ -116,6 +116,8 @@ CommandLinePlan PlanCommandLine(Dice& dice, const MachineFacts& facts) {
   plan.quiet = true;
   if (dice.Chance(0.25))
     plan.arguments += " /nosave";
+  else if (dice.Chance(0.3) && !facts.pupilsSaveFolder.empty())
+    plan.arguments += " /saveto " + Quoted(facts.pupilsSaveFolder);
   else if (dice.Chance(0.3) && facts.UserDesktop().named)
     plan.arguments += " /saveto " + Quoted(facts.UserDesktop().path);
   if (dice.Chance(0.4)) plan.arguments += " /folder " + Quoted(dice.Pick(facts.locationChoices));
