@@ -18,7 +18,7 @@ LinkKind LinkKindAt(const CWidePath& path) {
     FindClose(find);
     return IsLink(entry) ? kALink : kNotALink;
   }
-  // A second opinion before anything is taken as no link.
+  // A second opinion, by name to look only, before anything is taken as no link.
   const DWORD attributes = GetFileAttributesW(path.Text());
   if (attributes == INVALID_FILE_ATTRIBUTES)
     return IsNotFoundError(GetLastError()) ? kNotALink : kUntold;
