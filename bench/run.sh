@@ -205,8 +205,13 @@ drive() {
 }
 
 # The times of the driver's steps in its log, one "step-text<TAB>ms" a line.
+# RemoveKM's log lines, which it also writes to the standard output it shares
+# with the driver, may come between a step and its "ok (N ms)".
 driver_steps() {
-  tr -d '\r' <"$1" | sed -n 's/^ *[0-9]*: \(.*\) \.\.\. .*ok (\([0-9]*\) ms)$/\1\t\2/p'
+  tr -d '\r' <"$1" | awk '
+    /^ *[0-9]+: .* \.\.\. / { step = $0; sub(/^ *[0-9]+: /, "", step); sub(/ \.\.\. .*$/, "", step) }
+    step != "" && match($0, /ok \([0-9]+ ms\)$/) {
+      printf "%s\t%s\n", step, substr($0, RSTART + 4, RLENGTH - 8); step = "" }'
 }
 
 # The time of the first `window` step: from the program's start to its main
