@@ -7,8 +7,8 @@
 # drive_c (bench/generate_installation.py, plus the sample's shortcuts and
 # registry from e2e/sample), and generated again before every measurement
 # that removes it. Each repetition measures, in turn:
-#   - the clean-up path: a Students file that cannot be opened (a name ending
-#     with a dot) makes RemoveKM's copy fail, so it deletes its copy again with
+#   - the clean-up path: a Students file the UI driver holds open sharing
+#     nothing makes RemoveKM's copy fail, so it deletes its copy again with
 #     DeleteTree, against floor-cleanup.exe's bare delete loop of the same
 #     files, and (up to BENCH_ANALYSIS_MAX files) against that loop with each
 #     piece of DeleteTree's per-file work added, and with cheaper ways to the
@@ -158,10 +158,14 @@ expect_removed() {
   [ ! -e "$DRIVE/Program Files/Kelmora" ] || bench_fail "$1 left the install folder"
 }
 
+# expect_saved NAME BACKUPS: every student file saved, and BACKUPS registry
+# backups beside them (RemoveKM puts its own there; the floor makes none).
 expect_saved() {
-  local saved
-  saved=$(count_files "$SAVED")
+  local saved backups
+  saved=$(find "$SAVED" -type f ! -name 'Kelmora registry backup *.reg' 2>/dev/null | wc -l)
+  backups=$(find "$SAVED" -maxdepth 1 -type f -name 'Kelmora registry backup *.reg' | wc -l)
   [ "$saved" -eq "$STUDENT_FILES" ] || bench_fail "$1 saved $saved of $STUDENT_FILES student files"
+  [ "$backups" -eq "$2" ] || bench_fail "$1 left $backups registry backups beside the saved work"
 }
 
 expect_not_saved() {
@@ -256,7 +260,7 @@ measure_removekm() {
   [ "$saving" = save ] || scenario=remove-not-saving.scn
   drive_recorded "$scenario" "$log" "$rec" "$SUCCESS_MESSAGE"
   expect_removed "RemoveKM ($saving)"
-  if [ "$saving" = save ]; then expect_saved "RemoveKM"; else expect_not_saved "RemoveKM"; fi
+  if [ "$saving" = save ]; then expect_saved RemoveKM 1; else expect_not_saved "RemoveKM"; fi
   record "removekm_$saving" "$(recorder_ms "$rec" '^window$' '^box ')"
   record "removekm_${saving}_ok_to_end" "$(ok_to_end_ms "$log")"
   record "removekm_${saving}_step1" "$(recorder_ms "$rec" '^window$' '^step Step 2 ')"
@@ -267,7 +271,7 @@ measure_floor_removal() {
   local out total copy
   out=$(wine_rt "$BUILD/floor-removal.exe" --save)
   expect_removed "floor-removal"
-  expect_saved "floor-removal"
+  expect_saved floor-removal 0
   total=$(field total_ms "$out")
   copy=$(field copy_ms "$out")
   record floor_save "$total"
@@ -462,9 +466,8 @@ main() {
   LOGS=$E2E_CASE_DIR
   DRIVE=$WINEPREFIX/drive_c
   SAVED="$DRIVE/users/$E2E_USER/Desktop/Kelmora Saved Student Data"
-  # Windows drops a name's final dot, so the copy opens "lost-by-copy",
-  # which does not exist.
-  UNREADABLE="$DRIVE/Program Files/Kelmora/Students/lost-by-copy."
+  # The clean-up scenario holds it open sharing nothing.
+  UNREADABLE="$DRIVE/Program Files/Kelmora/Students/held-by-another.txt"
   e2e_start_display
   [ ${#REALTIME[@]} -eq 0 ] || chrt -p -f 1 "$E2E_XVFB_PID" >/dev/null
   # The shell's folder delete then deletes for real, as on Windows.

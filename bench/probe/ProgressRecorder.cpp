@@ -9,7 +9,7 @@
 // reads window texts the way the system keeps them, without sending the busy
 // program messages, and while the progress window is open each look costs
 // four requests: the two lines, whether the window is still there and
-// whether the main dialog is enabled.
+// which window is in front.
 //
 // Output, one event a line, times in milliseconds since the recorder started:
 //   <ms> window                  the progress window has appeared
@@ -70,6 +70,11 @@ HWND FindDialog(int childId, int absentId) {
   return search.found;
 }
 
+bool IsMessageBox(HWND window) {
+  Search search = {kMessageTextId, IDC_LOCATION, NULL};
+  return window && !FindDialogWithChild(window, reinterpret_cast<LPARAM>(&search));
+}
+
 class Recorder {
  public:
   Recorder(double timeoutMs, DWORD pollMs) : m_timeoutMs(timeoutMs), m_pollMs(pollMs) {}
@@ -81,8 +86,9 @@ class Recorder {
   void Event(const char* name, const std::string& text = "");
   void ReadLines();
   void ProgressClosed();
-  // Prints the open message box, presses its OK and waits until it closes.
-  bool AnswerBox();
+  // Prints the message box `box` (NULL: the one about to open), presses its
+  // OK and waits until it closes.
+  bool AnswerBox(HWND box);
 
   double m_timeoutMs;
   DWORD m_pollMs;
@@ -127,8 +133,7 @@ void Recorder::ProgressClosed() {
   m_progress = NULL;
 }
 
-bool Recorder::AnswerBox() {
-  HWND box = NULL;
+bool Recorder::AnswerBox(HWND box) {
   // The main dialog may close between the look that found it disabled and
   // this one: there is then no box to wait for.
   while (!box && TimeLeft() && IsWindow(m_main)) {
@@ -169,10 +174,14 @@ bool Recorder::Run() {
       Event("end");
       return true;
     }
-    // A message box disables its owner, the main dialog, while it is open;
-    // a window that has just closed reads as disabled too.
-    if (!IsWindowEnabled(m_main)) {
-      if (!AnswerBox()) return false;
+    // The removal keeps the main dialog disabled while the progress window
+    // is open; a message box shown then takes the foreground. Once the
+    // progress window has gone, a disabled main dialog means a box (or a
+    // window that has just closed, which reads as disabled too).
+    const HWND front = GetForegroundWindow();
+    const bool boxInFront = front != m_progress && front != m_main && IsMessageBox(front);
+    if (boxInFront || (!m_progress && !IsWindowEnabled(m_main))) {
+      if (!AnswerBox(boxInFront ? front : NULL)) return false;
       continue;
     }
     Sleep(m_pollMs);

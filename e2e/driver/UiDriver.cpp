@@ -30,8 +30,10 @@
 //   answer ID                press button ID of that message box; wait until it closes
 //   browser FOLDER           select FOLDER in the folder browser and press OK
 //   browser-cancel           press Cancel in the folder browser
-//   hold-open PATH [shared]  open PATH without share-delete until the driver exits;
-//                            shared: sharing everything, as a virus scanner does
+//   hold-open PATH [shared | exclusive]
+//                            open PATH without share-delete until the driver exits;
+//                            shared: sharing everything, as a virus scanner does;
+//                            exclusive: sharing nothing, so that nobody may read it
 //   run ARGUMENTS CODE       start another run of the program with ARGUMENTS (a
 //                            Windows command line), wait until it ends, expect
 //                            exit code CODE
@@ -606,12 +608,16 @@ bool UiDriver::BrowserCancel(const Args&) {
 }
 
 bool UiDriver::HoldOpen(const Args& args) {
-  if (args.size() > 1 && args[1] != "shared") return Fail("hold-open takes only \"shared\"");
+  const std::string mode = args.size() > 1 ? args[1] : "";
+  if (mode != "" && mode != "shared" && mode != "exclusive") {
+    return Fail("hold-open takes only \"shared\" or \"exclusive\"");
+  }
   // Without FILE_SHARE_DELETE nobody else can delete it while it is open;
   // with it, a delete only marks it until the driver exits. Backup semantics
   // let a folder be held the same way.
-  const DWORD share =
-      FILE_SHARE_READ | FILE_SHARE_WRITE | (args.size() > 1 ? FILE_SHARE_DELETE : 0);
+  DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  if (mode == "shared") share |= FILE_SHARE_DELETE;
+  if (mode == "exclusive") share = 0;
   HANDLE file = CreateFileA(args[0].c_str(), GENERIC_READ, share, NULL, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS, NULL);
   if (file == INVALID_HANDLE_VALUE) {
