@@ -43,7 +43,7 @@ CString AccountName() {
 
 }  // namespace
 
-CRemovalLog::CRemovalLog() : m_output(NULL) {
+CRemovalLog::CRemovalLog() : m_output(NULL), m_opening(false) {
   // A program started from a desktop has none; a redirected one has.
   m_output = GetStdHandle(STD_OUTPUT_HANDLE);
 }
@@ -57,6 +57,11 @@ void CRemovalLog::Open(const CString& path) {
   if (!refused.IsEmpty())
     Line("The log is not written to " + path + refused + "; it is written here.", kWarning);
   if (!why.IsEmpty()) Line("Cannot open the log " + file.Utf8() + why, kWarning);
+}
+
+void CRemovalLog::OpenAtFirstEvent(const CString& path) {
+  m_opening = true;
+  m_openPath = path;
 }
 
 CString CRemovalLog::Append(const CString& file) {
@@ -104,15 +109,28 @@ void CRemovalLog::Message(const CString& text, LogLevel level) {
 }
 
 void CRemovalLog::Start(const CString& commandLine) {
+  m_startTime = Now();
+  m_commandLine = commandLine;
+  if (!m_opening) WriteStart();
+}
+
+void CRemovalLog::WriteStart() {
   DWORD session = 0;
   const CString sessionText =
       SessionOfProcess(GetCurrentProcessId(), &session) ? DecimalText(session) : CString("?");
-  Line(CString("RemoveKM ") + kVersion + " on computer " + ComputerName() + ", account " +
-       AccountName() + ", session " + sessionText + ", process " +
-       DecimalText(GetCurrentProcessId()) + ". Command line: " + commandLine);
+  Write(m_startTime + kLevels[kInfo] + "RemoveKM " + kVersion + " on computer " + ComputerName() +
+        ", account " + AccountName() + ", session " + sessionText + ", process " +
+        DecimalText(GetCurrentProcessId()) + ". Command line: " + m_commandLine + "\r\n");
+  m_startTime = "";
 }
 
 void CRemovalLog::Write(const CString& text) {
+  if (m_opening) {
+    // Open's own warnings come first, as they would have.
+    m_opening = false;
+    Open(m_openPath);
+    if (!m_startTime.IsEmpty()) WriteStart();
+  }
   DWORD written = 0;
   if (IsHandle(m_file.Handle()))
     WriteFile(m_file.Handle(), (LPCSTR)text, text.GetLength(), &written, NULL);

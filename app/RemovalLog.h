@@ -24,6 +24,10 @@ class CRemovalLog {
   // that cannot be opened is said so on the standard output; the run goes on
   // without it.
   void Open(const CString& path);
+  // Opens as Open does, but only at the first line after the start's, which
+  // waits until then with its time: the dialog's start-up need not wait for
+  // the log, and its first event (an answer, the exit) always comes.
+  void OpenAtFirstEvent(const CString& path);
   // `text` in UTF-8.
   void Line(const CString& text, LogLevel level = kInfo);
   // Each line of a message that is not empty, in order.
@@ -37,9 +41,15 @@ class CRemovalLog {
  private:
   // Opens `file` for appending; why it was refused, or "".
   CString Append(const CString& file);
+  void WriteStart();
   void Write(const CString& text);
 
   CHeldEntry m_file;
   HANDLE m_output;
   CString m_path;
+  // The start's line waits here until the log opens.
+  bool m_opening;
+  CString m_openPath;
+  CString m_startTime;
+  CString m_commandLine;
 };

@@ -84,7 +84,7 @@ BOOL CRemoverApp::InitInstance() {
 
 int CRemoverApp::RunDialog(bool visible) {
   CRemovalLog log;
-  log.Open("");
+  log.OpenAtFirstEvent("");
   log.Start(CommandLineText());
   CRemoverDlg dialog;
   dialog.m_log = &log;

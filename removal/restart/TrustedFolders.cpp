@@ -15,20 +15,46 @@ const BYTE kTrustedSids[] = {
 
 DWORD SidLength(const BYTE* sid) { return 8 + 4 * sid[1]; }
 
-// Whether `sid`, which fits in the `room` bytes there, is a trusted one's;
-// `user` is the running account's SID, or NULL.
-bool Trusted(const BYTE* sid, DWORD room, const BYTE* user) {
+// The running account's SID, read from the process's token only when a SID
+// that is none of the trusted ones must be compared with it: most
+// descriptors name none.
+class RunningAccount {
+ public:
+  // NULL when unknown.
+  const BYTE* Sid() {
+    if (m_read) return m_sid;
+    m_read = true;
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return NULL;
+    DWORD size;
+    const BOOL read = GetTokenInformation(token, TokenUser, m_user, sizeof m_user, &size);
+    CloseHandle(token);
+    if (read) m_sid = static_cast<const BYTE*>(reinterpret_cast<TOKEN_USER*>(m_user)->User.Sid);
+    return m_sid;
+  }
+
+ private:
+  DWORD m_user[24];  // TOKEN_USER first
+  bool m_read = false;
+  const BYTE* m_sid = NULL;
+};
+
+// Whether `sid`, which fits in the `room` bytes there, is a trusted one's or
+// the running account's.
+bool Trusted(const BYTE* sid, DWORD room, RunningAccount& account) {
   if (room < 8 || sid[0] != 1 || SidLength(sid) > room) return false;
   for (const BYTE* known = kTrustedSids; known < kTrustedSids + sizeof kTrustedSids;
        known += SidLength(known)) {
     if (sid[1] == known[1] && memcmp(sid, known, SidLength(known)) == 0) return true;
   }
+  const BYTE* user = account.Sid();
   return user && sid[1] == user[1] && memcmp(sid, user, SidLength(user)) == 0;
 }
 
 // Reads as Windows lays a self-relative descriptor out: owner and DACL at the
 // offsets in its header; each ACE's type, flags, size, mask and SID.
-bool DescriptorTrusted(const BYTE* bytes, DWORD size, DWORD rights, const BYTE* user) {
+bool DescriptorTrusted(const BYTE* bytes, DWORD size, DWORD rights) {
+  RunningAccount user;
   DWORD owner, dacl;
   memcpy(&owner, bytes + 4, 4);
   memcpy(&dacl, bytes + 16, 4);
@@ -53,34 +79,23 @@ bool DescriptorTrusted(const BYTE* bytes, DWORD size, DWORD rights, const BYTE* 
   return true;
 }
 
-// The running account's SID in `user` (TOKEN_USER first); NULL when unknown.
-const BYTE* RunningAccount(DWORD (&user)[24]) {
-  HANDLE token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return NULL;
-  DWORD size;
-  const BOOL read = GetTokenInformation(token, TokenUser, user, sizeof user, &size);
-  CloseHandle(token);
-  return read ? static_cast<const BYTE*>(reinterpret_cast<TOKEN_USER*>(user)->User.Sid) : NULL;
-}
-
 }  // namespace
 
 bool OnlyTrustedMayHeld(HANDLE entry, DWORD rights) {
-  DWORD security[1024], user[24];
+  DWORD security[1024];
   DWORD size;
   return GetKernelObjectSecurity(entry, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                  security, sizeof security, &size) &&
-         DescriptorTrusted(reinterpret_cast<const BYTE*>(security), sizeof security, rights,
-                           RunningAccount(user));
+         DescriptorTrusted(reinterpret_cast<const BYTE*>(security), sizeof security, rights);
 }
 
 bool OnlyTrustedMayKey(HKEY key) {
-  DWORD security[1024], user[24];
+  DWORD security[1024];
   DWORD size = sizeof security;
   return RegGetKeySecurity(key, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, security,
                            &size) == ERROR_SUCCESS &&
          DescriptorTrusted(reinterpret_cast<const BYTE*>(security), sizeof security,
-                           kKeyChangeRights, RunningAccount(user));
+                           kKeyChangeRights);
 }
 
 bool OnlyTrustedMay(const CWidePath& path, DWORD rights, bool link) {
