@@ -158,6 +158,7 @@ class CRemoverDlg : public CDialog {
   // What the last Remove did, for the exit code and the log.
   RemovalEnding m_ending;
   CString m_savedFolder;     // step 1's folder in UTF-8; "" when nothing was saved
+  CHeldEntry m_savedHeld;    // that folder, held from its making until step 6
   CWidePath m_backupFile;    // /regbackup: the registry backup's file
   CWidePath m_backupFolder;  // where it goes when no data was saved; "" = the user's desktop
   CString m_registryBackup;  // the file step 6 wrote, in UTF-8; "" when none

@@ -77,6 +77,7 @@ bool CRemoverDlg::SaveStudentData(const CWidePath& parent) {
   m_filesCopied = 0;
   if (CopyTree(students, folder, path)) {
     m_savedFolder = parent.Utf8() + "\\" + CWidePath(name).Utf8();
+    m_savedHeld.Swap(folder);
     return true;
   }
   // Through the handle it was made with: its name may lead elsewhere by now.

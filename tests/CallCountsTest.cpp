@@ -20,11 +20,11 @@ const Held kHeld[] = {
     {kStartUp,           23,   23, 0},
     {kFinding,           91,   91, 0},
     {kRunningPrograms,   14,   14, 0},
-    {kSave,             284,  584, 0},
+    {kSave,             283,  583, 0},
     {kCaches,           137,  137, 0},
     {kInstallFolder,   1270, 2302, 0},
     {kShortcuts,        328,  328, 0},
-    {kRegistry,         124,  124, 0},
+    {kRegistry,         102,  102, 0},
     {kLog,               49,   49, 0},
 };
 // clang-format on

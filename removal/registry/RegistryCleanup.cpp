@@ -209,8 +209,16 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
     m_log->Line(kLeftOut + backup.LeftOut()[i], kWarning);
   CWidePath file = RegistryBackupFile(userDesktop);
   m_registryBackup = "";
-  if (error == ERROR_SUCCESS && !backup.IsEmpty())
-    error = file.IsEmpty() ? ERROR_PATH_NOT_FOUND : SaveWhereTrusted(backup, file, m_log);
+  if (error == ERROR_SUCCESS && !backup.IsEmpty()) {
+    if (file.IsEmpty()) error = ERROR_PATH_NOT_FOUND;
+    // Beside the saved work, through the handle its folder was made with:
+    // its name may lead elsewhere by now, and nothing above it needs judging.
+    else if (m_backupFile.IsEmpty() && m_savedHeld.Handle() != INVALID_HANDLE_VALUE)
+      error = backup.Save(m_savedHeld, CWidePath(file.Text() + file.Parent().GetLength() + 1));
+    else
+      error = SaveWhereTrusted(backup, file, m_log);
+  }
+  m_savedHeld.Close();
   if (error != ERROR_SUCCESS) {
     const CString reason = kBackupFailed + file.Utf8() + " (error " + DecimalText(error) + ")";
     // Unattended nobody can weigh that up: the entries stay.
