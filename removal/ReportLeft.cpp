@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "removal/ErrorText.h"
+#include "removal/paths/PathBelow.h"
 #include "removal/paths/PathExists.h"
 #include "removal/restart/DeleteAtRestart.h"
 
@@ -20,11 +21,11 @@ const char kFolder[] = "Folder: ";
 
 // `entry` names what lies inside the folder that `folder` names.
 bool Inside(const CString& entry, const CString& folder) {
-  if (memcmp(folder, kFolder, sizeof kFolder - 1) != 0) return false;
-  const int at = NameStart(entry), from = NameStart(folder);
-  const int length = folder.GetLength() - from;
-  return entry.GetLength() - at > length && entry[at + length] == '\\' &&
-         memcmp((LPCSTR)entry + at, (LPCSTR)folder + from, length) == 0;
+  CString rest;
+  return memcmp(folder, kFolder, sizeof kFolder - 1) == 0 &&
+         PathBelow(CString((LPCSTR)entry + NameStart(entry)),
+                   CString((LPCSTR)folder + NameStart(folder)), rest) &&
+         !rest.IsEmpty();
 }
 
 bool NoLongerThere(const CString& entry) {
