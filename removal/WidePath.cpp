@@ -112,6 +112,12 @@ CWidePath CWidePath::Parent() const {
   return parent;
 }
 
+CWidePath CWidePath::Name() const {
+  int start = m_length;
+  while (start > 0 && m_text[start - 1] != L'\\') --start;
+  return CWidePath(m_text + start);
+}
+
 bool CWidePath::Extend() {
   if (StartsWith(*this, kExtendedPrefix)) return true;
   if (IsEmpty()) return false;

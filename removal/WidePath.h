@@ -28,6 +28,8 @@ class CWidePath {
   CWidePath operator+(const CWidePath& more) const { return CWidePath(*this).Append(more); }
   // Up to the last separator, which goes too; "" when there is none.
   CWidePath Parent() const;
+  // After the last separator; the whole text when there is none.
+  CWidePath Name() const;
   // The same path as the wide calls take it past MAX_PATH: made full, then
   // "\\?\C:\..." or "\\?\UNC\server\share\...". False when the system
   // cannot make it full (an empty path, say).

@@ -23,7 +23,7 @@ bool HoldTrustedFolderOf(const CWidePath& file, CHeldEntry& folder, CWidePath& n
   CWidePath path = file;
   if (!path.Extend()) return false;
   CWidePath parent = path.Parent();
-  name = CWidePath(path.Text() + parent.GetLength() + 1);
+  name = path.Name();
   if (parent.GetLength() == kExtendedDrive) parent.Append(L"\\", 1);
   // Judged from the root down, no name on the way can change afterwards.
   return !name.IsEmpty() && OnlyTrustedAbove(path, 0) && folder.Open(parent, kFolderAccess) &&

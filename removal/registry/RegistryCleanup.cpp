@@ -214,7 +214,7 @@ void CRemoverDlg::RemoveRegistryEntries(CRegistryKey& key, const CWidePath& user
     // Beside the saved work, through the handle its folder was made with:
     // its name may lead elsewhere by now, and nothing above it needs judging.
     else if (m_backupFile.IsEmpty() && m_savedHeld.Handle() != INVALID_HANDLE_VALUE)
-      error = backup.Save(m_savedHeld, CWidePath(file.Text() + file.Parent().GetLength() + 1));
+      error = backup.Save(m_savedHeld, file.Name());
     else
       error = SaveWhereTrusted(backup, file, m_log);
   }
